@@ -1,0 +1,20 @@
+# Everyday entry points; scripts/setup installs what is missing and builds.
+.PHONY: all setup build test test-asan bench
+
+all: build
+
+setup build:
+	scripts/setup
+
+test: setup
+	ctest --test-dir build --output-on-failure -j2
+
+# The engine and its tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan:
+	scripts/setup --asan
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build-asan --output-on-failure -j2
+
+bench:
+	scripts/setup --bench
+	build/bin/bench_import

@@ -1,0 +1,48 @@
+#pragma once
+// FreeImage handles with ownership, and the one way every part of the
+// program loads a photo: upright, optionally shrunk while decoding.
+#include <FreeImage.h>
+
+#include <memory>
+#include <string>
+
+namespace pv {
+
+struct FreeImageDeleter {
+  void operator()(FIBITMAP* dib) const {
+    if (dib) FreeImage_Unload(dib);
+  }
+};
+using ImagePtr = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
+
+// FreeImage started, with the chatter of its readers (and libtiff's
+// warnings about private tags) kept off the terminal. Called once at start.
+void initialiseImageLibrary();
+void shutdownImageLibrary();
+
+// The format FreeImage associates with the file name's extension.
+FREE_IMAGE_FORMAT formatFromFileName(const std::string& path);
+
+// FreeImage_Load with the known crashes of the library's readers avoided.
+// Everything that decodes a user's file goes through here.
+ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags = 0);
+
+struct LoadedImage {
+  ImagePtr image;       // upright; null when the file could not be decoded
+  int fullWidth = 0;    // size of the upright picture at full resolution
+  int fullHeight = 0;
+};
+
+// Loads path as format fif and turns it upright by its EXIF orientation.
+// A JPEG is decoded at a power-of-two reduction whose longer side is still at
+// least minLongSide pixels (0: full size); fullWidth/fullHeight always give
+// the undecimated upright size.
+LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
+
+// The EXIF orientation (1..8) of an image, 1 when it has none.
+int exifOrientation(FIBITMAP* dib);
+
+// Mirror first, then turn counter-clockwise, as the user's transform says.
+ImagePtr applyUserTransform(ImagePtr image, bool flipHorizontal, bool flipVertical, int rotation);
+
+}  // namespace pv

@@ -1,0 +1,231 @@
+#include "model/ItemCollection.h"
+
+#include <algorithm>
+
+#include "settings/Text.h"
+
+namespace pv {
+
+std::string cleanAlbumName(std::string_view entered) {
+  std::string name = trimWhite(removeChars(entered, kAlbumNameForbidden));
+  if (name.find_first_not_of('.') == std::string::npos) return {};
+  return name;
+}
+
+std::string albumFullPath(const CollectionItem& album) {
+  return album.albumPath == "/" ? "/" + album.name : album.albumPath + "/" + album.name;
+}
+
+bool isWithinAlbum(const std::string& path, const std::string& folder) {
+  return path == folder || (startsWith(path, folder) && path.size() > folder.size() && path[folder.size()] == '/');
+}
+
+std::string formatNameOf(FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_BMP: return "Windows Bitmap";
+    case FIF_JPEG: return "JPEG Image Format";
+    case FIF_PNG: return "Portable Network Graphics";
+    case FIF_TIFF: return "Tagged Image File Format";
+    case FIF_PSD: return "Adobe Photoshop";
+    case FIF_GIF: return "Graphics Interchange Format";
+    default: return "Unknown";
+  }
+}
+
+ImagePtr blackThumbnail() {
+  ImagePtr canvas(FreeImage_Allocate(kThumbnailWidth, kThumbnailHeight, 32));
+  return canvas;  // FreeImage_Allocate clears the pixels to zero
+}
+
+ImagePtr makeThumbnail(FIBITMAP* image, int fullWidth, int fullHeight) {
+  ImagePtr canvas = blackThumbnail();
+  if (!image || !canvas || fullWidth <= 0 || fullHeight <= 0) return canvas;
+  // The quotients are single precision on purpose: they decide the exact size.
+  float q = float(fullWidth) / 80.0f;
+  int h = int(float(fullHeight) / q);
+  int w = kThumbnailWidth;
+  int x = 0, y = (kThumbnailHeight - h) / 2;
+  if (h > kThumbnailHeight) {
+    q = float(fullHeight) / 48.0f;
+    w = int(float(fullWidth) / q);
+    h = kThumbnailHeight;
+    x = (kThumbnailWidth - w) / 2;
+    y = 0;
+  }
+  if (w <= 0 || h <= 0) return canvas;
+  ImagePtr rgb(FreeImage_GetBPP(image) == 24 ? FreeImage_Clone(image) : FreeImage_ConvertTo24Bits(image));
+  if (!rgb) return canvas;
+  ImagePtr scaled(FreeImage_Rescale(rgb.get(), w, h, FILTER_BOX));
+  if (!scaled) return canvas;
+  // Paste needs equal depths; the canvas is 32 bits.
+  ImagePtr scaled32(FreeImage_ConvertTo32Bits(scaled.get()));
+  if (scaled32) FreeImage_Paste(canvas.get(), scaled32.get(), x, y, 256);
+  return canvas;
+}
+
+namespace {
+
+// A decode for the thumbnail needs no more than twice the box.
+constexpr int kThumbnailDecodeSide = 2 * kThumbnailWidth;
+
+ImagePtr to24Bits(ImagePtr image) {
+  if (!image || FreeImage_GetBPP(image.get()) == 24) return image;
+  ImagePtr rgb(FreeImage_ConvertTo24Bits(image.get()));
+  if (rgb) FreeImage_CloneMetadata(rgb.get(), image.get());
+  return rgb;
+}
+
+}  // namespace
+
+ImagePtr thumbnailFromFile(const CollectionItem& item) {
+  FREE_IMAGE_FORMAT fif = formatFromFileName(item.sourcePath);
+  if (fif == FIF_UNKNOWN) return blackThumbnail();
+  LoadedImage loaded = loadUpright(item.sourcePath, fif, kThumbnailDecodeSide);
+  ImagePtr image = to24Bits(std::move(loaded.image));
+  if (!image) return blackThumbnail();
+  image = applyUserTransform(std::move(image), item.flipHorizontal, item.flipVertical, item.rotation);
+  if (!image) return blackThumbnail();
+  int w = loaded.fullWidth, h = loaded.fullHeight;
+  if (item.rotation % 180 != 0) std::swap(w, h);
+  return makeThumbnail(image.get(), w, h);
+}
+
+CollectionItem* ItemCollection::addImage(const std::string& sourcePath, const std::string& fileName,
+                                         const std::string& albumPath, const CaptionSources& sources) {
+  FREE_IMAGE_FORMAT fif = formatFromFileName(fileName.empty() ? sourcePath : fileName);
+  if (fif == FIF_UNKNOWN) return nullptr;
+  auto item = std::make_unique<CollectionItem>();
+  LoadedImage loaded = loadUpright(sourcePath, fif, kThumbnailDecodeSide);
+  ImagePtr image = to24Bits(std::move(loaded.image));
+  if (image) {
+    item->width = loaded.fullWidth;
+    item->height = loaded.fullHeight;
+  }
+  item->thumbnail = image ? makeThumbnail(image.get(), item->width, item->height) : blackThumbnail();
+  ImageMetadata m = readImageMetadata(image.get(), sourcePath, sources);
+  item->caption = m.caption;
+  item->exifDateTime = m.exifDateTime;
+  item->exifFNumber = m.exifFNumber;
+  item->exifFocalLength = m.exifFocalLength;
+  item->exifIsoSpeed = m.exifIsoSpeed;
+  item->exifExposureTime = m.exifExposureTime;
+  item->exifMake = m.exifMake;
+  item->exifModel = m.exifModel;
+  item->formatName = formatNameOf(fif);
+  item->sourcePath = sourcePath;
+  item->name = fileName;
+  item->albumPath = albumPath;
+  list.push_back(std::move(item));
+  return list.back().get();
+}
+
+CollectionItem& ItemCollection::addAlbum(const std::string& parentPath, const std::string& name) {
+  auto album = std::make_unique<CollectionItem>();
+  album->isAlbum = true;
+  album->albumPath = parentPath;
+  album->name = name;
+  list.push_back(std::move(album));
+  return *list.back();
+}
+
+long ItemCollection::indexOf(const CollectionItem& item) const {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (list[i].get() == &item) return long(i);
+  return -1;
+}
+
+void ItemCollection::removeImage(const CollectionItem& item) {
+  long i = indexOf(item);
+  if (i >= 0 && !item.isAlbum) list.erase(list.begin() + i);
+}
+
+void ItemCollection::deleteAlbum(const CollectionItem& item) {
+  if (!item.isAlbum || !contains(item)) return;
+  const std::string full = albumFullPath(item);
+  const CollectionItem* self = &item;
+  std::erase_if(list, [&](const std::unique_ptr<CollectionItem>& r) {
+    return r.get() == self || isWithinAlbum(r->albumPath, full);
+  });
+}
+
+void ItemCollection::renameAlbum(CollectionItem& item, const std::string& newName) {
+  if (!item.isAlbum || newName.empty() || !contains(item)) return;
+  const std::string oldFull = albumFullPath(item);
+  item.name = newName;
+  const std::string newFull = albumFullPath(item);
+  for (auto& r : list)
+    if (isWithinAlbum(r->albumPath, oldFull)) r->albumPath = newFull + r->albumPath.substr(oldFull.size());
+}
+
+void ItemCollection::setCaption(CollectionItem& item, const std::string& text) { item.caption = text; }
+
+void ItemCollection::swapItems(const CollectionItem& a, const CollectionItem& b) {
+  long i = indexOf(a), j = indexOf(b);
+  if (i >= 0 && j >= 0) std::swap(list[size_t(i)], list[size_t(j)]);
+}
+
+namespace {
+void rebuildThumbnail(CollectionItem& item) {
+  item.thumbnail.reset();
+  item.thumbnail = thumbnailFromFile(item);
+}
+}  // namespace
+
+void ItemCollection::rotateLeft(CollectionItem& item) {
+  if (item.isAlbum) return;
+  item.rotation = (item.rotation + 90) % 360;
+  rebuildThumbnail(item);
+}
+
+void ItemCollection::rotateRight(CollectionItem& item) {
+  if (item.isAlbum) return;
+  item.rotation = (item.rotation + 270) % 360;
+  rebuildThumbnail(item);
+}
+
+void ItemCollection::toggleFlipHorizontal(CollectionItem& item) {
+  if (item.isAlbum) return;
+  item.flipHorizontal = !item.flipHorizontal;
+  rebuildThumbnail(item);
+}
+
+void ItemCollection::toggleFlipVertical(CollectionItem& item) {
+  if (item.isAlbum) return;
+  item.flipVertical = !item.flipVertical;
+  rebuildThumbnail(item);
+}
+
+std::vector<CollectionItem*> ItemCollection::itemsIn(const std::string& path) const {
+  std::vector<CollectionItem*> r;
+  for (auto& i : list)
+    if (i->albumPath == path) r.push_back(i.get());
+  return r;
+}
+
+std::vector<std::string> ItemCollection::albumPaths() const {
+  std::vector<std::string> r{"/"};
+  for (auto& i : list)
+    if (i->isAlbum) r.push_back(albumFullPath(*i));
+  return r;
+}
+
+bool ItemCollection::isAlbumEmpty(const std::string& fullPath) const {
+  return std::none_of(list.begin(), list.end(), [&](auto& i) { return i->albumPath == fullPath; });
+}
+
+void ItemCollection::removeAlbumEntry(const std::string& parentPath, const std::string& name) {
+  auto it = std::find_if(list.begin(), list.end(),
+                         [&](auto& i) { return i->isAlbum && i->albumPath == parentPath && i->name == name; });
+  if (it != list.end()) list.erase(it);
+}
+
+void ItemCollection::clear() { list.clear(); }
+
+std::string describeItem(const CollectionItem& item) {
+  if (item.isAlbum)
+    return "Album: " + item.name + "\nParent: " + item.albumPath + "\nCaption: " + item.caption;
+  return "Image: " + item.name + "\nFormat: " + item.formatName + " (" + std::to_string(item.width) + "*" +
+         std::to_string(item.height) + ")\nCaption: " + item.caption;
+}
+
+}  // namespace pv

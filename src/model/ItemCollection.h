@@ -1,0 +1,98 @@
+#pragma once
+// The project's albums and images: one flat ordered list. Albums are records
+// too; the tree exists only through the albumPath strings. List order is the
+// image order of every gallery.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Image.h"
+#include "model/Metadata.h"
+
+namespace pv {
+
+struct CollectionItem {
+  std::string sourcePath;
+  std::vector<std::string> outputPaths;
+  std::string name;
+  bool isAlbum = false;
+  int width = 0;
+  int height = 0;
+  std::string albumPath;
+  ImagePtr thumbnail;  // 80 x 48, 32 bits; images only
+  std::string formatName;
+  int imageNumber = 0;
+  std::string caption;
+  std::string exifDateTime;
+  std::string exifFNumber;
+  std::string exifFocalLength;
+  std::string exifIsoSpeed;
+  std::string exifExposureTime;
+  std::string exifMake;
+  std::string exifModel;
+  int rotation = 0;  // degrees counter-clockwise: 0, 90, 180 or 270
+  bool flipHorizontal = false;
+  bool flipVertical = false;
+  int firstPageNumber = 0;
+};
+
+inline constexpr int kThumbnailWidth = 80;
+inline constexpr int kThumbnailHeight = 48;
+
+// The characters an album name may not hold.
+inline constexpr std::string_view kAlbumNameForbidden = "/\\\"'<>:*?|";
+// The name as entered, cleaned: forbidden characters removed, white space
+// trimmed. Empty when nothing usable is left, which includes "." and ".."
+// (such a folder would point at or above its parent).
+std::string cleanAlbumName(std::string_view entered);
+
+// The full path of an album record: "/" + name at the top level.
+std::string albumFullPath(const CollectionItem& album);
+// True when path is folder itself or lies below it.
+bool isWithinAlbum(const std::string& path, const std::string& folder);
+
+class ItemCollection {
+ public:
+  // The records in list order. Writers read and set fields directly.
+  std::vector<std::unique_ptr<CollectionItem>> list;
+
+  // Reads the file and appends an image; null when FreeImage does not know
+  // the extension. An undecodable file is still added, 0 x 0 with a black
+  // thumbnail.
+  CollectionItem* addImage(const std::string& sourcePath, const std::string& fileName, const std::string& albumPath,
+                           const CaptionSources& sources);
+  CollectionItem& addAlbum(const std::string& parentPath, const std::string& name);
+  void removeImage(const CollectionItem& item);
+  void deleteAlbum(const CollectionItem& item);
+  void renameAlbum(CollectionItem& item, const std::string& newName);
+  void setCaption(CollectionItem& item, const std::string& text);
+  void swapItems(const CollectionItem& a, const CollectionItem& b);
+  void rotateLeft(CollectionItem& item);
+  void rotateRight(CollectionItem& item);
+  void toggleFlipHorizontal(CollectionItem& item);
+  void toggleFlipVertical(CollectionItem& item);
+  std::vector<CollectionItem*> itemsIn(const std::string& path) const;
+  std::vector<std::string> albumPaths() const;
+  bool isAlbumEmpty(const std::string& fullPath) const;
+  void removeAlbumEntry(const std::string& parentPath, const std::string& name);
+  void clear();
+
+  size_t size() const { return list.size(); }
+  bool contains(const CollectionItem& item) const { return indexOf(item) >= 0; }
+  long indexOf(const CollectionItem& item) const;
+};
+
+// The text of a row of the album page's list.
+std::string describeItem(const CollectionItem& item);
+
+// The format name shown for a FreeImage format.
+std::string formatNameOf(FREE_IMAGE_FORMAT fif);
+
+// The thumbnail rule: the image letterboxed on black into 80 x 48, fitted by
+// the stated single-precision quotients from the picture's full size.
+ImagePtr makeThumbnail(FIBITMAP* image, int fullWidth, int fullHeight);
+ImagePtr blackThumbnail();
+// Thumbnail of the source file with the record's transform, read afresh.
+ImagePtr thumbnailFromFile(const CollectionItem& item);
+
+}  // namespace pv

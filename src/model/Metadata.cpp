@@ -1,0 +1,76 @@
+#include "model/Metadata.h"
+
+#include <mutex>
+
+#include "model/Encoding.h"
+#include "settings/FileSystem.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+namespace {
+
+// FreeImage_TagToString answers in one static buffer shared by every thread.
+std::mutex& tagTextLock() {
+  static std::mutex m;
+  return m;
+}
+
+std::string tagToText(FREE_IMAGE_MDMODEL model, FITAG* tag) {
+  std::lock_guard<std::mutex> guard(tagTextLock());
+  const char* t = FreeImage_TagToString(model, tag, nullptr);
+  return t ? std::string(t) : std::string();
+}
+
+bool findTag(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, FITAG*& tag) {
+  tag = nullptr;
+  return image && FreeImage_GetMetadata(model, image, key, &tag) && tag;
+}
+
+// The stored text of a tag: the bytes of an ASCII value without the
+// terminating zero, other types through FreeImage's conversion.
+std::string tagValueText(FREE_IMAGE_MDMODEL model, FITAG* tag) {
+  if (FreeImage_GetTagType(tag) != FIDT_ASCII && FreeImage_GetTagType(tag) != FIDT_UNDEFINED)
+    return tagToText(model, tag);
+  const char* v = static_cast<const char*>(FreeImage_GetTagValue(tag));
+  if (!v) return {};
+  std::string s(v, FreeImage_GetTagLength(tag));
+  while (!s.empty() && s.back() == '\0') s.pop_back();
+  return s;
+}
+
+std::string exifText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key) {
+  FITAG* tag;
+  return findTag(image, model, key, tag) ? tagToText(model, tag) : std::string();
+}
+
+}  // namespace
+
+std::string fileNameWithoutExtension(const std::string& name) {
+  size_t dot = name.find_last_of('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+ImageMetadata readImageMetadata(FIBITMAP* image, const std::string& sourcePath, const CaptionSources& sources) {
+  ImageMetadata m;
+  FITAG* tag;
+  if (sources.captionFromIptc && findTag(image, FIMD_IPTC, "Caption-Abstract", tag))
+    m.caption = trimWhite(windows1252ToUtf8(tagValueText(FIMD_IPTC, tag)));
+  if (m.caption.empty() && sources.captionFromJpegComment && findTag(image, FIMD_COMMENTS, "Comment", tag))
+    m.caption = trimWhite(tagValueText(FIMD_COMMENTS, tag));
+  if (m.caption.empty() && sources.captionFromExif && findTag(image, FIMD_EXIF_MAIN, "ImageDescription", tag))
+    m.caption = trimWhite(tagValueText(FIMD_EXIF_MAIN, tag));
+  if (sources.captionFromFileName && fileExists(sourcePath))
+    m.caption = fileNameWithoutExtension(fileNameOf(sourcePath));
+
+  m.exifDateTime = exifText(image, FIMD_EXIF_MAIN, "DateTime");
+  m.exifModel = exifText(image, FIMD_EXIF_MAIN, "Model");
+  m.exifMake = exifText(image, FIMD_EXIF_MAIN, "Make");
+  m.exifExposureTime = exifText(image, FIMD_EXIF_EXIF, "ExposureTime");
+  m.exifIsoSpeed = exifText(image, FIMD_EXIF_EXIF, "ISOSpeedRatings");
+  m.exifFocalLength = exifText(image, FIMD_EXIF_EXIF, "FocalLength");
+  m.exifFNumber = exifText(image, FIMD_EXIF_EXIF, "FNumber");
+  return m;
+}
+
+}  // namespace pv

@@ -1,0 +1,104 @@
+#include "settings/FileSystem.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace pv {
+
+bool readWholeFile(const std::string& path, std::string& content) {
+  content.clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return false;
+  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool writeWholeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(content.data(), std::streamsize(content.size()));
+  out.close();
+  return !out.fail();
+}
+
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+  static std::atomic<unsigned> counter{0};
+  std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+  if (!writeWholeFile(tmp, content)) {
+    std::error_code ec;
+    fs::remove(tmp, ec);
+    return false;
+  }
+  std::error_code ec;
+  fs::rename(tmp, path, ec);
+  if (ec) fs::remove(tmp, ec);
+  return !ec;
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+bool directoryExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+bool makeDirectory(const std::string& path) {
+  std::error_code ec;
+  fs::create_directory(path, ec);
+  return directoryExists(path);
+}
+
+bool makeDirectories(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  return directoryExists(path);
+}
+
+bool copyFileReplacing(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  return !ec;
+}
+
+std::uint64_t fileSizeOf(const std::string& path) {
+  std::error_code ec;
+  auto n = fs::file_size(path, ec);
+  return ec ? 0 : std::uint64_t(n);
+}
+
+std::vector<DirEntry> listDirectory(const std::string& folder) {
+  std::vector<DirEntry> entries;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code ec2;
+    entries.push_back({it->path().filename().string(), it->is_directory(ec2)});
+  }
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+std::string fileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string executableFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return "./";
+  std::string folder = exe.parent_path().string();
+  return folder.empty() || folder.back() != '/' ? folder + "/" : folder;
+}
+
+}  // namespace pv

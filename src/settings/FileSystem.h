@@ -1,0 +1,34 @@
+#pragma once
+// File system helpers on byte-string paths. None of them throws: a failure
+// is the return value, as callers treat file errors as "skip and go on".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pv {
+
+bool readWholeFile(const std::string& path, std::string& content);
+// Writes to a temporary file beside path, then renames it over path.
+bool writeFileAtomically(const std::string& path, const std::string& content);
+bool writeWholeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);       // a regular file
+bool directoryExists(const std::string& path);
+bool makeDirectory(const std::string& path);    // one level; an existing folder counts as success
+bool makeDirectories(const std::string& path);  // with every missing parent
+bool copyFileReplacing(const std::string& from, const std::string& to);
+std::uint64_t fileSizeOf(const std::string& path);  // 0 when unreadable
+
+struct DirEntry {
+  std::string name;
+  bool isDirectory = false;
+};
+// The entries of a folder ("." and ".." left out), sorted by name so that every
+// listing is the same on every machine.
+std::vector<DirEntry> listDirectory(const std::string& folder);
+
+// The file name part of a path (after the last "/").
+std::string fileNameOf(const std::string& path);
+// The folder of the running executable, ending in "/".
+std::string executableFolder();
+
+}  // namespace pv

@@ -1,0 +1,160 @@
+#pragma once
+// The values a user edits on the settings pages and the create page, with
+// the enabled state of each control. The window shows and reads these
+// records; picovand-cli fills them from its options. Every rule both need
+// (ranges, choices, caption sources, colours) lives here.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/Metadata.h"
+#include "settings/ProjectSettings.h"
+
+namespace pv {
+
+struct AppState;
+
+// ---- Image settings page ("Bild - Einstellungen") ----
+
+enum SizeIndex { kSizeA = 0, kSizeB = 1, kSizeC = 2 };
+
+struct SizeRow {
+  int width = 0;
+  int height = 0;
+  std::string prefix;
+  int choice = 0;              // index into sizeChoices(row)
+  bool rowEnabled = false;     // the size choice (and with it the row)
+  bool fieldsEnabled = false;  // width and height fields
+};
+
+enum class Illustration { ChooseProject, Batch, Own1, Own2, Own3, WebAlbum, SlideAlbum, Slideshow, ScriptSlideshow, PreviewSlideshow };
+
+struct ImagePageValues {
+  SizeRow sizes[3] = {{0, 0, "pcva"}, {0, 0, "pcvb"}, {0, 0, "pcvc"}};
+  int quality = 75;
+  int format = 0;
+  bool formatEnabled = false;
+  std::string watermarkFile;
+  int watermarkPosition = 0;
+  std::string imageFolder = "images";
+  int transparency = 150;
+  int watermarkSize = 50;
+  int offsetX = 0;
+  int offsetY = 0;
+  int resizeFilter = 2;
+  std::string hintText;
+  Illustration illustration = Illustration::ChooseProject;
+  ImagePageValues();
+};
+
+enum class ImageNumber { WidthA, WidthB, WidthC, HeightA, HeightB, HeightC, Transparency, WatermarkSize, OffsetX, OffsetY };
+// The field's range rule; true when it changed the value.
+bool clampImageNumber(ImagePageValues& v, ImageNumber field);
+int& imageNumberRef(ImagePageValues& v, ImageNumber field);
+
+// The texts of a size choice: A has no "(Orginalbild)".
+const std::vector<std::string>& sizeChoices(int row);
+inline constexpr const char* kNoImage = "(Kein Bild)";
+inline constexpr const char* kUserSize = "(Benutzer)";
+inline constexpr const char* kOriginalSize = "(Orginalbild)";
+// The user picked entry index of row's size choice.
+void chooseSize(ImagePageValues& v, int row, int index);
+
+extern const char* const kFormatChoices[5];
+extern const char* const kWatermarkPositions[9];
+extern const char* const kResizeFilters[4];
+extern const char* const kChooseProjectHint;
+
+// Hint line and illustration of the image page for a project type.
+void setImagePageHint(ImagePageValues& v, int presetNumber);
+
+// ---- Project settings page ("Projekt - Einstellungen") ----
+
+enum StyleRow { kBackgroundRow, kForegroundRow, kFontRow, kTextColourRow, kLinkColourRow, kTextSizeRow, kStyleRowCount };
+// The COLFONTS key of each style row.
+const char* styleKey(StyleRow row);
+
+struct StyleValue {
+  std::string value = kStandard;
+  bool enabled = false;
+};
+
+struct ProjectPageValues {
+  CaptionSources captions;
+  int tableWidth = 0;
+  int columns = 1;
+  int rowsPerPage = 0;
+  int tableBorder = 0;
+  int cellSpacing = 0;
+  int cellPadding = 0;
+  StyleValue style[kStyleRowCount];
+  std::string ownWebPage;
+  bool crossFade = false;
+  int displayTime = 5000;
+  bool noScript = false;
+
+  bool tableSizeEnabled = false;  // columns and rows per page
+  bool ownWebPageEnabled = false;  // its "Auswählen" button
+  bool tableWidthEnabled = false;
+  bool tableBorderEnabled = false;
+  bool cellPaddingEnabled = false;
+  bool cellSpacingEnabled = false;
+  bool slideshowEnabled = false;  // cross-fade box and display time
+  bool noScriptEnabled = true;
+};
+
+enum class ProjectNumber { TableWidth, Columns, RowsPerPage, TableBorder, CellSpacing, CellPadding, DisplayTime };
+bool clampProjectNumber(ProjectPageValues& v, ProjectNumber field);
+int& projectNumberRef(ProjectPageValues& v, ProjectNumber field);
+
+enum class CaptionSource { Iptc, JpegComment, Exif, FileName };
+// A caption check box was clicked into the state ticked; the file name
+// excludes the three metadata sources and they exclude it.
+void tickCaptionSource(ProjectPageValues& v, CaptionSource source, bool ticked);
+
+extern const char* const kFontChoices[9];
+// The font list entry a shown value selects: the first one that begins with
+// it, ignoring case; the value itself when none does.
+std::string fontChoiceFor(const std::string& value);
+
+// The colour of a colour text (0xRRGGBB): trimmed, upper-cased, exactly "#"
+// and six characters, each pair read as hexadecimal (a bad pair gives 0).
+std::optional<std::uint32_t> parseColourText(const std::string& text);
+// How a colour dialog result is written: "#RRGGBB", upper case.
+std::string colourText(std::uint32_t rgb);
+
+// The "Standard" button of a style row: the current preset's value, or "(Standard)".
+std::string standardStyleValue(const ProjectSettings& settings, StyleRow row);
+
+// ---- Create page ("Erstellen") ----
+
+struct CreatePageValues {
+  std::string projectName;
+  std::string projectFolder;  // ends in "/"
+  std::string outputFolder;
+};
+
+inline constexpr size_t kMaxProjectNameLength = 50;
+// Fresh values: the projects folder and the local time as the name.
+void setupCreatePage(CreatePageValues& v, const std::string& projectsFolder);
+// What typing does to the name: forbidden characters become "_".
+void typeProjectName(CreatePageValues& v, const std::string& text);
+// A folder the user picked: remembered in config.ini for the next start.
+void chooseProjectFolder(AppState& state, CreatePageValues& v, const std::string& folder);
+
+// ---- Capture ----
+
+// Copies the pages into the settings record and the watermark fields, with
+// the prefix and name clean-ups applied to the copies.
+void captureSettings(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
+                     const CreatePageValues& create);
+
+// The prefixes as the build uses them: an empty one takes its default, and
+// if any two are equal all three take their defaults. The create page's file
+// list uses the upper-case defaults.
+void normalisePrefixes(std::string prefixes[3], bool upperCaseDefaults = false);
+// A folder or project name with the nine forbidden characters removed.
+std::string cleanOutputName(const std::string& name);
+
+}  // namespace pv
