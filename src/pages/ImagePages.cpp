@@ -1,0 +1,115 @@
+#include "pages/ImagePages.h"
+
+#include <functional>
+
+#include "app/AppState.h"
+#include "pages/PageEngine.h"
+#include "pages/Template.h"
+#include "pages/WriterSupport.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+namespace {
+
+using PageName = std::function<std::string(int)>;
+
+// The picture of a page, linked to a larger size when the record has it.
+std::string linkedImage(const CollectionItem& r, size_t shown, size_t large) {
+  std::string out;
+  const bool linked = r.outputPaths.size() > large;
+  if (linked)
+    out += format("<a href=\"%s\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return false\">",
+                  webPath(r, large).c_str());
+  if (r.outputPaths.size() > shown) out += format("<img src=\"%s\" border=\"0\">", webPath(r, shown).c_str());
+  if (linked) out += "</a>";
+  return out;
+}
+
+void fillHead(std::string& page, const ProjectSettings& s, bool opener, int i, int n, const CollectionItem& r) {
+  replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", opener ? windowOpenerScript("PicoVand_openimg") : "");
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
+  replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("%d/%d", i + 1, n));
+  replaceToken(page, "CORVANE_PICOVAND_COMMENT", r.caption.empty() ? "&nbsp;" : r.caption);
+}
+
+// Back and next stop at the ends ("#"); first and last always lead somewhere.
+void fillNavigation(std::string& page, const std::string& numberLinks, int i, int n, const PageName& name) {
+  replaceToken(page, "CORVANE_PICOVAND_NAV123", numberLinks);
+  replaceToken(page, "CORVANE_PICOVAND_NAVBACK", i == 0 ? "#" : name(i - 1));
+  replaceToken(page, "CORVANE_PICOVAND_NAVNEXT", i == n - 1 ? "#" : name(i + 1));
+  replaceToken(page, "CORVANE_PICOVAND_NAVFIRST", name(0));
+  replaceToken(page, "CORVANE_PICOVAND_NAVLAST", name(n - 1));
+}
+
+std::string stripEntry(const ProjectSettings& s, const std::vector<const CollectionItem*>& images, int j) {
+  if (j < 0 || j >= int(images.size())) return "&nbsp;";
+  return format("<a href=\"%s\"><img src=\"%s\" border=\"0\"></a>", pageFileName(s, j).c_str(),
+                webPath(*images[j], 0).c_str());
+}
+
+}  // namespace
+
+bool writeImagePages(AppState& state, const std::string& outputFolder) {
+  if (!readPresetTemplate(state, "htmlsld.html")) return false;
+  const ProjectSettings& s = state.settings;
+  const std::string folder = withSlash(outputFolder);
+  const auto images = imageRecords(state.items);
+  const int n = int(images.size());
+  const PageName name = [&](int k) { return pageFileName(s, k); };
+  for (int i = 0; i < n; ++i) {
+    const CollectionItem& r = *images[i];
+    std::string page = s.pageScratch;
+    fillHead(page, s, s.sizeBWidth != 0, i, n, r);
+    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 0, 1));
+    fillExifSlot(page, &r, 0);
+    fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
+    finishTemplatePage(state, folder + name(i), page);
+  }
+  return true;
+}
+
+bool writePreviewPages(AppState& state, const std::string& outputFolder) {
+  if (!readPresetTemplate(state, "sldprv.html")) return false;
+  const ProjectSettings& s = state.settings;
+  const std::string folder = withSlash(outputFolder);
+  const auto images = imageRecords(state.items);
+  const int n = int(images.size());
+  const PageName name = [&](int k) { return pageFileName(s, k); };
+  for (int i = 0; i < n; ++i) {
+    const CollectionItem& r = *images[i];
+    std::string page = s.pageScratch;
+    fillHead(page, s, s.sizeCWidth != 0, i, n, r);
+    fillExifSlot(page, &r, 0);
+    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+    fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
+    replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
+    for (int k = 1; k <= 9; ++k) {
+      replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
+      replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
+    }
+    finishTemplatePage(state, folder + name(i), page);
+  }
+  return true;
+}
+
+bool writeSlidePages(AppState& state, const std::string& outputFolder) {
+  if (!readPresetTemplate(state, "htmlsld.html")) return false;
+  const ProjectSettings& s = state.settings;
+  const std::string folder = withSlash(outputFolder);
+  const auto& list = state.items.list;
+  const int n = int(list.size());
+  const PageName name = [&](int k) { return slidePageFileName(s, k); };
+  for (int j = 0; j < n; ++j) {
+    const CollectionItem& r = *list[j];
+    std::string page = s.pageScratch;
+    fillHead(page, s, s.sizeCWidth != 0, j, n, r);
+    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+    fillExifSlot(page, r.isAlbum ? nullptr : &r, 0);
+    fillNavigation(page, slidePageNumberLinks(s, 0, n - 1, j), j, n, name);
+    finishTemplatePage(state, folder + name(j), page);
+  }
+  return true;
+}
+
+}  // namespace pv

@@ -1,0 +1,213 @@
+#include "pages/OwnPages.h"
+
+#include "app/AppState.h"
+#include "pages/AlbumWalk.h"
+#include "pages/PageEngine.h"
+#include "pages/ScriptSlideshow.h"
+#include "pages/Template.h"
+#include "pages/WriterSupport.h"
+#include "settings/Product.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+namespace {
+
+constexpr const char* kPlaceholder = "##PICOVAND##";
+constexpr const char* kOpenWinCall = " onclick=\"PicoVandOpenWin (this.href); return false\"";
+
+bool readOwnPage(AppState& state) {
+  std::string text;
+  if (!loadTemplate(state.settings.ownTemplatePage, text) || text.find(kPlaceholder) == std::string::npos)
+    return false;
+  state.settings.pageScratch = std::move(text);
+  return true;
+}
+
+// The fragment is finished on its own (the user's page is never touched but
+// for the credit block), then put into a copy of the user's page.
+void writeOwnPage(AppState& state, const std::string& path, std::string fragment, bool mayStrip) {
+  const ProjectSettings& s = state.settings;
+  if (mayStrip && s.noJavaScript) fragment = stripScripts(fragment);
+  normalizePage(fragment);
+  std::string page = s.pageScratch;
+  replaceToken(page, kPlaceholder, fragment);
+  writePage(state, path, page);
+}
+
+bool isChosenColour(const std::string& v) { return !v.empty() && v != kStandard; }
+
+std::string tableHead(const ProjectSettings& s, const char* opening) {
+  std::string out = format(opening, s.tableBorder, s.cellSpacing, s.cellPadding);
+  out += s.tableWidth != 0 ? format(" width=\"%d\"", s.tableWidth) : " width=\"100%\"";
+  if (isChosenColour(s.backgroundColor)) out += format(" bgcolor=\"%s\"", s.backgroundColor.c_str());
+  if (isChosenColour(s.borderColor)) out += format(" bordercolor=\"%s\"", s.borderColor.c_str());
+  return out;
+}
+
+std::string buttonImage(const ProjectSettings& s, const char* graphic) {
+  return encodeWebPath(controlFolder(s) + graphic);
+}
+
+// A navigation button, linked to page target unless target is -1.
+std::string buttonCell(const ProjectSettings& s, const char* graphic, int target) {
+  const std::string img = format("<img src=\"%s\" border=\"0\">", buttonImage(s, graphic).c_str());
+  const std::string button =
+      target < 0 ? img : format("<a href=\"%s\">", pageFileName(s, target).c_str()) + img + "</a>";
+  return "<td width=\"1%\" valign=\"middle\" align=\"center\">" + button + "</td>\n";
+}
+
+std::string linkedPicture(const CollectionItem& r) {
+  const std::string img = format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str());
+  if (r.outputPaths.size() < 2) return img;
+  return format("<a href=\"%s\"%s>", webPath(r, 1).c_str(), kOpenWinCall) + img + "</a>";
+}
+
+constexpr const char* kNavTable =
+    "<table class=\"PicoVandCSS\" border=\"0\" width=\"100%\" cellspacing=\"5\" cellpadding=\"0\">\n<tr>\n";
+
+// The image row of the per-image and slideshow tables: tall enough for the
+// largest picture of size A with the cell's padding around it.
+std::string imageRowStart(const ProjectSettings& s) {
+  return format("<tr>\n<td height=\"%d\" width=\"100%%\" colspan=\"2\">\n<center>\n",
+                s.sizeAHeight + 2 * s.cellPadding + 2);
+}
+
+// The navigation row's outer cell carries no height: the row takes the
+// height of the control set's buttons, whatever set was chosen.
+constexpr const char* kNavRowStart = "<tr>\n<td width=\"100%\" colspan=\"2\">\n";
+
+}  // namespace
+
+bool writeOwnAlbum(AppState& state, const std::string& outputFolder) {
+  if (!readOwnPage(state)) return false;
+  albumPageWalk(state, withSlash(outputFolder), "/", 0, -1, writeOwnAlbumPage);
+  return true;
+}
+
+void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
+  const ProjectSettings& s = state.settings;
+  std::string f = "\n<!-- begin Pico Vand -->\n";
+  f += "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
+       "{PicoVandWindow = window.open(x,\"PicoVandWindow\", \"location=no,toolbar=no,status=yes,resizable=yes\");\n"
+       "PicoVandWindow.focus(); }\n</script>\n";
+  f += galleryStyleBlock(s);
+  f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
+  f += format("<tr><td width=\"100%%\" colspan=\"%d\">\n", s.columns);
+  f += (p.albumPath == "/" ? s.projectName : p.albumPath) + "\n</td></tr>\n";
+
+  const int w = 100 / s.columns;
+  const int maximum = p.maximum == 0 ? 999999 : p.maximum;
+  const auto& list = state.items.list;
+  int col = 0, shown = 0;
+  for (size_t i = p.start; i < list.size() && shown < maximum; ++i) {
+    const CollectionItem& r = *list[i];
+    if (r.albumPath != p.albumPath) continue;
+    ++shown;
+    if (col == 0) f += "<tr>\n";
+    f += format("<td class=\"PicovandNAV\" width=\"%d%%\"><center>", w);
+    if (r.isAlbum)
+      f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" border=\"0\"><br>%s</a>",
+                  pageFileName(s, r.firstPageNumber).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
+                  r.name.c_str());
+    else
+      f += linkedPicture(r);
+    f += "</td>\n";
+    if (col + 1 == s.columns) {
+      f += "</tr>\n";
+      col = 0;
+    } else {
+      ++col;
+    }
+  }
+  if (col != 0) {
+    for (; col < s.columns; ++col) f += format("<td width=\"%d%%\" align=\"center\">&nbsp;</td>", w);
+    f += "</tr>\n";
+  }
+
+  if (!(p.parent == -1 && p.first == p.current && p.current == p.last)) {
+    f += format("<tr><td width=\"100%%\" colspan=\"%d\"><center>\n", s.columns);
+    f += kNavTable;
+    f += buttonCell(s, "home.gif", p.parent != -1 ? 0 : -1);
+    f += buttonCell(s, "first.gif", p.current != p.first ? p.first : -1);
+    f += buttonCell(s, "rev.gif", p.current - 1 >= p.first ? p.current - 1 : -1);
+    f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
+         pageNumberLinks(s, p.first, p.last, p.current) + "</td>\n";
+    f += buttonCell(s, "for.gif", p.current + 1 <= p.last ? p.current + 1 : -1);
+    f += buttonCell(s, "last.gif", p.current != p.last ? p.last : -1);
+    f += buttonCell(s, "up.gif", p.parent);
+    f += "</tr></table>\n\n</center></td></tr>\n";
+  }
+  f += "</table>\n<!-- end Pico Vand -->\n";
+  writeOwnPage(state, p.outputFolder + pageFileName(s, p.current), std::move(f), true);
+}
+
+bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
+  if (!readOwnPage(state)) return false;
+  const ProjectSettings& s = state.settings;
+  const std::string folder = withSlash(outputFolder);
+  const auto images = imageRecords(state.items);
+  const int n = int(images.size());
+  for (int i = 0; i < n; ++i) {
+    const CollectionItem& r = *images[i];
+    std::string f = "\n<!-- begin Pico Vand -->\n";
+    f += "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
+         "{PicoVandWindow = window.open(x,\"PicoVandWindow\",\"location=no,toolbar=no,status=yes,resizable=yes\");\n"
+         "PicoVandWindow.focus(); }\n</script>\n";
+    f += galleryStyleBlock(s);
+    f += tableHead(s, "<table class=\"PicoVandCSS\"  border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
+    f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +
+         format("%d/%d", i + 1, n) + "</td></tr>\n";
+    f += imageRowStart(s) + linkedPicture(r) + "</center></td></tr>\n";
+    if (!r.caption.empty())
+      f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center>" + r.caption + "</center></td></tr>\n";
+    f += kNavRowStart;
+    f += kNavTable;
+    f += buttonCell(s, "first.gif", i != 0 ? 0 : -1);
+    f += buttonCell(s, "rev.gif", i != 0 ? i - 1 : -1);
+    f += "<td width=\"96%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
+         pageNumberLinks(s, 0, n - 1, i) + "</td>\n";
+    f += buttonCell(s, "for.gif", i != n - 1 ? i + 1 : -1);
+    f += buttonCell(s, "last.gif", i != n - 1 ? n - 1 : -1);
+    f += "</tr></table>\n";
+    f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
+    writeOwnPage(state, folder + pageFileName(s, i), std::move(f), true);
+  }
+  return true;
+}
+
+bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
+  if (!readOwnPage(state)) return false;
+  const ProjectSettings& s = state.settings;
+  const SlideshowScript script = slideshowScript(state);
+  const size_t n = imageRecords(state.items).size();
+  std::string f = std::string("\n<!-- Corvane Pico Vand ") + kMakerAddress + " -->\n<!-- begin Pico Vand -->\n";
+  f += "<script type=\"text/javascript\">\n<!--\n" + script.program + "//-->\n</script>\n";
+  f += galleryStyleBlock(s);
+  f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">";
+  f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +
+       format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n) + "</td></tr>\n";
+  f += imageRowStart(s) + slideshowImageTag(script.noLink, script.firstImage) + "</center></td></tr>\n";
+  f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center><p><span id=\"PicoVand_Comment\">" + script.firstCaption +
+       "</span></p>\n</center></td></tr>\n";
+  f += kNavRowStart;
+  f += kNavTable;
+  const auto control = [&](const char* graphic, const char* call) {
+    f += std::string("<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"") + call +
+         "\">" + format("<img src=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str()) + "</td>\n";
+  };
+  control("pause.gif", "PicoVand_stop();");
+  control("for.gif", "PicoVand_play();");
+  f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n";
+  control("first.gif", "PicoVand_gofirst();");
+  control("back.gif", "PicoVand_goback();");
+  control("next.gif", "PicoVand_gonext();");
+  control("last.gif", "PicoVand_golast();");
+  f += "</tr></table>\n";
+  f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
+  // No script removal here: the slideshow is nothing without its program.
+  writeOwnPage(state, withSlash(outputFolder) + pageFileName(s, 0), std::move(f), false);
+  return true;
+}
+
+}  // namespace pv

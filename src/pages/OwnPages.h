@@ -1,0 +1,22 @@
+#pragma once
+// Galleries put into a web page of the user's own: the gallery is built as
+// one fragment (script, style block, table, navigation buttons of the chosen
+// control set) that takes the place of every "##PICOVAND##" in a copy of the
+// user's page. Each writer returns false and writes nothing when
+// ownTemplatePage is empty, cannot be read or lacks the placeholder.
+#include <string>
+
+namespace pv {
+
+struct AppState;
+struct AlbumPage;
+
+// Album table pages, numbered and paginated by the album page walk.
+bool writeOwnAlbum(AppState& state, const std::string& outputFolder);
+void writeOwnAlbumPage(AppState& state, const AlbumPage& page);
+// One page per image record.
+bool writeOwnImagePages(AppState& state, const std::string& outputFolder);
+// Page 0 only, with the script slideshow.
+bool writeOwnSlideshow(AppState& state, const std::string& outputFolder);
+
+}  // namespace pv

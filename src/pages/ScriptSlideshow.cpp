@@ -1,0 +1,111 @@
+#include "pages/ScriptSlideshow.h"
+
+#include "app/AppState.h"
+#include "pages/PageEngine.h"
+#include "pages/Template.h"
+#include "pages/WriterSupport.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+SlideshowScript slideshowScript(const AppState& state) {
+  const ProjectSettings& s = state.settings;
+  const auto slides = imageRecords(state.items);
+  SlideshowScript out;
+  std::string& p = out.program;
+  p += format("var PicoVand_speed=%d;\nvar PicoVand_pic = 0;\nvar PicoVand_playing=0;\n", s.slideDurationMs);
+  p += "PicoVand_imgarray = new Array();\nPicoVand_comarray = new Array();\nPicoVand_lnkarray = new Array();\n";
+  // Paths and captions go into string literals: escaped, so a quote, a
+  // backslash or a line break in a caption cannot end the script early.
+  for (size_t i = 0; i < slides.size(); ++i) {
+    const CollectionItem& r = *slides[i];
+    p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s');\n", i, escapeJsString(webPath(r, 0)).c_str());
+    if (r.outputPaths.size() >= 2) {
+      p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(r, 1)).c_str());
+      out.noLink = false;
+    }
+    p += format("PicoVand_comarray[%zu]=\"%s\";\n", i,
+                r.caption.empty() ? "&nbsp;" : escapeJsString(r.caption).c_str());
+  }
+  if (!slides.empty()) {
+    out.firstImage = slides[0]->outputPaths.empty() ? std::string() : slides[0]->outputPaths[0];
+    out.firstCaption = slides[0]->caption;
+  }
+  p += "var PicoVand_nopic = PicoVand_imgarray.length;\n";
+  if (s.sizeBWidth != 0)
+    p += "function PicoVand_openimg()\n"
+         "{PicoVandWindow = window.open(PicoVand_lnkarray[PicoVand_pic],\"PicoVandWindow\","
+         "\"location=no,toolbar=no,status=yes,resizable=yes\");\n"
+         "PicoVandWindow.focus();}\n";
+  p += "function PicoVand_img(image_location)\n"
+       "{this.image_item = new Image();\n"
+       "this.image_item.src = image_location;}\n"
+       "function PicoVand_getimg(imageObj) \n"
+       "{return(imageObj.image_item.src)}\n"
+       "function PicoVand_changetext(src, txt)\n"
+       "{document.getElementById(src).innerHTML=txt;}\n"
+       "function PicoVand_update() \n";
+  if (s.crossFade)
+    p += "{PicoVand_fadeout(); setTimeout ('PicoVand_fadein()',200);}\n";
+  else
+    p += "{document['PicoVand_Image'].src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+         "PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n"
+         "PicoVand_changetext('PicoVand_Counter', (PicoVand_pic+1) + '/' + PicoVand_nopic);}\n";
+  p += "function PicoVand_gofirst()\n"
+       "{PicoVand_pic = 0; PicoVand_update();}\n"
+       "function PicoVand_golast() \n"
+       "{PicoVand_pic = PicoVand_nopic-1; PicoVand_update();}\n"
+       "function PicoVand_goback() \n"
+       "{PicoVand_pic = (PicoVand_pic-1+PicoVand_nopic) % PicoVand_nopic; PicoVand_update();}\n"
+       "function PicoVand_gonext() \n"
+       "{PicoVand_pic = (PicoVand_pic+1) % PicoVand_nopic; PicoVand_update();}\n"
+       "function PicoVand_play() \n"
+       "{PicoVand_gonext();\n"
+       "if (PicoVand_playing==0){PicoVand_timerID = setTimeout(\"PicoVand_timer('PicoVand_Image')\", "
+       "PicoVand_speed); PicoVand_playing=1;}}\n"
+       "function PicoVand_stop() \n"
+       "{if (PicoVand_playing==1){clearTimeout(PicoVand_timerID); PicoVand_playing=0;}}\n"
+       "function PicoVand_timer() \n"
+       "{PicoVand_pic = (PicoVand_pic+1) % PicoVand_nopic; PicoVand_update();\n"
+       "PicoVand_timerID = setTimeout(\"PicoVand_timer('PicoVand_Image')\", PicoVand_speed);}\n"
+       "function PicoVand_trans(trans) \n"
+       "{var PicoVand_obj = document.getElementById('PicoVand_Image').style;\n"
+       "PicoVand_obj.opacity = (trans/100);\n"
+       "PicoVand_obj.filter = \"alpha(opacity=\"+trans+\")\";\n"
+       "PicoVand_obj.MozOpacity = (trans/100);\n"
+       "PicoVand_obj.KhtmlOpacity = (trans/100);}\n";
+  if (s.crossFade)
+    p += "function PicoVand_fadeout()\n"
+         "{for(i=0;i<=100;i+=5) {setTimeout(\"PicoVand_trans(\"+(100-i)+\")\",(i*2));}}\n"
+         "function PicoVand_fadein()\n"
+         "{document['PicoVand_Image'].src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+         "for(i=0;i<=100;i+=5) {setTimeout(\"PicoVand_trans(\"+i+\")\",(i*2));}"
+         "PicoVand_changetext('PicoVand_Counter', (PicoVand_pic+1) + '/' + PicoVand_nopic);\n"
+         "PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n}";
+  return out;
+}
+
+std::string slideshowImageTag(bool noLink, const std::string& firstImage) {
+  const std::string img = format("<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"%s\" border=\"0\">",
+                                 encodeWebPath(firstImage).c_str());
+  return noLink ? img + "\n" : "<a href=\"javascript:PicoVand_openimg()\">" + img + "</a>\n";
+}
+
+bool writeScriptSlideshow(AppState& state, const std::string& outputFolder) {
+  if (!readPresetTemplate(state, "javasld.html")) return false;
+  ProjectSettings& s = state.settings;
+  const SlideshowScript script = slideshowScript(state);
+  std::string& page = s.pageScratch;
+  replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", script.program);
+  replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageRecords(state.items).size()));
+  replaceToken(page, "CORVANE_PICOVAND_COMMENT", script.firstCaption);
+  replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage));
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
+  // Scripts stay whatever noJavaScript says: without them this page shows nothing.
+  normalizePage(page);
+  const std::string path = withSlash(outputFolder) + pageFileName(s, 0);
+  if (writePage(state, path, page)) applyColourTokens(s, path);
+  return true;
+}
+
+}  // namespace pv

@@ -1,0 +1,28 @@
+#pragma once
+// The slideshow that runs in the browser on a single page: every image and
+// caption in script arrays, first/back/next/last, play and stop, an optional
+// cross-fade. The own-page slideshow embeds the same program.
+#include <string>
+
+namespace pv {
+
+struct AppState;
+
+struct SlideshowScript {
+  std::string program;
+  std::string firstImage;    // web path of the first slide, empty without slides
+  std::string firstCaption;  // as typed, empty without slides
+  bool noLink = true;        // no slide opens a larger image
+};
+
+// The program for the image records of the collection (albums have no
+// pictures and are left out), from slideDurationMs, crossFade and sizeBWidth.
+SlideshowScript slideshowScript(const AppState& state);
+// The slide's image element, wrapped in the link that opens the larger
+// image unless noLink.
+std::string slideshowImageTag(bool noLink, const std::string& firstImage);
+// Fills the preset's "javasld.html" and writes it as page 0. False when the
+// template cannot be read.
+bool writeScriptSlideshow(AppState& state, const std::string& outputFolder);
+
+}  // namespace pv

@@ -1,0 +1,166 @@
+#include "WriterFixture.h"
+#include "pages/OwnPages.h"
+
+using namespace pv;
+using pvtest::contains;
+using pvtest::occurrences;
+
+namespace {
+
+struct OwnPages : pvtest::WriterFixture {
+  OwnPages() {
+    s.presetNumber = 2001;
+    s.columns = 3;
+    s.rowsPerPage = 2;
+    s.tableBorder = 1;
+    s.cellSpacing = 2;
+    s.cellPadding = 4;
+    s.backgroundColor = kStandard;
+    s.borderColor = "#abcdef";
+    s.ownTemplatePage = dir.write("mine.htm", "<html><body>\r\n<h1>Meine Seite</h1>\r\n##PICOVAND##\r\n</body></html>");
+  }
+  // The gallery fragment of a written page.
+  std::string fragment(const std::string& name) const {
+    const std::string p = page(name);
+    size_t b = p.find("<!-- begin Pico Vand -->"), e = p.find("<!-- end Pico Vand -->");
+    return b == std::string::npos || e == std::string::npos ? std::string() : p.substr(b, e - b);
+  }
+};
+
+std::string button(const std::string& graphic, int target) {
+  const std::string img = "<img src=\"images/_ctrl_0101/" + graphic + "\" border=\"0\">";
+  return "<td width=\"1%\" valign=\"middle\" align=\"center\">" +
+         (target < 0 ? img : pv::format("<a href=\"pcv%05d.htm\">", target) + img + "</a>") + "</td>\n";
+}
+
+}  // namespace
+
+TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
+  s.tableWidth = 600;
+  image("/", "nicht gezeigt");
+  image("/", "", 1);
+  album("/", "Rom & Paris");
+  image("/");
+  image("/Rom & Paris");
+  ASSERT_TRUE(writeOwnAlbum(state, out));
+  EXPECT_EQ(pagesWritten(), 2u);
+
+  const std::string user = page("pcv00000.htm");
+  EXPECT_TRUE(user.starts_with("<html><body>\n<h1>Meine Seite</h1>\n\n<!-- begin Pico Vand -->"));
+  EXPECT_TRUE(user.ends_with("<!-- end Pico Vand -->\n\n</body></html>"));
+  const std::string top = fragment("pcv00000.htm");
+  EXPECT_TRUE(contains(top, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"600\" "
+                            "bordercolor=\"#abcdef\">\n<tr><td width=\"100%\" colspan=\"3\">\nReise\n</td></tr>\n"));
+  EXPECT_FALSE(contains(top, "bgcolor"));
+  EXPECT_TRUE(contains(top, "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
+                            "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
+                            "border=\"0\"></a></td>\n"));
+  EXPECT_TRUE(contains(top, "<center><img src=\"images/pcva00001.jpg\" border=\"0\"></td>"));
+  EXPECT_TRUE(contains(top, "<center><a href=\"pcv00001.htm\"><img src=\"images/_pcv_2001/folder.gif\" "
+                            "border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
+  // 3 columns, 4 entries: the second row gets one picture and two fillers.
+  EXPECT_TRUE(contains(top, "</td>\n<td width=\"33%\" align=\"center\">&nbsp;</td><td width=\"33%\" "
+                            "align=\"center\">&nbsp;</td></tr>\n</table>\n"));
+  EXPECT_EQ(occurrences(top, "<tr>\n"), 2);
+  EXPECT_FALSE(contains(top, "home.gif"));  // a top album on a single page has no navigation row
+  EXPECT_FALSE(contains(top, "nicht gezeigt"));  // captions are not part of the album table
+
+  const std::string sub = fragment("pcv00001.htm");
+  EXPECT_TRUE(contains(sub, "\n/Rom & Paris\n</td></tr>"));  // the album path as title
+  EXPECT_TRUE(contains(sub, "src=\"images/Rom%20%26%20Paris/pcva00003.jpg\""));
+  EXPECT_TRUE(contains(sub, "<tr>\n" + button("home.gif", 0) + button("first.gif", -1) + button("rev.gif", -1) +
+                                "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n[1]\n</td>\n" +
+                                button("for.gif", -1) + button("last.gif", -1) + button("up.gif", 0) +
+                                "</tr></table>\n</center></td></tr>\n</table>\n"));
+}
+
+TEST_F(OwnPages, AlbumPagesOfALongAlbum) {
+  s.rowsPerPage = 1;
+  for (int i = 0; i < 7; ++i) image();
+  ASSERT_TRUE(writeOwnAlbum(state, out));
+  EXPECT_EQ(pagesWritten(), 3u);
+  const std::string middle = fragment("pcv00001.htm");
+  EXPECT_TRUE(contains(middle, button("home.gif", -1) + button("first.gif", 0) + button("rev.gif", 0)));
+  EXPECT_TRUE(contains(middle, button("for.gif", 2) + button("last.gif", 2) + button("up.gif", -1)));
+  const std::string last = fragment("pcv00002.htm");
+  EXPECT_TRUE(contains(last, button("for.gif", -1) + button("last.gif", -1)));
+
+  s.columns = 0;  // no table can be laid out: no page
+  pvtest::ScratchDir other;
+  EXPECT_TRUE(writeOwnAlbum(state, other.path()));
+  EXPECT_TRUE(pv::listDirectory(other.path()).empty());
+}
+
+TEST_F(OwnPages, OnePagePerImage) {
+  s.presetNumber = 2002;
+  image("/", "Am Meer");
+  album("/", "Leer");
+  image("/", "", 1);
+  ASSERT_TRUE(writeOwnImagePages(state, out));
+  EXPECT_EQ(pagesWritten(), 2u);
+  const std::string first = fragment("pcv00000.htm");
+  EXPECT_TRUE(contains(first, "window.open(x,\"PicoVandWindow\",\"location=no"));
+  EXPECT_TRUE(contains(first, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"100%\""));
+  EXPECT_TRUE(contains(first, "<tr>\n<td align=\"left\">Reise</td>\n<td align=\"right\">1/2</td></tr>\n"
+                              "<tr>\n<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"images/pcvb00000.jpg\""));
+  EXPECT_TRUE(contains(first, "<center>Am Meer</center></td></tr>\n"));
+  EXPECT_TRUE(contains(first, "<tr>\n<td width=\"100%\" colspan=\"2\">\n<table class=\"PicoVandCSS\" border=\"0\""));
+  EXPECT_TRUE(contains(first, button("first.gif", -1) + button("rev.gif", -1)));
+  EXPECT_TRUE(contains(first, button("for.gif", 1) + button("last.gif", 1) + "</tr></table>\n</td></tr></table>\n"));
+  const std::string second = fragment("pcv00001.htm");
+  EXPECT_TRUE(contains(second, ">2/2<"));
+  EXPECT_FALSE(contains(second, "Am Meer"));
+  EXPECT_EQ(occurrences(second, "colspan=\"2\""), 2);  // an empty caption gives no caption row
+  EXPECT_TRUE(contains(second, "<center>\n<img src=\"images/pcva00001.jpg\" border=\"0\"></center>"));
+
+  s.noJavaScript = true;
+  ASSERT_TRUE(writeOwnImagePages(state, out));
+  const std::string plain = fragment("pcv00000.htm");
+  EXPECT_FALSE(contains(plain, "<script"));
+  EXPECT_FALSE(contains(plain, "onclick"));
+  EXPECT_TRUE(contains(plain, "<a href=\"images/pcvb00000.jpg\" ><img"));
+}
+
+TEST_F(OwnPages, ScriptSlideshowFragment) {
+  s.presetNumber = 2003;
+  s.noJavaScript = true;  // the slideshow keeps its script regardless
+  image("/", "");
+  image("/", "zwei");
+  ASSERT_TRUE(writeOwnSlideshow(state, out));
+  EXPECT_EQ(pagesWritten(), 1u);
+  const std::string p = page("pcv00000.htm");
+  EXPECT_TRUE(contains(p, "\n<!-- Corvane Pico Vand https://"));
+  const std::string f = fragment("pcv00000.htm");
+  EXPECT_TRUE(contains(f, "<script type=\"text/javascript\">\n<!--\nvar PicoVand_speed=3000;"));
+  EXPECT_TRUE(contains(f, "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";"));
+  EXPECT_TRUE(contains(f, "bordercolor=\"#abcdef\"><tr>\n<td align=\"left\">Reise</td>"));
+  EXPECT_TRUE(contains(f, "<span id=\"PicoVand_Counter\">1/2</span>"));
+  EXPECT_TRUE(contains(f, "<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"javascript:PicoVand_openimg()\">"));
+  EXPECT_TRUE(contains(f, "<center><p><span id=\"PicoVand_Comment\"></span></p>"));  // present though empty
+  EXPECT_TRUE(contains(f, "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" border=\"0\"></a>\n"
+                          "</td>\n<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_play();\">"));
+  EXPECT_TRUE(contains(f, "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n"
+                          "<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_gofirst();\">"));
+  for (const char* call : {"PicoVand_goback", "PicoVand_gonext", "PicoVand_golast"}) EXPECT_TRUE(contains(f, call));
+}
+
+TEST_F(OwnPages, TheUsersPage) {
+  image("/", "x");
+  // Every placeholder gets the gallery; the rest of the page stays byte for byte.
+  s.ownTemplatePage = dir.write("twice.htm", "<body>  ##PICOVAND##\t|##PICOVAND##</body>");
+  ASSERT_TRUE(writeOwnImagePages(state, out));
+  const std::string p = page("pcv00000.htm");
+  EXPECT_EQ(occurrences(p, "<!-- begin Pico Vand -->"), 2);
+  EXPECT_TRUE(p.starts_with("<body>  \n<!-- begin"));
+  EXPECT_TRUE(contains(p, "<!-- end Pico Vand -->\n\t|\n<!-- begin"));
+
+  pvtest::ScratchDir other;
+  for (const std::string& bad : {std::string(), dir.file("missing.htm"),
+                                 dir.write("lower.htm", "<body>##picovand##</body>")}) {
+    s.ownTemplatePage = bad;
+    EXPECT_FALSE(writeOwnAlbum(state, other.path())) << bad;
+    EXPECT_FALSE(writeOwnImagePages(state, other.path())) << bad;
+    EXPECT_FALSE(writeOwnSlideshow(state, other.path())) << bad;
+  }
+  EXPECT_TRUE(pv::listDirectory(other.path()).empty());
+}
