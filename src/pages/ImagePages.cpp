@@ -48,68 +48,66 @@ std::string stripEntry(const ProjectSettings& s, const std::vector<const Collect
                 webPath(*images[j], 0).c_str());
 }
 
+using PageFiller = std::function<void(std::string& page, int i, int n, const CollectionItem& r)>;
+
+// One page per record from a fresh copy of the template.
+bool writeEachPage(AppState& state, const std::string& outputFolder, const char* templateName,
+                   const std::vector<const CollectionItem*>& records, const PageName& name, const PageFiller& fill) {
+  if (!readPresetTemplate(state, templateName)) return false;
+  const std::string folder = withSlash(outputFolder);
+  const int n = int(records.size());
+  for (int i = 0; i < n; ++i) {
+    std::string page = state.settings.pageScratch;
+    fill(page, i, n, *records[i]);
+    finishTemplatePage(state, folder + name(i), page);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool writeImagePages(AppState& state, const std::string& outputFolder) {
-  if (!readPresetTemplate(state, "htmlsld.html")) return false;
   const ProjectSettings& s = state.settings;
-  const std::string folder = withSlash(outputFolder);
-  const auto images = imageRecords(state.items);
-  const int n = int(images.size());
   const PageName name = [&](int k) { return pageFileName(s, k); };
-  for (int i = 0; i < n; ++i) {
-    const CollectionItem& r = *images[i];
-    std::string page = s.pageScratch;
-    fillHead(page, s, s.sizeBWidth != 0, i, n, r);
-    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 0, 1));
-    fillExifSlot(page, &r, 0);
-    fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-    finishTemplatePage(state, folder + name(i), page);
-  }
-  return true;
+  return writeEachPage(state, outputFolder, "htmlsld.html", imageRecords(state.items), name,
+                       [&](std::string& page, int i, int n, const CollectionItem& r) {
+                         fillHead(page, s, s.sizeBWidth != 0, i, n, r);
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 0, 1));
+                         fillExifSlot(page, &r, 0);
+                         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
+                       });
 }
 
 bool writePreviewPages(AppState& state, const std::string& outputFolder) {
-  if (!readPresetTemplate(state, "sldprv.html")) return false;
   const ProjectSettings& s = state.settings;
-  const std::string folder = withSlash(outputFolder);
-  const auto images = imageRecords(state.items);
-  const int n = int(images.size());
   const PageName name = [&](int k) { return pageFileName(s, k); };
-  for (int i = 0; i < n; ++i) {
-    const CollectionItem& r = *images[i];
-    std::string page = s.pageScratch;
-    fillHead(page, s, s.sizeCWidth != 0, i, n, r);
-    fillExifSlot(page, &r, 0);
-    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
-    fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-    replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
-    for (int k = 1; k <= 9; ++k) {
-      replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
-      replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
-    }
-    finishTemplatePage(state, folder + name(i), page);
-  }
-  return true;
+  const auto images = imageRecords(state.items);
+  return writeEachPage(state, outputFolder, "sldprv.html", images, name,
+                       [&](std::string& page, int i, int n, const CollectionItem& r) {
+                         fillHead(page, s, s.sizeCWidth != 0, i, n, r);
+                         fillExifSlot(page, &r, 0);
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+                         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
+                         replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
+                         for (int k = 1; k <= 9; ++k) {
+                           replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
+                           replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
+                         }
+                       });
 }
 
 bool writeSlidePages(AppState& state, const std::string& outputFolder) {
-  if (!readPresetTemplate(state, "htmlsld.html")) return false;
   const ProjectSettings& s = state.settings;
-  const std::string folder = withSlash(outputFolder);
-  const auto& list = state.items.list;
-  const int n = int(list.size());
   const PageName name = [&](int k) { return slidePageFileName(s, k); };
-  for (int j = 0; j < n; ++j) {
-    const CollectionItem& r = *list[j];
-    std::string page = s.pageScratch;
-    fillHead(page, s, s.sizeCWidth != 0, j, n, r);
-    replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
-    fillExifSlot(page, r.isAlbum ? nullptr : &r, 0);
-    fillNavigation(page, slidePageNumberLinks(s, 0, n - 1, j), j, n, name);
-    finishTemplatePage(state, folder + name(j), page);
-  }
-  return true;
+  std::vector<const CollectionItem*> records;
+  for (const auto& r : state.items.list) records.push_back(r.get());
+  return writeEachPage(state, outputFolder, "htmlsld.html", records, name,
+                       [&](std::string& page, int j, int n, const CollectionItem& r) {
+                         fillHead(page, s, s.sizeCWidth != 0, j, n, r);
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+                         fillExifSlot(page, r.isAlbum ? nullptr : &r, 0);
+                         fillNavigation(page, slidePageNumberLinks(s, 0, n - 1, j), j, n, name);
+                       });
 }
 
 }  // namespace pv

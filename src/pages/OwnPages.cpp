@@ -63,6 +63,14 @@ std::string linkedPicture(const CollectionItem& r) {
   return format("<a href=\"%s\"%s>", webPath(r, 1).c_str(), kOpenWinCall) + img + "</a>";
 }
 
+// The window opener of the album and per-image fragments; the two differ by
+// one blank in the window.open call.
+std::string openWinScript(const char* afterName) {
+  return std::string("<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
+                     "{PicoVandWindow = window.open(x,\"PicoVandWindow\",") +
+         afterName + "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }\n</script>\n";
+}
+
 constexpr const char* kNavTable =
     "<table class=\"PicoVandCSS\" border=\"0\" width=\"100%\" cellspacing=\"5\" cellpadding=\"0\">\n<tr>\n";
 
@@ -87,10 +95,7 @@ bool writeOwnAlbum(AppState& state, const std::string& outputFolder) {
 
 void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
   const ProjectSettings& s = state.settings;
-  std::string f = "\n<!-- begin Pico Vand -->\n";
-  f += "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
-       "{PicoVandWindow = window.open(x,\"PicoVandWindow\", \"location=no,toolbar=no,status=yes,resizable=yes\");\n"
-       "PicoVandWindow.focus(); }\n</script>\n";
+  std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript(" ");
   f += galleryStyleBlock(s);
   f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
   f += format("<tr><td width=\"100%%\" colspan=\"%d\">\n", s.columns);
@@ -150,10 +155,7 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
   const int n = int(images.size());
   for (int i = 0; i < n; ++i) {
     const CollectionItem& r = *images[i];
-    std::string f = "\n<!-- begin Pico Vand -->\n";
-    f += "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
-         "{PicoVandWindow = window.open(x,\"PicoVandWindow\",\"location=no,toolbar=no,status=yes,resizable=yes\");\n"
-         "PicoVandWindow.focus(); }\n</script>\n";
+    std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript("");
     f += galleryStyleBlock(s);
     f += tableHead(s, "<table class=\"PicoVandCSS\"  border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
     f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +

@@ -52,6 +52,7 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(contains(top, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"600\" "
                             "bordercolor=\"#abcdef\">\n<tr><td width=\"100%\" colspan=\"3\">\nReise\n</td></tr>\n"));
   EXPECT_FALSE(contains(top, "bgcolor"));
+  EXPECT_TRUE(contains(top, "window.open(x,\"PicoVandWindow\", \"location=no"));
   EXPECT_TRUE(contains(top, "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
                             "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
                             "border=\"0\"></a></td>\n"));
