@@ -87,7 +87,7 @@ void attachIptcCaption(FIBITMAP* dib, const std::string& caption) {
 FIBITMAP* loadTiff(const std::string& path, int flags) {
   std::string data, caption;
   if (!readWholeFile(path, data)) return nullptr;
-  if (!hideTiffIptc(data, caption)) return FreeImage_Load(FIF_TIFF, path.c_str(), flags);
+  if (!hideTiffTags(data, caption)) return FreeImage_Load(FIF_TIFF, path.c_str(), flags);
   FIBITMAP* dib = loadFromMemory(FIF_TIFF, data, flags);
   if (dib && !caption.empty()) attachIptcCaption(dib, caption);
   return dib;

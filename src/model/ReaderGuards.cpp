@@ -13,6 +13,10 @@ std::uint32_t readNumber(std::string_view d, size_t at, int bytes, bool bigEndia
   return v;
 }
 
+// IPTC-NAA and the ICC profile: FreeImage's TIFF reader mishandles both.
+constexpr std::uint32_t kTiffIptcTag = 33723;
+constexpr std::uint32_t kTiffIccTag = 34675;
+
 void putNumber(std::string& out, std::uint32_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out += char((v >> (8 * i)) & 0xFF);
 }
@@ -56,7 +60,7 @@ bool unpackRow(std::string_view in, size_t rowBytes, std::string& out) {
 
 }  // namespace
 
-bool hideTiffIptc(std::string& d, std::string& caption) {
+bool hideTiffTags(std::string& d, std::string& caption) {
   if (d.size() < 8) return false;
   const bool big = d[0] == 'M' && d[1] == 'M';
   if (!big && !(d[0] == 'I' && d[1] == 'I')) return false;
@@ -64,22 +68,26 @@ bool hideTiffIptc(std::string& d, std::string& caption) {
   if (ifd + 2 > d.size()) return false;
   size_t n = readNumber(d, ifd, 2, big);
   static constexpr std::uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+  bool changed = false;
   for (size_t k = 0; k < n; ++k) {
     size_t e = ifd + 2 + 12 * k;
-    if (e + 12 > d.size()) return false;
-    if (readNumber(d, e, 2, big) != 33723) continue;
-    std::uint32_t type = readNumber(d, e + 2, 2, big), count = readNumber(d, e + 4, 4, big);
-    std::uint64_t len = type < 13 ? std::uint64_t(kTypeSize[type]) * count : 0;
-    size_t at = len <= 4 ? e + 8 : readNumber(d, e + 8, 4, big);
-    if (len > 0 && at + len <= d.size()) caption = iptcCaption(std::string_view(d).substr(at, size_t(len)));
-    // A private number just below keeps the directory sorted; libtiff reads
-    // it as an unknown tag and FreeImage leaves it alone.
-    const std::uint16_t renamed = 33722;
+    if (e + 12 > d.size()) break;
+    const std::uint32_t tag = readNumber(d, e, 2, big);
+    if (tag != kTiffIptcTag && tag != kTiffIccTag) continue;
+    if (tag == kTiffIptcTag) {
+      std::uint32_t type = readNumber(d, e + 2, 2, big), count = readNumber(d, e + 4, 4, big);
+      std::uint64_t len = type < 13 ? std::uint64_t(kTypeSize[type]) * count : 0;
+      size_t at = len <= 4 ? e + 8 : readNumber(d, e + 8, 4, big);
+      if (len > 0 && at + len <= d.size()) caption = iptcCaption(std::string_view(d).substr(at, size_t(len)));
+    }
+    // The number just below is private and unused: the directory stays
+    // sorted, libtiff reads it as an unknown tag and FreeImage ignores it.
+    const std::uint32_t renamed = tag - 1;
     d[e + (big ? 0 : 1)] = char(renamed >> 8);
     d[e + (big ? 1 : 0)] = char(renamed & 0xFF);
-    return true;
+    changed = true;
   }
-  return false;
+  return changed;
 }
 
 bool rebuildPsd(const std::string& file, std::string& clean) {

@@ -6,10 +6,11 @@
 
 namespace pv {
 
-// TIFF: the IPTC tag is hidden from FreeImage (whose reader overruns its
-// buffer on it); the caption it holds is returned for the caller to attach.
-// False when the file needs no change.
-bool hideTiffIptc(std::string& file, std::string& caption);
+// TIFF: two tags of the first directory are hidden from FreeImage. Its
+// reader overruns its buffer on the IPTC tag (the caption it holds is
+// returned for the caller to attach) and copies the ICC profile after libtiff
+// has freed it. False when the file needs no change.
+bool hideTiffTags(std::string& file, std::string& caption);
 
 // PSD: a clean file with the merged image as raw channels, only the
 // resources whose parsers are known to be safe, and no layer section
