@@ -50,3 +50,16 @@ TEST(ControlSets, PreviewWithMagentaTransparent) {
   EXPECT_FALSE(loadControlSetPreview(dir.file("missing.bmp")));
   EXPECT_FALSE(loadControlSetPreview(dir.write("broken.bmp", "BM not really")));
 }
+
+TEST(ControlSets, TheInstalledSetTheDialogStartsWith) {
+  const std::string ctrl = pvtest::sourceFolder() + "resources/CTRL/";
+  const auto sets = listControlSets(ctrl);
+  const ControlSetEntry* start = nullptr;
+  for (const auto& set : sets)
+    if (set.id == kDefaultControlSet) start = &set;
+  ASSERT_NE(start, nullptr);
+  EXPECT_TRUE(loadControlSetPreview(start->previewPath));
+  for (const char* button :
+       {"home.gif", "first.gif", "rev.gif", "for.gif", "last.gif", "up.gif", "back.gif", "next.gif", "pause.gif"})
+    EXPECT_TRUE(fileExists(ctrl + "0101/" + button)) << button;
+}
