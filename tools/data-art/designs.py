@@ -55,7 +55,7 @@ PRESETS = [
     dict(n=1003, name="Passepartout", theme="papier", grid="frame", cols=3, rows=3, albums=False,
          a=(420, 420), b=(1400, 1050), colfonts=(0, {})),
     # Webalbum mit Diashow: A and B fixed, C free.
-    dict(n=7001, name="Helle Kacheln mit Diashow", theme="hell", grid="mat", cols=4, rows=3, albums=True,
+    dict(n=7001, name="Helle Karten mit Diashow", theme="hell", grid="card", cols=4, rows=3, albums=True,
          a=(360, 360), b=(1280, 960), c=(2048, 1536),
          colfonts=(1, {"BORDERCOLOR": "#dedbd4", "BACKGROUNDCOLOR": "#f6f5f2", "TEXTFONT": "(Standard)",
                        "TEXTCOLOR": "#1d1f22", "LINKCOLOR": "#2b5f9e", "TEXTSIZE": "16px"})),
@@ -81,7 +81,7 @@ PRESETS = [
     dict(n=6002, name="Dunkel mit Filmstreifen", theme="nacht", a=(240, 160), b=(1200, 800), c=(0, 0),
          strip="film", colfonts=(0, {"LINKCOLOR": "#e3b661"})),
     dict(n=6003, name="Passepartout mit Vorschau", theme="papier", a=(200, 150), b=(960, 680),
-         c=(1600, 1200), strip="wide", colfonts=(0, {})),
+         c=(1600, 1200), strip="contact", colfonts=(0, {})),
 ]
 
 # A template with a free table size cannot know the user's choice: it holds

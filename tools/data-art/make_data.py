@@ -124,7 +124,8 @@ def show_page(p, stage_extra="", back_link=""):
     return (head(p, script_tail=KEYS)
             + '<body>\n<div class="pv pv-show">\n'
             + '<header class="pv-head">\n<h1>CORVANE_PICOVAND_TITLE</h1>\n'
-            + f'{back_link}<span class="pv-count">CORVANE_PICOVAND_CURRENTIMAGE</span>\n</header>\n'
+            + f'<div class="pv-meta">\n{back_link}<span class="pv-count">CORVANE_PICOVAND_CURRENTIMAGE</span>\n</div>\n'
+            + "</header>\n"
             + '<main>\n<div class="pv-stage">CORVANE_PICOVAND_IMAGE</div>\n' + stage_extra
             + '<p class="pv-caption">CORVANE_PICOVAND_COMMENT</p>\n'
             + exif + "</main>\n"

@@ -40,6 +40,10 @@ img { border: 0; max-width: 100%; height: auto; }
 }
 .pv-muted, .pv-count, .pv-exif, .pv-pages { color: var(--muted); }
 .pv-count { font-variant-numeric: tabular-nums; font-size: .9em; white-space: nowrap; }
+.pv-meta { display: flex; align-items: baseline; gap: 1.25rem; }
+
+/* The credit line the program adds at the end of the first page. */
+.PicoVandCredit { margin: 0; padding: 0 1rem 1.75rem; line-height: 1.5; }
 
 /* Navigation: round buttons; a target "#" means there is nowhere to go. */
 .pv-nav {
@@ -62,6 +66,10 @@ img { border: 0; max-width: 100%; height: auto; }
 .pv-pages a:hover { background: var(--surface); text-decoration: none; }
 .pv-group:not(:has(a:not([href="#"]))) { display: none; }
 .pv-paging:not(:has(.pv-pages a)) { display: none; }
+@media (max-width: 640px) {
+  .pv-paging { flex-wrap: wrap; justify-content: center; row-gap: .6rem; }
+  .pv-pages { order: -1; flex-basis: 100%; }
+}
 
 /* Caption and camera data of a picture. */
 .pv-caption { max-width: 46rem; margin: 1.25rem auto 0; text-align: center; font-size: 1.05em; overflow-wrap: anywhere; }
@@ -106,6 +114,12 @@ TILE = """\
 .pv-slot figcaption { font-size: .85em; padding-top: .5em; }
 """
 
+CARD = """\
+.pv-slot { background: var(--surface); border-radius: var(--radius); box-shadow: 0 1px 2px rgb(0 0 0 / .05), 0 10px 28px -18px rgb(0 0 0 / .35); overflow: hidden; }
+.pv-pic { border-radius: 0; aspect-ratio: 4 / 3; }
+.pv-slot figcaption { padding: .8em 1em 1em; }
+"""
+
 FRAME = """\
 .pv-pic { background: var(--surface); border: 1px solid var(--line); box-shadow: 0 1px 2px rgb(60 40 20 / .06), 0 8px 24px -12px rgb(60 40 20 / .25); }
 .pv-slot figcaption { text-align: center; font-style: italic; }
@@ -142,7 +156,7 @@ SCRIPT = """\
 .pv-controls .pv-play img { width: 26px; height: 26px; }
 #PicoVand_Counter { display: block; text-align: center; margin-top: .6rem; }
 @media (max-width: 640px) {
-  .pv-stage { height: auto; aspect-ratio: 4 / 5; }
+  .pv-stage { height: auto; aspect-ratio: 1 / 1; }
   .pv-controls { gap: .35rem; }
   .pv-controls .pv-btn { width: 2.6rem; height: 2.6rem; }
 }
@@ -170,9 +184,6 @@ STRIP = """\
 .pv-s a:hover img { opacity: 1; }
 .pv-s.pv-cur img { opacity: 1; }
 .pv-s.pv-cur { outline: 2px solid var(--accent); outline-offset: 3px; }
-@media (max-width: 1180px) { .pv-r6, .pv-r7, .pv-r8, .pv-r9, .pv-f6, .pv-f7, .pv-f8, .pv-f9 { display: none; } }
-@media (max-width: 820px) { .pv-r4, .pv-r5, .pv-f4, .pv-f5 { display: none; } }
-@media (max-width: 520px) { .pv-r3, .pv-f3 { display: none; } .pv-s { width: calc(var(--thumb-w) * .68); height: calc(var(--thumb-h) * .68); } }
 """
 
 FILM = """\
@@ -182,6 +193,30 @@ FILM = """\
 .pv-s { border-radius: 2px; background: #0d0e10; }
 .pv-s.pv-cur { outline-offset: 0; }
 """
+
+CONTACT = """\
+.pv-strip { gap: 5px; }
+.pv-s { border-radius: 2px; }
+.pv-s img { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
+"""
+
+
+def strip_css(p, cell_w, gap):
+    """Shows as many neighbours either side as fit the page; on a phone two."""
+    out = []
+    content = 1180 - 2 * 48  # the widest the show page's content gets
+    for r in range(2, 10):
+        need = (2 * r + 1) * (cell_w + gap)
+        sel = ", ".join(f".pv-r{k}, .pv-f{k}" for k in range(r, 10))
+        if need > content:
+            out.append(f"{sel} {{ display: none; }}")
+            break
+        out.append(f"@media (max-width: {need + 96}px) {{ {sel} {{ display: none; }} }}")
+    out.append("@media (max-width: 560px) {\n"
+               "  .pv-s { width: 3.4rem; height: 2.55rem; }\n"
+               "  .pv-strip .pv-r2, .pv-strip .pv-f2 { display: flex; }\n}")
+    return "\n".join(out) + "\n"
+
 
 PHONE_GRID = """\
 @media (max-width: 960px) { .pv-grid { grid-template-columns: var(--grid-mid); } }
@@ -196,7 +231,7 @@ def root_block(p):
         "bg": t["bg"], "surface": t["surface"], "mat": t["mat"], "ink": t["ink"], "line": t["line"],
         "accent": t["accent"], "muted": muted, "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
         "head-weight": t["head_weight"], "radius": t["radius"], "page": "1240px",
-        "matpad": "0px" if p.get("grid") == "tile" else ("14px" if p.get("grid") == "frame" else "10px"),
+        "matpad": {"tile": "0px", "frame": "8%", "card": "0px"}.get(p.get("grid"), "10px"),
     }
     if "grid" in p:
         if p.get("free"):
@@ -206,11 +241,16 @@ def root_block(p):
             vars_["grid"] = f"repeat({p['cols']}, minmax(0, 1fr))"
             vars_["grid-mid"] = f"repeat({min(p['cols'], 3)}, minmax(0, 1fr))"
     if "strip" in p:
-        w, h = (p["a"][0] * 0.5, p["a"][1] * 0.5) if p["strip"] != "film" else (p["a"][0] * 0.36, p["a"][1] * 0.36)
+        w, _ = strip_cell(p)
         vars_["thumb-w"] = f"{w / 16:.2f}rem"
-        vars_["thumb-h"] = f"{h / 16:.2f}rem"
+        vars_["thumb-h"] = f"{w * 0.75 / 16:.2f}rem"
     lines = [f"  --{k}: {v};" for k, v in vars_.items()]
     return ":root {\n  color-scheme: %s;\n%s\n}\n" % (t["scheme"], "\n".join(lines))
+
+
+def strip_cell(p):
+    """Width of one preview cell and the gap after it, in pixels."""
+    return {"wide": (96, 8), "film": (86, 3), "contact": (50, 5)}[p["strip"]]
 
 
 def family(p):
@@ -226,6 +266,8 @@ def pcv_css(p):
             parts.append(TILE)
         if p["grid"] == "frame":
             parts.append(FRAME)
+        if p["grid"] == "card":
+            parts.append(CARD)
         parts.append(PHONE_GRID)
     if f in (4, 5, 6, 7):
         parts.append(SHOW)
@@ -235,6 +277,9 @@ def pcv_css(p):
         parts.append(STRIP)
         if p["strip"] == "film":
             parts.append(FILM)
+        if p["strip"] == "contact":
+            parts.append(CONTACT)
+        parts.append(strip_css(p, *strip_cell(p)))
     if p["theme"] == "kino":
         parts.append(KINO)
     return "".join(parts)
