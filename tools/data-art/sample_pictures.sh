@@ -2,6 +2,7 @@
 # Makes the sample picture of every gallery preset, resources/IMAGES/<n>.jpg:
 # the preset's gallery built by picovand-cli from the demo photos and its
 # start page shot in headless Chromium at 1280 x 900, stored 640 pixels wide.
+# The photos go in without albums, so that the start page shows pictures.
 #   tools/data-art/sample_pictures.sh [PRESET...]
 # Needs a built build/bin/picovand-cli, chromium and ImageMagick.
 set -euo pipefail
@@ -26,9 +27,7 @@ fi
 for n in "${presets[@]}"; do
   mkdir -p "$work/$n"
   out="$work/$n/Sommer 2024"
-  albums=(--albums)
-  grep -qi '^SUB=0' "$res/CONFIG/$n.config" && albums=()
-  "$cli" build --preset "$n" --output "$out" --import "$photos" --recursive "${albums[@]}" \
+  "$cli" build --preset "$n" --output "$out" --import "$photos" --recursive \
     --captions iptc,comment,exif >/dev/null
   chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
     --no-first-run --hide-scrollbars --virtual-time-budget=3000 --window-size=1280,900 \

@@ -100,7 +100,7 @@ GRID = """\
   display: flex; flex-direction: column; align-items: center; justify-content: center; gap: .7em;
   padding: 1rem; text-align: center; font-weight: 600; color: var(--ink); overflow-wrap: anywhere;
 }
-.pv-pic img[src$="folder.gif"] { position: static; width: min(85%, 260px); max-width: none; max-height: none; border-radius: 10px; }
+.pv-pic img[src$="folder.gif"] { position: static; width: min(85%, 240px); max-width: none; max-height: none; border-radius: 10px; }
 @media (prefers-reduced-motion: no-preference) {
   .pv-pic img { transition: transform .35s ease, opacity .35s ease; }
   .pv-pic a:hover img { transform: scale(1.025); }
@@ -113,6 +113,14 @@ TILE = """\
 .pv-pic img:not([src$="folder.gif"]) { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
 .pv-slot figcaption { font-size: .85em; padding-top: .5em; }
 """
+
+# Long captions stay short in the grid: in full on the slideshow pages behind
+# it, or while the pointer rests on the picture.
+CLAMP = """\
+.pv-slot figcaption p { display: -webkit-box; -webkit-line-clamp: 3; -webkit-box-orient: vertical; overflow: hidden; }
+.pv-slot:hover figcaption p { -webkit-line-clamp: unset; }
+"""
+CLAMP_SLIDES = CLAMP.split("\n")[0] + "\n"
 
 CARD = """\
 .pv-slot { background: var(--surface); border-radius: var(--radius); box-shadow: 0 1px 2px rgb(0 0 0 / .05), 0 10px 28px -18px rgb(0 0 0 / .35); overflow: hidden; }
@@ -149,8 +157,9 @@ SHOW = """\
 
 SCRIPT = """\
 /* The script slideshow keeps its stage still while pictures change. */
-.pv-stage { height: min(62vh, 42rem); }
-.pv-stage img { max-height: 100%; }
+.pv-stage { display: grid; grid-template: 100% / 100%; place-items: center; height: min(62vh, 42rem); }
+.pv-stage > a { display: grid; grid-template: 100% / 100%; place-items: center; width: 100%; height: 100%; min-width: 0; min-height: 0; }
+.pv-stage img { max-height: 100%; min-width: 0; min-height: 0; }
 .pv-controls { display: flex; align-items: center; justify-content: center; gap: .5rem; margin-top: 1.5rem; }
 .pv-controls .pv-play { width: 3.5rem; height: 3.5rem; }
 .pv-controls .pv-play img { width: 26px; height: 26px; }
@@ -166,7 +175,7 @@ KINO = """\
 .pv-show { --page: 1600px; padding-top: clamp(1rem, 3vw, 2rem); }
 .pv-head { border-bottom: 0; margin-bottom: 1rem; padding-bottom: 0; }
 .pv h1 { font-size: 1.1em; letter-spacing: .18em; text-transform: uppercase; font-weight: 500; }
-.pv-stage { height: calc(100vh - 14rem); min-height: 18rem; padding: 0; border-radius: 0; }
+.pv-stage { height: calc(100vh - 14rem); min-height: 18rem; aspect-ratio: auto; padding: 0; border-radius: 0; }
 .pv-btn { background: transparent; border-color: transparent; }
 .pv button.pv-btn:hover { border-color: var(--line); }
 """
@@ -268,6 +277,10 @@ def pcv_css(p):
             parts.append(FRAME)
         if p["grid"] == "card":
             parts.append(CARD)
+        if f == 7:
+            parts.append(CLAMP_SLIDES)
+        elif p["grid"] == "tile":
+            parts.append(CLAMP)
         parts.append(PHONE_GRID)
     if f in (4, 5, 6, 7):
         parts.append(SHOW)

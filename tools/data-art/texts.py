@@ -181,6 +181,10 @@ header, main, footer { max-width: 60rem; margin: 0 auto; padding: 1.5rem; }
 header { border-bottom: 1px solid #ddd; }
 h1 { margin: 0; font-size: 1.6rem; }
 footer { color: #777; font-size: .85rem; }
+/* The gallery table and its pictures shrink with a narrow window. */
+table.PicoVandCSS { max-width: 100%; }
+.PicoVandCSS img { max-width: 100%; height: auto; }
+.PicoVandCSS img[src$="folder.gif"] { width: 160px; }
 </style>
 </head>
 <body>
