@@ -126,6 +126,8 @@ CARD = """\
 .pv-slot { background: var(--surface); border-radius: var(--radius); box-shadow: 0 1px 2px rgb(0 0 0 / .05), 0 10px 28px -18px rgb(0 0 0 / .35); overflow: hidden; }
 .pv-pic { border-radius: 0; aspect-ratio: 4 / 3; }
 .pv-slot figcaption { padding: .8em 1em 1em; }
+.pv-pic img[src$="folder.gif"] { width: min(55%, 160px); }
+.pv-pic a:has(> img[src$="folder.gif"]) { gap: .35em; }
 """
 
 FRAME = """\
