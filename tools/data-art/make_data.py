@@ -10,8 +10,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from designs import ICONS, PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, icon_svg  # noqa: E402
-from styles import chosen_keys, pcv2_css, pcv_css  # noqa: E402
+from designs import PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, icon_svg  # noqa: E402
+from styles import family, pcv2_css, pcv_css  # noqa: E402
 import texts  # noqa: E402
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -24,20 +24,16 @@ def write(path, text):
         f.write(text)
 
 
-def family(p):
-    return p["n"] // 1000
-
-
 # ---------------------------------------------------------------- templates
 
-def head(p, title="CORVANE_PICOVAND_TITLE", script_tail=""):
+def head(p, script_tail):
     css = '<link rel="stylesheet" href="pcv_image_folder/pcv.css">\n'
     if pcv2_css(p):
         css += '<link rel="stylesheet" href="pcv_image_folder/pcv2.css">\n'
     return ("<!DOCTYPE html>\n"
             '<html lang="de">\n<head>\n<meta charset="utf-8">\n'
             '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
-            f"<title>{title}</title>\n{css}"
+            f"<title>CORVANE_PICOVAND_TITLE</title>\n{css}"
             '<script type="text/javascript">\nCORVANE_PICOVAND_JAVA_CODE\n' + script_tail + "</script>\n"
             "</head>\n")
 
@@ -56,7 +52,6 @@ SCRIPT_KEYS = """document.addEventListener('keydown', function (e) {
   if (e.key === 'ArrowLeft') PicoVand_goback();
   else if (e.key === 'ArrowRight') PicoVand_gonext();
   else if (e.key === ' ') { e.preventDefault(); if (PicoVand_playing) PicoVand_stop(); else PicoVand_play(); }
-  else return;
 });
 """
 

@@ -38,7 +38,7 @@ img { border: 0; max-width: 100%; height: auto; }
   padding-bottom: 1rem;
   border-bottom: 1px solid var(--line);
 }
-.pv-muted, .pv-count, .pv-exif, .pv-pages { color: var(--muted); }
+.pv-count, .pv-exif, .pv-pages { color: var(--muted); }
 .pv-count { font-variant-numeric: tabular-nums; font-size: .9em; white-space: nowrap; }
 .pv-meta { display: flex; align-items: baseline; gap: 1.25rem; }
 
