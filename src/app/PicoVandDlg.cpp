@@ -86,6 +86,11 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   tabs_->addTab(pages_.album, "Bild- und Albumauswahl");
   tabs_->addTab(pages_.create, "Erstellen");
   tabs_->addTab(pages_.output, "Ausgabe");
+  for (int i = 0; i < kPageCount; ++i) {
+    auto* page = static_cast<CPage*>(tabs_->page(i));
+    connect(page, &CPage::busy, this, [this](bool on) { setControlsEnabled(!on); });
+    connect(page, &CPage::pageRequested, this, &CPicoVandDlg::goToPage);
+  }
   connect(tabs_, &CBaseTabCtrl::currentChanged, this, [this](int i) {
     if (shownPage_ >= 0) hidePage(shownPage_);
     showPage(i);

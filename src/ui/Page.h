@@ -31,6 +31,13 @@ class CPage : public QWidget {
  public:
   CPage(const SharedPictures& pictures, Desktop& desktop, QWidget* parent = nullptr);
 
+ signals:
+  // The page's worker (an import, a build) starts or ends: the window goes
+  // into its busy state, where only cancel works, and back.
+  void busy(bool on);
+  // The page moves the user on to another page (the end of a build).
+  void pageRequested(int page);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

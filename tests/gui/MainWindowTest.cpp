@@ -14,6 +14,7 @@
 #include "controls/EnTabCtrl.h"
 #include "controls/StaticControls.h"
 #include "ui/Explorer.h"
+#include "ui/TabFiles.h"
 #include "ui/TabOptions.h"
 #include "ui/TabOptions2.h"
 #include "ui/TabOutput.h"
@@ -213,6 +214,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(window->currentPage(), 5);
     QTest::mousePress(button("back"), Qt::LeftButton);
     QCOMPARE(window->currentPage(), 4);
+    emit window->pages().create->pageRequested(CPicoVandDlg::kOutputPage);
+    QCOMPARE(window->currentPage(), 5);
   }
 
   void openNeedsAConcretePresetAndItsStartPage() {
@@ -239,7 +242,7 @@ class MainWindowTest : public QObject {
 
   void busyStateLeavesOnlyCancel() {
     window->goToPage(1);
-    window->setControlsEnabled(false);
+    emit window->pages().album->busy(true);
     QVERIFY(!window->tabControl()->isEnabled());
     QVERIFY(!imageField("prefixA")->isEnabled());
     for (const char* name : {"newProject", "help", "info", "exit", "back", "next"}) QVERIFY(!button(name)->isEnabled());
@@ -248,7 +251,7 @@ class MainWindowTest : public QObject {
     QTest::mousePress(button("cancel"), Qt::LeftButton);
     QVERIFY(state->abortRequested);
     QVERIFY(!button("cancel")->isVisible());
-    window->setControlsEnabled(true);
+    emit window->pages().create->busy(false);
     QVERIFY(window->tabControl()->isEnabled() && button("next")->isEnabled());
     QVERIFY(!button("cancel")->isVisible());
     state->abortRequested = false;

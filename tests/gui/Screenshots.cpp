@@ -55,6 +55,7 @@ void writeDataTree(const guitest::ScratchProgram& program) {
                     "<img src=\"##IMAGE##\" style=\"max-width:100%\"></body></html>");
   QDir().mkpath(QString::fromStdString(program.programFolder() + "resources/IMAGES"));
   QImage sample(":/art/ill-web-album@2x.png");
+  sample.setDevicePixelRatio(1);
   QImage opaque(sample.size(), QImage::Format_RGB32);
   opaque.fill(Qt::white);
   QPainter(&opaque).drawImage(0, 0, sample);
