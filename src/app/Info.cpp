@@ -12,7 +12,7 @@
 
 CInfo::CInfo(int screenDpi, Desktop& desktop, QWidget* parent)
     : QDialog(parent), background_(resourcePicture("info-background", screenDpi == 120 ? 1.25 : 1.0)) {
-  setWindowTitle(QString("%1 | Info | %2").arg(kProductName, kMakerAddress));
+  setWindowTitle(QString("%1 | Info | %2").arg(pv::kProductName, pv::kMakerAddress));
   setFixedSize(background_.deviceIndependentSize().toSize());
 
   auto textLine = [this](const QString& text, bool bold) {
@@ -33,16 +33,16 @@ CInfo::CInfo(int screenDpi, Desktop& desktop, QWidget* parent)
   const struct {
     const char* picture;
     const char* name;
-    const char* address;
-  } links[] = {{"info-home", "home", kHomePage},
-               {"info-support", "support", kSupportPage},
-               {"info-questions", "questions", kQuestionsPage},
-               {"info-close", "close", nullptr}};
+    QString address;  // empty: closes the box
+  } links[] = {{"info-home", "home", makerPage()},
+               {"info-support", "support", supportPage()},
+               {"info-questions", "questions", questionsPage()},
+               {"info-close", "close", QString()}};
   for (const auto& link : links) {
     auto* button = new CLinkStatic2(this);
     button->setObjectName(link.name);
     button->setPictures(resourcePicture(link.picture), resourcePicture(QString(link.picture) + "-hot"));
-    if (link.address)
+    if (!link.address.isEmpty())
       connect(button, &CLinkStatic2::clicked, this, [&desktop, address = link.address] { desktop.open(QUrl(address)); });
     else
       connect(button, &CLinkStatic2::clicked, this, &QDialog::accept);
@@ -54,7 +54,7 @@ CInfo::CInfo(int screenDpi, Desktop& desktop, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(10, height() * 2 / 5 + 8, 10, 0);
   layout->setSpacing(2);
-  layout->addWidget(textLine(QString("%1 %2").arg(kProductName, PICOVAND_VERSION), true));
+  layout->addWidget(textLine(QString("%1 %2").arg(pv::kProductName, pv::kProductVersion), true));
   layout->addWidget(textLine("Webgalerien aus Ihren Fotos, fertig zum Hochladen", false));
   layout->addSpacing(12);
   layout->addLayout(buttons);

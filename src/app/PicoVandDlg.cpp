@@ -109,7 +109,7 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   pages_.project->buildTypeTree();
   pages_.create->setupPage(state.settings.projectsFolder);
   pages_.output->browser()->navigate(pv::infoPagePath(state.settings, 0));
-  setWindowTitle(QString("%1 %2 - %3").arg(kProductName, PICOVAND_VERSION, kMakerAddress));
+  setWindowTitle(QString("%1 %2 - %3").arg(pv::kProductName, pv::kProductVersion, pv::kMakerAddress));
   showPage(kProjectPage);
   pages_.project->loadPreset(0);
 
@@ -136,10 +136,10 @@ QWidget* CPicoVandDlg::makeHeader() {
   cancel_ = makeButton("cancel", "cancel");
   cancel_->hide();
   connect(newProject_, &CLinkStatic2::clicked, this, &CPicoVandDlg::newProject);
-  connect(help_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(kManualPage)); });
-  connect(support_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(kSupportPage)); });
+  connect(help_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(manualPage())); });
+  connect(support_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(supportPage())); });
   connect(info_, &CLinkStatic2::clicked, this, [this] { showInfoBox(state_.screenDpi, desktop_, this); });
-  connect(webPage_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(kProductPage)); });
+  connect(webPage_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(makerPage())); });
   connect(exit_, &CLinkStatic2::clicked, this, &QDialog::accept);
   connect(cancel_, &CLinkStatic2::clicked, this, [this] {
     state_.abortRequested = true;

@@ -1,9 +1,10 @@
 #pragma once
-// The maker's web addresses that the window and the info box open.
-inline constexpr const char* kProductName = "Corvane Pico Vand";
-inline constexpr const char* kMakerAddress = "www.corvane.example";
-inline constexpr const char* kHomePage = "https://www.corvane.example/";
-inline constexpr const char* kProductPage = "https://www.corvane.example/picovand/";
-inline constexpr const char* kManualPage = "https://www.corvane.example/picovand/handbuch/";
-inline constexpr const char* kSupportPage = "https://www.corvane.example/support/";
-inline constexpr const char* kQuestionsPage = "https://www.corvane.example/picovand/fragen/";
+// The maker's pages that the window and the info box open in the browser.
+#include <QString>
+
+#include "settings/Product.h"
+
+inline QString makerPage(const char* path = "") { return QString(pv::kMakerAddress) + path; }
+inline QString manualPage() { return makerPage("/handbuch"); }
+inline QString questionsPage() { return makerPage("/fragen"); }
+inline QString supportPage() { return pv::kSupportAddress; }

@@ -1,5 +1,6 @@
 #include "ui/Page.h"
 
+#include <QGridLayout>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -44,6 +45,20 @@ QWidget* CPage::makeGroup(const QString& title, QLayout* content, const QColor& 
   inner->setLayout(content);
   layout->addWidget(inner, 1);
   return frame;
+}
+
+QGridLayout* CPage::makeGroupGrid() {
+  auto* grid = new QGridLayout;
+  grid->setContentsMargins(10, 8, 10, 10);
+  return grid;
+}
+
+QVBoxLayout* CPage::makeColumn(std::initializer_list<QWidget*> groups) {
+  auto* column = new QVBoxLayout;
+  column->setSpacing(10);
+  for (QWidget* g : groups) column->addWidget(g);
+  column->addStretch(1);
+  return column;
 }
 
 QLabel* CPage::makeLabel(const QString& text, const char* name) {

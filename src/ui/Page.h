@@ -10,7 +10,9 @@
 #include "controls/StaticControls.h"
 
 struct Desktop;
+class QGridLayout;
 class QLayout;
+class QVBoxLayout;
 class QPushButton;
 
 // The pictures all pages use, loaded once with the main window.
@@ -43,6 +45,10 @@ class CPage : public QWidget {
 
   // A group: the title bar over a framed panel that holds content.
   QWidget* makeGroup(const QString& title, QLayout* content, const QColor& fill = pageQColor());
+  // The grid inside a group's panel.
+  static QGridLayout* makeGroupGrid();
+  // Groups stacked from the top of the page down.
+  static QVBoxLayout* makeColumn(std::initializer_list<QWidget*> groups);
   QLabel* makeLabel(const QString& text, const char* name = nullptr);
   // A push button that Enter in a field of the page never presses.
   QPushButton* makeButton(const QString& text, const QString& name, const QPixmap& icon = QPixmap());

@@ -48,23 +48,16 @@ CTabOptions::CTabOptions(pv::AppState& state, const SharedPictures& pictures, De
     connect(numbers_[i], &QLineEdit::textEdited, this, [this, i] { numberEdited(ImageNumber(i)); });
   }
 
-  auto* right = new QVBoxLayout;
-  right->setSpacing(10);
-  right->addWidget(makeFormatGroup());
-  right->addWidget(makeWatermarkGroup());
-  right->addStretch(1);
-
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
   layout->addWidget(makeSizeGroup(), 1);
-  layout->addLayout(right, 1);
+  layout->addLayout(makeColumn({makeFormatGroup(), makeWatermarkGroup()}), 1);
   showPage();
 }
 
 QWidget* CTabOptions::makeSizeGroup() {
-  auto* grid = new QGridLayout;
-  grid->setContentsMargins(10, 8, 10, 10);
+  auto* grid = makeGroupGrid();
   grid->setHorizontalSpacing(6);
   grid->addWidget(makeLabel("Breite: (*)"), 0, 2);
   grid->addWidget(makeLabel("Höhe: (*)"), 0, 4);
@@ -137,8 +130,7 @@ QWidget* CTabOptions::makeFormatGroup() {
   scale->addStretch(1);
   scale->addWidget(makeLabel("Ausgezeichnet"));
 
-  auto* grid = new QGridLayout;
-  grid->setContentsMargins(10, 8, 10, 10);
+  auto* grid = makeGroupGrid();
   grid->addWidget(makeLabel("Bildformat"), 0, 0);
   grid->addWidget(format_, 0, 1);
   grid->addWidget(texts, 1, 1, Qt::AlignLeft);
@@ -166,8 +158,7 @@ QWidget* CTabOptions::makeWatermarkGroup() {
   for (const char* p : pv::kWatermarkPositions) position_->addItem(toQt(p));
   connect(position_, &QComboBox::activated, this, [this](int i) { values.watermarkPosition = i; });
 
-  auto* grid = new QGridLayout;
-  grid->setContentsMargins(10, 8, 10, 10);
+  auto* grid = makeGroupGrid();
   grid->addWidget(makeLabel("Bilddatei"), 0, 0);
   grid->addWidget(watermarkFile_, 0, 1, 1, 2);
   grid->addLayout(buttons, 1, 1, 1, 2);

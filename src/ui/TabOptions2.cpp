@@ -34,13 +34,7 @@ void numberRow(QGridLayout* grid, int row, QLabel* label, QLineEdit* field, QLab
   grid->addWidget(label, row, 0);
   grid->addWidget(field, row, 1);
   grid->addWidget(note, row, 2);
-}
-
-QGridLayout* groupGrid() {
-  auto* grid = new QGridLayout;
-  grid->setContentsMargins(10, 8, 10, 10);
   grid->setColumnStretch(2, 1);
-  return grid;
 }
 
 }  // namespace
@@ -52,23 +46,11 @@ CTabOptions2::CTabOptions2(pv::AppState& state, const SharedPictures& pictures, 
     connect(numbers_[i], &QLineEdit::textEdited, this, [this, i] { numberEdited(ProjectNumber(i)); });
   }
 
-  auto* left = new QVBoxLayout;
-  left->setSpacing(10);
-  left->addWidget(makeProjectGroup());
-  left->addWidget(makeCaptionGroup());
-  left->addWidget(makeScriptGroup());
-  left->addStretch(1);
-  auto* right = new QVBoxLayout;
-  right->setSpacing(10);
-  right->addWidget(makeTableGroup());
-  right->addWidget(makeStyleGroup());
-  right->addStretch(1);
-
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
-  layout->addLayout(left, 1);
-  layout->addLayout(right, 1);
+  layout->addLayout(makeColumn({makeProjectGroup(), makeCaptionGroup(), makeScriptGroup()}), 1);
+  layout->addLayout(makeColumn({makeTableGroup(), makeStyleGroup()}), 1);
   showPage();
 }
 
@@ -84,7 +66,7 @@ QWidget* CTabOptions2::makeProjectGroup() {
   ownWebPage_->setReadOnly(true);
   chooseOwnWebPage_ = makeButton("Auswählen", "chooseOwnWebPage");
 
-  auto* grid = groupGrid();
+  auto* grid = makeGroupGrid();
   numberRow(grid, 0, makeLabel("Spaltenanzahl"), numberField(ProjectNumber::Columns),
             makeLabel("[1..100] - Anzahl der Bilder pro Zeile"));
   numberRow(grid, 1, makeLabel("Zeilenanzahl"), numberField(ProjectNumber::RowsPerPage),
@@ -108,13 +90,12 @@ QWidget* CTabOptions2::makeCaptionGroup() {
                 {"   Kommentar aus JPEG Image Comments importieren", "captionFromJpegComment"},
                 {"   Kommentar aus EXIF Image Description importieren", "captionFromExif"},
                 {"   Dateiname als Bildkommentar verwenden", "captionFromFileName"}};
-  auto* column = new QVBoxLayout;
-  column->setContentsMargins(10, 8, 10, 10);
+  auto* column = makeGroupGrid();
   for (int i = 0; i < 4; ++i) {
     captions_[i] = makeCheckBox(boxes[i].text, boxes[i].name);
     connect(captions_[i], &QCheckBox::clicked, this,
             [this, i](bool ticked) { captionClicked(CaptionSource(i), ticked); });
-    column->addWidget(captions_[i]);
+    column->addWidget(captions_[i], i, 0);
   }
   return makeGroup("   Bildkommentar", column);
 }
@@ -125,7 +106,7 @@ QWidget* CTabOptions2::makeScriptGroup() {
   crossFade_ = makeCheckBox("   Überblendeffekt benutzen / Bilder werden sanft ineinandergeblendet", "crossFade");
   connect(crossFade_, &QCheckBox::clicked, this, [this](bool ticked) { values.crossFade = ticked; });
 
-  auto* grid = groupGrid();
+  auto* grid = makeGroupGrid();
   grid->addWidget(noScript_, 0, 0, 1, 3);
   numberRow(grid, 1, makeLabel("Dauer der Bildeinblendung"), numberField(ProjectNumber::DisplayTime),
             makeLabel("Millisekunden [1000...120000]"));
@@ -134,7 +115,7 @@ QWidget* CTabOptions2::makeScriptGroup() {
 }
 
 QWidget* CTabOptions2::makeTableGroup() {
-  auto* grid = groupGrid();
+  auto* grid = makeGroupGrid();
   numberRow(grid, 0, makeLabel("Tabellenbreite"), numberField(ProjectNumber::TableWidth),
             makeLabel("[0..10000] Pixel (0 = max)"));
   numberRow(grid, 1, makeLabel("Tabellenrand"), numberField(ProjectNumber::TableBorder),
@@ -147,8 +128,7 @@ QWidget* CTabOptions2::makeTableGroup() {
 }
 
 QWidget* CTabOptions2::makeStyleGroup() {
-  auto* grid = new QGridLayout;
-  grid->setContentsMargins(10, 8, 10, 10);
+  auto* grid = makeGroupGrid();
   for (int i = 0; i < pv::kStyleRowCount; ++i) {
     const StyleRow row = StyleRow(i);
     grid->addWidget(makeLabel(kStyleRows[i].label), i, 0);

@@ -19,6 +19,7 @@
 #include "app/PicoVandDlg.h"
 #include "controls/EnTabCtrl.h"
 #include "model/Image.h"
+#include "settings/FileSystem.h"
 #include "ui/Explorer.h"
 #include "ui/IPTCTags.h"
 #include "ui/TabProject.h"
@@ -98,8 +99,11 @@ int controlsOutside(QWidget* page) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gui_screenshots <output folder>\n");
+  // --installed: with the data tree installed beside the program instead of
+  // the test's own (for looking at the real presets; not used by the tests).
+  const bool installed = argc == 3 && std::string(argv[2]) == "--installed";
+  if (argc != 2 && !installed) {
+    std::fprintf(stderr, "usage: gui_screenshots <output folder> [--installed]\n");
     return 2;
   }
   QTemporaryDir home;
@@ -115,7 +119,9 @@ int main(int argc, char** argv) {
 
   guitest::ScratchProgram program;
   writeDataTree(program);
-  auto state = program.makeState();
+  auto state = installed ? std::make_unique<pv::AppState>(
+                               pv::Environment{pv::executableFolder(), home.path().toStdString() + "/home", "", ""})
+                         : program.makeState();
   guitest::ScriptedDesktop scripted;
   CPicoVandDlg window(*state, scripted.desktop);
   window.show();
