@@ -43,7 +43,8 @@ CInfo::CInfo(int screenDpi, Desktop& desktop, QWidget* parent)
     button->setObjectName(link.name);
     button->setPictures(resourcePicture(link.picture), resourcePicture(QString(link.picture) + "-hot"));
     if (!link.address.isEmpty())
-      connect(button, &CLinkStatic2::clicked, this, [&desktop, address = link.address] { desktop.open(QUrl(address)); });
+      connect(button, &CLinkStatic2::clicked, this,
+              [&desktop, address = link.address] { desktop.open(QUrl(address)); });
     else
       connect(button, &CLinkStatic2::clicked, this, &QDialog::accept);
     buttons->addWidget(button);

@@ -29,7 +29,8 @@ class CBaseTabCtrl::Bar : public QTabBar {
     QSize s = QTabBar::tabSizeHint(index);
     if (owner_->drawingMode_ == 0) return s.expandedTo(QSize(owner_->minimumTabWidth_, 0));
     const int h = fontMetrics().height() + 10;
-    return {std::max(owner_->minimumTabWidth_, fontMetrics().horizontalAdvance(tabText(index)) + 24), h + kLift + kStrip};
+    return {std::max(owner_->minimumTabWidth_, fontMetrics().horizontalAdvance(tabText(index)) + 24),
+            h + kLift + kStrip};
   }
   QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
 

@@ -23,9 +23,7 @@ void outline(QPainter& p, const QWidget* w, const QColor& c) {
 
 // ---- link label ----
 
-CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) {
-  setCursor(Qt::PointingHandCursor);
-}
+CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
 
 void CLinkStatic2::setPictures(const QPixmap& normal, const QPixmap& highlighted) {
   normal_ = normal;

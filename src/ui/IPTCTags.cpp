@@ -102,8 +102,8 @@ CIPTCTags::CIPTCTags(const pv::AppState& state, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading("IPTC Bildbeschreibung", this));
   layout->addWidget(thinLine(this));
-  layout->addWidget(
-      new QLabel("Der IPTC-NAA-Standard dient zur Speicherung von Textinformationen zu Bildinhalten in Bilddateien.", this));
+  layout->addWidget(new QLabel(
+      "Der IPTC-NAA-Standard dient zur Speicherung von Textinformationen zu Bildinhalten in Bilddateien.", this));
   layout->addLayout(iptc);
   layout->addSpacing(10);
   layout->addWidget(heading("JPEG Bildbeschreibung", this));

@@ -1,5 +1,6 @@
 #pragma once
-// "Bild- und Albumauswahl": the albums and images of the project.
+// "Bild- und Albumauswahl": the albums and images of the project. The page
+// has no list and no album controls yet, so the calls below change nothing.
 #include "ui/Page.h"
 
 class CTabFiles : public CPage {
@@ -7,11 +8,7 @@ class CTabFiles : public CPage {
  public:
   using CPage::CPage;
   // Albums may be created for this kind of project or not.
-  void setAlbumsAllowed(bool allowed) { albumsAllowed_ = allowed; }
-  bool albumsAllowed() const { return albumsAllowed_; }
-  // The collection was emptied: show its empty top level.
+  void setAlbumsAllowed(bool) {}
+  // The collection was emptied: the page shows its empty top level.
   void collectionCleared() {}
-
- private:
-  bool albumsAllowed_ = true;
 };

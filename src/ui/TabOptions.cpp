@@ -25,13 +25,20 @@ const char* const kWatermarkFilter =
 
 namespace {
 
-const char* const kNumberNames[10] = {"widthA",       "widthB",        "widthC",  "heightA", "heightB",
-                                      "heightC",      "transparency",  "watermarkSize", "offsetX", "offsetY"};
+const char* const kNumberNames[10] = {"widthA",  "widthB",       "widthC",        "heightA", "heightB",
+                                      "heightC", "transparency", "watermarkSize", "offsetX", "offsetY"};
 
 // The picture of each kind of project, by pv::Illustration.
-const char* const kIllustrations[] = {"ill-choose-project", "ill-batch",         "ill-own-1",     "ill-own-2",
-                                      "ill-own-3",          "ill-web-album",     "ill-slide-album", "ill-slideshow",
-                                      "ill-script-slideshow", "ill-preview-slideshow"};
+const char* const kIllustrations[] = {"ill-choose-project",
+                                      "ill-batch",
+                                      "ill-own-1",
+                                      "ill-own-2",
+                                      "ill-own-3",
+                                      "ill-web-album",
+                                      "ill-slide-album",
+                                      "ill-slideshow",
+                                      "ill-script-slideshow",
+                                      "ill-preview-slideshow"};
 
 QComboBox* makeChoice(QWidget* parent, const char* name) {
   auto* box = new QComboBox(parent);

@@ -23,9 +23,12 @@ const char* const kNumberNames[7] = {"tableWidth",  "columns",     "rowsPerPage"
 const struct {
   const char* label;
   const char* name;
-} kStyleRows[pv::kStyleRowCount] = {{"Hintergrundfarbe", "backgroundColour"}, {"Vordergrundfarbe", "foregroundColour"},
-                                    {"Schriftart", "font"},                   {"Schriftfarbe", "textColour"},
-                                    {"Link Color", "linkColour"},             {"Textgrösse", "textSize"}};
+} kStyleRows[pv::kStyleRowCount] = {{"Hintergrundfarbe", "backgroundColour"},
+                                    {"Vordergrundfarbe", "foregroundColour"},
+                                    {"Schriftart", "font"},
+                                    {"Schriftfarbe", "textColour"},
+                                    {"Link Color", "linkColour"},
+                                    {"Textgrösse", "textSize"}};
 
 bool isColourRow(StyleRow row) { return row != pv::kFontRow && row != pv::kTextSizeRow; }
 

@@ -1,5 +1,6 @@
 #pragma once
-// "Erstellen": project name and folders, and the create command.
+// "Erstellen": project name and folders, and the create command. The page
+// holds its values but has no controls and no build yet.
 #include "settings/PageValues.h"
 #include "ui/Page.h"
 

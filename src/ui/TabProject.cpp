@@ -84,8 +84,7 @@ void CTabProject::selectRoot() {
 }
 
 void CTabProject::nodeSelected(int n) {
-  const pv::ProjectTypeSelection sel =
-      pv::selectProjectType(state_, n, pages_.image->values, pages_.settings->values);
+  const pv::ProjectTypeSelection sel = pv::selectProjectType(state_, n, pages_.image->values, pages_.settings->values);
   if (n == 0) {
     browser_->navigate(newsPage());
     return;

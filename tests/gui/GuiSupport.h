@@ -24,8 +24,7 @@ std::vector<TestFactory>& registeredTests();
 struct Register {
   explicit Register(TestFactory f) { registeredTests().push_back(std::move(f)); }
 };
-#define PV_GUI_TEST(Class) \
-  static guitest::Register register##Class([] { return std::unique_ptr<QObject>(new Class); })
+#define PV_GUI_TEST(Class) static guitest::Register register##Class([] { return std::unique_ptr<QObject>(new Class); })
 
 // A scratch folder with prog/ (the program folder with resources/) and home/.
 class ScratchProgram {

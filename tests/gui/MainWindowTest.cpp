@@ -177,8 +177,7 @@ class MainWindowTest : public QObject {
   void ownTemplateShowsItsWarningAndPageOnce() {
     select(2001);
     QVERIFY(window->pages().output->warningStripShown());
-    QCOMPARE(window->pages().project->browser()->location(),
-             program.programFolder() + "resources/DE/2001.html");
+    QCOMPARE(window->pages().project->browser()->location(), program.programFolder() + "resources/DE/2001.html");
     // Size A keeps its locked chooser but its fields follow the width.
     QVERIFY(!find<QComboBox>(imagePage(), "sizeChoiceA")->isEnabled());
     QVERIFY(imageField("widthA")->isEnabled());
@@ -192,8 +191,7 @@ class MainWindowTest : public QObject {
     select(1000);
     QCOMPARE(state->settings.presetNumber, 1000);
     QCOMPARE(state->settings.presetName, std::string("Alle Webalben"));
-    QCOMPARE(window->pages().project->browser()->location(),
-             program.programFolder() + "resources/DE/1000.html");
+    QCOMPARE(window->pages().project->browser()->location(), program.programFolder() + "resources/DE/1000.html");
   }
 
   void pageFlowAtBothEndsAndFooterPerPage() {

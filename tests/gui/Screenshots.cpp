@@ -152,9 +152,8 @@ int main(int argc, char** argv) {
       tree->setCurrentItem(*it);
       loaded.wait(10000);
     }
-  static const char* const names[CPicoVandDlg::kPageCount] = {"projektauswahl", "bild-einstellungen",
-                                                              "projekt-einstellungen", "bild-und-albumauswahl",
-                                                              "erstellen", "ausgabe"};
+  static const char* const names[CPicoVandDlg::kPageCount] = {
+      "projektauswahl", "bild-einstellungen", "projekt-einstellungen", "bild-und-albumauswahl", "erstellen", "ausgabe"};
   for (int i = 0; i < CPicoVandDlg::kPageCount; ++i) {
     window.goToPage(i);
     if (!save(&window, QString("%1/%2-%3.png").arg(out).arg(i + 1).arg(names[i]))) ++failures;

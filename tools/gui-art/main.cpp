@@ -291,8 +291,10 @@ void navArrows(QPainter& p, QRectF img) {
   p.drawEllipse(QPointF(img.left() + 10, cy), 7, 7);
   p.drawEllipse(QPointF(img.right() - 10, cy), 7, 7);
   p.setPen(line(kInk, 1.8));
-  p.drawPolyline(QPolygonF({QPointF(img.left() + 11.5, cy - 3.5), QPointF(img.left() + 8, cy), QPointF(img.left() + 11.5, cy + 3.5)}));
-  p.drawPolyline(QPolygonF({QPointF(img.right() - 11.5, cy - 3.5), QPointF(img.right() - 8, cy), QPointF(img.right() - 11.5, cy + 3.5)}));
+  p.drawPolyline(QPolygonF(
+      {QPointF(img.left() + 11.5, cy - 3.5), QPointF(img.left() + 8, cy), QPointF(img.left() + 11.5, cy + 3.5)}));
+  p.drawPolyline(QPolygonF(
+      {QPointF(img.right() - 11.5, cy - 3.5), QPointF(img.right() - 8, cy), QPointF(img.right() - 11.5, cy + 3.5)}));
 }
 
 void caption(QPainter& p, QRectF r, const QString& text) {
@@ -482,7 +484,8 @@ void drawOwn(QPainter& p, int variant) {
     marked(p, img, 1);
     QRectF strip(slot.left() + 20, img.bottom() + 10, slot.width() - 40, slot.bottom() - img.bottom() - 12);
     const double tw = (strip.width() - 20) / 6;
-    for (int i = 0; i < 6; ++i) photo(p, QRectF(strip.left() + i * (tw + 4), strip.top(), tw, strip.height()), 0.02 * i);
+    for (int i = 0; i < 6; ++i)
+      photo(p, QRectF(strip.left() + i * (tw + 4), strip.top(), tw, strip.height()), 0.02 * i);
     marked(p, QRectF(strip.left(), strip.top(), tw, strip.height()), 0, true);
   } else {
     QRectF stage(slot.left() + 10, slot.top() + 2, slot.width() - 20, slot.height() - 4);
@@ -654,8 +657,8 @@ void footerButton(const QString& name, const QString& label, int w, int h, bool 
         const double x = chevron < 0 ? (w - tw) / 2 - 10 : (w + tw) / 2 + 10;
         const double cy = h / 2.0;
         p.setPen(line(ink, 1.8));
-        p.drawPolyline(QPolygonF({QPointF(x - 2 * chevron, cy - 4), QPointF(x + 2 * chevron, cy),
-                                  QPointF(x - 2 * chevron, cy + 4)}));
+        p.drawPolyline(QPolygonF(
+            {QPointF(x - 2 * chevron, cy - 4), QPointF(x + 2 * chevron, cy), QPointF(x - 2 * chevron, cy + 4)}));
       }
     });
   }
