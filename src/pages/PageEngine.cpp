@@ -1,0 +1,257 @@
+#include "pages/PageEngine.h"
+
+#include <chrono>
+#include <fstream>
+#include <random>
+
+#include "app/AppState.h"
+#include "pages/Template.h"
+#include "settings/FileSystem.h"
+#include "settings/Product.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+std::string pageFileName(const ProjectSettings& s, int n) { return format("%s%05d.htm", s.fileTag.c_str(), n); }
+
+std::string slidePageFileName(const ProjectSettings& s, int n) {
+  return format("%s-sld-%05d.htm", s.fileTag.c_str(), n);
+}
+
+std::string templatePath(const ProjectSettings& s, const char* name) {
+  return format("%s%d/%s", s.draftsFolder.c_str(), s.presetNumber, name);
+}
+
+std::string templateImageFolder(const ProjectSettings& s) {
+  return format("%s/_pcv_%d", s.imageFolderName.c_str(), s.presetNumber);
+}
+
+std::string controlFolder(const ProjectSettings& s) {
+  return format("%s/_ctrl_%04d/", s.imageFolderName.c_str(), s.controlSet);
+}
+
+namespace {
+
+std::string numberLinks(const ProjectSettings& s, int first, int last, int current, const char* linkFormat) {
+  int start = first, end = last;
+  if (last - first > 8) {
+    start = current - first > 4 ? current - 4 : first;
+    end = start + 8;
+    if (end > last) {
+      start = last - 8;
+      end = last;
+    }
+  }
+  std::string out;
+  for (int p = start; p <= end; ++p) {
+    out += p == current ? format("[%d]\n", p - first + 1) : format(linkFormat, s.fileTag.c_str(), p, p - first + 1);
+    if (p < end) out += " | ";
+  }
+  return out;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isChosen(const std::string& v) { return !v.empty() && v != kStandard; }
+
+}  // namespace
+
+std::string pageNumberLinks(const ProjectSettings& s, int first, int last, int current) {
+  return numberLinks(s, first, last, current, "<a href=\"%s%05d.htm\">%d</a> \n");
+}
+
+std::string slidePageNumberLinks(const ProjectSettings& s, int first, int last, int current) {
+  return numberLinks(s, first, last, current, "<a href=\"%s-sld-%05d.htm\">%d</a> \n");
+}
+
+std::string galleryStyleBlock(const ProjectSettings& s) {
+  std::string main, link;
+  if (isChosen(s.textFont)) {
+    main += format("font-family:%s; ", s.textFont.c_str());
+    link += format("font-family:%s; ", s.textFont.c_str());
+  }
+  if (isChosen(s.textSize)) {
+    main += format("font-size:%s; ", s.textSize.c_str());
+    link += format("font-size:%s; ", s.textSize.c_str());
+  }
+  if (isChosen(s.textColor)) main += format("color:%s; ", s.textColor.c_str());
+  if (isChosen(s.linkColor)) link += format("color:%s; ", s.linkColor.c_str());
+
+  std::string out = "<style type=\"text/css\">\n";
+  out += ".PicoVandCSS {" + main + "}\n";
+  for (const char* selector :
+       {".PicoVandNAV a {text-decoration:none; ", ".PicoVandNAV a:link {text-decoration:none; ",
+        ".PicoVandNAV a:visited {text-decoration:none; ", ".PicoVandNAV a:active {text-decoration:none; ",
+        ".PicoVandNAV a:hover {text-decoration:none; ", ".PicoVandNAV {text-decoration:none; "})
+    out += selector + link + "}\n";
+  out += "</style>\n";
+  return out;
+}
+
+std::string windowOpenerScript(const char* functionName) {
+  return std::string("function ") + functionName + "(x)\n" +
+         "{PicoVandWindow = window.open(x,\"PicoVandWindowSLD\",\"location=no,toolbar=no,status=yes,resizable=yes\");\n"
+         "PicoVandWindow.focus();}\n";
+}
+
+std::string albumTitle(const ProjectSettings& s, const std::string& albumPath) {
+  const std::string key = trimBlanks(albumPath);
+  std::string title = s.projectName + key;
+  replaceAll(title, "/", " - ");
+  if (key == "/") title = s.projectName;
+  if (title.size() > 40) {
+    title = key;
+    if (title.size() > 40) {
+      // Start the tail on a whole character, so no broken UTF-8 sequence shows.
+      size_t from = key.size() - 40;
+      while (from < key.size() && (static_cast<unsigned char>(key[from]) & 0xC0) == 0x80) ++from;
+      title = "..." + key.substr(from);
+    }
+  }
+  return title;
+}
+
+int replaceSlotToken(std::string& text, std::string_view token, std::string_view value) {
+  if (token.empty()) return 0;
+  std::string out;
+  size_t last = 0;
+  int n = 0;
+  for (size_t pos = text.find(token); pos != std::string::npos; pos = text.find(token, pos + 1)) {
+    size_t after = pos + token.size();
+    if (pos < last || (after < text.size() && isDigit(text[after]))) continue;
+    out.append(text, last, pos - last);
+    out.append(value);
+    last = after;
+    ++n;
+  }
+  if (n == 0) return 0;
+  out.append(text, last, std::string::npos);
+  text.swap(out);
+  return n;
+}
+
+void fillExifSlot(std::string& page, const CollectionItem* image, int slot) {
+  const std::string nb = "&nbsp;";
+  const std::string values[7] = {
+      image ? image->exifMake : nb,         image ? image->exifModel : nb,        image ? image->exifDateTime : nb,
+      image ? "ISO " + image->exifIsoSpeed : nb, image ? image->exifFNumber : nb, image ? image->exifExposureTime : nb,
+      image ? image->exifFocalLength : nb};
+  static const char* const names[7] = {"MAKE", "MODEL", "DATE", "ISO", "FNUMBER", "EXPOSURE", "FOCAL"};
+  for (int k = 0; k < 7; ++k) replaceSlotToken(page, format("PCV_EXIF_%s_%d", names[k], slot), values[k]);
+}
+
+std::string stripScripts(const std::string& page) {
+  std::string out = page;
+  const std::string lower = toLower(page);
+  const std::string open = "<script type=\"text/javascript\">", close = "</script>";
+  size_t b = lower.find(open);
+  if (b != std::string::npos) {
+    size_t e = lower.find(close, b);
+    if (e != std::string::npos) out.erase(b, e + close.size() - b);
+  }
+  replaceAll(out, "onclick=\"PicoVand_openimg(this.href); return false\"", " ");
+  replaceAll(out, "onclick=\"PicoVandOpenWin (this.href); return false\"", " ");
+  return out;
+}
+
+void normalizePage(std::string& page) {
+  replaceAll(page, "<meta content=\"Microsoft FrontPage 4.0\" name=\"GENERATOR\">",
+             "<meta name=\"GENERATOR\" content=\"Corvane Pico Vand\">");
+  replaceAll(page, "<meta content=\"FrontPage.Editor.Document\" name=\"ProgId\">", " ");
+  page = removeChars(page, "\t\r");
+  for (int pass = 0; pass < 5; ++pass) {
+    replaceAll(page, "\n\n", "\n");
+    replaceAll(page, "\n ", "\n");
+    replaceAll(page, "  ", " ");
+  }
+}
+
+void appendCredit(AppState& state, std::string& page) {
+  if (state.creditPending != 1) return;
+  state.creditPending = 0;
+  static const char* const makeTexts[] = {"Webgalerie erstellen", "Fotogalerie für das Web", "Web-Fotoalbum",
+                                          "Bildergalerie erstellen", "Fotos ins Netz bringen"};
+  static const char* const showTexts[] = {"Diashow erstellen", "Fotoalbum gestalten", "Bilder online zeigen",
+                                          "Galerie-Software", "Fotos präsentieren"};
+  std::minstd_rand pick(unsigned(std::chrono::steady_clock::now().time_since_epoch().count()));
+  const char* make = makeTexts[pick() % std::size(makeTexts)];
+  const char* show = showTexts[pick() % std::size(showTexts)];
+  const std::string block = format(
+      "<style type=\"text/css\">\n"
+      ".PicoVandCredit {font-family:Arial; font-size:10px; color:#777777; text-align:center;}\n"
+      ".PicoVandCredit a, .PicoVandCredit a:link, .PicoVandCredit a:visited, .PicoVandCredit a:hover "
+      "{color:#777777; text-decoration:none;}\n"
+      "</style>\n"
+      "<p class=\"PicoVandCredit\"><div class=\"PicoVandCredit\">Erstellt mit %s %s &ndash; "
+      "<a href=\"%s\" target=\"_blank\">%s</a> und <a href=\"%s\" target=\"_blank\">%s</a>"
+      "</div></p></body>",
+      kProductName, kProductVersion, kMakerAddress, make, kSupportAddress, show);
+  for (const char* body : {"</body>", "</Body>", "</BODY>"})
+    if (page.find(body) != std::string::npos) {
+      replaceAll(page, body, block);
+      return;
+    }
+}
+
+bool writePage(AppState& state, const std::string& path, std::string& page) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  appendCredit(state, page);
+  out.write(page.data(), std::streamsize(page.size()));
+  return bool(out);
+}
+
+bool applyColourTokens(const ProjectSettings& s, const std::string& path) {
+  std::string text;
+  if (!loadTemplate(path, text)) return false;
+  int n = replaceToken(text, "CORVANE_PICOVAND_TABLECOLOR", s.borderColor);
+  n += replaceToken(text, "CORVANE_PICOVAND_BACKCOLOR", s.backgroundColor);
+  n += replaceToken(text, "CORVANE_PICOVAND_FONTTYPE", s.textFont);
+  n += replaceToken(text, "CORVANE_PICOVAND_FONTCOLOR", s.textColor);
+  n += replaceToken(text, "CORVANE_PICOVAND_LINKCOLOR", s.linkColor);
+  n += replaceToken(text, "CORVANE_PICOVAND_FONTSIZE", s.textSize);
+  return n > 0 && writeFileAtomically(path, text);
+}
+
+std::string encodeWebPath(std::string_view path) {
+  static const char* const hex = "0123456789ABCDEF";
+  std::string out;
+  for (char ch : path) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || isDigit(ch) || ch == '-' || ch == '.' ||
+                ch == '_' || ch == '~' || ch == '/';
+    if (keep) {
+      out += ch;
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string escapeJsString(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\'': out += "\\'"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '<': out += "\\x3C"; break;  // no "</script>" or "<!--" can end the element
+      default:
+        // U+2028 and U+2029 end a line inside older script engines' strings.
+        if (c == '\xE2' && i + 2 < text.size() && text[i + 1] == '\x80' && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+          out += text[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+          i += 2;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+}  // namespace pv

@@ -1,0 +1,53 @@
+#pragma once
+// What every page writer shares: page names, the page-number links, the
+// style block, the window-opener script, folder titles, EXIF slots, the
+// finishing steps (scripts removed, text normalised, credit placed, colours
+// filled in) and the escapes that keep user texts from breaking a page.
+#include <string>
+#include <string_view>
+
+#include "model/ItemCollection.h"
+#include "settings/ProjectSettings.h"
+
+namespace pv {
+
+struct AppState;
+
+// "pcv00012.htm" and "pcv-sld-00012.htm": page n as a link target.
+std::string pageFileName(const ProjectSettings& s, int n);
+std::string slidePageFileName(const ProjectSettings& s, int n);
+// A preset's template: draftsFolder + presetNumber + "/" + name.
+std::string templatePath(const ProjectSettings& s, const char* name);
+// "images/_pcv_1003": where a template finds its own graphics.
+std::string templateImageFolder(const ProjectSettings& s);
+// "images/_ctrl_0101/": the navigation buttons of the own-page writers.
+std::string controlFolder(const ProjectSettings& s);
+
+std::string pageNumberLinks(const ProjectSettings& s, int first, int last, int current);
+std::string slidePageNumberLinks(const ProjectSettings& s, int first, int last, int current);
+std::string galleryStyleBlock(const ProjectSettings& s);
+// The window-opener script; functionName is "PicoVand_openimg" or "PicoVand_opensld".
+std::string windowOpenerScript(const char* functionName);
+std::string albumTitle(const ProjectSettings& s, const std::string& albumPath);
+// The seven EXIF tokens of slot; image null for an empty slot.
+void fillExifSlot(std::string& page, const CollectionItem* image, int slot);
+
+std::string stripScripts(const std::string& page);
+void normalizePage(std::string& page);
+// Writes the page (placing the credit block first, once per build).
+bool writePage(AppState& state, const std::string& path, std::string& page);
+void appendCredit(AppState& state, std::string& page);
+bool applyColourTokens(const ProjectSettings& s, const std::string& path);
+
+// Replaces token only where no further digit follows it, so that the token of
+// slot 1 leaves the tokens of slots 10 to 19 alone.
+int replaceSlotToken(std::string& text, std::string_view token, std::string_view value);
+
+// A relative web path made safe for href and src: each segment
+// percent-encoded, so "50%", "A#1" or "Rom & Paris" still link.
+std::string encodeWebPath(std::string_view path);
+// A text made safe inside a JavaScript string literal in double or single
+// quotes within an HTML script element.
+std::string escapeJsString(std::string_view text);
+
+}  // namespace pv
