@@ -213,15 +213,15 @@ h1 { margin: 0 0 1rem; font-size: 1.5rem; line-height: 1.2; font-weight: 650; }
 figure { margin: 0; padding: .6rem; background: #fff; border-radius: 14px; box-shadow: 0 1px 2px rgb(0 0 0 / .06), 0 12px 32px -16px rgb(0 0 0 / .35); }
 figure img { display: block; width: 100%; height: auto; border-radius: 9px; }
 figcaption { padding: .6rem .3rem .2rem; color: #6a6d73; font-size: .85rem; }
-p { margin: 1rem 0 0; }
+.lead { margin: 0 0 1.1rem; color: #3b3f45; }
 </style>
 </head>
 <body>
 <main>
 <p class="kicker">Vorlage</p>
 <h1>##DRAFT##</h1>
+<p class="lead">Die Größen, die diese Vorlage fest vorgibt, sind unter <b>Bild - Einstellungen</b> bereits eingetragen. Fügen Sie unter <b>Bild- und Albumauswahl</b> Ihre Bilder hinzu und erstellen Sie das Projekt unter <b>Erstellen</b>.</p>
 <figure><img src="##IMAGE##" alt="Beispiel der Vorlage ##DRAFT##"><figcaption>So sieht eine Galerie mit dieser Vorlage aus.</figcaption></figure>
-<p>Die Größen, die diese Vorlage fest vorgibt, sind unter <b>Bild - Einstellungen</b> bereits eingetragen. Fügen Sie unter <b>Bild- und Albumauswahl</b> Ihre Bilder hinzu und erstellen Sie das Projekt unter <b>Erstellen</b>.</p>
 </main>
 </body>
 </html>
