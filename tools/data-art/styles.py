@@ -149,6 +149,7 @@ SHOW = """\
 .pv-show .pv-head { margin-bottom: clamp(1rem, 3vw, 2rem); }
 .pv-show h1 { font-size: clamp(1.3em, 2.6vw, 1.9em); }
 .pv-stage:not(:has(img))::before { content: "Album"; color: var(--muted); letter-spacing: .12em; text-transform: uppercase; }
+.pv-stage:not(:has(img)) ~ .pv-exif { display: none; }
 .pv-back { display: inline-flex; align-items: center; gap: .4em; font-size: .9em; }
 .pv-back img { width: 18px; height: 18px; }
 @media (max-width: 640px) {
