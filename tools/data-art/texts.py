@@ -134,7 +134,7 @@ def pages(presets):
 <ol>
 <li>Unter <b>Bild - Einstellungen</b> Größen, Bildformat, Qualität, Algorithmus und Wasserzeichen festlegen.</li>
 <li>Unter <b>Bild- und Albumauswahl</b> die Bilder hinzufügen; Alben werden zu Unterordnern.</li>
-<li>Unter <b>Erstellen</b> Projektordner und -name wählen und das Projekt erstellen. <b>Öffnen</b> unter <b>Ausgabe</b> zeigt dann den Ordner mit den Bildern.</li>
+<li>Unter <b>Erstellen</b> Projektordner und -name wählen und das Projekt erstellen. Die fertigen Bilder liegen dann im Ausgabeordner; <b>Öffnen</b> zeigt ihn im Dateimanager.</li>
 </ol>
 """)
 
