@@ -18,3 +18,4 @@ test-asan:
 bench:
 	scripts/setup --bench
 	build/bin/bench_import
+	build/bin/bench_convert
