@@ -192,6 +192,23 @@ TEST(Conversion, MirrorFirstThenTurnCounterClockwise) {
   EXPECT_LT(topRight.rgbGreen, 30);
 }
 
+TEST(Conversion, EveryDepthFreeImageReadsIsTurnedAndScaled) {
+  Converter c(1);
+  // FreeImage refuses to rotate 4-bit palettes and 16-bit colour, and has no
+  // direct 24-bit form of a 16-bit grey.
+  ImagePtr palette(FreeImage_Allocate(30, 20, 4));
+  for (int i = 0; i < 16; ++i) FreeImage_GetPalette(palette.get())[i] = {BYTE(16 * i), BYTE(16 * i), BYTE(16 * i), 0};
+  ImagePtr rgb565(FreeImage_Allocate(30, 20, 16, FI16_565_RED_MASK, FI16_565_GREEN_MASK, FI16_565_BLUE_MASK));
+  ImagePtr grey16(FreeImage_AllocateT(FIT_UINT16, 30, 20));
+  ASSERT_TRUE(FreeImage_Save(FIF_PNG, palette.get(), c.dir.file("p4.png").c_str()));
+  ASSERT_TRUE(FreeImage_Save(FIF_BMP, rgb565.get(), c.dir.file("c16.bmp").c_str()));
+  ASSERT_TRUE(FreeImage_Save(FIF_PNG, grey16.get(), c.dir.file("g16.png").c_str()));
+  for (const char* name : {"p4.png", "c16.bmp", "g16.png"}) {
+    ImagePtr out = pvtest::loadFile(c.convert(c.dir.file(name), 40, 60, std::string("out-") + name + ".png", 270));
+    EXPECT_EQ(sizeOf(out.get()), std::make_pair(40, 60)) << name;
+  }
+}
+
 TEST(Conversion, WatermarkScaledOncePerBoxAndPastedAtItsPlace) {
   Converter c(1);
   ProjectSettings& s = c.state.settings;
