@@ -86,10 +86,14 @@ ImagePtr to32Bits(ImagePtr image) {
   return ImagePtr(FreeImage_ConvertTo32Bits(image.get()));
 }
 
-// The longer side at which a JPEG must at least be decoded so that it is
-// still twice the output size in both directions; 0 when only the full size
-// will do. FreeImage divides by d when longSide >= d * hint, so a hint of
-// ceil(longSide * 2 * out / side) keeps side / d >= 2 * out on both axes.
+// A reduced decode keeps at least this many source pixels per output pixel
+// in both directions, so the filter still has the detail to work with.
+constexpr long long kDecodeMargin = 2;
+
+// The longer side at which a JPEG must at least be decoded to keep that
+// margin over the output size; 0 when only the full size will do. FreeImage
+// divides by d when longSide >= d * hint, so a hint of
+// ceil(longSide * margin * out / side) keeps side / d >= margin * out.
 int jpegDecodeSide(const std::string& path, int rotation, int boxWidth, int boxHeight) {
   ImagePtr header = loadImageFile(path, FIF_JPEG, FIF_LOAD_NOPIXELS);
   if (!header) return 0;
@@ -99,7 +103,8 @@ int jpegDecodeSide(const std::string& path, int rotation, int boxWidth, int boxH
   BoxSize out = fitIntoBox(int(w), int(h), boxWidth, boxHeight);
   if (out.width <= 0 || out.height <= 0) return 0;
   long long longSide = std::max(w, h);
-  long long hint = std::max((2 * out.width * longSide + w - 1) / w, (2 * out.height * longSide + h - 1) / h);
+  long long hint = std::max((kDecodeMargin * out.width * longSide + w - 1) / w,
+                            (kDecodeMargin * out.height * longSide + h - 1) / h);
   return 2 * hint <= longSide ? int(hint) : 0;
 }
 
