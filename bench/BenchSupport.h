@@ -241,6 +241,11 @@ inline std::vector<Command> splitOver(const std::vector<std::string>& files, uns
   return commands;
 }
 
+// The faster of two measurements of the same work.
+inline void keepBest(Usage& best, const Usage& u) {
+  if (best.wallSeconds == 0 || u.wallSeconds < best.wallSeconds) best = u;
+}
+
 inline void printUsage(const char* label, const Usage& u, int images, const char* peakNote = "") {
   std::printf("  %-44s %7.2f s  %6.1f images/s  CPU %7.2f s  peak %6.1f MiB%s\n", label, u.wallSeconds,
               double(images) / u.wallSeconds, u.cpuSeconds, double(u.peakKiB) / 1024.0, peakNote);

@@ -86,9 +86,9 @@ ImagePtr to32Bits(ImagePtr image) {
   return ImagePtr(FreeImage_ConvertTo32Bits(image.get()));
 }
 
-// A reduced decode keeps at least this many source pixels per output pixel
-// in both directions, so the filter still has the detail to work with.
-constexpr long long kDecodeMargin = 2;
+// A reduced decode is still at least this size, in percent of the output
+// size, in both directions, so the filter has the detail to work with.
+constexpr long long kDecodeMarginPercent = 200;
 
 // The longer side at which a JPEG must at least be decoded to keep that
 // margin over the output size; 0 when only the full size will do. FreeImage
@@ -103,8 +103,10 @@ int jpegDecodeSide(const std::string& path, int rotation, int boxWidth, int boxH
   BoxSize out = fitIntoBox(int(w), int(h), boxWidth, boxHeight);
   if (out.width <= 0 || out.height <= 0) return 0;
   long long longSide = std::max(w, h);
-  long long hint = std::max((kDecodeMargin * out.width * longSide + w - 1) / w,
-                            (kDecodeMargin * out.height * longSide + h - 1) / h);
+  auto needed = [&](long long output, long long side) {
+    return (kDecodeMarginPercent * output * longSide + 100 * side - 1) / (100 * side);
+  };
+  const long long hint = std::max(needed(out.width, w), needed(out.height, h));
   return 2 * hint <= longSide ? int(hint) : 0;
 }
 
