@@ -110,10 +110,11 @@ int main(int argc, char** argv) {
   bench::printUsage(pv::format("vipsthumbnail, %u processes", cores).c_str(), vips, n, " (largest process)");
   bench::printUsage(pv::format("convert -define jpeg:size, %u processes", cores).c_str(), magick, n,
                     " (largest process)");
-  std::printf("  time ratio convertAllImages / vipsthumbnail: %.2f (goal: at most 1.0)\n",
-              picovand.wallSeconds / vips.wallSeconds);
-  std::printf("  time ratio convert / convertAllImages: %.2f (goal: at least 3)\n",
-              magick.wallSeconds / picovand.wallSeconds);
+  // On a machine shared with other work the CPU times are the steadier figures.
+  std::printf("  time ratio convertAllImages / vipsthumbnail: %.2f, CPU %.2f (goal: at most 1.0)\n",
+              picovand.wallSeconds / vips.wallSeconds, picovand.cpuSeconds / vips.cpuSeconds);
+  std::printf("  time ratio convert / convertAllImages: %.2f, CPU %.2f (goal: at least 3)\n",
+              magick.wallSeconds / picovand.wallSeconds, magick.cpuSeconds / picovand.cpuSeconds);
   pv::shutdownImageLibrary();
   return 0;
 }

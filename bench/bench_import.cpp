@@ -43,7 +43,10 @@ int main(int argc, char** argv) {
   bench::printUsage("ItemCollection::addImage, one thread", ours, n);
   bench::printUsage(pv::format("vipsthumbnail --size 80x48, %u processes", bench::cores()).c_str(), vips, n,
                     " (largest process)");
-  std::printf("  time ratio addImage / vipsthumbnail: %.2f (goal: at most 1.2)\n", ours.wallSeconds / vips.wallSeconds);
+  // addImage runs on one core while vipsthumbnail has them all; the CPU
+  // ratio compares the work itself.
+  std::printf("  time ratio addImage / vipsthumbnail: %.2f, CPU %.2f (goal: at most 1.2)\n",
+              ours.wallSeconds / vips.wallSeconds, ours.cpuSeconds / vips.cpuSeconds);
   pv::shutdownImageLibrary();
   return 0;
 }
