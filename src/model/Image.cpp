@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include <tiffio.h>
 
@@ -24,7 +25,13 @@ void initialiseImageLibrary() {
 
 void shutdownImageLibrary() { FreeImage_DeInitialise(); }
 
-FREE_IMAGE_FORMAT formatFromFileName(const std::string& path) { return FreeImage_GetFIFFromFilename(path.c_str()); }
+FREE_IMAGE_FORMAT formatFromFileName(const std::string& path) {
+  // FreeImage splits its extension lists with strtok, whose position is
+  // shared by every thread: two lookups at once can miss a known extension.
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
+  return FreeImage_GetFIFFromFilename(path.c_str());
+}
 
 int exifOrientation(FIBITMAP* dib) {
   FITAG* tag = nullptr;

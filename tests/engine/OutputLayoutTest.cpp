@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -129,6 +130,20 @@ TEST(OutputLayout, WorkersWriteWhatOneThreadWrites) {
     EXPECT_EQ(pvtest::bytesOf(parallel), pvtest::bytesOf(single)) << item->name;
   }
   releaseWatermarks(b.state);
+}
+
+TEST(OutputLayout, FormatsKnownFromSeveralThreadsAtOnce) {
+  // Extensions FreeImage finds only in its lists, not by the format's name.
+  const std::pair<const char*, FREE_IMAGE_FORMAT> names[] = {
+      {"a.jpg", FIF_JPEG}, {"b.tif", FIF_TIFF}, {"c.jpe", FIF_JPEG}, {"d.jif", FIF_JPEG}};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (const auto& [name, fif] : names)
+    threads.emplace_back([&wrong, name = name, fif = fif] {
+      for (int i = 0; i < 50000; ++i) wrong += formatFromFileName(name) != fif;
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(OutputLayout, CancelStopsConvertingButNamesEveryImage) {
