@@ -56,6 +56,7 @@ void convertInParallel(const AppState& state, const std::vector<Conversion>& wor
 
   const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(work.size()));
   std::vector<std::thread> pool;
+  pool.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {
     std::lock_guard<std::mutex> guard(lock);
     try {
