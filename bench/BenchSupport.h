@@ -4,6 +4,7 @@
 // tools run as child processes, several at once.
 #include <FreeImage.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -187,9 +188,9 @@ using Command = std::vector<std::string>;
 
 // Runs the commands with at most `parallel` at a time, extra variables in
 // their environment; their output is discarded. Exits when a tool fails.
-// A child's peak memory counts this process's memory at the time it starts
-// (the kernel takes it over at exec), so run them before any large work of
-// this process.
+// A child's peak memory counts this process's resident memory at the time
+// it starts (the kernel takes it over at exec), so memory freed here is
+// handed back to the system first.
 inline Usage runCommands(const std::vector<Command>& commands, unsigned parallel,
                          const std::vector<std::string>& environment = {}) {
   std::vector<char*> envp;
@@ -200,6 +201,7 @@ inline Usage runCommands(const std::vector<Command>& commands, unsigned parallel
   posix_spawn_file_actions_init(&quiet);
   posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
 
+  malloc_trim(0);
   resetPeakMemory();
   Usage u;
   const auto begin = std::chrono::steady_clock::now();

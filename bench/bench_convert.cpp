@@ -52,7 +52,6 @@ int main(int argc, char** argv) {
 
   bench::Usage picovand, vips, magick;
   for (int round = 0; round < rounds; ++round) {
-    // The peer tools first, while this process is still small (see runCommands).
     const std::string vipsOut = bench::cleanFolder("convert-vips");
     bench::Usage vipsRound;
     for (const Size& size : kSizes) {

@@ -17,7 +17,6 @@ int main(int argc, char** argv) {
 
   bench::Usage ours, vips;
   for (int round = 0; round < rounds; ++round) {
-    // The peer tool first, while this process is still small (see runCommands).
     const std::string out = bench::cleanFolder("import-vips");
     bench::keepBest(vips, bench::runCommands(bench::splitOver(photos, bench::cores(),
                                                               {"vipsthumbnail", "--size", "80x48", "-o", out + "%s.jpg"}),
