@@ -126,19 +126,21 @@ inline pv::ImagePtr makePhoto(std::uint32_t seed) {
 // n test photos, made on first use and kept in the data folder.
 inline std::vector<std::string> testPhotos(int n) {
   std::vector<std::string> paths;
-  pv::makeDirectories(dataFolder() + "photos-v2");
+  const std::string folder = dataFolder() + "photos-v2/";
+  pv::makeDirectories(folder);
+  int made = 0;
   for (int i = 0; i < n; ++i) {
-    const std::string path = dataFolder() + pv::format("photos-v2/landscape12mp-%03d.jpg", i);
+    const std::string path = folder + pv::format("landscape12mp-%03d.jpg", i);
     if (!pv::fileExists(path)) {
-      std::fprintf(stderr, "making test photo %d of %d\r", i + 1, n);
       pv::ImagePtr photo = makePhoto(std::uint32_t(i + 1));
       const std::string part = path + ".part";
       if (!photo || !FreeImage_Save(FIF_JPEG, photo.get(), part.c_str(), 92) || std::rename(part.c_str(), path.c_str()))
         std::exit(1);
+      ++made;
     }
     paths.push_back(path);
   }
-  std::fprintf(stderr, "%40s\r", "");
+  if (made > 0) std::fprintf(stderr, "made %d test photos in %s\n", made, folder.c_str());
   // Read once, so that every tool finds them in the page cache alike.
   std::string content;
   for (const std::string& p : paths) pv::readWholeFile(p, content);

@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "build/Conversion.h"
 #include "build/OutputLayout.h"
+#include "model/Metadata.h"
 
 namespace {
 
@@ -22,6 +23,27 @@ constexpr Size kSizes[] = {{160, 120, "pcva"}, {1024, 768, "pcvb"}};
 
 bool hasSize(const std::string& path, const Size& s) {
   return bench::imageSize(path) == std::make_pair(s.width, s.height);
+}
+
+std::string stemOf(const std::string& path) { return pv::fileNameWithoutExtension(pv::fileNameOf(path)); }
+
+// Both sizes made by a peer tool into out as <photo>_<box>.jpg; commandsFor
+// gives the commands of one size.
+template <class Commands>
+bench::Usage peerPasses(const char* tool, const std::string& out, const std::string& firstPhoto, Commands commandsFor,
+                        const std::vector<std::string>& environment = {}) {
+  bench::Usage total;
+  for (const Size& size : kSizes) {
+    const std::string box = pv::format("%dx%d", size.width, size.height);
+    const bench::Usage pass = bench::runCommands(commandsFor(size, box), bench::cores(), environment);
+    total.wallSeconds += pass.wallSeconds, total.cpuSeconds += pass.cpuSeconds;
+    total.peakKiB = std::max(total.peakKiB, pass.peakKiB);
+    if (!hasSize(out + stemOf(firstPhoto) + "_" + box + ".jpg", size)) {
+      std::fprintf(stderr, "%s did not write %s\n", tool, box.c_str());
+      std::exit(1);
+    }
+  }
+  return total;
 }
 
 }  // namespace
@@ -53,41 +75,23 @@ int main(int argc, char** argv) {
   bench::Usage picovand, vips, magick;
   for (int round = 0; round < rounds; ++round) {
     const std::string vipsOut = bench::cleanFolder("convert-vips");
-    bench::Usage vipsRound;
-    for (const Size& size : kSizes) {
-      const std::string box = pv::format("%dx%d", size.width, size.height);
-      const bench::Usage pass = bench::runCommands(
-          bench::splitOver(photos, cores, {"vipsthumbnail", "--size", box, "-o", vipsOut + "%s_" + box + ".jpg[Q=85]"}),
-          cores);
-      vipsRound.wallSeconds += pass.wallSeconds, vipsRound.cpuSeconds += pass.cpuSeconds;
-      vipsRound.peakKiB = std::max(vipsRound.peakKiB, pass.peakKiB);
-      if (!hasSize(vipsOut + "landscape12mp-000_" + box + ".jpg", size)) {
-        std::fprintf(stderr, "vipsthumbnail did not write %s\n", box.c_str());
-        return 1;
-      }
-    }
-    bench::keepBest(vips, vipsRound);
+    bench::keepBest(vips, peerPasses("vipsthumbnail", vipsOut, photos[0], [&](const Size&, const std::string& box) {
+                      return bench::splitOver(photos, cores,
+                                              {"vipsthumbnail", "--size", box, "-o", vipsOut + "%s_" + box + ".jpg[Q=85]"});
+                    }));
 
     // convert handles one file per call and threads little of it: one
     // process per core, each on one thread, is its fastest setting here.
     const std::string magickOut = bench::cleanFolder("convert-magick");
-    bench::Usage magickRound;
-    for (const Size& size : kSizes) {
-      const std::string box = pv::format("%dx%d", size.width, size.height);
+    auto magickCommands = [&](const Size& size, const std::string& box) {
       std::vector<bench::Command> commands;
       for (const std::string& p : photos)
         commands.push_back({bench::imageMagickConvert(), "-define",
                             pv::format("jpeg:size=%dx%d", 2 * size.width, 2 * size.height), p, "-resize", box,
-                            "-quality", "85", magickOut + pv::fileNameOf(p) + "_" + box + ".jpg"});
-      const bench::Usage pass = bench::runCommands(commands, cores, {"MAGICK_THREAD_LIMIT=1"});
-      magickRound.wallSeconds += pass.wallSeconds, magickRound.cpuSeconds += pass.cpuSeconds;
-      magickRound.peakKiB = std::max(magickRound.peakKiB, pass.peakKiB);
-      if (!hasSize(magickOut + "landscape12mp-000.jpg_" + box + ".jpg", size)) {
-        std::fprintf(stderr, "convert did not write %s\n", box.c_str());
-        return 1;
-      }
-    }
-    bench::keepBest(magick, magickRound);
+                            "-quality", "85", magickOut + stemOf(p) + "_" + box + ".jpg"});
+      return commands;
+    };
+    bench::keepBest(magick, peerPasses("convert", magickOut, photos[0], magickCommands, {"MAGICK_THREAD_LIMIT=1"}));
 
     for (auto& item : state.items.list) item->outputPaths.clear();
     const std::string ours = bench::cleanFolder("convert-ours/images");
