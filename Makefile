@@ -22,3 +22,4 @@ test-asan:
 bench:
 	scripts/setup --bench
 	build/bin/bench_import
+	build/bin/bench_convert
