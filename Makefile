@@ -1,5 +1,5 @@
 # Everyday entry points; scripts/setup installs what is missing and builds.
-.PHONY: all setup build test test-asan bench
+.PHONY: all setup build test test-asan bench demo
 
 all: build
 
@@ -18,3 +18,10 @@ test-asan:
 bench:
 	scripts/setup --bench
 	build/bin/bench_import
+
+# A web album with albums and sub-albums from the demo photos, built into a
+# new folder below build/demo/; prints its start page.
+demo: setup
+	@mkdir -p build/demo
+	build/bin/picovand-cli build --preset 1001 --output "build/demo/Fotoreise-$$(date +%Y%m%d-%H%M%S)" \
+	  --import demo/photos --recursive --albums
