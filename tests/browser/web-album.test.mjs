@@ -153,7 +153,9 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (work && !process.env.PICOVAND_KEEP) fs.rmSync(work, { recursive: true, force: true });
+  if (!work) return;
+  if (process.env.PICOVAND_KEEP) console.log(`gallery kept in ${output}`);
+  else fs.rmSync(work, { recursive: true, force: true });
 });
 
 test('every page loads without script errors, failed requests, broken pictures or dead links', () => {
