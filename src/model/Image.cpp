@@ -6,6 +6,7 @@
 
 #include <tiffio.h>
 
+#include "model/ReaderGuards.h"
 #include "settings/FileSystem.h"
 
 namespace pv {
@@ -64,94 +65,45 @@ int commentInt(FIBITMAP* dib, const char* key) {
   return v ? std::atoi(v) : 0;
 }
 
-// FreeImage 3.18 with libtiff 4 gets the IPTC tag of a TIFF back as bytes
-// but treats the count as 32-bit words: it byte-swaps (big-endian files) and
-// parses four times the buffer, which corrupts the heap. So the tag is hidden
-// from it in a copy of the file in memory, and the caption is read here.
-struct TiffIptc {
-  std::string data;  // the file, with the IPTC tag renamed when it had one
-  std::string caption;
-};
-
-std::uint32_t tiffNumber(const std::string& d, size_t at, int bytes, bool big) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) {
-    std::uint8_t b = std::uint8_t(d[at + size_t(big ? i : bytes - 1 - i)]);
-    v = (v << 8) | b;
-  }
-  return v;
+FIBITMAP* loadFromMemory(FREE_IMAGE_FORMAT fif, std::string& data, int flags) {
+  FIMEMORY* mem = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(data.data()), DWORD(data.size()));
+  FIBITMAP* dib = mem ? FreeImage_LoadFromMemory(fif, mem, flags) : nullptr;
+  if (mem) FreeImage_CloseMemory(mem);
+  return dib;
 }
 
-void putTiffShort(std::string& d, size_t at, std::uint16_t v, bool big) {
-  d[at + (big ? 0 : 1)] = char(v >> 8);
-  d[at + (big ? 1 : 0)] = char(v & 0xFF);
-}
-
-// The text of dataset 2:120 in an IPTC-IIM block.
-std::string iptcCaption(std::string_view iim) {
-  for (size_t i = 0; i + 5 <= iim.size();) {
-    if (std::uint8_t(iim[i]) != 0x1C) break;
-    std::uint8_t record = std::uint8_t(iim[i + 1]), dataset = std::uint8_t(iim[i + 2]);
-    size_t len = (size_t(std::uint8_t(iim[i + 3])) << 8) | std::uint8_t(iim[i + 4]);
-    if (len & 0x8000) break;  // extended lengths are not used for texts
-    i += 5;
-    if (i + len > iim.size()) break;
-    if (record == 2 && dataset == 120) return std::string(iim.substr(i, len));
-    i += len;
-  }
-  return {};
-}
-
-bool hideTiffIptc(TiffIptc& t) {
-  std::string& d = t.data;
-  if (d.size() < 8) return false;
-  bool big = d[0] == 'M' && d[1] == 'M';
-  if (!big && !(d[0] == 'I' && d[1] == 'I')) return false;
-  size_t ifd = tiffNumber(d, 4, 4, big);
-  if (ifd + 2 > d.size()) return false;
-  size_t n = tiffNumber(d, ifd, 2, big);
-  static constexpr std::uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-  for (size_t k = 0; k < n; ++k) {
-    size_t e = ifd + 2 + 12 * k;
-    if (e + 12 > d.size()) return false;
-    if (tiffNumber(d, e, 2, big) != 33723) continue;
-    std::uint32_t type = tiffNumber(d, e + 2, 2, big), count = tiffNumber(d, e + 4, 4, big);
-    std::uint64_t len = type < 13 ? std::uint64_t(kTypeSize[type]) * count : 0;
-    size_t at = len <= 4 ? e + 8 : tiffNumber(d, e + 8, 4, big);
-    if (len > 0 && at + len <= d.size()) t.caption = iptcCaption(std::string_view(d).substr(at, size_t(len)));
-    // A private number just below keeps the directory sorted; libtiff reads
-    // it as an unknown tag and FreeImage leaves it alone.
-    putTiffShort(d, e, 33722, big);
-    return true;
-  }
-  return false;
+void attachIptcCaption(FIBITMAP* dib, const std::string& caption) {
+  FITAG* tag = FreeImage_CreateTag();
+  if (!tag) return;
+  FreeImage_SetTagKey(tag, "Caption-Abstract");
+  FreeImage_SetTagType(tag, FIDT_ASCII);
+  FreeImage_SetTagCount(tag, DWORD(caption.size()));
+  FreeImage_SetTagLength(tag, DWORD(caption.size()));
+  FreeImage_SetTagValue(tag, caption.data());
+  FreeImage_SetMetadata(FIMD_IPTC, dib, "Caption-Abstract", tag);
+  FreeImage_DeleteTag(tag);
 }
 
 FIBITMAP* loadTiff(const std::string& path, int flags) {
-  TiffIptc t;
-  if (!readWholeFile(path, t.data)) return nullptr;
-  if (!hideTiffIptc(t)) return FreeImage_Load(FIF_TIFF, path.c_str(), flags);
-  FIMEMORY* mem = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(t.data.data()), DWORD(t.data.size()));
-  FIBITMAP* dib = mem ? FreeImage_LoadFromMemory(FIF_TIFF, mem, flags) : nullptr;
-  if (mem) FreeImage_CloseMemory(mem);
-  if (dib && !t.caption.empty()) {
-    if (FITAG* tag = FreeImage_CreateTag()) {
-      FreeImage_SetTagKey(tag, "Caption-Abstract");
-      FreeImage_SetTagType(tag, FIDT_ASCII);
-      FreeImage_SetTagCount(tag, DWORD(t.caption.size()));
-      FreeImage_SetTagLength(tag, DWORD(t.caption.size()));
-      FreeImage_SetTagValue(tag, t.caption.data());
-      FreeImage_SetMetadata(FIMD_IPTC, dib, "Caption-Abstract", tag);
-      FreeImage_DeleteTag(tag);
-    }
-  }
+  std::string data, caption;
+  if (!readWholeFile(path, data)) return nullptr;
+  if (!hideTiffTags(data, caption)) return FreeImage_Load(FIF_TIFF, path.c_str(), flags);
+  FIBITMAP* dib = loadFromMemory(FIF_TIFF, data, flags);
+  if (dib && !caption.empty()) attachIptcCaption(dib, caption);
   return dib;
+}
+
+FIBITMAP* loadPsd(const std::string& path, int flags) {
+  std::string data, clean;
+  if (!readWholeFile(path, data) || !rebuildPsd(data, clean)) return nullptr;
+  return loadFromMemory(FIF_PSD, clean, flags);
 }
 
 }  // namespace
 
 ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
   if (fif == FIF_TIFF) return ImagePtr(loadTiff(path, flags));
+  if (fif == FIF_PSD) return ImagePtr(loadPsd(path, flags));
   return ImagePtr(FreeImage_Load(fif, path.c_str(), flags));
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+// Ways around crashes in FreeImage's own readers. FreeImage is given only
+// files its readers handle safely: a copy in memory that is either repaired
+// or rebuilt from parts checked here.
+#include <string>
+
+namespace pv {
+
+// TIFF: two tags of the first directory are hidden from FreeImage. Its
+// reader overruns its buffer on the IPTC tag (the caption it holds is
+// returned for the caller to attach) and copies the ICC profile after libtiff
+// has freed it. False when the file needs no change.
+bool hideTiffTags(std::string& file, std::string& caption);
+
+// PSD: a clean file with the merged image as raw channels, only the
+// resources whose parsers are known to be safe, and no layer section
+// (FreeImage reads the merged image, never the layers). False when the file
+// is damaged beyond that: it is then treated as undecodable.
+bool rebuildPsd(const std::string& file, std::string& clean);
+
+}  // namespace pv

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "TestSupport.h"
+#include "model/ItemCollection.h"
+#include "model/ReaderGuards.h"
+
+#include <cstring>
+
+using namespace pv;
+
+namespace {
+
+// Damaged copies of a real file: bytes flipped, runs overwritten, the file
+// cut short or a chunk duplicated. The same seed gives the same files.
+std::vector<std::string> mutations(const std::string& original, unsigned seed, int count) {
+  std::mt19937 rng(seed);
+  std::vector<std::string> out;
+  for (int i = 0; i < count; ++i) {
+    std::string m = original;
+    auto at = [&] { return std::uniform_int_distribution<size_t>(0, m.size() - 1)(rng); };
+    switch (i % 4) {
+      case 0:  // a few random bytes anywhere, headers included
+        for (int k = 0; k < 1 + int(rng() % 8); ++k) m[at()] = char(rng());
+        break;
+      case 1: {  // a run of 0xFF or 0x00, as a broken card reader leaves
+        size_t p = at(), n = std::min<size_t>(m.size() - p, 1 + rng() % 64);
+        std::fill_n(m.begin() + long(p), n, char(rng() % 2 ? 0xFF : 0x00));
+        break;
+      }
+      case 2:  // cut short
+        m.resize(at());
+        break;
+      default: {  // a stretch repeated, which shifts every offset behind it
+        size_t p = at(), n = std::min<size_t>(m.size() - p, 1 + rng() % 256);
+        m.insert(at(), m.substr(p, n));
+      }
+    }
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Robustness, DamagedFilesNeverTakeTheProgramDown) {
+  PV_REQUIRE_PHOTOS();
+  pvtest::ScratchDir dir;
+  ItemCollection items;
+  const CaptionSources all{true, true, true, false};
+  int added = 0, decoded = 0;
+  const char* sources[] = {"exif_nikon_d300_progressive.jpeg", "iptc_caption_nikon_d1x_reagan.jpg",
+                           "watermark_rgba.png", "palette_transparent.gif", "tiff_rgba8_exif_iptc_reagan.tiff",
+                           "psd_rgb8_2layers_hopper.psd", "bmpsuite_rgb24.bmp"};
+  for (const char* name : {"broken_truncated.jpg", "broken_no_ihdr.png"}) {
+    ASSERT_NE(items.addImage(pvtest::photo(name), name, "/", all), nullptr);
+    ++added;
+  }
+  unsigned seed = 1;
+  for (const char* name : sources) {
+    std::string original;
+    ASSERT_TRUE(readWholeFile(pvtest::photo(name), original)) << name;
+    std::string ext = std::string(name).substr(std::string(name).find_last_of('.'));
+    int k = 0;
+    for (const std::string& m : mutations(original, seed++, 44)) {
+      std::string path = dir.write("m" + std::to_string(k++) + ext, m);
+      CollectionItem* item = items.addImage(path, fileNameOf(path), "/", all);
+      ASSERT_NE(item, nullptr) << path;  // a known extension is always added
+      ASSERT_NE(item->thumbnail, nullptr);
+      EXPECT_TRUE((item->width == 0) == (item->height == 0));
+      decoded += item->width > 0;
+      ++added;
+      items.rotateRight(*item);  // the thumbnail is rebuilt from the damaged file
+    }
+  }
+  EXPECT_EQ(items.size(), size_t(added));
+  EXPECT_GT(decoded, 0);  // many damaged files still show something
+}
+
+TEST(Robustness, GuardedReadersKeepPicturesAndCaptions) {
+  PV_REQUIRE_PHOTOS();
+  // The rebuilt PSD gives the very pixels FreeImage reads from the original.
+  std::string psd = pvtest::photo("psd_rgb8_2layers_hopper.psd");
+  ImagePtr direct(FreeImage_Load(FIF_PSD, psd.c_str(), 0));
+  ImagePtr guarded = loadImageFile(psd, FIF_PSD);
+  ASSERT_TRUE(direct && guarded);
+  ASSERT_EQ(FreeImage_GetWidth(direct.get()), FreeImage_GetWidth(guarded.get()));
+  ASSERT_EQ(FreeImage_GetBPP(direct.get()), FreeImage_GetBPP(guarded.get()));
+  for (unsigned y = 0; y < FreeImage_GetHeight(direct.get()); ++y)
+    ASSERT_EQ(0, std::memcmp(FreeImage_GetScanLine(direct.get(), int(y)), FreeImage_GetScanLine(guarded.get(), int(y)),
+                             FreeImage_GetLine(direct.get())))
+        << "row " << y;
+
+  // The TIFF whose IPTC tag FreeImage cannot read safely still gives its
+  // picture and its caption.
+  std::string tiff = pvtest::photo("tiff_rgba8_exif_iptc_reagan.tiff");
+  ImagePtr t = loadImageFile(tiff, FIF_TIFF);
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(FreeImage_GetWidth(t.get()), 200u);
+  ImageMetadata m = readImageMetadata(t.get(), tiff, {true, false, false, false});
+  EXPECT_EQ(m.caption.substr(0, 18), "040621-N-6536T-062");
+  EXPECT_EQ(m.exifModel, "NIKON D1X");
+}
+
+TEST(Robustness, PsdRowsThatDoNotDecodeExactlyAreRefused) {
+  // A 2 x 1 grey PSD with one PackBits row.
+  auto psd = [](const std::string& row) {
+    std::string d = "8BPS";
+    d += std::string("\0\1", 2) + std::string(6, '\0') + std::string("\0\1", 2);  // version 1, one channel
+    d += std::string("\0\0\0\1", 4) + std::string("\0\0\0\2", 4);                  // height 1, width 2
+    d += std::string("\0\x08\0\x01", 4);                                           // 8 bits, greyscale
+    d += std::string(12, '\0');                                                    // no colour data, resources, layers
+    d += std::string("\0\1", 2);                                                   // PackBits
+    d += char(0);
+    d += char(row.size());
+    return d + row;
+  };
+  std::string clean;
+  ASSERT_TRUE(rebuildPsd(psd(std::string("\x01\x10\x20", 3)), clean));  // two literal bytes
+  EXPECT_EQ(clean.substr(clean.size() - 2), "\x10\x20");
+  EXPECT_TRUE(rebuildPsd(psd(std::string("\xFF\x33", 2)), clean));     // one byte repeated twice
+  EXPECT_FALSE(rebuildPsd(psd(std::string("\xFE\x33", 2)), clean));    // three bytes: too many
+  EXPECT_FALSE(rebuildPsd(psd(std::string("\x05\x10", 2)), clean));    // literal run past the data
+  EXPECT_FALSE(rebuildPsd(psd(std::string("\x00", 1)), clean));        // one byte short
+  EXPECT_FALSE(rebuildPsd("8BPS", clean));
+}
