@@ -86,7 +86,8 @@ std::string chooseOutput(const BuildRequest& request, CreatePageValues& create) 
 }
 
 // Adds the images and folders in the order given. Returns an error text, or nothing.
-std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project) {
+std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project,
+                      ProgressDisplay& display) {
   for (const Input& in : request.inputs) {
     if (in.folder ? !directoryExists(in.path) : !fileExists(in.path))
       return "'" + in.path + "' is not " + (in.folder ? "a folder" : "a file");
@@ -105,7 +106,9 @@ std::string addInputs(AppState& state, const BuildRequest& request, const Projec
       continue;
     }
     FolderImportRequest import{path, "/", in.recursive, in.albums, endingsOfType(0), project.captions};
-    int added = importFolderTree(state.items, import, state.abortRequested);
+    int added = importFolderTree(state.items, import, state.abortRequested,
+                                 [&](int n, const std::string&) { display.reading(n); });
+    display.finish();
     // An unreadable picture would only be a broken thumbnail in the gallery.
     std::vector<const CollectionItem*> unreadable;
     for (size_t i = before; i < state.items.size(); ++i)
@@ -147,7 +150,8 @@ int build(const std::vector<std::string>& args) {
     return fail(format("preset %d puts the gallery into a web page of your own: give it with --page FILE",
                        s.presetNumber));
   if (std::string e = chooseOutput(request, create); !e.empty()) return fail(e);
-  if (std::string e = addInputs(state, request, project); !e.empty()) return fail(e);
+  ProgressDisplay display(stderr);
+  if (std::string e = addInputs(state, request, project, display); !e.empty()) return fail(e);
 
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
@@ -155,7 +159,6 @@ int build(const std::vector<std::string>& args) {
 
   abortFlag = &state.abortRequested;
   std::signal(SIGINT, onInterrupt);
-  ProgressDisplay display(stderr);
   BuildResult result = buildProject(state, cmd.outputFolder, [&](BuildStep step, int done, int total) {
     display(step, done, total);
   });

@@ -37,6 +37,13 @@ void ProgressDisplay::operator()(pv::BuildStep step, int done, int total) {
   std::fprintf(out_, "%d/%d images: %s\n", done, total, stepText(step));
 }
 
+void ProgressDisplay::reading(int added) {
+  if (!terminal_) return;
+  std::fprintf(out_, "\rreading images: %d", added);
+  std::fflush(out_);
+  drawn_ = true;
+}
+
 void ProgressDisplay::finish() {
   if (drawn_) std::fprintf(out_, "\n");
   drawn_ = false;

@@ -12,6 +12,8 @@ class ProgressDisplay {
  public:
   explicit ProgressDisplay(FILE* out);
   void operator()(pv::BuildStep step, int done, int total);
+  // Images read so far while adding them (on a terminal only).
+  void reading(int added);
   // Ends the bar's line.
   void finish();
 

@@ -145,7 +145,10 @@ before(async () => {
   fs.mkdirSync(path.join(work, 'Projekte'));
   output = path.join(work, 'Projekte', 'Reise 2024');
   execFileSync(cli, ['build', '--preset', String(preset), '--output', output, '--import', path.join(work, 'Fotos'),
-    '--recursive', '--albums'], { stdio: ['ignore', 'inherit', 'inherit'] });
+    '--recursive', '--albums'], {
+    stdio: ['ignore', 'inherit', 'inherit'],
+    env: { ...process.env, HOME: work, XDG_DATA_HOME: '', XDG_DOCUMENTS_DIR: '' },  // keep the user's folders out of it
+  });
   model = albumPages(collection(tree), columns * rows);
   browser = await openBrowser(playwright);
   visited = await crawl(browser.context, path.join(output, pageName(0)));
