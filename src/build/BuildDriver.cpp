@@ -107,7 +107,6 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
         done = before + passDone;
         report(pass.step);
       });
-      done = before + images;
     }
     report(BuildStep::StyleFiles);
     copyProjectTypeFiles(state, outputFolder);
