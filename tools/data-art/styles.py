@@ -1,0 +1,268 @@
+"""Stylesheets of the installed designs: pcv.css holds the design, pcv2.css the
+colours and fonts the user may choose. A value nobody chose arrives as the
+text "(Standard)", which makes its declaration invalid, so the browser drops it
+and the design's own value from pcv.css stays in force."""
+
+from designs import FONTS, GENERIC, STYLE_KEYS, THEMES
+
+BASE = """\
+*, *::before, *::after { box-sizing: border-box; }
+html { -webkit-text-size-adjust: 100%; text-size-adjust: 100%; }
+body {
+  margin: 0;
+  background-color: var(--bg);
+  color: var(--ink);
+  font-family: var(--font);
+  font-size: 1rem;
+  line-height: 1.55;
+  -webkit-font-smoothing: antialiased;
+}
+img { border: 0; max-width: 100%; height: auto; }
+.pv { max-width: var(--page); margin: 0 auto; padding: clamp(1.5rem, 5vw, 4rem) clamp(1rem, 4vw, 3rem) 2rem; }
+.pv a { color: var(--accent); text-decoration: none; }
+.pv a:hover { text-decoration: underline; text-underline-offset: .2em; }
+.pv a:focus-visible, .pv button:focus-visible { outline: 2px solid var(--accent); outline-offset: 3px; }
+.pv h1 {
+  margin: 0;
+  font-family: var(--font-head);
+  font-weight: var(--head-weight);
+  font-size: clamp(1.5em, 3.2vw, 2.4em);
+  line-height: 1.15;
+  letter-spacing: -.015em;
+  overflow-wrap: anywhere;
+}
+.pv-head {
+  display: flex; flex-wrap: wrap; align-items: baseline; justify-content: space-between;
+  gap: .5rem 2rem;
+  margin-bottom: clamp(1.5rem, 4vw, 3rem);
+  padding-bottom: 1rem;
+  border-bottom: 1px solid var(--line);
+}
+.pv-muted, .pv-count, .pv-exif, .pv-pages { color: var(--muted); }
+.pv-count { font-variant-numeric: tabular-nums; font-size: .9em; white-space: nowrap; }
+
+/* Navigation: round buttons; a target "#" means there is nowhere to go. */
+.pv-nav {
+  display: flex; flex-wrap: wrap; align-items: center; justify-content: center;
+  gap: .75rem 1.75rem;
+  margin-top: clamp(2rem, 5vw, 3.5rem);
+}
+.pv-group { display: flex; align-items: center; gap: .45rem; }
+.pv-btn {
+  display: inline-flex; align-items: center; justify-content: center; flex: none;
+  width: 2.75rem; height: 2.75rem; padding: 0;
+  border: 1px solid var(--line); border-radius: 999px;
+  background: var(--surface); color: inherit; font: inherit; cursor: pointer;
+}
+.pv a.pv-btn:hover, .pv button.pv-btn:hover { border-color: var(--accent); text-decoration: none; }
+.pv-btn img { display: block; width: 22px; height: 22px; }
+.pv a[href="#"] { opacity: .28; pointer-events: none; }
+.pv-pages { font-variant-numeric: tabular-nums; text-align: center; word-spacing: .1em; }
+.pv-pages a { display: inline-block; min-width: 2.1em; padding: .2em .4em; border-radius: 6px; font-weight: 600; }
+.pv-pages a:hover { background: var(--surface); text-decoration: none; }
+.pv-group:not(:has(a:not([href="#"]))) { display: none; }
+.pv-paging:not(:has(.pv-pages a)) { display: none; }
+
+/* Caption and camera data of a picture. */
+.pv-caption { max-width: 46rem; margin: 1.25rem auto 0; text-align: center; font-size: 1.05em; overflow-wrap: anywhere; }
+.pv-exif { display: flex; flex-wrap: wrap; justify-content: center; gap: .2rem 1.4rem; margin: .9rem 0 0; padding: 0; font-size: .8em; }
+.pv-exif div { display: flex; gap: .45em; }
+.pv-exif dt { opacity: .75; }
+.pv-exif dd { margin: 0; color: var(--ink); }
+"""
+
+GRID = """\
+/* Album pages: a grid of slots; a slot without a picture stays out. */
+.pv-grid {
+  display: grid; grid-template-columns: var(--grid);
+  gap: clamp(1rem, 2.6vw, 2.25rem);
+  margin: 0;
+}
+.pv-slot { margin: 0; min-width: 0; }
+.pv-slot:not(:has(img)) { display: none; }
+.pv-pic { position: relative; aspect-ratio: 1 / 1; background: var(--mat); border-radius: var(--radius); overflow: hidden; }
+.pv-pic img { position: absolute; inset: 0; margin: auto; max-width: calc(100% - 2 * var(--matpad)); max-height: calc(100% - 2 * var(--matpad)); }
+.pv-slot figcaption { padding: .75em .15em 0; font-size: .92em; line-height: 1.4; }
+.pv-slot figcaption p { margin: 0; overflow-wrap: anywhere; }
+.pv-slot .pv-exif { display: block; margin-top: .25em; font-size: .76em; white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
+.pv-slot .pv-exif span + span { margin-left: .7em; }
+/* An album: its folder picture with the name under it. */
+.pv-pic a:has(> img[src$="folder.gif"]) {
+  position: absolute; inset: 0;
+  display: flex; flex-direction: column; align-items: center; justify-content: center; gap: .7em;
+  padding: 1rem; text-align: center; font-weight: 600; color: var(--ink); overflow-wrap: anywhere;
+}
+.pv-pic img[src$="folder.gif"] { position: static; width: min(85%, 260px); max-width: none; max-height: none; border-radius: 10px; }
+@media (prefers-reduced-motion: no-preference) {
+  .pv-pic img { transition: transform .35s ease, opacity .35s ease; }
+  .pv-pic a:hover img { transform: scale(1.025); }
+}
+"""
+
+TILE = """\
+.pv-grid { gap: clamp(.35rem, 1vw, .75rem); }
+.pv-pic { border-radius: 4px; }
+.pv-pic img:not([src$="folder.gif"]) { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
+.pv-slot figcaption { font-size: .85em; padding-top: .5em; }
+"""
+
+FRAME = """\
+.pv-pic { background: var(--surface); border: 1px solid var(--line); box-shadow: 0 1px 2px rgb(60 40 20 / .06), 0 8px 24px -12px rgb(60 40 20 / .25); }
+.pv-slot figcaption { text-align: center; font-style: italic; }
+"""
+
+SHOW = """\
+/* One picture per page. */
+.pv-show { --page: 1180px; }
+.pv-stage {
+  display: flex; align-items: center; justify-content: center;
+  min-height: min(60vh, 40rem);
+  padding: clamp(.5rem, 2vw, 1.5rem);
+  background: var(--mat); border-radius: var(--radius);
+}
+.pv-stage a { display: block; }
+.pv-stage img { display: block; max-width: 100%; max-height: min(56vh, 38rem); width: auto; height: auto; }
+.pv-show .pv-head { margin-bottom: clamp(1rem, 3vw, 2rem); }
+.pv-show h1 { font-size: clamp(1.3em, 2.6vw, 1.9em); }
+.pv-stage:not(:has(img))::before { content: "Album"; color: var(--muted); letter-spacing: .12em; text-transform: uppercase; }
+.pv-back { display: inline-flex; align-items: center; gap: .4em; font-size: .9em; }
+.pv-back img { width: 18px; height: 18px; }
+@media (max-width: 640px) {
+  .pv-stage { min-height: 0; padding: .5rem; }
+  .pv-stage img { max-height: 80vh; }
+}
+"""
+
+SCRIPT = """\
+/* The script slideshow keeps its stage still while pictures change. */
+.pv-stage { height: min(62vh, 42rem); }
+.pv-stage img { max-height: 100%; }
+.pv-controls { display: flex; align-items: center; justify-content: center; gap: .5rem; margin-top: 1.5rem; }
+.pv-controls .pv-play { width: 3.5rem; height: 3.5rem; }
+.pv-controls .pv-play img { width: 26px; height: 26px; }
+#PicoVand_Counter { display: block; text-align: center; margin-top: .6rem; }
+@media (max-width: 640px) {
+  .pv-stage { height: auto; aspect-ratio: 4 / 5; }
+  .pv-controls { gap: .35rem; }
+  .pv-controls .pv-btn { width: 2.6rem; height: 2.6rem; }
+}
+"""
+
+KINO = """\
+.pv-show { --page: 1600px; padding-top: clamp(1rem, 3vw, 2rem); }
+.pv-head { border-bottom: 0; margin-bottom: 1rem; padding-bottom: 0; }
+.pv h1 { font-size: 1.1em; letter-spacing: .18em; text-transform: uppercase; font-weight: 500; }
+.pv-stage { height: calc(100vh - 14rem); min-height: 18rem; padding: 0; border-radius: 0; }
+.pv-btn { background: transparent; border-color: transparent; }
+.pv button.pv-btn:hover { border-color: var(--line); }
+"""
+
+STRIP = """\
+/* Preview strip: the current picture in the middle, neighbours either side. */
+.pv-strip { display: flex; justify-content: center; gap: .5rem; margin: 1.25rem 0 .25rem; overflow: hidden; }
+.pv-s {
+  flex: none; display: flex; align-items: center; justify-content: center;
+  width: var(--thumb-w); height: var(--thumb-h);
+  border-radius: calc(var(--radius) / 2); overflow: hidden;
+}
+.pv-s a { display: contents; }
+.pv-s img { display: block; max-width: 100%; max-height: 100%; width: auto; height: auto; opacity: .72; }
+.pv-s a:hover img { opacity: 1; }
+.pv-s.pv-cur img { opacity: 1; }
+.pv-s.pv-cur { outline: 2px solid var(--accent); outline-offset: 3px; }
+@media (max-width: 1180px) { .pv-r6, .pv-r7, .pv-r8, .pv-r9, .pv-f6, .pv-f7, .pv-f8, .pv-f9 { display: none; } }
+@media (max-width: 820px) { .pv-r4, .pv-r5, .pv-f4, .pv-f5 { display: none; } }
+@media (max-width: 520px) { .pv-r3, .pv-f3 { display: none; } .pv-s { width: calc(var(--thumb-w) * .68); height: calc(var(--thumb-h) * .68); } }
+"""
+
+FILM = """\
+.pv-strip { gap: 3px; padding: 10px 6px; background: #050506; border-radius: 4px;
+  background-image: radial-gradient(circle, #2a2c31 1.5px, transparent 2px), radial-gradient(circle, #2a2c31 1.5px, transparent 2px);
+  background-size: 12px 6px; background-position: 0 1px, 0 calc(100% - 1px); background-repeat: repeat-x; }
+.pv-s { border-radius: 2px; background: #0d0e10; }
+.pv-s.pv-cur { outline-offset: 0; }
+"""
+
+PHONE_GRID = """\
+@media (max-width: 960px) { .pv-grid { grid-template-columns: var(--grid-mid); } }
+@media (max-width: 620px) { .pv-grid { grid-template-columns: repeat(2, minmax(0, 1fr)); gap: .9rem; } }
+"""
+
+
+def root_block(p):
+    t = THEMES[p["theme"]]
+    muted = "#9b9da4" if t["scheme"] == "dark" else ("#7a6f62" if p["theme"] == "papier" else "#6a6d73")
+    vars_ = {
+        "bg": t["bg"], "surface": t["surface"], "mat": t["mat"], "ink": t["ink"], "line": t["line"],
+        "accent": t["accent"], "muted": muted, "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
+        "head-weight": t["head_weight"], "radius": t["radius"], "page": "1240px",
+        "matpad": "0px" if p.get("grid") == "tile" else ("14px" if p.get("grid") == "frame" else "10px"),
+    }
+    if "grid" in p:
+        if p.get("free"):
+            vars_["grid"] = "repeat(auto-fill, minmax(min(200px, 40vw), 1fr))"
+            vars_["grid-mid"] = vars_["grid"]
+        else:
+            vars_["grid"] = f"repeat({p['cols']}, minmax(0, 1fr))"
+            vars_["grid-mid"] = f"repeat({min(p['cols'], 3)}, minmax(0, 1fr))"
+    if "strip" in p:
+        w, h = (p["a"][0] * 0.5, p["a"][1] * 0.5) if p["strip"] != "film" else (p["a"][0] * 0.36, p["a"][1] * 0.36)
+        vars_["thumb-w"] = f"{w / 16:.2f}rem"
+        vars_["thumb-h"] = f"{h / 16:.2f}rem"
+    lines = [f"  --{k}: {v};" for k, v in vars_.items()]
+    return ":root {\n  color-scheme: %s;\n%s\n}\n" % (t["scheme"], "\n".join(lines))
+
+
+def family(p):
+    return p["n"] // 1000
+
+
+def pcv_css(p):
+    parts = [f"/* Gestaltung \"{p['name']}\" */\n", root_block(p), BASE]
+    f = family(p)
+    if f in (1, 7):
+        parts.append(GRID)
+        if p["grid"] == "tile":
+            parts.append(TILE)
+        if p["grid"] == "frame":
+            parts.append(FRAME)
+        parts.append(PHONE_GRID)
+    if f in (4, 5, 6, 7):
+        parts.append(SHOW)
+    if f == 5:
+        parts.append(SCRIPT)
+    if f == 6:
+        parts.append(STRIP)
+        if p["strip"] == "film":
+            parts.append(FILM)
+    if p["theme"] == "kino":
+        parts.append(KINO)
+    return "".join(parts)
+
+
+def chosen_keys(p):
+    """The colour and font rows this preset lets the user set."""
+    enable, values = p["colfonts"]
+    return [k for k, _ in STYLE_KEYS if enable or values.get(k, "").strip()]
+
+
+def pcv2_css(p):
+    keys = chosen_keys(p)
+    if not keys:
+        return None
+    token = dict(STYLE_KEYS)
+    generic = GENERIC[THEMES[p["theme"]]["font"]]
+    rules = {
+        "BACKGROUNDCOLOR": f"body {{ background-color: {token['BACKGROUNDCOLOR']}; }}",
+        "TEXTCOLOR": f"body {{ color: {token['TEXTCOLOR']}; }}\n.pv-exif dd {{ color: {token['TEXTCOLOR']}; }}",
+        "TEXTFONT": f"body, .pv h1 {{ font-family: {token['TEXTFONT']}, {generic}; }}",
+        "TEXTSIZE": f"body {{ font-size: {token['TEXTSIZE']}; }}",
+        "LINKCOLOR": f".pv a {{ color: {token['LINKCOLOR']}; }}\n.pv a:focus-visible {{ outline-color: {token['LINKCOLOR']}; }}",
+        "BORDERCOLOR": f".pv-head, .pv-btn, .pv-pic {{ border-color: {token['BORDERCOLOR']}; }}",
+    }
+    if "BORDERCOLOR" in keys and family(p) in (1, 7):
+        # Frames the pictures in the chosen colour.
+        rules["BORDERCOLOR"] += (f"\n.pv-pic {{ border: 1px solid {token['BORDERCOLOR']}; }}")
+    head = ("/* Farben und Schrift aus \"Projekt - Einstellungen\". Ohne eigene Wahl steht hier (Standard):\n"
+            "   die Angabe ist dann ungültig und es gilt die Gestaltung aus pcv.css. */\n")
+    return head + "\n".join(rules[k] for k in keys) + "\n"
