@@ -79,7 +79,13 @@ export async function inspectPage(context, url) {
   page.on('response', (r) => {
     if (r.status() >= 400) problems.push(`request failed: ${r.url()} (status ${r.status()})`);
   });
-  await page.goto(url, { waitUntil: 'load' });
+  try {
+    await page.goto(url, { waitUntil: 'load' });
+  } catch (e) {
+    problems.push(`page cannot be opened: ${e.message.split('\n')[0]}`);
+    await page.close();
+    return { url, problems, title: '', html: '', images: [], links: [] };
+  }
   const shown = await page.evaluate(async () => {
     const images = [...document.images];
     for (const img of images) img.loading = 'eager';
