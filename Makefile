@@ -1,10 +1,14 @@
 # Everyday entry points; scripts/setup installs what is missing and builds.
-.PHONY: all setup build test test-asan bench demo
+.PHONY: all setup build run test test-asan bench demo
 
 all: build
 
 setup build:
 	scripts/setup
+
+# Sets up, builds and starts the window.
+run: setup
+	build/bin/picovand
 
 test: setup
 	ctest --test-dir build --output-on-failure -j2

@@ -38,10 +38,12 @@ std::vector<PresetFamily> presetTree(const std::string& configFolder) {
       for (const char* n : {"2001.config", "2002.config", "2003.config"})
         family.presets.push_back(presetNode(configFolder + n));
     } else {
-      // "N???.config": four characters beginning with the family digit.
+      // "N???.config": four characters beginning with the family digit. The
+      // group's own file (N000.config) matches too but is the family node.
       char digit = char('0' + f.groupNumber / 1000);
       for (const DirEntry& e : listDirectory(configFolder))
-        if (!e.isDirectory && e.name.size() == 11 && e.name[0] == digit && endsWithNoCase(e.name, ".config"))
+        if (!e.isDirectory && e.name.size() == 11 && e.name[0] == digit && endsWithNoCase(e.name, ".config") &&
+            e.name.compare(1, 3, "000") != 0)
           family.presets.push_back(presetNode(configFolder + e.name));
     }
     tree.push_back(std::move(family));

@@ -127,6 +127,7 @@ TEST_F(PresetFixture, TreeListsFamiliesInOrderWithLabels) {
   preset(2001, "[LANG]\nDE=Eigene Alben\nID=2001\n");
   preset(4001, "[LANG]\nDE=Diashow Hell\nID=4001\n");
   dir.write("prog/resources/CONFIG/10011.config", "[LANG]\nDE=too long a name\n");
+  preset(1000, "[LANG]\nDE=Webalbum ohne Diashow\nID=1000\n");  // the family node's own file
 
   auto tree = presetTree(state->settings.configFolder);
   ASSERT_EQ(tree.size(), 7u);

@@ -1,0 +1,262 @@
+#include "app/PicoVandDlg.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "app/AppState.h"
+#include "app/Info.h"
+#include "app/WebAddresses.h"
+#include "controls/EnTabCtrl.h"
+#include "controls/ResourcePicture.h"
+#include "settings/FileSystem.h"
+#include "settings/Presets.h"
+#include "settings/Text.h"
+#include "ui/Desktop.h"
+#include "ui/Explorer.h"
+#include "ui/QtText.h"
+#include "ui/TabFiles.h"
+#include "ui/TabOptions.h"
+#include "ui/TabOptions2.h"
+#include "ui/TabOutput.h"
+#include "ui/TabOutput2.h"
+#include "ui/TabProject.h"
+
+namespace {
+
+// A strip of the window painted with one picture: drawn at its natural size
+// from the left (the header) or stretched over the whole strip (the footer).
+class PictureStrip : public QWidget {
+ public:
+  PictureStrip(const QPixmap& picture, bool stretch, QWidget* parent)
+      : QWidget(parent), picture_(picture), stretch_(stretch) {
+    setFixedHeight(picture.deviceIndependentSize().toSize().height());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    if (stretch_)
+      p.drawPixmap(rect(), picture_);
+    else
+      p.drawPixmap(0, 0, picture_);
+  }
+
+ private:
+  QPixmap picture_;
+  bool stretch_;
+};
+
+// Gaps of the footer buttons: next at 21 pixels from the right edge, back 31
+// pixels to the left of it.
+constexpr int kFooterRight = 21;
+constexpr int kFooterGap = 31;
+
+}  // namespace
+
+CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* parent)
+    : QDialog(parent), state_(state), desktop_(desktop), pictures_(SharedPictures::load()) {
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint);
+  QIcon icon;
+  for (int size : {16, 32, 48, 256}) icon.addFile(QString(":/art/icon-%1.png").arg(size));
+  setWindowIcon(icon);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, windowQColor());
+  setPalette(pal);
+  setAutoFillBackground(true);
+
+  tabs_ = new CEnTabCtrl(this);
+  tabs_->setObjectName("pageTabs");
+  tabs_->setBackgroundColour(windowQColor());
+  tabs_->setMinimumTabWidth(150);
+  tabs_->setDrawingMode(2);
+  pages_.project = new CTabProject(state, pages_, pictures_, desktop);
+  pages_.image = new CTabOptions(state, pictures_, desktop);
+  pages_.settings = new CTabOptions2(state, pictures_, desktop);
+  pages_.album = new CTabFiles(pictures_, desktop);
+  pages_.create = new CTabOutput(pictures_, desktop);
+  pages_.output = new CTabOutput2(pictures_, desktop);
+  tabs_->addTab(pages_.project, "Projektauswahl");
+  tabs_->addTab(pages_.image, "Bild - Einstellungen");
+  tabs_->addTab(pages_.settings, "Projekt - Einstellungen");
+  tabs_->addTab(pages_.album, "Bild- und Albumauswahl");
+  tabs_->addTab(pages_.create, "Erstellen");
+  tabs_->addTab(pages_.output, "Ausgabe");
+  for (int i = 0; i < kPageCount; ++i) {
+    auto* page = static_cast<CPage*>(tabs_->page(i));
+    connect(page, &CPage::busy, this, [this](bool on) { setControlsEnabled(!on); });
+    connect(page, &CPage::pageRequested, this, &CPicoVandDlg::goToPage);
+  }
+  connect(tabs_, &CBaseTabCtrl::currentChanged, this, [this](int i) {
+    if (shownPage_ >= 0) hidePage(shownPage_);
+    showPage(i);
+  });
+
+  auto* body = new QVBoxLayout;
+  body->setContentsMargins(4, 6, 4, 4);
+  body->addWidget(tabs_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(makeHeader());
+  layout->addLayout(body, 1);
+  layout->addWidget(makeFooter());
+
+  pages_.project->buildTypeTree();
+  pages_.create->setupPage(state.settings.projectsFolder);
+  pages_.output->browser()->navigate(pv::infoPagePath(state.settings, 0));
+  setWindowTitle(QString("%1 %2 - %3").arg(pv::kProductName, pv::kProductVersion, pv::kMakerAddress));
+  showPage(kProjectPage);
+  pages_.project->loadPreset(0);
+
+  QSize size(1120, 780);
+  if (const QScreen* s = screen()) size = size.boundedTo(s->availableSize());
+  resize(size.expandedTo(minimumSizeHint()));
+}
+
+CLinkStatic2* CPicoVandDlg::makeButton(const char* picture, const char* name) {
+  auto* button = new CLinkStatic2(this);
+  button->setObjectName(name);
+  button->setPictures(resourcePicture(picture), resourcePicture(QString(picture) + "-hot"));
+  return button;
+}
+
+QWidget* CPicoVandDlg::makeHeader() {
+  auto* header = new PictureStrip(resourcePicture("header", state_.screenDpi == 120 ? 1.25 : 1.0), false, this);
+  newProject_ = makeButton("new-project", "newProject");
+  help_ = makeButton("help", "help");
+  support_ = makeButton("support", "support");
+  info_ = makeButton("info", "info");
+  webPage_ = makeButton("webpage", "webPage");
+  exit_ = makeButton("exit", "exit");
+  cancel_ = makeButton("cancel", "cancel");
+  cancel_->hide();
+  connect(newProject_, &CLinkStatic2::clicked, this, &CPicoVandDlg::newProject);
+  connect(help_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(manualPage())); });
+  connect(support_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(supportPage())); });
+  connect(info_, &CLinkStatic2::clicked, this, [this] { showInfoBox(state_.screenDpi, desktop_, this); });
+  connect(webPage_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(makerPage())); });
+  connect(exit_, &CLinkStatic2::clicked, this, &QDialog::accept);
+  connect(cancel_, &CLinkStatic2::clicked, this, [this] {
+    state_.abortRequested = true;
+    cancel_->hide();
+  });
+
+  auto* row = new QHBoxLayout(header);
+  row->setContentsMargins(12, 0, 12, 0);
+  row->setSpacing(4);
+  row->addWidget(newProject_, 0, Qt::AlignVCenter);
+  row->addStretch(1);
+  for (CLinkStatic2* b : {help_, support_, info_, webPage_, exit_, cancel_}) row->addWidget(b, 0, Qt::AlignVCenter);
+  return header;
+}
+
+QWidget* CPicoVandDlg::makeFooter() {
+  auto* footer = new PictureStrip(resourcePicture("footer"), true, this);
+  back_ = makeButton("back", "back");
+  next_ = makeButton("next", "next");
+  create_ = makeButton("create", "create");
+  open_ = makeButton("open", "open");
+  connect(back_, &CLinkStatic2::clicked, this, &CPicoVandDlg::previousPage);
+  connect(next_, &CLinkStatic2::clicked, this, &CPicoVandDlg::nextPage);
+  connect(create_, &CLinkStatic2::clicked, this, [this] { pages_.create->create(); });
+  connect(open_, &CLinkStatic2::clicked, this, &CPicoVandDlg::openResult);
+
+  auto* row = new QHBoxLayout(footer);
+  row->setContentsMargins(0, 0, kFooterRight, 0);
+  row->setSpacing(0);
+  row->addStretch(1);
+  row->addWidget(back_, 0, Qt::AlignVCenter);
+  row->addSpacing(kFooterGap);
+  // Next, create and open share one place; only one of them is shown.
+  for (CLinkStatic2* b : {next_, create_, open_}) row->addWidget(b, 0, Qt::AlignVCenter);
+  return footer;
+}
+
+int CPicoVandDlg::currentPage() const { return tabs_->currentIndex(); }
+
+void CPicoVandDlg::showPage(int i) {
+  shownPage_ = i;
+  back_->setVisible(i != kProjectPage);
+  next_->setVisible(i < kCreatePage);
+  create_->setVisible(i == kCreatePage);
+  open_->setVisible(i == kOutputPage);
+  for (CLinkStatic2* b : {back_, next_, create_, open_}) b->setEnabled(true);
+  tabs_->tabBar()->setFocus();
+  if (i == kCreatePage) pages_.create->refresh();
+}
+
+void CPicoVandDlg::hidePage(int) {
+  for (CLinkStatic2* b : {back_, next_, create_, open_}) {
+    b->hide();
+    b->setEnabled(false);
+  }
+}
+
+void CPicoVandDlg::goToPage(int i) {
+  if (i == currentPage()) {
+    hidePage(i);
+    showPage(i);
+  } else {
+    tabs_->setCurrentIndex(i);
+  }
+}
+
+void CPicoVandDlg::nextPage() {
+  if (currentPage() < kOutputPage) goToPage(currentPage() + 1);
+}
+
+void CPicoVandDlg::previousPage() {
+  if (currentPage() > kProjectPage) goToPage(currentPage() - 1);
+}
+
+void CPicoVandDlg::setControlsEnabled(bool enabled) {
+  for (QWidget* w : std::initializer_list<QWidget*>{newProject_, help_, support_, info_, webPage_, exit_, back_, next_,
+                                                    create_, open_, tabs_})
+    w->setEnabled(enabled);
+  cancel_->setVisible(!enabled);
+  cancel_->setEnabled(!enabled);
+}
+
+void CPicoVandDlg::newProject() {
+  if (!desktop_.askYesNo(this, "Sind Sie sicher, dass Sie ein neues Projekt erstellen möchten?", "Neues Projekt"))
+    return;
+  state_.items.clear();
+  pages_.album->collectionCleared();
+  pages_.create->setupPage(state_.settings.projectsFolder);
+  pages_.project->selectRoot();
+  goToPage(kProjectPage);
+  pages_.output->browser()->navigate(pv::infoPagePath(state_.settings, 0));
+  pages_.image->values.watermarkFile.clear();
+  pages_.image->showPage();
+}
+
+void CPicoVandDlg::openResult() {
+  const int n = state_.settings.presetNumber;
+  if (pv::isGroupNode(n)) return;
+  const std::string folder = pv::withSlash(pages_.create->values.outputFolder);
+  if (pv::isBatchConversion(n)) {
+    desktop_.open(QUrl::fromLocalFile(pathToQt(folder)));
+    return;
+  }
+  // The start page is page 0; its name compares without regard to case.
+  const std::string start = state_.settings.fileTag + "00000.htm";
+  for (const pv::DirEntry& e : pv::listDirectory(folder))
+    if (!e.isDirectory && pv::equalsNoCase(e.name, start)) {
+      desktop_.open(QUrl::fromLocalFile(pathToQt(folder + e.name)));
+      return;
+    }
+}
+
+void CPicoVandDlg::keyPressEvent(QKeyEvent* event) {
+  // Escape never closes the window.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}

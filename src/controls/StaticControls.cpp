@@ -1,0 +1,125 @@
+#include "controls/StaticControls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/AppState.h"
+#include "settings/PageValues.h"
+#include "settings/Text.h"
+
+QColor windowQColor() { return QColor(QRgb(pv::kWindowColor)); }
+QColor pageQColor() { return QColor(QRgb(pv::kPageColor)); }
+QColor frameQColor() { return QColor(QRgb(pv::kFrameColor)); }
+QColor labelTextQColor() { return QColor(QRgb(pv::kLabelTextColor)); }
+
+namespace {
+// A 1-pixel outline just inside the widget.
+void outline(QPainter& p, const QWidget* w, const QColor& c) {
+  p.setPen(QPen(c, 0));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(w->rect().adjusted(0, 0, -1, -1));
+}
+}  // namespace
+
+// ---- link label ----
+
+CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+
+void CLinkStatic2::setPictures(const QPixmap& normal, const QPixmap& highlighted) {
+  normal_ = normal;
+  highlighted_picture_ = highlighted;
+  setFixedSize(normal.deviceIndependentSize().toSize());
+  setPixmap(highlighted_ ? highlighted_picture_ : normal_);
+}
+
+void CLinkStatic2::setHighlighted(bool on) {
+  highlighted_ = on;
+  setPixmap(on ? highlighted_picture_ : normal_);
+}
+
+void CLinkStatic2::enterEvent(QEnterEvent* event) {
+  if (isEnabled() && !highlighted_) setHighlighted(true);
+  QLabel::enterEvent(event);
+}
+
+void CLinkStatic2::leaveEvent(QEvent* event) {
+  if (highlighted_) setHighlighted(false);
+  QLabel::leaveEvent(event);
+}
+
+void CLinkStatic2::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QLabel::mousePressEvent(event);
+  // Back to the normal picture first: the click may open a modal box.
+  setHighlighted(false);
+  emit clicked();
+}
+
+void CLinkStatic2::hideEvent(QHideEvent* event) {
+  if (highlighted_) setHighlighted(false);
+  QLabel::hideEvent(event);
+}
+
+void CLinkStatic2::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange && !isEnabled() && highlighted_) setHighlighted(false);
+  QLabel::changeEvent(event);
+}
+
+// ---- block label ----
+
+CStaticBlock::CStaticBlock(const QString& text, const QPixmap& titlePicture, QWidget* parent)
+    : QWidget(parent), text_(text), picture_(titlePicture) {
+  QFont f = font();
+  f.setBold(true);
+  setFont(f);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize CStaticBlock::sizeHint() const {
+  const QFontMetrics fm(font());
+  return {fm.horizontalAdvance(text_) + 12, std::max(24, fm.height() + 8)};
+}
+
+void CStaticBlock::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QSize natural = picture_.deviceIndependentSize().toSize();
+  // At its natural size; a label larger than the picture gets it stretched.
+  p.drawPixmap(QRect(0, 0, std::max(width(), natural.width()), std::max(height(), natural.height())), picture_);
+  outline(p, this, frameQColor());
+  p.setPen(labelTextQColor());
+  p.drawText(rect().adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, text_);
+}
+
+// ---- framed area ----
+
+CStaticFrame::CStaticFrame(QWidget* parent, QColor fill) : QWidget(parent), fill_(fill) {}
+
+void CStaticFrame::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), fill_);
+  outline(p, this, frameQColor());
+}
+
+// ---- colour preview ----
+
+CStaticColorPreview::CStaticColorPreview(QWidget* parent) : QWidget(parent), colour_(pageQColor()) {
+  setFixedSize(sizeHint());
+}
+
+void CStaticColorPreview::setColour(const std::string& text) {
+  text_ = pv::toUpper(pv::trimBlanks(text));
+  if (auto rgb = pv::parseColourText(text_))
+    colour_ = QColor(QRgb(*rgb));
+  else {
+    text_.clear();
+    colour_ = pageQColor();
+  }
+  update();
+}
+
+QColor CStaticColorPreview::shownColour() const { return text_.empty() ? pageQColor() : colour_; }
+
+void CStaticColorPreview::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), shownColour());
+  outline(p, this, windowQColor());
+}

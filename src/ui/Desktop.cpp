@@ -1,0 +1,38 @@
+#include "ui/Desktop.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QStringList>
+
+Desktop systemDesktop() {
+  Desktop d;
+  d.askYesNo = [](QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    return box.exec() == QMessageBox::Yes;
+  };
+  d.message = [](QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+  };
+  d.chooseColour = [](QWidget* owner, const QColor& initial) -> std::optional<QColor> {
+    QColor c = QColorDialog::getColor(initial, owner);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+  };
+  d.chooseFile = [](QWidget* owner, const QString& filter) {
+    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+  };
+  d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  return d;
+}
+
+QString qtFileFilter(const QString& pairs) {
+  const QStringList parts = pairs.split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) break;
+    filters << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+  }
+  return filters.join(";;");
+}

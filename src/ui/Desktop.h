@@ -1,0 +1,31 @@
+#pragma once
+// The modal questions, messages and choosers of the window, and the desktop's
+// service that opens a file, folder or web address. The window asks through
+// these members only, so tests replace them with scripted answers.
+#include <QColor>
+#include <QMessageBox>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+struct Desktop {
+  // Yes/no with the question icon; true for yes.
+  std::function<bool(QWidget* owner, const QString& text, const QString& caption)> askYesNo;
+  std::function<void(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon)> message;
+  // The colour dialog opened at initial; nothing when cancelled.
+  std::function<std::optional<QColor>(QWidget* owner, const QColor& initial)> chooseColour;
+  // A file to open, of the filter's types; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
+  // The desktop's default handler; failures are not reported.
+  std::function<void(const QUrl& url)> open;
+};
+
+// The real dialogs and the desktop's handlers.
+Desktop systemDesktop();
+
+// A file filter of description|patterns pairs ("a|*.x;*.y|b|*.z||") as the
+// Qt file dialog writes it ("a (*.x *.y);;b (*.z)").
+QString qtFileFilter(const QString& pairs);

@@ -1,0 +1,255 @@
+#include "ui/TabOptions.h"
+
+#include <QComboBox>
+#include <QCursor>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "app/AppState.h"
+#include "controls/ResourcePicture.h"
+#include "ui/Desktop.h"
+#include "ui/IPTCTags.h"
+#include "ui/QtText.h"
+
+using pv::ImageNumber;
+
+const char* const kWatermarkFilter =
+    "All Image Formats|*.jpg;*.jpeg;*.jif;*.jpe;*.gif;*.bmp;*.png;*.tif;*.tiff;*.psd|JPEG Image Format "
+    "(*.jpg,*.jpeg,*.jif,*.jpe)|*.jpg;*.jpeg;*.jif;*.jpe|Graphics Interchange Format (*.gif)|*.gif|Windows Bitmap "
+    "(*.bmp)|*.bmp|Portable Network Graphics (*.png)|*.png|Tagged Image File Format "
+    "(*.tif,*.tiff)|*.tif;*.tiff|Adobe Photoshop (*.psd)|*.psd||";
+
+namespace {
+
+const char* const kNumberNames[10] = {"widthA",  "widthB",       "widthC",        "heightA", "heightB",
+                                      "heightC", "transparency", "watermarkSize", "offsetX", "offsetY"};
+
+// The picture of each kind of project, by pv::Illustration.
+const char* const kIllustrations[] = {"ill-choose-project",
+                                      "ill-batch",
+                                      "ill-own-1",
+                                      "ill-own-2",
+                                      "ill-own-3",
+                                      "ill-web-album",
+                                      "ill-slide-album",
+                                      "ill-slideshow",
+                                      "ill-script-slideshow",
+                                      "ill-preview-slideshow"};
+
+QComboBox* makeChoice(QWidget* parent, const char* name) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(name);
+  return box;
+}
+
+}  // namespace
+
+CTabOptions::CTabOptions(pv::AppState& state, const SharedPictures& pictures, Desktop& desktop, QWidget* parent)
+    : CPage(pictures, desktop, parent), state_(state) {
+  for (int i = 0; i < 10; ++i) {
+    numbers_[i] = makeNumberField(kNumberNames[i]);
+    connect(numbers_[i], &QLineEdit::textEdited, this, [this, i] { numberEdited(ImageNumber(i)); });
+  }
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->setSpacing(10);
+  layout->addWidget(makeSizeGroup(), 1);
+  layout->addLayout(makeColumn({makeFormatGroup(), makeWatermarkGroup()}), 1);
+  showPage();
+}
+
+QWidget* CTabOptions::makeSizeGroup() {
+  auto* grid = makeGroupGrid();
+  grid->setHorizontalSpacing(6);
+  grid->addWidget(makeLabel("Breite: (*)"), 0, 2);
+  grid->addWidget(makeLabel("Höhe: (*)"), 0, 4);
+  grid->addWidget(makeLabel("Datei-Prefix"), 0, 6);
+  static const char* const rowLabels[3] = {"Bild A", "Bild B", "Bild C"};
+  static const char* const choiceNames[3] = {"sizeChoiceA", "sizeChoiceB", "sizeChoiceC"};
+  static const char* const prefixNames[3] = {"prefixA", "prefixB", "prefixC"};
+  for (int row = 0; row < 3; ++row) {
+    sizeChoice_[row] = makeChoice(this, choiceNames[row]);
+    for (const std::string& text : pv::sizeChoices(row)) sizeChoice_[row]->addItem(toQt(text));
+    connect(sizeChoice_[row], &QComboBox::activated, this, [this, row](int index) { sizeChosen(row, index); });
+    prefix_[row] = new QLineEdit(this);
+    prefix_[row]->setObjectName(prefixNames[row]);
+    connect(prefix_[row], &QLineEdit::textEdited, this,
+            [this, row](const QString& text) { values.sizes[row].prefix = fromQt(text); });
+    grid->addWidget(makeLabel(rowLabels[row]), row + 1, 0);
+    grid->addWidget(sizeChoice_[row], row + 1, 1);
+    grid->addWidget(numberField(ImageNumber(int(ImageNumber::WidthA) + row)), row + 1, 2);
+    grid->addWidget(makeLabel("x"), row + 1, 3);
+    grid->addWidget(numberField(ImageNumber(int(ImageNumber::HeightA) + row)), row + 1, 4);
+    grid->addWidget(makeLabel("-"), row + 1, 5);
+    grid->addWidget(prefix_[row], row + 1, 6);
+  }
+
+  imageFolder_ = new QLineEdit(this);
+  imageFolder_->setObjectName("imageFolder");
+  connect(imageFolder_, &QLineEdit::textEdited, this, [this](const QString& t) { values.imageFolder = fromQt(t); });
+  grid->addWidget(makeLabel("Ablageordner"), 4, 0);
+  grid->addWidget(imageFolder_, 4, 1);
+  grid->addWidget(makeLabel("* Grössenverhältnis wird beibehalten"), 4, 2, 1, 5);
+
+  filter_ = makeChoice(this, "resizeFilter");
+  for (const char* f : pv::kResizeFilters) filter_->addItem(toQt(f));
+  connect(filter_, &QComboBox::activated, this, [this](int i) { values.resizeFilter = i; });
+  grid->addWidget(makeLabel("Algorithmus"), 5, 0);
+  grid->addWidget(filter_, 5, 1, 1, 6);
+
+  hint_ = makeLabel(QString(), "hint");
+  hint_->setWordWrap(true);
+  grid->addWidget(hint_, 6, 0, 1, 7);
+  illustration_ = makeLabel(QString(), "illustration");
+  illustration_->setAlignment(Qt::AlignCenter);
+  grid->addWidget(illustration_, 7, 0, 1, 7);
+  grid->setRowStretch(8, 1);
+  grid->setColumnStretch(1, 2);
+  grid->setColumnStretch(6, 1);
+  return makeGroup("   Bildgröße", grid);
+}
+
+QWidget* CTabOptions::makeFormatGroup() {
+  format_ = makeChoice(this, "format");
+  for (const char* f : pv::kFormatChoices) format_->addItem(toQt(f));
+  connect(format_, &QComboBox::activated, this, [this](int i) { values.format = i; });
+
+  auto* texts = makeButton("IPTC/JPEG Bildbeschreibung bearbeiten", "editCaptionTexts");
+  connect(texts, &QPushButton::clicked, this, [this] { editCaptionTexts(state_, this); });
+
+  quality_ = new QSlider(Qt::Horizontal, this);
+  quality_->setObjectName("quality");
+  quality_->setRange(25, 100);
+  quality_->setTickPosition(QSlider::NoTicks);
+  connect(quality_, &QSlider::valueChanged, this, [this](int v) { values.quality = v; });
+  connect(quality_, &QSlider::sliderMoved, this,
+          [this](int v) { QToolTip::showText(QCursor::pos(), QString::number(v), quality_); });
+
+  auto* scale = new QHBoxLayout;
+  scale->addWidget(makeLabel("Schlecht"));
+  scale->addStretch(1);
+  scale->addWidget(makeLabel("Gut"));
+  scale->addStretch(1);
+  scale->addWidget(makeLabel("Ausgezeichnet"));
+
+  auto* grid = makeGroupGrid();
+  grid->addWidget(makeLabel("Bildformat"), 0, 0);
+  grid->addWidget(format_, 0, 1);
+  grid->addWidget(texts, 1, 1, Qt::AlignLeft);
+  grid->addWidget(makeLabel("Bildqualität"), 2, 0);
+  grid->addWidget(quality_, 2, 1);
+  grid->addLayout(scale, 3, 1);
+  grid->setColumnStretch(1, 1);
+  return makeGroup("   Bildformat", grid);
+}
+
+QWidget* CTabOptions::makeWatermarkGroup() {
+  watermarkFile_ = new QLineEdit(this);
+  watermarkFile_->setObjectName("watermarkFile");
+  watermarkFile_->setReadOnly(true);
+  auto* choose = makeButton("Bilddatei auswählen", "chooseWatermark");
+  connect(choose, &QPushButton::clicked, this, &CTabOptions::chooseWatermark);
+  auto* clear = makeButton("Auswahl löschen", "clearWatermark");
+  connect(clear, &QPushButton::clicked, this, &CTabOptions::clearWatermark);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(choose);
+  buttons->addWidget(clear);
+  buttons->addStretch(1);
+
+  position_ = makeChoice(this, "watermarkPosition");
+  for (const char* p : pv::kWatermarkPositions) position_->addItem(toQt(p));
+  connect(position_, &QComboBox::activated, this, [this](int i) { values.watermarkPosition = i; });
+
+  auto* grid = makeGroupGrid();
+  grid->addWidget(makeLabel("Bilddatei"), 0, 0);
+  grid->addWidget(watermarkFile_, 0, 1, 1, 2);
+  grid->addLayout(buttons, 1, 1, 1, 2);
+  grid->addWidget(makeLabel("Position"), 2, 0);
+  grid->addWidget(position_, 2, 1, 1, 2, Qt::AlignLeft);
+  const struct {
+    const char* label;
+    ImageNumber field;
+    const char* note;
+  } rows[] = {{"Transparenz", ImageNumber::Transparency, "[1..255]"},
+              {"Grösse", ImageNumber::WatermarkSize, "[1..100] - Grösse im Verhältnis zum Bild in %"},
+              {"Abstand X", ImageNumber::OffsetX, "[0..200] - Horizontaler Abstand"},
+              {"Abstand Y", ImageNumber::OffsetY, "[0..200] - Vertikaler Abstand"}};
+  int r = 3;
+  for (const auto& row : rows) {
+    grid->addWidget(makeLabel(row.label), r, 0);
+    grid->addWidget(numberField(row.field), r, 1);
+    grid->addWidget(makeLabel(row.note), r, 2);
+    ++r;
+  }
+  grid->setColumnStretch(2, 1);
+  return makeGroup("   Wasserzeichen", grid);
+}
+
+bool CTabOptions::readPage() {
+  for (int i = int(ImageNumber::WidthA); i <= int(ImageNumber::HeightC); ++i)
+    if (!readNumber(numbers_[i], pv::imageNumberRef(values, ImageNumber(i)))) return false;
+  values.quality = quality_->value();
+  for (int row = 0; row < 3; ++row) values.sizes[row].prefix = fromQt(prefix_[row]->text());
+  values.format = format_->currentIndex();
+  values.watermarkFile = pathFromQt(watermarkFile_->text());
+  values.watermarkPosition = position_->currentIndex();
+  values.imageFolder = fromQt(imageFolder_->text());
+  for (int i = int(ImageNumber::Transparency); i <= int(ImageNumber::OffsetY); ++i)
+    if (!readNumber(numbers_[i], pv::imageNumberRef(values, ImageNumber(i)))) return false;
+  values.resizeFilter = filter_->currentIndex();
+  return true;
+}
+
+void CTabOptions::showPage() {
+  for (int i = 0; i < 10; ++i) numbers_[i]->setText(QString::number(pv::imageNumberRef(values, ImageNumber(i))));
+  for (int row = 0; row < 3; ++row) {
+    const pv::SizeRow& r = values.sizes[row];
+    sizeChoice_[row]->setCurrentIndex(r.choice);
+    sizeChoice_[row]->setEnabled(r.rowEnabled);
+    numberField(ImageNumber(int(ImageNumber::WidthA) + row))->setEnabled(r.fieldsEnabled);
+    numberField(ImageNumber(int(ImageNumber::HeightA) + row))->setEnabled(r.fieldsEnabled);
+    prefix_[row]->setText(toQt(r.prefix));
+  }
+  quality_->setValue(values.quality);
+  format_->setCurrentIndex(values.format);
+  format_->setEnabled(values.formatEnabled);
+  watermarkFile_->setText(pathToQt(values.watermarkFile));
+  position_->setCurrentIndex(values.watermarkPosition);
+  imageFolder_->setText(toQt(values.imageFolder));
+  filter_->setCurrentIndex(values.resizeFilter);
+  hint_->setText(toQt(values.hintText));
+  if (shownIllustration_ != int(values.illustration)) {
+    shownIllustration_ = int(values.illustration);
+    illustration_->setPixmap(resourcePicture(kIllustrations[shownIllustration_]));
+  }
+}
+
+void CTabOptions::sizeChosen(int row, int index) {
+  readPage();
+  pv::chooseSize(values, row, index);
+  showPage();
+}
+
+void CTabOptions::numberEdited(ImageNumber field) {
+  readPage();
+  if (pv::clampImageNumber(values, field)) showPage();
+}
+
+void CTabOptions::chooseWatermark() {
+  readPage();
+  const QString file = desktop_.chooseFile(this, qtFileFilter(kWatermarkFilter));
+  if (file.isEmpty()) return;
+  values.watermarkFile = pathFromQt(file);
+  showPage();
+}
+
+void CTabOptions::clearWatermark() {
+  readPage();
+  values.watermarkFile.clear();
+  showPage();
+}

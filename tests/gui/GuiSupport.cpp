@@ -1,0 +1,55 @@
+#include "GuiSupport.h"
+
+namespace guitest {
+
+std::vector<TestFactory>& registeredTests() {
+  static std::vector<TestFactory> tests;
+  return tests;
+}
+
+std::string readFile(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll().toStdString();
+}
+
+ScriptedDesktop::ScriptedDesktop() {
+  desktop.askYesNo = [this](QWidget*, const QString& text, const QString& caption) {
+    questions.push_back(caption + ": " + text);
+    if (answers.empty()) return false;
+    bool a = answers.front();
+    answers.pop_front();
+    return a;
+  };
+  desktop.message = [this](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon icon) {
+    messages.push_back({text, caption, icon});
+  };
+  desktop.chooseColour = [this](QWidget*, const QColor& initial) -> std::optional<QColor> {
+    colourRequests.push_back(initial);
+    if (colours.empty()) return std::nullopt;
+    auto c = colours.front();
+    colours.pop_front();
+    return c;
+  };
+  desktop.chooseFile = [this](QWidget*, const QString& filter) {
+    fileFilters.push_back(filter);
+    if (files.empty()) return QString();
+    QString f = files.front();
+    files.pop_front();
+    return f;
+  };
+  desktop.open = [this](const QUrl& url) { opened.push_back(url); };
+}
+
+void ScriptedDesktop::clear() {
+  messages.clear();
+  questions.clear();
+  answers.clear();
+  colourRequests.clear();
+  colours.clear();
+  fileFilters.clear();
+  files.clear();
+  opened.clear();
+}
+
+}  // namespace guitest
