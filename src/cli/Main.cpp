@@ -43,9 +43,7 @@ int listPresets() {
   for (const PresetFamily& family : presetTree(folder)) {
     std::printf("%s\n", family.label.c_str());
     for (const PresetNode& node : family.presets)
-      std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0           ? " (not installed)"
-                  : isGroupNode(node.number) ? " (family settings, not a preset)"
-                                             : "");
+      std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0 ? " (not installed)" : "");
   }
   return 0;
 }
