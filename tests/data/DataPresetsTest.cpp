@@ -174,6 +174,7 @@ TEST(DataPresets, TreeListsEveryPresetUnderItsFamilyWithInformation) {
     EXPECT_FALSE(f.presets.empty());
     for (const PresetNode& node : f.presets) {
       EXPECT_EQ(node.number / 1000, f.groupNumber / 1000) << node.text;
+      EXPECT_NE(node.number % 1000, 0) << "the family's own file is the family node: " << node.text;
       EXPECT_TRUE(listed.insert(node.number).second) << "listed twice: " << node.number;
       EXPECT_EQ(node.text.find("n/a"), std::string::npos);
     }

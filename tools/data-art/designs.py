@@ -55,7 +55,7 @@ PRESETS = [
     dict(n=1003, name="Passepartout", theme="papier", grid="frame", cols=3, rows=3, albums=False,
          a=(420, 420), b=(1400, 1050), colfonts=(0, {})),
     # Webalbum mit Diashow: A and B fixed, C free.
-    dict(n=7001, name="Helle Kacheln mit Diashow", theme="hell", grid="mat", cols=4, rows=3, albums=True,
+    dict(n=7001, name="Helle Karten mit Diashow", theme="hell", grid="card", cols=4, rows=3, albums=True,
          a=(360, 360), b=(1280, 960), c=(2048, 1536),
          colfonts=(1, {"BORDERCOLOR": "#dedbd4", "BACKGROUNDCOLOR": "#f6f5f2", "TEXTFONT": "(Standard)",
                        "TEXTCOLOR": "#1d1f22", "LINKCOLOR": "#2b5f9e", "TEXTSIZE": "16px"})),
@@ -64,24 +64,25 @@ PRESETS = [
     dict(n=7003, name="Passepartout mit Diashow", theme="papier", grid="frame", cols=3, rows=2, albums=True,
          a=(420, 420), b=(1280, 960), c=(1920, 1440), colfonts=(0, {"TEXTFONT": "Georgia"})),
     # Diashow (one page per picture): A fixed, B free, no C.
-    dict(n=4001, name="Hell", theme="hell", a=(1100, 760), b=(2048, 1536), colfonts=(1, {}), exif=True),
+    dict(n=4001, name="Hell", theme="hell", a=(1100, 760), b=(2048, 1536), exif=True,
+         colfonts=(1, {"BACKGROUNDCOLOR": "#f6f5f2"})),
     dict(n=4002, name="Dunkel mit Aufnahmedaten", theme="nacht", a=(1200, 800), b=(0, 0), exif=True,
          colfonts=(0, {"BACKGROUNDCOLOR": "#121317", "TEXTCOLOR": "#e9e7e3"})),
     dict(n=4003, name="Passepartout", theme="papier", a=(960, 680), b=(1600, 1200), colfonts=(0, {})),
     # Diashow mit JAVA-Funktionen: A fixed, B free, no C.
     dict(n=5001, name="Hell mit Überblendung", theme="hell", a=(1100, 760), b=(2048, 1536), java=True,
-         colfonts=(1, {})),
+         colfonts=(1, {"BACKGROUNDCOLOR": "#f6f5f2", "LINKCOLOR": "#2b5f9e"})),
     dict(n=5002, name="Kino", theme="kino", a=(1600, 1000), b=(0, 0), java=True,
          colfonts=(0, {"BACKGROUNDCOLOR": "#000000"})),
     dict(n=5003, name="Passepartout ohne Überblendung", theme="papier", a=(960, 680), b=(1600, 1200),
          java=False, colfonts=(0, {})),
     # Diashow mit Vorschau: A (preview) and B (picture) fixed, C free.
     dict(n=6001, name="Hell mit Vorschauleiste", theme="hell", a=(200, 150), b=(1100, 720), c=(2048, 1536),
-         strip="wide", exif=True, colfonts=(1, {})),
+         strip="wide", exif=True, colfonts=(1, {"BORDERCOLOR": "#dedbd4"})),
     dict(n=6002, name="Dunkel mit Filmstreifen", theme="nacht", a=(240, 160), b=(1200, 800), c=(0, 0),
          strip="film", colfonts=(0, {"LINKCOLOR": "#e3b661"})),
     dict(n=6003, name="Passepartout mit Vorschau", theme="papier", a=(200, 150), b=(960, 680),
-         c=(1600, 1200), strip="wide", colfonts=(0, {})),
+         c=(1600, 1200), strip="contact", colfonts=(0, {})),
 ]
 
 # A template with a free table size cannot know the user's choice: it holds

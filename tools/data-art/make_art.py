@@ -105,7 +105,7 @@ def control_set(s, tmp):
                 f"SIZEX={s['size']}\nSIZEY={s['size']}\n")
 
 
-FOLDER_SVG = """<svg xmlns="http://www.w3.org/2000/svg" width="360" height="270" viewBox="0 0 240 180">
+FOLDER_SVG = """<svg xmlns="http://www.w3.org/2000/svg" width="240" height="180" viewBox="0 0 240 180">
 <path d="M52 50h44l12 12h80a8 8 0 0 1 8 8v74a8 8 0 0 1-8 8H52a8 8 0 0 1-8-8V58a8 8 0 0 1 8-8z" fill="#7f95ab"/>
 <rect x="70" y="40" width="96" height="72" rx="4" fill="#ffffff" transform="rotate(-6 118 76)"/>
 <rect x="77" y="47" width="82" height="52" rx="2" fill="#b9c7d4" transform="rotate(-6 118 76)"/>

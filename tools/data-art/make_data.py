@@ -10,8 +10,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from designs import ICONS, PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, icon_svg  # noqa: E402
-from styles import chosen_keys, pcv2_css, pcv_css  # noqa: E402
+from designs import PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, icon_svg  # noqa: E402
+from styles import family, pcv2_css, pcv_css  # noqa: E402
 import texts  # noqa: E402
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -24,20 +24,16 @@ def write(path, text):
         f.write(text)
 
 
-def family(p):
-    return p["n"] // 1000
-
-
 # ---------------------------------------------------------------- templates
 
-def head(p, title="CORVANE_PICOVAND_TITLE", script_tail=""):
+def head(p, script_tail):
     css = '<link rel="stylesheet" href="pcv_image_folder/pcv.css">\n'
     if pcv2_css(p):
         css += '<link rel="stylesheet" href="pcv_image_folder/pcv2.css">\n'
     return ("<!DOCTYPE html>\n"
             '<html lang="de">\n<head>\n<meta charset="utf-8">\n'
             '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
-            f"<title>{title}</title>\n{css}"
+            f"<title>CORVANE_PICOVAND_TITLE</title>\n{css}"
             '<script type="text/javascript">\nCORVANE_PICOVAND_JAVA_CODE\n' + script_tail + "</script>\n"
             "</head>\n")
 
@@ -56,7 +52,6 @@ SCRIPT_KEYS = """document.addEventListener('keydown', function (e) {
   if (e.key === 'ArrowLeft') PicoVand_goback();
   else if (e.key === 'ArrowRight') PicoVand_gonext();
   else if (e.key === ' ') { e.preventDefault(); if (PicoVand_playing) PicoVand_stop(); else PicoVand_play(); }
-  else return;
 });
 """
 
@@ -124,7 +119,8 @@ def show_page(p, stage_extra="", back_link=""):
     return (head(p, script_tail=KEYS)
             + '<body>\n<div class="pv pv-show">\n'
             + '<header class="pv-head">\n<h1>CORVANE_PICOVAND_TITLE</h1>\n'
-            + f'{back_link}<span class="pv-count">CORVANE_PICOVAND_CURRENTIMAGE</span>\n</header>\n'
+            + f'<div class="pv-meta">\n{back_link}<span class="pv-count">CORVANE_PICOVAND_CURRENTIMAGE</span>\n</div>\n'
+            + "</header>\n"
             + '<main>\n<div class="pv-stage">CORVANE_PICOVAND_IMAGE</div>\n' + stage_extra
             + '<p class="pv-caption">CORVANE_PICOVAND_COMMENT</p>\n'
             + exif + "</main>\n"

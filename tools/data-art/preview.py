@@ -148,7 +148,7 @@ def build(p, out):
         page = page.replace("CORVANE_PICOVAND_IMAGE", text)
         page = fill_exif(page, 0, True)
         tag = "pcv-sld-" if fam == 7 else "pcv"
-        page = page.replace("CORVANE_PICOVAND_NAV123", page_links(0, len(SAMPLES) - 1, i, tag.rstrip("-") if fam != 7 else "pcv-sld-"))
+        page = page.replace("CORVANE_PICOVAND_NAV123", page_links(0, len(SAMPLES) - 1, i, tag))
         for tok, v in (("BACK", f"{tag}00001.htm"), ("NEXT", f"{tag}00003.htm"), ("FIRST", f"{tag}00000.htm"),
                        ("LAST", f"{tag}00008.htm")):
             page = page.replace(f"CORVANE_PICOVAND_NAV{tok}", v)

@@ -38,8 +38,12 @@ img { border: 0; max-width: 100%; height: auto; }
   padding-bottom: 1rem;
   border-bottom: 1px solid var(--line);
 }
-.pv-muted, .pv-count, .pv-exif, .pv-pages { color: var(--muted); }
+.pv-count, .pv-exif, .pv-pages { color: var(--muted); }
 .pv-count { font-variant-numeric: tabular-nums; font-size: .9em; white-space: nowrap; }
+.pv-meta { display: flex; align-items: baseline; gap: 1.25rem; }
+
+/* The credit line the program adds at the end of the first page. */
+.PicoVandCredit { margin: 0; padding: 0 1rem 1.75rem; line-height: 1.5; }
 
 /* Navigation: round buttons; a target "#" means there is nowhere to go. */
 .pv-nav {
@@ -62,6 +66,10 @@ img { border: 0; max-width: 100%; height: auto; }
 .pv-pages a:hover { background: var(--surface); text-decoration: none; }
 .pv-group:not(:has(a:not([href="#"]))) { display: none; }
 .pv-paging:not(:has(.pv-pages a)) { display: none; }
+@media (max-width: 640px) {
+  .pv-paging { flex-wrap: wrap; justify-content: center; row-gap: .6rem; }
+  .pv-pages { order: -1; flex-basis: 100%; }
+}
 
 /* Caption and camera data of a picture. */
 .pv-caption { max-width: 46rem; margin: 1.25rem auto 0; text-align: center; font-size: 1.05em; overflow-wrap: anywhere; }
@@ -92,7 +100,7 @@ GRID = """\
   display: flex; flex-direction: column; align-items: center; justify-content: center; gap: .7em;
   padding: 1rem; text-align: center; font-weight: 600; color: var(--ink); overflow-wrap: anywhere;
 }
-.pv-pic img[src$="folder.gif"] { position: static; width: min(85%, 260px); max-width: none; max-height: none; border-radius: 10px; }
+.pv-pic img[src$="folder.gif"] { position: static; width: min(85%, 240px); max-width: none; max-height: none; border-radius: 10px; }
 @media (prefers-reduced-motion: no-preference) {
   .pv-pic img { transition: transform .35s ease, opacity .35s ease; }
   .pv-pic a:hover img { transform: scale(1.025); }
@@ -104,6 +112,22 @@ TILE = """\
 .pv-pic { border-radius: 4px; }
 .pv-pic img:not([src$="folder.gif"]) { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
 .pv-slot figcaption { font-size: .85em; padding-top: .5em; }
+"""
+
+# Long captions stay short in the grid: in full on the slideshow pages behind
+# it, or while the pointer rests on the picture.
+CLAMP = """\
+.pv-slot figcaption p { display: -webkit-box; -webkit-line-clamp: 3; -webkit-box-orient: vertical; overflow: hidden; }
+.pv-slot:hover figcaption p { -webkit-line-clamp: unset; }
+"""
+CLAMP_SLIDES = CLAMP.split("\n")[0] + "\n"
+
+CARD = """\
+.pv-slot { background: var(--surface); border-radius: var(--radius); box-shadow: 0 1px 2px rgb(0 0 0 / .05), 0 10px 28px -18px rgb(0 0 0 / .35); overflow: hidden; }
+.pv-pic { border-radius: 0; aspect-ratio: 4 / 3; }
+.pv-slot figcaption { padding: .8em 1em 1em; }
+.pv-pic img[src$="folder.gif"] { width: min(55%, 160px); }
+.pv-pic a:has(> img[src$="folder.gif"]) { gap: .35em; }
 """
 
 FRAME = """\
@@ -125,6 +149,7 @@ SHOW = """\
 .pv-show .pv-head { margin-bottom: clamp(1rem, 3vw, 2rem); }
 .pv-show h1 { font-size: clamp(1.3em, 2.6vw, 1.9em); }
 .pv-stage:not(:has(img))::before { content: "Album"; color: var(--muted); letter-spacing: .12em; text-transform: uppercase; }
+.pv-stage:not(:has(img)) ~ .pv-exif { display: none; }
 .pv-back { display: inline-flex; align-items: center; gap: .4em; font-size: .9em; }
 .pv-back img { width: 18px; height: 18px; }
 @media (max-width: 640px) {
@@ -135,14 +160,15 @@ SHOW = """\
 
 SCRIPT = """\
 /* The script slideshow keeps its stage still while pictures change. */
-.pv-stage { height: min(62vh, 42rem); }
-.pv-stage img { max-height: 100%; }
+.pv-stage { display: grid; grid-template: 100% / 100%; place-items: center; height: min(62vh, 42rem); }
+.pv-stage > a { display: grid; grid-template: 100% / 100%; place-items: center; width: 100%; height: 100%; min-width: 0; min-height: 0; }
+.pv-stage img { max-height: 100%; min-width: 0; min-height: 0; }
 .pv-controls { display: flex; align-items: center; justify-content: center; gap: .5rem; margin-top: 1.5rem; }
 .pv-controls .pv-play { width: 3.5rem; height: 3.5rem; }
 .pv-controls .pv-play img { width: 26px; height: 26px; }
 #PicoVand_Counter { display: block; text-align: center; margin-top: .6rem; }
 @media (max-width: 640px) {
-  .pv-stage { height: auto; aspect-ratio: 4 / 5; }
+  .pv-stage { height: auto; aspect-ratio: 1 / 1; }
   .pv-controls { gap: .35rem; }
   .pv-controls .pv-btn { width: 2.6rem; height: 2.6rem; }
 }
@@ -152,7 +178,7 @@ KINO = """\
 .pv-show { --page: 1600px; padding-top: clamp(1rem, 3vw, 2rem); }
 .pv-head { border-bottom: 0; margin-bottom: 1rem; padding-bottom: 0; }
 .pv h1 { font-size: 1.1em; letter-spacing: .18em; text-transform: uppercase; font-weight: 500; }
-.pv-stage { height: calc(100vh - 14rem); min-height: 18rem; padding: 0; border-radius: 0; }
+.pv-stage { height: calc(100vh - 14rem); min-height: 18rem; aspect-ratio: auto; padding: 0; border-radius: 0; }
 .pv-btn { background: transparent; border-color: transparent; }
 .pv button.pv-btn:hover { border-color: var(--line); }
 """
@@ -170,9 +196,6 @@ STRIP = """\
 .pv-s a:hover img { opacity: 1; }
 .pv-s.pv-cur img { opacity: 1; }
 .pv-s.pv-cur { outline: 2px solid var(--accent); outline-offset: 3px; }
-@media (max-width: 1180px) { .pv-r6, .pv-r7, .pv-r8, .pv-r9, .pv-f6, .pv-f7, .pv-f8, .pv-f9 { display: none; } }
-@media (max-width: 820px) { .pv-r4, .pv-r5, .pv-f4, .pv-f5 { display: none; } }
-@media (max-width: 520px) { .pv-r3, .pv-f3 { display: none; } .pv-s { width: calc(var(--thumb-w) * .68); height: calc(var(--thumb-h) * .68); } }
 """
 
 FILM = """\
@@ -182,6 +205,30 @@ FILM = """\
 .pv-s { border-radius: 2px; background: #0d0e10; }
 .pv-s.pv-cur { outline-offset: 0; }
 """
+
+CONTACT = """\
+.pv-strip { gap: 5px; }
+.pv-s { border-radius: 2px; }
+.pv-s img { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
+"""
+
+
+def strip_css(p, cell_w, gap):
+    """Shows as many neighbours either side as fit the page; on a phone two."""
+    out = []
+    content = 1180 - 2 * 48  # the widest the show page's content gets
+    for r in range(2, 10):
+        need = (2 * r + 1) * (cell_w + gap)
+        sel = ", ".join(f".pv-r{k}, .pv-f{k}" for k in range(r, 10))
+        if need > content:
+            out.append(f"{sel} {{ display: none; }}")
+            break
+        out.append(f"@media (max-width: {need + 96}px) {{ {sel} {{ display: none; }} }}")
+    out.append("@media (max-width: 560px) {\n"
+               "  .pv-s { width: 3.4rem; height: 2.55rem; }\n"
+               "  .pv-strip .pv-r2, .pv-strip .pv-f2 { display: flex; }\n}")
+    return "\n".join(out) + "\n"
+
 
 PHONE_GRID = """\
 @media (max-width: 960px) { .pv-grid { grid-template-columns: var(--grid-mid); } }
@@ -196,7 +243,7 @@ def root_block(p):
         "bg": t["bg"], "surface": t["surface"], "mat": t["mat"], "ink": t["ink"], "line": t["line"],
         "accent": t["accent"], "muted": muted, "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
         "head-weight": t["head_weight"], "radius": t["radius"], "page": "1240px",
-        "matpad": "0px" if p.get("grid") == "tile" else ("14px" if p.get("grid") == "frame" else "10px"),
+        "matpad": {"tile": "0px", "frame": "8%", "card": "0px"}.get(p.get("grid"), "10px"),
     }
     if "grid" in p:
         if p.get("free"):
@@ -206,11 +253,16 @@ def root_block(p):
             vars_["grid"] = f"repeat({p['cols']}, minmax(0, 1fr))"
             vars_["grid-mid"] = f"repeat({min(p['cols'], 3)}, minmax(0, 1fr))"
     if "strip" in p:
-        w, h = (p["a"][0] * 0.5, p["a"][1] * 0.5) if p["strip"] != "film" else (p["a"][0] * 0.36, p["a"][1] * 0.36)
+        w, _ = strip_cell(p)
         vars_["thumb-w"] = f"{w / 16:.2f}rem"
-        vars_["thumb-h"] = f"{h / 16:.2f}rem"
+        vars_["thumb-h"] = f"{w * 0.75 / 16:.2f}rem"
     lines = [f"  --{k}: {v};" for k, v in vars_.items()]
     return ":root {\n  color-scheme: %s;\n%s\n}\n" % (t["scheme"], "\n".join(lines))
+
+
+def strip_cell(p):
+    """Width of one preview cell and the gap after it, in pixels."""
+    return {"wide": (96, 8), "film": (86, 3), "contact": (50, 5)}[p["strip"]]
 
 
 def family(p):
@@ -226,6 +278,12 @@ def pcv_css(p):
             parts.append(TILE)
         if p["grid"] == "frame":
             parts.append(FRAME)
+        if p["grid"] == "card":
+            parts.append(CARD)
+        if f == 7:
+            parts.append(CLAMP_SLIDES)
+        elif p["grid"] == "tile":
+            parts.append(CLAMP)
         parts.append(PHONE_GRID)
     if f in (4, 5, 6, 7):
         parts.append(SHOW)
@@ -235,6 +293,9 @@ def pcv_css(p):
         parts.append(STRIP)
         if p["strip"] == "film":
             parts.append(FILM)
+        if p["strip"] == "contact":
+            parts.append(CONTACT)
+        parts.append(strip_css(p, *strip_cell(p)))
     if p["theme"] == "kino":
         parts.append(KINO)
     return "".join(parts)

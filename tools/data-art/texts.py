@@ -134,7 +134,7 @@ def pages(presets):
 <ol>
 <li>Unter <b>Bild - Einstellungen</b> Größen, Bildformat, Qualität, Algorithmus und Wasserzeichen festlegen.</li>
 <li>Unter <b>Bild- und Albumauswahl</b> die Bilder hinzufügen; Alben werden zu Unterordnern.</li>
-<li>Unter <b>Erstellen</b> Projektordner und -name wählen und das Projekt erstellen. <b>Öffnen</b> unter <b>Ausgabe</b> zeigt dann den Ordner mit den Bildern.</li>
+<li>Unter <b>Erstellen</b> Projektordner und -name wählen und das Projekt erstellen. Die fertigen Bilder liegen dann im Ausgabeordner; <b>Öffnen</b> zeigt ihn im Dateimanager.</li>
 </ol>
 """)
 
@@ -181,6 +181,10 @@ header, main, footer { max-width: 60rem; margin: 0 auto; padding: 1.5rem; }
 header { border-bottom: 1px solid #ddd; }
 h1 { margin: 0; font-size: 1.6rem; }
 footer { color: #777; font-size: .85rem; }
+/* The gallery table and its pictures shrink with a narrow window. */
+table.PicoVandCSS { max-width: 100%; }
+.PicoVandCSS img { max-width: 100%; height: auto; }
+.PicoVandCSS img[src$="folder.gif"] { width: 160px; }
 </style>
 </head>
 <body>
@@ -209,15 +213,15 @@ h1 { margin: 0 0 1rem; font-size: 1.5rem; line-height: 1.2; font-weight: 650; }
 figure { margin: 0; padding: .6rem; background: #fff; border-radius: 14px; box-shadow: 0 1px 2px rgb(0 0 0 / .06), 0 12px 32px -16px rgb(0 0 0 / .35); }
 figure img { display: block; width: 100%; height: auto; border-radius: 9px; }
 figcaption { padding: .6rem .3rem .2rem; color: #6a6d73; font-size: .85rem; }
-p { margin: 1rem 0 0; }
+.lead { margin: 0 0 1.1rem; color: #3b3f45; }
 </style>
 </head>
 <body>
 <main>
 <p class="kicker">Vorlage</p>
 <h1>##DRAFT##</h1>
+<p class="lead">Die Größen, die diese Vorlage fest vorgibt, sind unter <b>Bild - Einstellungen</b> bereits eingetragen. Fügen Sie unter <b>Bild- und Albumauswahl</b> Ihre Bilder hinzu und erstellen Sie das Projekt unter <b>Erstellen</b>.</p>
 <figure><img src="##IMAGE##" alt="Beispiel der Vorlage ##DRAFT##"><figcaption>So sieht eine Galerie mit dieser Vorlage aus.</figcaption></figure>
-<p>Die Größen, die diese Vorlage fest vorgibt, sind unter <b>Bild - Einstellungen</b> bereits eingetragen. Fügen Sie unter <b>Bild- und Albumauswahl</b> Ihre Bilder hinzu und erstellen Sie das Projekt unter <b>Erstellen</b>.</p>
 </main>
 </body>
 </html>
