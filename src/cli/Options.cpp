@@ -228,7 +228,9 @@ const std::vector<ValueOption>& valueOptions() {
       {"--page", "FILE", "Webseite", "your own web page holding ##PICOVAND## (own-page presets)",
        PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(OwnPageCheck c = checkOwnPage(t);
                                                              if (!c.ok) return c.message;
-                                                             p.project.ownWebPage = absolutePath(c.path); return {};)},
+                                                             p.project.ownWebPage = absolutePath(c.path);
+                                                             // the set the own-page dialog starts with
+                                                             p.state.settings.controlSet = 101; return {};)},
   };
   return options;
 }
