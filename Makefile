@@ -22,6 +22,7 @@ test-asan:
 bench:
 	scripts/setup --bench
 	build/bin/bench_import
+	build/bin/bench_convert
 
 # A web album with albums and sub-albums from the demo photos, built into a
 # new folder below build/demo/; prints its start page.

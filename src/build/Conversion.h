@@ -9,6 +9,9 @@ namespace pv {
 
 struct AppState;
 
+// A box of this width and height copies the source file unchanged.
+inline constexpr int kCopyBoxSide = 9999;
+
 struct BoxSize {
   int width = 0;
   int height = 0;

@@ -31,13 +31,18 @@ std::string albumNameForFolder(const std::string& folderName) {
 
 namespace {
 
+// The walk only plans: which albums to create and which files to add, in
+// the order the folders list them. The files are then read on every core.
+struct Step {
+  std::string parent, album;  // an album to create, or
+  int file = -1;              // the index of a file to add
+};
+
 struct Walk {
-  ItemCollection& items;
   const FolderImportRequest& request;
   const std::atomic<bool>& abort;
-  const ImportProgress& progress;
-  std::vector<std::pair<std::string, std::string>> createdAlbums;  // parent path, name
-  int added = 0;
+  std::vector<Step> steps;
+  std::vector<ImageToAdd> files;
 
   bool matches(const std::string& name) const {
     for (const std::string& e : request.endings)
@@ -53,9 +58,9 @@ struct Walk {
       if (e.name.empty() || e.name[0] == '.') continue;  // hidden files and caches
       const std::string full = base + e.name;
       if (!e.isDirectory) {
-        if (matches(e.name) && items.addImage(full, e.name, albumPath, request.sources)) {
-          ++added;
-          if (progress) progress(added, full);
+        if (matches(e.name)) {
+          steps.push_back({{}, {}, int(files.size())});
+          files.push_back({full, e.name, albumPath});
         }
         continue;
       }
@@ -65,10 +70,8 @@ struct Walk {
         folder(full, albumPath);
         continue;
       }
-      std::string sub = albumPath == "/" ? "/" + album : albumPath + "/" + album;
-      createdAlbums.emplace_back(albumPath, album);
-      items.addAlbum(albumPath, album);
-      folder(full, sub);
+      steps.push_back({albumPath, album, -1});
+      folder(full, albumPath == "/" ? "/" + album : albumPath + "/" + album);
     }
   }
 };
@@ -77,14 +80,34 @@ struct Walk {
 
 int importFolderTree(ItemCollection& items, const FolderImportRequest& request, const std::atomic<bool>& abort,
                      const ImportProgress& progress) {
-  Walk walk{items, request, abort, progress, {}, 0};
+  Walk walk{request, abort, {}, {}};
   walk.folder(request.folder, request.albumPath);
+
+  const size_t before = items.list.size();
+  const int added = items.addImages(walk.files, request.sources, abort, progress);
+  std::vector<std::unique_ptr<CollectionItem>> read;
+  for (size_t i = before; i < items.list.size(); ++i) read.push_back(std::move(items.list[i]));
+  items.list.resize(before);
+
+  // Albums and images in walk order; after a cancel, up to the first file not read.
+  std::vector<std::pair<std::string, std::string>> created;
+  size_t r = 0;
+  for (const Step& step : walk.steps) {
+    if (step.file < 0) {
+      items.addAlbum(step.parent, step.album);
+      created.emplace_back(step.parent, step.album);
+    } else if (r < read.size() && read[r]->sourcePath == walk.files[size_t(step.file)].sourcePath) {
+      items.list.push_back(std::move(read[r++]));
+    } else if (abort) {
+      break;
+    }
+  }
   // Newest first, so an album holding only empty sub-albums goes as well.
-  for (auto it = walk.createdAlbums.rbegin(); it != walk.createdAlbums.rend(); ++it) {
+  for (auto it = created.rbegin(); it != created.rend(); ++it) {
     std::string full = it->first == "/" ? "/" + it->second : it->first + "/" + it->second;
     if (items.isAlbumEmpty(full)) items.removeAlbumEntry(it->first, it->second);
   }
-  return walk.added;
+  return added;
 }
 
 }  // namespace pv

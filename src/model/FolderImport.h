@@ -27,11 +27,11 @@ struct FolderImportRequest {
   CaptionSources sources;
 };
 
-// Called after each added image with the number added so far.
-using ImportProgress = std::function<void(int added, const std::string& path)>;
+using ImportProgress = AddProgress;
 
 // Walks the folder (by name order; hidden entries skipped), adds every file
-// with a matching ending and, on request, creates an album per sub-folder.
+// with a matching ending (read on every core, added in walk order) and, on
+// request, creates an album per sub-folder.
 // Albums that end up without content are removed again, deepest first.
 // Stops between entries when abort is set; what was added stays.
 int importFolderTree(ItemCollection& items, const FolderImportRequest& request, const std::atomic<bool>& abort,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include <tiffio.h>
 
@@ -24,7 +25,13 @@ void initialiseImageLibrary() {
 
 void shutdownImageLibrary() { FreeImage_DeInitialise(); }
 
-FREE_IMAGE_FORMAT formatFromFileName(const std::string& path) { return FreeImage_GetFIFFromFilename(path.c_str()); }
+FREE_IMAGE_FORMAT formatFromFileName(const std::string& path) {
+  // FreeImage splits its extension lists with strtok, whose position is
+  // shared by every thread: two lookups at once can miss a known extension.
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
+  return FreeImage_GetFIFFromFilename(path.c_str());
+}
 
 int exifOrientation(FIBITMAP* dib) {
   FITAG* tag = nullptr;
@@ -37,9 +44,14 @@ int exifOrientation(FIBITMAP* dib) {
 namespace {
 
 // A rotated copy keeps the metadata of the original, so callers can still
-// read captions and EXIF texts from it.
+// read captions and EXIF texts from it. FreeImage does not rotate 4-bit
+// palettes or 16-bit colour; their 24-bit form has the same pixels.
 ImagePtr rotated(FIBITMAP* dib, double degrees) {
   ImagePtr r(FreeImage_Rotate(dib, degrees));
+  if (!r) {
+    ImagePtr rgb(FreeImage_ConvertTo24Bits(dib));
+    if (rgb) r.reset(FreeImage_Rotate(rgb.get(), degrees));
+  }
   if (r) FreeImage_CloneMetadata(r.get(), dib);
   return r;
 }
@@ -110,7 +122,9 @@ ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide) {
   LoadedImage out;
   int flags = 0;
-  if (fif == FIF_JPEG && minLongSide > 0) flags = JPEG_DEFAULT | (minLongSide << 16);
+  // The hint sits in the upper 16 bits of the flags; a side of 32768 or more
+  // could not be halved within a JPEG's 65535-pixel limit anyway.
+  if (fif == FIF_JPEG && minLongSide > 0 && minLongSide < 0x8000) flags = JPEG_DEFAULT | (minLongSide << 16);
   ImagePtr dib = loadImageFile(path, fif, flags);
   if (!dib || !FreeImage_HasPixels(dib.get())) return out;
 

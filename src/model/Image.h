@@ -34,9 +34,10 @@ struct LoadedImage {
 };
 
 // Loads path as format fif and turns it upright by its EXIF orientation.
-// A JPEG is decoded at a power-of-two reduction whose longer side is still at
-// least minLongSide pixels (0: full size); fullWidth/fullHeight always give
-// the undecimated upright size.
+// A JPEG is decoded at the strongest reduction by 2, 4 or 8 whose longer side
+// is still at least minLongSide pixels (FreeImage's size hint: it takes the
+// largest divisor d with longSide >= d * minLongSide); 0 decodes at full
+// size. fullWidth/fullHeight always give the undecimated upright size.
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
 
 // The EXIF orientation (1..8) of an image, 1 when it has none.

@@ -2,6 +2,8 @@
 // The project's albums and images: one flat ordered list. Albums are records
 // too; the tree exists only through the albumPath strings. List order is the
 // image order of every gallery.
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +53,15 @@ std::string albumFullPath(const CollectionItem& album);
 // True when path is folder itself or lies below it.
 bool isWithinAlbum(const std::string& path, const std::string& folder);
 
+// A file to add: its path, its name as found on disk, the album it goes into.
+struct ImageToAdd {
+  std::string sourcePath;
+  std::string fileName;
+  std::string albumPath;
+};
+// Called after each image appended, with the number appended so far.
+using AddProgress = std::function<void(int added, const std::string& path)>;
+
 class ItemCollection {
  public:
   // The records in list order. Writers read and set fields directly.
@@ -61,6 +72,10 @@ class ItemCollection {
   // thumbnail.
   CollectionItem* addImage(const std::string& sourcePath, const std::string& fileName, const std::string& albumPath,
                            const CaptionSources& sources);
+  // Adds many files, read on every core, appended in the given order (files
+  // of unknown type skipped). Stops when abort is set; what was added stays.
+  int addImages(const std::vector<ImageToAdd>& files, const CaptionSources& sources, const std::atomic<bool>& abort,
+                const AddProgress& progress = {});
   CollectionItem& addAlbum(const std::string& parentPath, const std::string& name);
   void removeImage(const CollectionItem& item);
   void deleteAlbum(const CollectionItem& item);

@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 #include "model/ItemCollection.h"
 
+#include <cstring>
+
 using namespace pv;
 
 namespace {
@@ -232,4 +234,41 @@ TEST(Collection, EveryExifOrientationComesOutUpright) {
       EXPECT_EQ(a.rgbGreen, b.rgbGreen);
     }
   }
+}
+
+TEST(Collection, ManyFilesReadOnEveryCoreComeOutAsOneByOne) {
+  PV_REQUIRE_PHOTOS();
+  pvtest::ScratchDir dir;
+  std::vector<ImageToAdd> files;
+  for (const DirEntry& e : listDirectory(pvtest::photosFolder()))
+    for (int copy = 0; copy < 3; ++copy) files.push_back({pvtest::photo(e.name), e.name, copy ? "/A" : "/"});
+  const CaptionSources sources{true, true, true, false};
+  ItemCollection sequential, parallel;
+  for (const ImageToAdd& f : files) sequential.addImage(f.sourcePath, f.fileName, f.albumPath, sources);
+  std::atomic<bool> abort{false};
+  int reported = 0;
+  int added = parallel.addImages(files, sources, abort, [&](int n, const std::string&) { reported = n; });
+  ASSERT_EQ(size_t(added), sequential.size());  // MANIFEST.tsv and LICENSES.md are skipped
+  EXPECT_EQ(reported, added);
+  ASSERT_EQ(parallel.size(), sequential.size());
+  for (size_t i = 0; i < sequential.size(); ++i) {
+    const CollectionItem &a = *sequential.list[i], &b = *parallel.list[i];
+    SCOPED_TRACE(a.name);
+    EXPECT_EQ(a.sourcePath, b.sourcePath);
+    EXPECT_EQ(a.albumPath, b.albumPath);
+    EXPECT_EQ(a.caption, b.caption);
+    EXPECT_EQ(a.exifModel, b.exifModel);
+    EXPECT_EQ(a.width, b.width);
+    EXPECT_EQ(0, std::memcmp(FreeImage_GetBits(a.thumbnail.get()), FreeImage_GetBits(b.thumbnail.get()),
+                             FreeImage_GetPitch(a.thumbnail.get()) * kThumbnailHeight));
+  }
+
+  // Cancelled from the progress report: nothing more is appended.
+  ItemCollection cancelled;
+  int calls = 0;
+  cancelled.addImages(files, sources, abort, [&](int, const std::string&) {
+    if (++calls == 3) abort = true;
+  });
+  EXPECT_EQ(cancelled.size(), 3u);
+  EXPECT_EQ(cancelled.addImages(files, sources, abort), 0);  // already cancelled: nothing starts
 }

@@ -1,0 +1,306 @@
+#include "build/Conversion.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdio>
+#include <utility>
+
+#include "app/AppState.h"
+#include "model/Encoding.h"
+#include "model/Image.h"
+#include "settings/FileSystem.h"
+#include "settings/Product.h"
+
+namespace pv {
+
+namespace {
+
+// trunc(dividend / divisor) in single precision: the float quotients decide
+// the exact output size.
+int truncatedQuotient(int dividend, float divisor) {
+  float v = float(dividend) / divisor;
+  return v < float(INT_MAX) ? int(v) : INT_MAX;
+}
+
+// The size of the source's aspect ratio that fits the box; with snap, a side
+// one pixel off the box edge is put on it.
+BoxSize fitQuotients(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool snap) {
+  if (sourceWidth <= 0 || sourceHeight <= 0 || boxWidth <= 0 || boxHeight <= 0) return {};
+  BoxSize size{boxWidth, truncatedQuotient(sourceHeight, float(sourceWidth) / float(boxWidth))};
+  if (snap && size.height == boxHeight - 1) size.height = boxHeight;
+  if (snap && size.height - 1 == boxHeight) size.height = boxHeight;
+  if (size.height > boxHeight) {
+    size.height = boxHeight;
+    size.width = truncatedQuotient(sourceWidth, float(sourceHeight) / float(boxHeight));
+    if (snap && size.width == boxWidth - 1) size.width = boxWidth;
+    if (snap && size.width - 1 == boxWidth) size.width = boxWidth;
+  }
+  return size;
+}
+
+FREE_IMAGE_FORMAT outputFormat(int imageFormat) {
+  static constexpr FREE_IMAGE_FORMAT kFormats[] = {FIF_JPEG, FIF_PNG, FIF_BMP, FIF_TIFF, FIF_GIF};
+  return imageFormat >= 0 && imageFormat < 5 ? kFormats[imageFormat] : FIF_JPEG;
+}
+
+FREE_IMAGE_FILTER scalingFilter(int resizeFilter) {
+  switch (resizeFilter) {
+    case 1: return FILTER_BICUBIC;
+    case 2: return FILTER_BILINEAR;
+    case 3: return FILTER_BSPLINE;
+    default: return FILTER_BOX;
+  }
+}
+
+// Output is written to a temporary file beside its destination and renamed
+// over it only when complete, so a failed save leaves neither a partial file
+// nor a damaged older output behind.
+std::string temporaryBeside(const std::string& destination) {
+  static std::atomic<unsigned> counter{0};
+  return destination + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+void finishReplacing(bool written, const std::string& temporary, const std::string& destination) {
+  if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) std::remove(temporary.c_str());
+}
+
+// The 24-bit form of any image FreeImage can bring to it; 16-bit greys and
+// the like go through their standard type first.
+ImagePtr to24Bits(ImagePtr image) {
+  if (!image || (FreeImage_GetImageType(image.get()) == FIT_BITMAP && FreeImage_GetBPP(image.get()) == 24))
+    return image;
+  ImagePtr rgb(FreeImage_ConvertTo24Bits(image.get()));
+  if (!rgb) {
+    ImagePtr standard(FreeImage_ConvertToStandardType(image.get(), TRUE));
+    if (standard) rgb.reset(FreeImage_ConvertTo24Bits(standard.get()));
+  }
+  return rgb;
+}
+
+ImagePtr to32Bits(ImagePtr image) {
+  if (!image || (FreeImage_GetImageType(image.get()) == FIT_BITMAP && FreeImage_GetBPP(image.get()) == 32))
+    return image;
+  return ImagePtr(FreeImage_ConvertTo32Bits(image.get()));
+}
+
+// A reduced decode is still at least this size, in percent of the output
+// size, in both directions, so the filter has the detail to work with.
+// About twice: a 4000 x 3000 photo halved to 2000 x 1500 still serves a
+// 1024 x 768 output (1.95 times), which is indistinguishable from a full
+// decode and saves most of the work.
+constexpr long long kDecodeMarginPercent = 190;
+
+// The longer side at which a JPEG must at least be decoded to keep that
+// margin over the output size; 0 when only the full size will do. FreeImage
+// divides by d when longSide >= d * hint, so a hint of
+// ceil(longSide * margin * out / side) keeps side / d >= margin * out.
+int jpegDecodeSide(const std::string& path, int rotation, int boxWidth, int boxHeight) {
+  ImagePtr header = loadImageFile(path, FIF_JPEG, FIF_LOAD_NOPIXELS);
+  if (!header) return 0;
+  long long w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
+  if (exifOrientation(header.get()) >= 5) std::swap(w, h);
+  if (rotation % 180 != 0) std::swap(w, h);
+  BoxSize out = fitIntoBox(int(w), int(h), boxWidth, boxHeight);
+  if (out.width <= 0 || out.height <= 0) return 0;
+  long long longSide = std::max(w, h);
+  auto needed = [&](long long output, long long side) {
+    return (kDecodeMarginPercent * output * longSide + 100 * side - 1) / (100 * side);
+  };
+  const long long hint = std::max(needed(out.width, w), needed(out.height, h));
+  return 2 * hint <= longSide ? int(hint) : 0;
+}
+
+// The source upright, with the user's flips and rotation, scaled into the box.
+ImagePtr scaledImage(const ProjectSettings& s, const std::string& path, FREE_IMAGE_FORMAT fif, int rotation,
+                     bool flipHorizontal, bool flipVertical, int boxWidth, int boxHeight) {
+  int decodeSide = fif == FIF_JPEG ? jpegDecodeSide(path, rotation, boxWidth, boxHeight) : 0;
+  LoadedImage loaded = loadUpright(path, fif, decodeSide);
+  // 24 bits before the transform: the same pixels, and FreeImage rotates
+  // every 24-bit image while it refuses some palettes.
+  ImagePtr image = applyUserTransform(to24Bits(std::move(loaded.image)), flipHorizontal, flipVertical, rotation);
+  if (!image) return image;
+  int w = loaded.fullWidth, h = loaded.fullHeight;
+  if (rotation % 180 != 0) std::swap(w, h);
+  BoxSize size = fitIntoBox(w, h, boxWidth, boxHeight);
+  if (size.width <= 0 || size.height <= 0) return {};
+  return ImagePtr(FreeImage_Rescale(image.get(), size.width, size.height, scalingFilter(s.resizeFilter)));
+}
+
+struct Point {
+  int x, y;
+};
+
+// The top-left corner of a w x h watermark on a W x H image.
+Point watermarkCorner(const AppState& state, int W, int H, int w, int h) {
+  const int dx = state.watermarkOffsetX, dy = state.watermarkOffsetY;
+  switch (state.watermarkPosition) {
+    case 0: return {(W - w) / 2, (H - h) / 2};
+    case 1: return {dx, dy};
+    case 2: return {(W - w) / 2, dy};
+    case 3: return {W - dx - w, dy};
+    case 4: return {0, (H - h) / 2};
+    case 5: return {W - w, (H - h) / 2};
+    case 6: return {dx, H - dy - h};
+    case 7: return {(W - w) / 2, H - dy - h};
+    case 8: return {W - dx - w, H - dy - h};
+    default: return {0, 0};
+  }
+}
+
+// The watermark prepared for this box: the last size whose box it is.
+FIBITMAP* watermarkFor(const AppState& state, int boxWidth, int boxHeight) {
+  FIBITMAP* mark = nullptr;
+  for (int i = 0; i < 3; ++i)
+    if (state.watermarkBoxes[2 * i] == boxWidth && state.watermarkBoxes[2 * i + 1] == boxHeight)
+      mark = state.watermarkScaled[i].get();
+  return mark;
+}
+
+// FreeImage refuses a paste that does not fit; the image then stays without.
+void pasteWatermark(const AppState& state, ImagePtr& image, int boxWidth, int boxHeight) {
+  if (state.watermarkFile.empty()) return;
+  FIBITMAP* mark = watermarkFor(state, boxWidth, boxHeight);
+  if (!mark) return;
+  const int W = int(FreeImage_GetWidth(image.get())), H = int(FreeImage_GetHeight(image.get()));
+  const Point at = watermarkCorner(state, W, H, int(FreeImage_GetWidth(mark)), int(FreeImage_GetHeight(mark)));
+  // prepareWatermarks keeps a watermark with transparency at 32 bits only.
+  if (FreeImage_GetBPP(mark) != 32) {
+    FreeImage_Paste(image.get(), mark, at.x, at.y, state.watermarkTransparency);
+    return;
+  }
+  ImagePtr canvas(FreeImage_Allocate(W, H, 32));
+  if (!canvas || !FreeImage_Paste(canvas.get(), mark, at.x, at.y, state.watermarkTransparency)) return;
+  ImagePtr merged(FreeImage_Composite(canvas.get(), FALSE, nullptr, image.get()));
+  if (merged) image = std::move(merged);
+}
+
+// What the source brought along (EXIF with its orientation, the decoder's
+// size notes, XMP, IPTC) no longer describes the output.
+void clearMetadata(FIBITMAP* image) {
+  for (int model = FIMD_COMMENTS; model <= FIMD_EXIF_RAW; ++model)
+    FreeImage_SetMetadata(FREE_IMAGE_MDMODEL(model), image, nullptr, nullptr);
+}
+
+void saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
+  const FREE_IMAGE_FORMAT fif = outputFormat(state.settings.imageFormat);
+  clearMetadata(image);
+  int flags = 0;
+  if (fif == FIF_JPEG) {
+    writeImageMetadata(state, image, caption);
+    flags = state.settings.jpegQuality;
+  }
+  ImagePtr quantised;
+  if (fif == FIF_GIF) {
+    quantised.reset(FreeImage_ColorQuantize(image, FIQ_WUQUANT));
+    if (!quantised) return;
+    image = quantised.get();
+  }
+  const std::string temporary = temporaryBeside(destination);
+  finishReplacing(FreeImage_Save(fif, image, temporary.c_str(), flags), temporary, destination);
+}
+
+// IIM allows 2000 bytes for the longest field, the caption; FreeImage writes
+// a plain 15-bit length, and the whole block must fit one JPEG marker.
+constexpr size_t kIptcTextLimit = 2000;
+constexpr size_t kCommentLimit = 65533;
+
+// The text cut to at most limit bytes, never inside a UTF-8 sequence.
+std::string cutText(const std::string& text, size_t limit) {
+  if (text.size() <= limit) return text;
+  size_t n = limit;
+  while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+  return text.substr(0, n);
+}
+
+// IPTC carries no character set of its own and is read as Latin-1, so
+// Windows-1252 wherever the text has a form there.
+std::string iptcText(const std::string& utf8) {
+  std::string text = cutText(utf8, kIptcTextLimit);
+  std::optional<std::string> legacy = utf8ToWindows1252(text);
+  return legacy ? *legacy : text;
+}
+
+// The length given to FreeImage is the text alone: it stores what it is
+// given, and a counted terminating zero would end up in the file.
+void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, const std::string& value) {
+  if (value.empty()) return;
+  FITAG* tag = FreeImage_CreateTag();
+  if (!tag) return;
+  FreeImage_SetTagKey(tag, key);
+  FreeImage_SetTagType(tag, FIDT_ASCII);
+  FreeImage_SetTagCount(tag, DWORD(value.size()));
+  FreeImage_SetTagLength(tag, DWORD(value.size()));
+  if (FreeImage_SetTagValue(tag, value.data())) FreeImage_SetMetadata(model, image, key, tag);
+  FreeImage_DeleteTag(tag);
+}
+
+}  // namespace
+
+BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight) {
+  return fitQuotients(sourceWidth, sourceHeight, boxWidth, boxHeight, true);
+}
+
+void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption) {
+  auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? caption : setting; };
+  attachText(image, FIMD_COMMENTS, "Comment", cutText(orCaption(state.jpegComment), kCommentLimit));
+  attachText(image, FIMD_IPTC, "Caption-Abstract", iptcText(orCaption(state.iptcCaption)));
+  attachText(image, FIMD_IPTC, "ObjectName", iptcText(state.iptcTitle));
+  attachText(image, FIMD_IPTC, "By-line", iptcText(state.iptcAuthor));
+  attachText(image, FIMD_IPTC, "CopyrightNotice", iptcText(state.iptcCopyright));
+  attachText(image, FIMD_IPTC, "OriginatingProgram",
+             iptcText(std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"));
+}
+
+bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
+                  const std::string& sourcePath, int boxWidth, int boxHeight, const std::string& destinationPath,
+                  const std::string& caption) {
+  if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) {
+    const std::string temporary = temporaryBeside(destinationPath);
+    finishReplacing(copyFileReplacing(sourcePath, temporary), temporary, destinationPath);
+    return true;
+  }
+  const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
+  if (fif == FIF_UNKNOWN) return false;
+  ImagePtr image =
+      scaledImage(state.settings, sourcePath, fif, rotation, flipHorizontal, flipVertical, boxWidth, boxHeight);
+  if (!image) return true;
+  pasteWatermark(state, image, boxWidth, boxHeight);
+  saveImage(state, image.get(), destinationPath, caption);
+  return true;
+}
+
+bool prepareWatermarks(AppState& state) {
+  releaseWatermarks(state);
+  if (state.watermarkFile.empty()) return false;
+  const FREE_IMAGE_FORMAT fif = formatFromFileName(state.watermarkFile);
+  if (fif == FIF_UNKNOWN) return false;
+  ImagePtr mark = loadUpright(state.watermarkFile, fif).image;
+  if (!mark) return false;
+  const int W = int(FreeImage_GetWidth(mark.get())), H = int(FreeImage_GetHeight(mark.get()));
+  const ProjectSettings& s = state.settings;
+  const int boxes[3][2] = {{s.sizeAWidth, s.sizeAHeight}, {s.sizeBWidth, s.sizeBHeight}, {s.sizeCWidth, s.sizeCHeight}};
+  for (int i = 0; i < 3; ++i) {
+    const int bw = boxes[i][0], bh = boxes[i][1];
+    if (bw == 0 || (i > 0 && bw == kCopyBoxSide && bh == kCopyBoxSide)) continue;
+    state.watermarkBoxes[2 * i] = bw;
+    state.watermarkBoxes[2 * i + 1] = bh;
+    const BoxSize fitted = fitQuotients(W, H, bw, bh, false);
+    const int w = fitted.width * state.watermarkSizePercent / 100, h = fitted.height * state.watermarkSizePercent / 100;
+    ImagePtr scaled(w > 0 && h > 0 ? FreeImage_Rescale(mark.get(), w, h, FILTER_BILINEAR) : nullptr);
+    if (!scaled) continue;
+    // FreeImage pastes only between equal depths: 32 bits for the canvas of
+    // the transparent path, 24 bits for the output image itself.
+    state.watermarkScaled[i] = FreeImage_IsTransparent(scaled.get()) ? to32Bits(std::move(scaled)) : to24Bits(std::move(scaled));
+  }
+  return true;
+}
+
+void releaseWatermarks(AppState& state) {
+  for (ImagePtr& slot : state.watermarkScaled) slot.reset();
+  std::fill(std::begin(state.watermarkBoxes), std::end(state.watermarkBoxes), 0);
+}
+
+}  // namespace pv
