@@ -170,7 +170,10 @@ int build(const std::vector<std::string>& args) {
   std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
   if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);
   if (!result.pagesWritten)
-    return fail(format("no pages were written: preset %d has no readable page templates", s.presetNumber), kBuildFailed);
+    return fail(format("no pages were written: the page templates of preset %d cannot be read, or its project type "
+                       "has no page writer",
+                       s.presetNumber),
+                kBuildFailed);
   if (!isBatchConversion(s.presetNumber)) std::printf("Startseite: %s\n", startPagePath(s, cmd.outputFolder).c_str());
   return 0;
 }
