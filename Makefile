@@ -25,8 +25,9 @@ bench:
 	build/bin/bench_convert
 
 # A web album with albums and sub-albums from the demo photos, built into a
-# new folder below build/demo/; prints its start page.
+# new folder build/demo/Fotoreise-N; prints its start page.
 demo: setup
 	@mkdir -p build/demo
-	build/bin/picovand-cli build --preset 1001 --output "build/demo/Fotoreise-$$(date +%Y%m%d-%H%M%S)" \
-	  --import demo/photos --recursive --albums
+	@n=1; while [ -e build/demo/Fotoreise-$$n ]; do n=$$((n + 1)); done; \
+	  build/bin/picovand-cli build --preset 1001 --output build/demo/Fotoreise-$$n \
+	    --import demo/photos --recursive --albums
