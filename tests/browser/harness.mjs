@@ -12,6 +12,22 @@ export const chromiumPath = process.env.PICOVAND_CHROMIUM || '/usr/bin/chromium'
 // Exit status that CTest counts as a skipped test.
 export const SKIP = 77;
 
+// The built picovand-cli and the shared test photos, as CTest passes them.
+// Without the program the test fails; without the photos it is skipped.
+export function buildEnvironment() {
+  const cli = process.env.PICOVAND_CLI;
+  const photos = process.env.PICOVAND_PHOTOS;
+  if (!cli || !fs.existsSync(cli)) {
+    console.error('PICOVAND_CLI does not name the built picovand-cli');
+    process.exit(1);
+  }
+  if (!photos || !fs.existsSync(photos)) {
+    console.error(`test photos not found at ${photos}: skipped`);
+    process.exit(SKIP);
+  }
+  return { cli, photos };
+}
+
 // Loads playwright-core, or says why it cannot run here. On CI a missing
 // browser or package is a failure, elsewhere the test is skipped.
 export async function requireBrowser() {

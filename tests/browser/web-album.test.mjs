@@ -8,18 +8,9 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { allProblems, crawl, leftoverTokens, localFile, openBrowser, requireBrowser, SKIP } from './harness.mjs';
+import { allProblems, buildEnvironment, crawl, leftoverTokens, localFile, openBrowser, requireBrowser } from './harness.mjs';
 
-const cli = process.env.PICOVAND_CLI;
-const photos = process.env.PICOVAND_PHOTOS;
-if (!cli || !fs.existsSync(cli)) {
-  console.error('PICOVAND_CLI does not name the built picovand-cli');
-  process.exit(1);
-}
-if (!photos || !fs.existsSync(photos)) {
-  console.error(`test photos not found at ${photos}: skipped`);
-  process.exit(SKIP);
-}
+const { cli, photos } = buildEnvironment();
 const playwright = await requireBrowser();
 
 const preset = 1001;
