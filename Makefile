@@ -1,5 +1,5 @@
 # Everyday entry points; scripts/setup installs what is missing and builds.
-.PHONY: all setup build run test test-asan bench
+.PHONY: all setup build run test test-asan bench demo
 
 all: build
 
@@ -23,3 +23,11 @@ bench:
 	scripts/setup --bench
 	build/bin/bench_import
 	build/bin/bench_convert
+
+# A web album with albums and sub-albums from the demo photos, built into a
+# new folder build/demo/Fotoreise-N; prints its start page.
+demo: setup
+	@mkdir -p build/demo
+	@n=1; while [ -e build/demo/Fotoreise-$$n ]; do n=$$((n + 1)); done; \
+	  build/bin/picovand-cli build --preset 1001 --output build/demo/Fotoreise-$$n \
+	    --import demo/photos --recursive --albums

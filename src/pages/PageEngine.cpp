@@ -130,11 +130,16 @@ int replaceSlotToken(std::string& text, std::string_view token, std::string_view
 }
 
 void fillExifSlot(std::string& page, const CollectionItem* image, int slot) {
-  const std::string nb = "&nbsp;";
-  const std::string values[7] = {
-      image ? image->exifMake : nb,         image ? image->exifModel : nb,        image ? image->exifDateTime : nb,
-      image ? "ISO " + image->exifIsoSpeed : nb, image ? image->exifFNumber : nb, image ? image->exifExposureTime : nb,
-      image ? image->exifFocalLength : nb};
+  // A value the image lacks (and every value of an album or an empty slot)
+  // shows as a blank cell, not as nothing or a bare "ISO ".
+  auto shown = [](const std::string& prefix, const std::string& value) {
+    return value.empty() ? std::string("&nbsp;") : prefix + value;
+  };
+  static const CollectionItem emptySlot;
+  const CollectionItem& r = image ? *image : emptySlot;
+  const std::string values[7] = {shown("", r.exifMake),        shown("", r.exifModel),       shown("", r.exifDateTime),
+                                 shown("ISO ", r.exifIsoSpeed), shown("", r.exifFNumber),     shown("", r.exifExposureTime),
+                                 shown("", r.exifFocalLength)};
   static const char* const names[7] = {"MAKE", "MODEL", "DATE", "ISO", "FNUMBER", "EXPOSURE", "FOCAL"};
   for (int k = 0; k < 7; ++k) replaceSlotToken(page, format("PCV_EXIF_%s_%d", names[k], slot), values[k]);
 }

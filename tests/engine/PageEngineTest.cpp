@@ -43,7 +43,12 @@ TEST(PageEngine, TokensAndSlotTokens) {
   std::string page = "PCV_EXIF_MAKE_12|PCV_EXIF_ISO_12|PCV_EXIF_FOCAL_12|PCV_EXIF_MAKE_1|PCV_EXIF_MODEL_2";
   fillExifSlot(page, &img, 12);
   fillExifSlot(page, nullptr, 1);
-  EXPECT_EQ(page, "Nikon|ISO 200||&nbsp;|PCV_EXIF_MODEL_2");
+  EXPECT_EQ(page, "Nikon|ISO 200|&nbsp;|&nbsp;|PCV_EXIF_MODEL_2");  // a missing value is a blank cell
+  CollectionItem album;
+  album.isAlbum = true;
+  page = "PCV_EXIF_ISO_0 PCV_EXIF_DATE_0";
+  fillExifSlot(page, &album, 0);
+  EXPECT_EQ(page, "&nbsp; &nbsp;");
 }
 
 TEST(PageEngine, PageNumberLinks) {

@@ -1,0 +1,99 @@
+#pragma once
+// The create command and the build it starts: capture and checks on the
+// window's thread, then conversion, style files, pages and the closing
+// statistics on a worker. No widgets here: the window and picovand-cli show
+// the results and the progress.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/PageValues.h"
+
+namespace pv {
+
+struct AppState;
+
+// ---- The create command ----
+
+enum class CreateStatus {
+  Ready,         // captured and checked: start buildProject on outputFolder
+  NeedsOwnPage,  // an own-page project without a page: ask for one, then run the command again
+  Refused,       // show message under title; nothing is written
+};
+struct CreateCommand {
+  CreateStatus status = CreateStatus::Refused;
+  std::string outputFolder;  // ends in "/"
+  std::string title;
+  std::string message;
+};
+
+inline constexpr const char* kNoProjectTitle = "Kein Projekt gewählt";
+inline constexpr const char* kNoProjectMessage = "Bitte wählen Sie zuerst ein Projekt im Bereich 'Projektauswahl' aus.";
+inline constexpr const char* kBadProjectNameTitle = "Ungültiger Projektname";
+inline constexpr const char* kBadProjectNameMessage =
+    "Bitte geben Sie einen Projektnamen ein. Ein Name nur aus Punkten ist nicht möglich.";
+
+// Takes the pages' values into the settings record and checks them; sets the
+// create page's output folder. On Ready the collection's output paths are
+// emptied and the cancel flag is cleared.
+CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
+                           CreatePageValues& create);
+
+// ---- The build ----
+
+enum class BuildStep { Watermarks, OutputFolder, ConvertA, ConvertB, ConvertC, StyleFiles, Pages, Statistics };
+// Called on the build's thread whenever the step changes or an image is done;
+// imagesTotal counts every image once per size produced.
+using BuildProgress = std::function<void(BuildStep step, int imagesDone, int imagesTotal)>;
+
+struct BuildResult {
+  bool ran = false;           // false: size A is off, nothing was done
+  bool folderCreated = false; // false: the project folder is missing, nothing was written
+  bool pagesWritten = false;  // the project type's page writers found their templates
+  bool cancelled = false;
+  std::string previewPage;    // what the output page shows now; empty: leave it as it is
+};
+
+// Runs the whole build into outputFolder (ending in "/") and fills the
+// output statistics of the settings record. Polls state.abortRequested
+// between images; a cancelled build still writes its pages. Clears the flag
+// at the end.
+BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {});
+
+// The start page of a build: page 0 in the output folder.
+std::string startPagePath(const ProjectSettings& s, const std::string& outputFolder);
+
+// Counts the files, folders and bytes below outputFolder into the settings record.
+void countOutput(ProjectSettings& s, const std::string& outputFolder);
+
+// The output page's four info lines from the statistics.
+struct OutputInfo {
+  std::string size;        // "Gesamtgröße der Daten: ... KB"
+  std::string uploadTime;  // "Upload-Zeit: 128kbit>...min - 256kbit>...min - 1mbit>...min"
+  std::string folder;      // "Ausgabeordner: ./<name>"
+  std::string fileCount;   // "Anzahl der Dateien: ..."
+};
+OutputInfo outputInfo(const ProjectSettings& s);
+
+// ---- The create page's list of the files a build will write ----
+
+struct PreviewColumn {
+  const char* title;
+  int width;
+};
+inline constexpr PreviewColumn kPreviewColumns[5] = {
+    {"Input-File", 200}, {"Input-Format", 200}, {"Output-File", 100}, {"Output-Format", 200}, {"Folder", 200}};
+
+struct PreviewRow {
+  std::string inputFile;
+  std::string inputFormat;
+  std::string outputFile;
+  std::string outputFormat;
+  std::string folder;
+};
+// One row per image and produced size. Copies the format, the boxes and the
+// prefixes (upper-case defaults) into the settings record first.
+std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& image);
+
+}  // namespace pv

@@ -1,0 +1,205 @@
+// picovand-cli: the headless front end. It fills the same working values the
+// window's pages hold, then runs the window's create command and build.
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "build/BuildDriver.h"
+#include "cli/Options.h"
+#include "cli/Progress.h"
+#include "model/FolderImport.h"
+#include "settings/FileSystem.h"
+#include "settings/Presets.h"
+#include "settings/Product.h"
+#include "settings/Text.h"
+
+using namespace pv;
+using namespace pvcli;
+
+namespace {
+
+constexpr int kBadInput = 2;
+constexpr int kBuildFailed = 1;
+constexpr int kCancelled = 130;
+
+int fail(const std::string& message, int status = kBadInput) {
+  std::fprintf(stderr, "picovand-cli: %s\n", message.c_str());
+  return status;
+}
+
+std::atomic<bool>* abortFlag = nullptr;
+extern "C" void onInterrupt(int) {
+  if (abortFlag) *abortFlag = true;
+  std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program at once
+}
+
+int listPresets() {
+  AppState state;
+  const std::string& folder = state.settings.configFolder;
+  if (!directoryExists(folder)) return fail("no presets are installed in " + folder, kBuildFailed);
+  for (const PresetFamily& family : presetTree(folder)) {
+    std::printf("%s\n", family.label.c_str());
+    for (const PresetNode& node : family.presets)
+      std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0 ? " (not installed)" : "");
+  }
+  return 0;
+}
+
+bool presetInstalled(const ProjectSettings& s, int number) {
+  for (const PresetFamily& family : presetTree(s.configFolder))
+    for (const PresetNode& node : family.presets)
+      if (node.number == number) return true;
+  return false;
+}
+
+// Where DIR puts the gallery: its parent is the project folder, its name
+// the project name. Returns an error text, or nothing.
+std::string chooseOutput(const BuildRequest& request, CreatePageValues& create) {
+  namespace fs = std::filesystem;
+  std::string dir = request.output;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::error_code ec;
+  const fs::path path = fs::absolute(dir, ec);
+  const std::string name = path.filename().string();
+  const std::string cleaned = cleanOutputName(name);
+  if (cleaned.find_first_not_of('.') == std::string::npos)
+    return "'" + request.output + "' would put the gallery into or above the project folder: DIR must end in a project name";
+  size_t characters = 0;
+  for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
+  if (characters > kMaxProjectNameLength)
+    return format("the project name '%s' is longer than %zu characters", name.c_str(), kMaxProjectNameLength);
+  const std::string projectFolder = withSlash(path.parent_path().string());
+  if (!directoryExists(projectFolder)) return "the project folder " + projectFolder + " does not exist";
+  const std::string output = projectFolder + cleaned;
+  if (fs::exists(output, ec) && !directoryExists(output)) return output + " exists and is not a folder";
+  if (directoryExists(output) && !fs::is_empty(output, ec) && !request.overwrite)
+    return output + " already holds files: give --overwrite to build into it (files of the same name are replaced)";
+  create.projectFolder = projectFolder;
+  create.projectName = name;
+  create.outputFolder = output;
+  return {};
+}
+
+// Adds the images and folders in the order given. Returns an error text, or nothing.
+std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project,
+                      ProgressDisplay& display) {
+  for (const Input& in : request.inputs) {
+    if (in.folder ? !directoryExists(in.path) : !fileExists(in.path))
+      return "'" + in.path + "' is not " + (in.folder ? "a folder" : "a file");
+    if (in.albums && !state.settings.albumsAllowed && !request.force)
+      return "--albums: preset " + std::to_string(state.settings.presetNumber) +
+             " has no albums (Erzeuge Alben aus Unterverzeichnissen is disabled); --force makes them anyway";
+  }
+  std::error_code ec;
+  for (const Input& in : request.inputs) {
+    const std::string path = std::filesystem::absolute(in.path, ec).string();
+    const size_t before = state.items.size();
+    if (!in.folder) {
+      CollectionItem* item = state.items.addImage(path, fileNameOf(path), "/", project.captions);
+      if (!item) return "'" + in.path + "' is not of an image type (jpg, gif, bmp, png, tif, psd)";
+      if (item->width == 0) return "'" + in.path + "' cannot be read as an image";
+      continue;
+    }
+    FolderImportRequest import{path, "/", in.recursive, in.albums, endingsOfType(0), project.captions};
+    int added = importFolderTree(state.items, import, state.abortRequested,
+                                 [&](int n, const std::string&) { display.reading(n); });
+    display.finish();
+    // An unreadable picture would only be a broken thumbnail in the gallery.
+    std::vector<const CollectionItem*> unreadable;
+    for (size_t i = before; i < state.items.size(); ++i)
+      if (!state.items.list[i]->isAlbum && state.items.list[i]->width == 0) unreadable.push_back(state.items.list[i].get());
+    for (const CollectionItem* item : unreadable) {
+      std::fprintf(stderr, "picovand-cli: skipped %s: cannot be read as an image\n", item->sourcePath.c_str());
+      state.items.removeImage(*item);
+    }
+    std::fprintf(stderr, "%d images from %s\n", added - int(unreadable.size()), path.c_str());
+  }
+  return {};
+}
+
+int build(const std::vector<std::string>& args) {
+  BuildRequest request;
+  if (std::string e = parseBuildArguments(args, request); !e.empty()) return fail(e);
+
+  AppState state;
+  ImagePageValues image;
+  ProjectPageValues project;
+  CreatePageValues create;
+  ProjectSettings& s = state.settings;
+  loadPreset(state, 0, image, project);  // as the window starts
+
+  if (isGroupNode(request.preset))
+    return fail(format("%d is a family of presets, not a preset (picovand-cli presets lists them)", request.preset));
+  if (!presetInstalled(s, request.preset))
+    return fail(format("no preset %d is installed (picovand-cli presets lists them)", request.preset));
+  selectProjectType(state, request.preset, image, project);
+
+  Pages pages{state, image, project};
+  for (const auto& [option, value] : request.values) {
+    if (!request.force && option->locked(pages))
+      return fail(format("%s (%s) is fixed by preset %d \"%s\"; --force sets it anyway", option->label, option->name,
+                         s.presetNumber, s.presetName.c_str()));
+    if (std::string e = option->apply(pages, value); !e.empty()) return fail(std::string(option->name) + ": " + e);
+  }
+  if (isOwnTemplate(s.presetNumber) && project.ownWebPage.empty())
+    return fail(format("preset %d puts the gallery into a web page of your own: give it with --page FILE",
+                       s.presetNumber));
+  if (std::string e = chooseOutput(request, create); !e.empty()) return fail(e);
+  ProgressDisplay display(stderr);
+  if (std::string e = addInputs(state, request, project, display); !e.empty()) return fail(e);
+
+  CreateCommand cmd = prepareBuild(state, image, project, create);
+  if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
+  std::fprintf(stderr, "building into %s\n", cmd.outputFolder.c_str());
+
+  abortFlag = &state.abortRequested;
+  std::signal(SIGINT, onInterrupt);
+  BuildResult result = buildProject(state, cmd.outputFolder, [&](BuildStep step, int done, int total) {
+    display(step, done, total);
+  });
+  display.finish();
+  std::signal(SIGINT, SIG_DFL);
+  abortFlag = nullptr;
+
+  if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
+  if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);
+  const OutputInfo info = outputInfo(s);
+  std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
+  if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);
+  if (!result.pagesWritten)
+    return fail(format("no pages were written: the page templates of preset %d cannot be read, or its project type "
+                       "has no page writer",
+                       s.presetNumber),
+                kBuildFailed);
+  if (!isBatchConversion(s.presetNumber)) std::printf("Startseite: %s\n", startPagePath(s, cmd.outputFolder).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") {
+      std::fputs(helpText().c_str(), stdout);
+      return 0;
+    }
+  if (args.empty()) return fail("no command given (picovand-cli --help shows the commands)");
+  const std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "--version") {
+    std::printf("%s %s\n", kProductName, kProductVersion);
+    return 0;
+  }
+  if (command == "presets") return args.empty() ? listPresets() : fail("presets takes no arguments");
+  if (command == "build") {
+    initialiseImageLibrary();
+    int status = build(args);
+    shutdownImageLibrary();
+    return status;
+  }
+  return fail("unknown command '" + command + "' (picovand-cli --help shows the commands)");
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The command line of picovand-cli: what it accepts, how each option lands
+// in the window's working values, and the help text.
+#include <string>
+#include <vector>
+
+#include "settings/PageValues.h"
+
+namespace pvcli {
+
+// The working values of the window's pages that options write into.
+struct Pages {
+  pv::AppState& state;
+  pv::ImagePageValues& image;
+  pv::ProjectPageValues& project;
+};
+
+// One option that sets a page value.
+struct ValueOption {
+  const char* name;      // "--quality"
+  const char* argument;  // "Q"; null for a switch
+  const char* label;     // where the window shows the value, in its own words
+  const char* help;
+  // True when the preset has the control disabled.
+  bool (*locked)(const Pages&);
+  // Sets the value; returns why the text was refused, or nothing.
+  std::string (*apply)(Pages&, const std::string& text);
+};
+const std::vector<ValueOption>& valueOptions();
+
+struct Input {
+  std::string path;
+  bool folder = false;  // --import
+  bool recursive = false;
+  bool albums = false;
+};
+
+struct BuildRequest {
+  int preset = -1;
+  std::string output;
+  std::vector<Input> inputs;
+  std::vector<std::pair<const ValueOption*, std::string>> values;  // in the order given
+  bool force = false;
+  bool overwrite = false;
+};
+
+// Parses the arguments after "build". Returns an error text, or nothing.
+std::string parseBuildArguments(const std::vector<std::string>& args, BuildRequest& request);
+
+std::string helpText();
+
+}  // namespace pvcli

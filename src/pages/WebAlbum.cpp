@@ -1,0 +1,115 @@
+#include "pages/WebAlbum.h"
+
+#include "app/AppState.h"
+#include "pages/PageEngine.h"
+#include "pages/Template.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+namespace {
+
+// What "pcv_image_folder" becomes: the template's graphics folder as a web path.
+std::string imageFolderValue(const ProjectSettings& s) { return encodeWebPath(templateImageFolder(s)); }
+
+// A preset fragment with its image-folder token filled as in the page, so it
+// matches the stretch of template it copies.
+std::string presetFragment(const ProjectSettings& s, const std::string& fragment) {
+  std::string f = fragment;
+  replaceToken(f, "pcv_image_folder", imageFolderValue(s));
+  return f;
+}
+
+// Thumbnail or folder icon of one entry, linked to the large image or to the
+// album's first page.
+std::string slotText(const ProjectSettings& s, const CollectionItem& r) {
+  std::string link;
+  if (r.isAlbum)
+    link = pageFileName(s, r.firstPageNumber);
+  else if (r.outputPaths.size() >= 2)
+    link = encodeWebPath(r.outputPaths[1]);
+
+  std::string text;
+  if (!link.empty())
+    text = r.isAlbum ? format("<a href=\"%s\">", link.c_str())
+                     : format("<a href=\"%s\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return false\">",
+                              link.c_str());
+  if (r.isAlbum)
+    text += format("<img src=\"%s/folder.gif\" border=\"0\"><br>", imageFolderValue(s).c_str()) + r.name;
+  else if (!r.outputPaths.empty())
+    text += format("<img src=\"%s\" border=\"0\">", encodeWebPath(r.outputPaths[0]).c_str());
+  if (!link.empty()) text += "</a>";
+  return text;
+}
+
+void fillEmptySlot(std::string& page, int k) {
+  replaceSlotToken(page, format("PCV_%03d_COMMENT", k), "&nbsp;");
+  replaceSlotToken(page, format("PCV_%03d", k), "&nbsp;<br>");
+  fillExifSlot(page, nullptr, k);
+}
+
+}  // namespace
+
+void writeAlbumPage(AppState& state, const AlbumPage& p) {
+  const ProjectSettings& s = state.settings;
+  const auto& list = state.items.list;
+  std::string page = s.pageScratch;
+  const std::string path = p.outputFolder + pageFileName(s, p.current);
+
+  replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript("PicoVand_openimg") : "");
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
+  replaceToken(page, "CORVANE_PICOVAND_FOLDER", albumTitle(s, p.albumPath));
+
+  const int maximum = p.maximum == 0 ? 999999 : p.maximum;
+  int slot = 0;
+  for (size_t i = p.start; i < list.size() && slot < maximum; ++i) {
+    const CollectionItem& r = *list[i];
+    if (r.albumPath != p.albumPath) continue;
+    replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + r.caption + "</p>");
+    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, r));
+    fillExifSlot(page, &r, slot);
+    ++slot;
+  }
+  // Every further slot the page holds is emptied, also beyond columns x rows
+  // (all entries on one page, or a template with more slots than the table),
+  // so no visitor ever sees a bare slot token.
+  for (int k = slot; k < s.columns * s.rowsPerPage || page.find(format("PCV_%03d", k)) != std::string::npos; ++k)
+    fillEmptySlot(page, k);
+
+  replaceToken(page, "CORVANE_PICOVAND_NAV123", pageNumberLinks(s, p.first, p.last, p.current));
+
+  // The top album has no home or up target: the preset's fragment (its
+  // button markup) goes, or the token becomes "#".
+  std::string home = "#", up = "#";
+  if (p.parent != -1)
+    home = pageFileName(s, 0);
+  else if (!s.noHomeFragment.empty())
+    replaceToken(page, presetFragment(s, s.noHomeFragment), "&nbsp;");
+  if (p.current != 0 && p.parent != -1)
+    up = pageFileName(s, p.parent);
+  else if (!s.noUpFragment.empty())
+    replaceToken(page, presetFragment(s, s.noUpFragment), "&nbsp;");
+  replaceToken(page, "CORVANE_PICOVAND_NAVHOME", home);
+  replaceToken(page, "CORVANE_PICOVAND_NAVUP", up);
+
+  replaceToken(page, "CORVANE_PICOVAND_NAVBACK", p.current == p.first ? "#" : pageFileName(s, p.current - 1));
+  replaceToken(page, "CORVANE_PICOVAND_NAVNEXT", p.current == p.last ? "#" : pageFileName(s, p.current + 1));
+  replaceToken(page, "CORVANE_PICOVAND_NAVFIRST", pageFileName(s, p.first));
+  replaceToken(page, "CORVANE_PICOVAND_NAVLAST", pageFileName(s, p.last));
+
+  if (s.noJavaScript) page = stripScripts(page);
+  normalizePage(page);
+  if (writePage(state, path, page)) applyColourTokens(s, path);
+}
+
+bool writeWebAlbum(AppState& state, const std::string& outputFolder) {
+  ProjectSettings& s = state.settings;
+  std::string text;
+  if (!loadTemplate(templatePath(s, "webalb.html"), text)) return false;
+  replaceToken(text, "pcv_image_folder", imageFolderValue(s));
+  s.pageScratch = std::move(text);
+  albumPageWalk(state, outputFolder, "/", 0, -1, writeAlbumPage);
+  return true;
+}
+
+}  // namespace pv

@@ -1,0 +1,151 @@
+// picovand-cli as a user runs it: the program beside this test binary, over
+// the installed data tree.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "settings/Text.h"
+
+using namespace pv;
+
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string output;  // stdout and stderr
+};
+
+std::string shellQuoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+struct CliFixture : ::testing::Test {
+  pvtest::ScratchDir dir;
+  std::string cli = executableFolder() + "picovand-cli";
+
+  void SetUp() override {
+    if (!fileExists(cli)) GTEST_SKIP() << "picovand-cli is not built beside the tests";
+    if (!fileExists(executableFolder() + "resources/CONFIG/1001.config"))
+      GTEST_SKIP() << "the installed data tree has no web album preset";
+    makeDirectory(dir.path() + "projects");
+  }
+  CliRun cliRun(const std::vector<std::string>& args) {
+    // Home and data folders of the scratch directory, so no user's files are touched.
+    std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= XDG_DOCUMENTS_DIR= " + shellQuoted(cli);
+    for (const std::string& a : args) cmd += " " + shellQuoted(a);
+    CliRun r;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((cmd + " 2>&1 </dev/null").c_str(), "r"), pclose);
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) r.output.append(buf, n);
+    int raw = pclose(pipe.release());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+  }
+  std::vector<std::string> build(const std::string& name, std::vector<std::string> more = {}) {
+    std::vector<std::string> args = {"build", "--preset", "1001", "--output", dir.path() + "projects/" + name};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  }
+  bool contains(const CliRun& r, const std::string& text) { return r.output.find(text) != std::string::npos; }
+};
+
+}  // namespace
+
+TEST_F(CliFixture, BuildsAWebAlbumAndReportsIt) {
+  PV_REQUIRE_PHOTOS();
+  CliRun r = cliRun(build("Urlaub:2011", {pvtest::photo("exif_nikon_d300_progressive.jpeg"),
+                                       pvtest::photo("iptc_caption_nikon_d1x_reagan.jpg"), "--quality", "90"}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string out = dir.path() + "projects/Urlaub2011/";  // the name as the capture cleans it
+  EXPECT_TRUE(contains(r, "building into " + out)) << r.output;
+  EXPECT_TRUE(contains(r, "Ausgabeordner: ./Urlaub2011\n"));
+  EXPECT_TRUE(contains(r, "Anzahl der Dateien: "));
+  EXPECT_TRUE(contains(r, "Gesamtgröße der Daten: "));
+  EXPECT_TRUE(contains(r, "Upload-Zeit: 128kbit>"));
+  EXPECT_TRUE(contains(r, "Startseite: " + out + "pcv00000.htm\n"));
+  EXPECT_TRUE(fileExists(out + "pcv00000.htm"));
+  EXPECT_TRUE(fileExists(out + "images/pcva00001.jpg"));
+
+  // A second build into the same folder is refused unless asked for.
+  std::string before;
+  readWholeFile(out + "pcv00000.htm", before);
+  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg")}));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(contains(r, "--overwrite"));
+  std::string after;
+  readWholeFile(out + "pcv00000.htm", after);
+  EXPECT_EQ(after, before);
+  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--overwrite"}));
+  EXPECT_EQ(r.status, 0) << r.output;
+}
+
+TEST_F(CliFixture, BadInputIsRefusedBeforeAnythingIsWritten) {
+  const std::string photo = pvtest::photo("exif_nikon_d300_progressive.jpeg");
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"build", "--preset", "1999", "--output", dir.path() + "projects/x"}, "no preset 1999"},
+      {{"build", "--preset", "1000", "--output", dir.path() + "projects/x"}, "family"},
+      {{"build", "--output", dir.path() + "projects/x"}, "--preset N is required"},
+      {build("x", {"--quality", "101"}), "--quality: 101 is out of range"},
+      {build("x", {"--columns", "abc"}), "Spaltenanzahl"},
+      {build("x", {"--size-a", "100x100"}), "Bild A (--size-a) is fixed by preset 1001"},
+      {build("x", {"--size-b", "100"}), "--size-b"},
+      {build("x", {"--filter", "lanczos"}), "none of box, bicubic, bilinear, bspline"},
+      {build("x", {"--prefix-a", "../a"}), "--prefix-a"},
+      {build("x", {"--captions", "iptc,filename"}), "filename cannot be combined"},
+      {build("x", {"--text-color", "red"}), "#RRGGBB"},
+      {build("x", {dir.path() + "missing.jpg"}), "is not a file"},
+      {build("x", {"--import", dir.path() + "nowhere"}), "is not a folder"},
+      {build("x", {"--albums"}), "--albums belongs after --import"},
+      {build("x", {"--bogus"}), "unknown option --bogus"},
+      {{"build", "--preset", "1001", "--output", dir.path() + "nowhere/x"}, "does not exist"},
+      {{"build", "--preset", "1001", "--output", dir.path() + "projects/.."}, "into or above the project folder"},
+      {{"build", "--preset", "1001", "--output", dir.path() + "projects/" + std::string(51, 'n')}, "50 characters"},
+      {{"build", "--preset", "2001", "--output", dir.path() + "projects/x"}, "--page FILE"},
+      {{"build", "--preset", "2001", "--output", dir.path() + "projects/x", "--page",
+        dir.write("lower.htm", "##picovand##")},
+       "muss den Platzhalter ##PICOVAND## enthalten"},
+  };
+  for (const Case& c : cases) {
+    CliRun r = cliRun(c.args);
+    EXPECT_EQ(r.status, 2) << c.message << "\n" << r.output;
+    EXPECT_TRUE(contains(r, c.message)) << c.message << "\n" << r.output;
+  }
+  EXPECT_FALSE(directoryExists(dir.path() + "projects/x"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() + "projects"));
+
+  // --force sets what the preset locks.
+  PV_REQUIRE_PHOTOS();
+  CliRun r = cliRun(build("forced", {photo, "--size-a", "100x100", "--force"}));
+  EXPECT_EQ(r.status, 0) << r.output;
+}
+
+TEST_F(CliFixture, HelpNamesEveryOptionWithItsPageLabel) {
+  CliRun r = cliRun({"--help"});
+  ASSERT_EQ(r.status, 0);
+  for (const char* pair : {"--quality Q|Bildqualität", "--columns N|Spaltenanzahl", "--rows N|Zeilenanzahl",
+                           "--size-b WxH|off|original|Bild B", "--no-javascript|Kein Javascript benutzen",
+                           "--page FILE|Webseite", "--watermark FILE|Wasserzeichen: Bilddatei",
+                           "--filter box|bicubic|bilinear|bspline|Algorithmus",
+                           "--background-color #RRGGBB|standard|Hintergrundfarbe"}) {
+    std::string p = pair;
+    size_t bar = p.rfind('|');
+    std::string option = p.substr(0, bar), label = p.substr(bar + 1);
+    size_t at = r.output.find("  " + option + " ");
+    ASSERT_NE(at, std::string::npos) << option;
+    std::string line = r.output.substr(at, r.output.find('\n', at) - at);
+    EXPECT_NE(line.find(label), std::string::npos) << line;
+  }
+  r = cliRun({"presets"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(contains(r, "Webalbum ohne Diashow\n"));
+  EXPECT_TRUE(contains(r, " 1001  "));
+}
