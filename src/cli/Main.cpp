@@ -11,6 +11,7 @@
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "model/FolderImport.h"
+#include "pages/ControlSets.h"
 #include "settings/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
@@ -45,6 +46,17 @@ int listPresets() {
     for (const PresetNode& node : family.presets)
       std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0 ? " (not installed)" : "");
   }
+  return 0;
+}
+
+int printControlSets() {
+  AppState state;
+  const std::string& folder = state.settings.ctrlFolder;
+  const auto sets = pv::listControlSets(folder);
+  if (sets.empty()) return fail("no control sets are installed in " + folder, kBuildFailed);
+  for (const ControlSetEntry& set : sets)
+    std::printf("  %4d  %s (%d x %d)%s\n", set.id, set.name.c_str(), set.sizeX, set.sizeY,
+                set.id == kDefaultControlSet ? " (default)" : "");
   return 0;
 }
 
@@ -136,6 +148,7 @@ int build(const std::vector<std::string>& args) {
   if (!presetInstalled(s, request.preset))
     return fail(format("no preset %d is installed (picovand-cli presets lists them)", request.preset));
   selectProjectType(state, request.preset, image, project);
+  s.controlSet = kDefaultControlSet;  // as the own-page dialog starts
 
   Pages pages{state, image, project};
   for (const auto& [option, value] : request.values) {
@@ -195,6 +208,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "presets") return args.empty() ? listPresets() : fail("presets takes no arguments");
+  if (command == "control-sets") return args.empty() ? printControlSets() : fail("control-sets takes no arguments");
   if (command == "build") {
     initialiseImageLibrary();
     int status = build(args);

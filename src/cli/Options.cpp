@@ -4,6 +4,7 @@
 
 #include "app/AppState.h"
 #include "model/Image.h"
+#include "pages/ControlSets.h"
 #include "pages/OwnPage.h"
 #include "settings/FileSystem.h"
 #include "settings/Text.h"
@@ -126,6 +127,18 @@ std::string setExistingFile(std::string& field, const std::string& text) {
   return {};
 }
 
+// Only a set with a description file: its buttons are what the pages show.
+std::string setControlSet(Pages& p, const std::string& text) {
+  int n = 0;
+  if (std::string e = readNumber(text, 0, 9999, n); !e.empty()) return e;
+  for (const ControlSetEntry& set : listControlSets(p.state.settings.ctrlFolder))
+    if (set.id == n) {
+      p.state.settings.controlSet = n;
+      return {};
+    }
+  return format("no control set %d is installed (picovand-cli control-sets lists them)", n);
+}
+
 bool never(const Pages&) { return false; }
 
 #define PAGES_APPLY(body) [](Pages& p, const std::string& t) -> std::string { body }
@@ -228,9 +241,10 @@ const std::vector<ValueOption>& valueOptions() {
       {"--page", "FILE", "Webseite", "your own web page holding ##PICOVAND## (own-page presets)",
        PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(OwnPageCheck c = checkOwnPage(t);
                                                              if (!c.ok) return c.message;
-                                                             p.project.ownWebPage = absolutePath(c.path);
-                                                             // the set the own-page dialog starts with
-                                                             p.state.settings.controlSet = 101; return {};)},
+                                                             p.project.ownWebPage = absolutePath(c.path); return {};)},
+      {"--control-set", "N", "Steuerelemente",
+       "navigation buttons of your own web page (default 101; picovand-cli control-sets lists them)",
+       PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(return setControlSet(p, t);)},
   };
   return options;
 }
@@ -315,6 +329,8 @@ std::string helpText() {
       "Usage:\n"
       "  picovand-cli presets\n"
       "      lists the installed presets by family, with their numbers\n"
+      "  picovand-cli control-sets\n"
+      "      lists the installed navigation button sets of the own web page presets\n"
       "  picovand-cli build --preset N --output DIR [FILE...] [--import FOLDER [--recursive] [--albums]]...\n"
       "                     [OPTION...]\n"
       "      builds the gallery into the folder DIR; the folder above it is the project folder and\n"

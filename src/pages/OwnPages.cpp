@@ -64,11 +64,13 @@ std::string linkedPicture(const CollectionItem& r) {
 }
 
 // The window opener of the album and per-image fragments; the two differ by
-// one blank in the window.open call.
+// one blank in the window.open call. The function body holds a block of its
+// own, so it ends with two braces: with one the script does not parse and
+// a click on a picture opens the large image in place of the gallery.
 std::string openWinScript(const char* afterName) {
   return std::string("<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
                      "{PicoVandWindow = window.open(x,\"PicoVandWindow\",") +
-         afterName + "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }\n</script>\n";
+         afterName + "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }}\n</script>\n";
 }
 
 constexpr const char* kNavTable =

@@ -20,20 +20,16 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
   return f;
 }
 
-// Thumbnail or folder icon of one entry, linked to the large image or to the
-// album's first page.
-std::string slotText(const ProjectSettings& s, const CollectionItem& r) {
-  std::string link;
-  if (r.isAlbum)
-    link = pageFileName(s, r.firstPageNumber);
-  else if (r.outputPaths.size() >= 2)
-    link = encodeWebPath(r.outputPaths[1]);
+// Thumbnail or folder icon of one entry, linked to where the kind's pictures
+// lead or to the album's first page.
+std::string slotText(const ProjectSettings& s, const CollectionItem& r, size_t i, const AlbumPageKind& kind) {
+  const std::string link = r.isAlbum ? pageFileName(s, r.firstPageNumber) : kind.pictureLink(s, r, i);
 
   std::string text;
   if (!link.empty())
     text = r.isAlbum ? format("<a href=\"%s\">", link.c_str())
-                     : format("<a href=\"%s\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return false\">",
-                              link.c_str());
+                     : format("<a href=\"%s\" target=\"_blank\" onclick=\"%s(this.href); return false\">",
+                              link.c_str(), kind.opener);
   if (r.isAlbum)
     text += format("<img src=\"%s/folder.gif\" border=\"0\"><br>", imageFolderValue(s).c_str()) + r.name;
   else if (!r.outputPaths.empty())
@@ -42,8 +38,13 @@ std::string slotText(const ProjectSettings& s, const CollectionItem& r) {
   return text;
 }
 
-void fillEmptySlot(std::string& page, int k) {
-  replaceSlotToken(page, format("PCV_%03d_COMMENT", k), "&nbsp;");
+// The plain web album's pictures open their large size.
+std::string largeImage(const ProjectSettings&, const CollectionItem& r, size_t) {
+  return r.outputPaths.size() >= 2 ? encodeWebPath(r.outputPaths[1]) : std::string();
+}
+
+void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
+  replaceSlotToken(page, format("PCV_%03d_COMMENT", k), kind.emptyCaption);
   replaceSlotToken(page, format("PCV_%03d", k), "&nbsp;<br>");
   fillExifSlot(page, nullptr, k);
 }
@@ -51,12 +52,16 @@ void fillEmptySlot(std::string& page, int k) {
 }  // namespace
 
 void writeAlbumPage(AppState& state, const AlbumPage& p) {
+  writeAlbumPageOfKind(state, p, {"PicoVand_openimg", largeImage, "&nbsp;", true});
+}
+
+void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKind& kind) {
   const ProjectSettings& s = state.settings;
   const auto& list = state.items.list;
   std::string page = s.pageScratch;
   const std::string path = p.outputFolder + pageFileName(s, p.current);
 
-  replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript("PicoVand_openimg") : "");
+  replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript(kind.opener) : "");
   replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
   replaceToken(page, "CORVANE_PICOVAND_FOLDER", albumTitle(s, p.albumPath));
 
@@ -66,7 +71,7 @@ void writeAlbumPage(AppState& state, const AlbumPage& p) {
     const CollectionItem& r = *list[i];
     if (r.albumPath != p.albumPath) continue;
     replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + r.caption + "</p>");
-    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, r));
+    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, r, i, kind));
     fillExifSlot(page, &r, slot);
     ++slot;
   }
@@ -74,7 +79,7 @@ void writeAlbumPage(AppState& state, const AlbumPage& p) {
   // (all entries on one page, or a template with more slots than the table),
   // so no visitor ever sees a bare slot token.
   for (int k = slot; k < s.columns * s.rowsPerPage || page.find(format("PCV_%03d", k)) != std::string::npos; ++k)
-    fillEmptySlot(page, k);
+    fillEmptySlot(page, k, kind);
 
   replaceToken(page, "CORVANE_PICOVAND_NAV123", pageNumberLinks(s, p.first, p.last, p.current));
 
@@ -83,11 +88,11 @@ void writeAlbumPage(AppState& state, const AlbumPage& p) {
   std::string home = "#", up = "#";
   if (p.parent != -1)
     home = pageFileName(s, 0);
-  else if (!s.noHomeFragment.empty())
+  else if (kind.presetFragments && !s.noHomeFragment.empty())
     replaceToken(page, presetFragment(s, s.noHomeFragment), "&nbsp;");
   if (p.current != 0 && p.parent != -1)
     up = pageFileName(s, p.parent);
-  else if (!s.noUpFragment.empty())
+  else if (kind.presetFragments && !s.noUpFragment.empty())
     replaceToken(page, presetFragment(s, s.noUpFragment), "&nbsp;");
   replaceToken(page, "CORVANE_PICOVAND_NAVHOME", home);
   replaceToken(page, "CORVANE_PICOVAND_NAVUP", up);

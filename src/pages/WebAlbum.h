@@ -4,6 +4,8 @@
 #include <string>
 
 #include "pages/AlbumWalk.h"
+#include "model/ItemCollection.h"
+#include "settings/ProjectSettings.h"
 
 namespace pv {
 
@@ -16,5 +18,20 @@ bool writeWebAlbum(AppState& state, const std::string& outputFolder);
 // Fills a fresh copy of the template read by writeWebAlbum (pageScratch) for
 // one page and writes it.
 void writeAlbumPage(AppState& state, const AlbumPage& page);
+
+// What sets the album pages of the web album with slideshow apart from the
+// plain web album's; everything else about a page is the same.
+struct AlbumPageKind {
+  // The page's window-opener function, also called by the pictures' onclick.
+  const char* opener;
+  // Where the picture of record r (at list index i) leads; empty for nowhere.
+  std::string (*pictureLink)(const ProjectSettings& s, const CollectionItem& r, size_t i);
+  // The caption of a slot left empty.
+  const char* emptyCaption;
+  // On the top album's pages the preset's fragments take the home and up
+  // buttons out; without them the targets become "#".
+  bool presetFragments;
+};
+void writeAlbumPageOfKind(AppState& state, const AlbumPage& page, const AlbumPageKind& kind);
 
 }  // namespace pv

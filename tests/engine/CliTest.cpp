@@ -149,3 +149,79 @@ TEST_F(CliFixture, HelpNamesEveryOptionWithItsPageLabel) {
   EXPECT_TRUE(contains(r, "Webalbum ohne Diashow\n"));
   EXPECT_TRUE(contains(r, " 1001  "));
 }
+
+TEST_F(CliFixture, BuildsEveryProjectType) {
+  PV_REQUIRE_PHOTOS();
+  const std::string page = dir.write("mine.htm", "<html><body>##PICOVAND##</body></html>");
+  const std::vector<std::string> photos = {pvtest::photo("exif_nikon_d300_progressive.jpeg"),
+                                           pvtest::photo("iptc_caption_nikon_d1x_reagan.jpg")};
+  struct Case {
+    int preset;
+    std::vector<std::string> pages;
+  };
+  const Case cases[] = {
+      {4001, {"pcv00000.htm", "pcv00001.htm"}},
+      {5001, {"pcv00000.htm"}},
+      {6001, {"pcv00000.htm", "pcv00001.htm"}},
+      {7001, {"pcv-sld-00000.htm", "pcv-sld-00001.htm", "pcv00000.htm"}},
+      {2001, {"pcv00000.htm"}},
+      {2002, {"pcv00000.htm", "pcv00001.htm"}},
+      {2003, {"pcv00000.htm"}},
+      {3001, {}},
+  };
+  for (const Case& c : cases) {
+    const std::string name = format("p%d", c.preset);
+    std::vector<std::string> args = {"build", "--preset", std::to_string(c.preset), "--output", dir.path() + "projects/" + name};
+    if (isOwnTemplate(c.preset)) args.insert(args.end(), {"--page", page});
+    args.insert(args.end(), photos.begin(), photos.end());
+    CliRun r = cliRun(args);
+    ASSERT_EQ(r.status, 0) << c.preset << "\n" << r.output;
+    std::vector<std::string> written;
+    for (const DirEntry& e : listDirectory(dir.path() + "projects/" + name + "/"))
+      if (endsWith(e.name, ".htm")) written.push_back(e.name);
+    EXPECT_EQ(written, c.pages) << c.preset;
+    EXPECT_EQ(contains(r, "Startseite: "), c.preset != 3001) << r.output;
+  }
+  // The own pages start with control set 101, as the dialog does.
+  EXPECT_TRUE(directoryExists(dir.path() + "projects/p2001/images/_ctrl_0101/"));
+  std::string own;
+  readWholeFile(dir.path() + "projects/p2002/pcv00000.htm", own);
+  EXPECT_NE(own.find("src=\"images/_ctrl_0101/for.gif\""), std::string::npos);
+}
+
+TEST_F(CliFixture, OwnPageAndControlSetChoices) {
+  const std::string page = dir.write("mine.htm", "<body>##PICOVAND##</body>");
+  auto own = [&](int preset, std::vector<std::string> more) {
+    std::vector<std::string> args = {"build", "--preset", std::to_string(preset), "--output", dir.path() + "projects/x"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {own(2002, {"--page", ""}), "--page: Bitte wählen Sie eine Datei als Vorlage aus."},
+      {own(2002, {"--page", dir.file("missing.htm")}), "--page: Die ausgewählte Datei kann nicht geöffnet werden."},
+      {own(2003, {"--page", dir.write("lower.htm", "##picovand##")}), "muss den Platzhalter ##PICOVAND## enthalten"},
+      {own(2001, {"--page", page, "--control-set", "7"}), "no control set 7 is installed"},
+      {own(2001, {"--page", page, "--control-set", "x"}), "--control-set: 'x' is not a whole number"},
+      {own(4001, {"--control-set", "101"}), "Steuerelemente (--control-set) is fixed by preset 4001"},
+  };
+  for (const auto& [args, message] : refused) {
+    CliRun r = cliRun(args);
+    EXPECT_EQ(r.status, 2) << message << "\n" << r.output;
+    EXPECT_TRUE(contains(r, message)) << message << "\n" << r.output;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path() + "projects"));
+
+  CliRun r = cliRun({"control-sets"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(contains(r, " 101  ")) << r.output;
+  EXPECT_TRUE(contains(r, "(default)")) << r.output;
+
+  PV_REQUIRE_PHOTOS();
+  // The set may come before or after the page.
+  r = cliRun(own(2002, {"--control-set", "104", "--page", page, pvtest::photo("exif_nikon_d300_progressive.jpeg")}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  std::string written;
+  readWholeFile(dir.path() + "projects/x/pcv00000.htm", written);
+  EXPECT_NE(written.find("src=\"images/_ctrl_0104/last.gif\""), std::string::npos);
+  EXPECT_TRUE(fileExists(dir.path() + "projects/x/images/_ctrl_0104/last.gif"));
+}
