@@ -2,6 +2,7 @@
 // would run into: script errors, failed requests, pictures that do not
 // decode and links to files that are not there. Test files of every project
 // type build on these helpers.
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -174,4 +175,48 @@ export function allProblems(pages) {
   const out = [];
   for (const [file, result] of pages) for (const p of result.problems) out.push(`${path.basename(file)}: ${p}`);
   return out;
+}
+
+// Runs picovand-cli build with the user's own folders kept out of it; HOME
+// is work. Returns the output folder. A failed build throws with the
+// program's messages.
+export function buildGallery(cli, work, output, args) {
+  execFileSync(cli, ['build', '--output', output, ...args], {
+    stdio: ['ignore', 'ignore', 'pipe'],
+    env: { ...process.env, HOME: work, XDG_DATA_HOME: '', XDG_DOCUMENTS_DIR: '' },
+  });
+  return output;
+}
+
+// The page files a build wrote, sorted.
+export const writtenPages = (output) => fs.readdirSync(output).filter((f) => /\.htm$/.test(f)).sort();
+
+// A web path as plain text: each segment decoded.
+export const plainPath = (href) => href.split('/').map(decodeURIComponent).join('/');
+
+// The script slideshow in a browser page: its counter, caption and picture,
+// and its controls clicked as a visitor clicks them.
+export async function openSlideshow(context, url) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  await page.goto(url, { waitUntil: 'load' });
+  const show = {
+    page,
+    errors,
+    state: () => page.evaluate(() => {
+      const img = document.getElementById('PicoVand_Image');
+      return {
+        counter: document.getElementById('PicoVand_Counter').textContent,
+        caption: document.getElementById('PicoVand_Comment').textContent,
+        src: img.src,
+        opacity: Number(getComputedStyle(img).opacity),
+      };
+    }),
+    // Clicks the control that calls fn (a button or link with onclick).
+    click: (fn) => page.click(`[onclick*="${fn}("]`),
+    waitForCounter: (text, timeout = 3000) => page.waitForFunction(
+      (t) => document.getElementById('PicoVand_Counter').textContent === t, text, { timeout }),
+  };
+  return show;
 }
