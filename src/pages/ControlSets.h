@@ -13,12 +13,12 @@ namespace pv {
 inline constexpr int kDefaultControlSet = 101;
 
 struct ControlSetEntry {
-  int id = 0;              // ID: the set's number
-  std::string name;        // DE: display name
-  int sizeX = 0;           // SIZEX, SIZEY: button size in pixels
+  int id = 0;        // ID: the set's number
+  std::string name;  // DE: display name
+  int sizeX = 0;     // SIZEX, SIZEY: button size in pixels
   int sizeY = 0;
-  std::string text;        // the list entry: name, dimension and format
-  std::string previewPath; // the set's "_pcv.bmp"
+  std::string text;         // the list entry: name, dimension and format
+  std::string previewPath;  // the set's "_pcv.bmp"
 };
 
 // One entry per description file of ctrlFolder, in the order of the folder

@@ -82,18 +82,18 @@ bool writePreviewPages(AppState& state, const std::string& outputFolder) {
   const ProjectSettings& s = state.settings;
   const PageName name = [&](int k) { return pageFileName(s, k); };
   const auto images = imageRecords(state.items);
-  return writeEachPage(state, outputFolder, "sldprv.html", images, name,
-                       [&](std::string& page, int i, int n, const CollectionItem& r) {
-                         fillHead(page, s, s.sizeCWidth != 0, i, n, r);
-                         fillExifSlot(page, &r, 0);
-                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
-                         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-                         replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
-                         for (int k = 1; k <= 9; ++k) {
-                           replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
-                           replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
-                         }
-                       });
+  return writeEachPage(
+      state, outputFolder, "sldprv.html", images, name, [&](std::string& page, int i, int n, const CollectionItem& r) {
+        fillHead(page, s, s.sizeCWidth != 0, i, n, r);
+        fillExifSlot(page, &r, 0);
+        replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+        fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
+        replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
+        for (int k = 1; k <= 9; ++k) {
+          replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
+          replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
+        }
+      });
 }
 
 bool writeSlidePages(AppState& state, const std::string& outputFolder) {

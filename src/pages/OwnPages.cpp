@@ -18,8 +18,7 @@ constexpr const char* kOpenWinCall = " onclick=\"PicoVandOpenWin (this.href); re
 
 bool readOwnPage(AppState& state) {
   std::string text;
-  if (!loadTemplate(state.settings.ownTemplatePage, text) || text.find(kPlaceholder) == std::string::npos)
-    return false;
+  if (!loadTemplate(state.settings.ownTemplatePage, text) || text.find(kPlaceholder) == std::string::npos) return false;
   state.settings.pageScratch = std::move(text);
   return true;
 }
@@ -68,8 +67,9 @@ std::string linkedPicture(const CollectionItem& r) {
 // own, so it ends with two braces: with one the script does not parse and
 // a click on a picture opens the large image in place of the gallery.
 std::string openWinScript(const char* afterName) {
-  return std::string("<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
-                     "{PicoVandWindow = window.open(x,\"PicoVandWindow\",") +
+  return std::string(
+             "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
+             "{PicoVandWindow = window.open(x,\"PicoVandWindow\",") +
          afterName + "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }}\n</script>\n";
 }
 
@@ -160,8 +160,8 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
     std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript("");
     f += galleryStyleBlock(s);
     f += tableHead(s, "<table class=\"PicoVandCSS\"  border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
-    f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +
-         format("%d/%d", i + 1, n) + "</td></tr>\n";
+    f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" + format("%d/%d", i + 1, n) +
+         "</td></tr>\n";
     f += imageRowStart(s) + linkedPicture(r) + "</center></td></tr>\n";
     if (!r.caption.empty())
       f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center>" + r.caption + "</center></td></tr>\n";
@@ -197,8 +197,8 @@ bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
   f += kNavRowStart;
   f += kNavTable;
   const auto control = [&](const char* graphic, const char* call) {
-    f += std::string("<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"") + call +
-         "\">" + format("<img src=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str()) + "</td>\n";
+    f += std::string("<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"") + call + "\">" +
+         format("<img src=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str()) + "</td>\n";
   };
   control("pause.gif", "PicoVand_stop();");
   control("for.gif", "PicoVand_play();");

@@ -24,8 +24,8 @@ SlideshowScript slideshowScript(const AppState& state) {
       p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(r, 1)).c_str());
       out.noLink = false;
     }
-    p += format("PicoVand_comarray[%zu]=\"%s\";\n", i,
-                r.caption.empty() ? "&nbsp;" : escapeJsString(r.caption).c_str());
+    p +=
+        format("PicoVand_comarray[%zu]=\"%s\";\n", i, r.caption.empty() ? "&nbsp;" : escapeJsString(r.caption).c_str());
   }
   if (!slides.empty()) {
     out.firstImage = slides[0]->outputPaths.empty() ? std::string() : slides[0]->outputPaths[0];

@@ -11,7 +11,9 @@ namespace pv {
 namespace {
 
 // Every picture opens the slideshow page of its record.
-std::string slidePage(const ProjectSettings& s, const CollectionItem&, size_t i) { return slidePageFileName(s, int(i)); }
+std::string slidePage(const ProjectSettings& s, const CollectionItem&, size_t i) {
+  return slidePageFileName(s, int(i));
+}
 
 }  // namespace
 

@@ -220,3 +220,12 @@ export async function openSlideshow(context, url) {
   };
   return show;
 }
+
+// Closes the browser and removes the work folder, unless PICOVAND_KEEP asks
+// to keep what was built for a look.
+export async function finish(browser, work) {
+  await browser?.close();
+  if (!work) return;
+  if (process.env.PICOVAND_KEEP) console.log(`galleries kept in ${work}`);
+  else fs.rmSync(work, { recursive: true, force: true });
+}

@@ -8,8 +8,10 @@ import path from 'node:path';
 import { after, before, test } from 'node:test';
 
 import { checkScriptSlideshow, pageName, picture, slideName, sourceFolder } from './families.mjs';
-import { allProblems, buildEnvironment, buildGallery, crawl, fileUrl, leftoverTokens, localFile, openBrowser, plainPath,
-  requireBrowser, writtenPages } from './harness.mjs';
+import {
+  allProblems, buildEnvironment, buildGallery, crawl, fileUrl, finish, leftoverTokens, localFile, openBrowser,
+  plainPath, requireBrowser, writtenPages,
+} from './harness.mjs';
 
 const { cli, photos } = buildEnvironment();
 const playwright = await requireBrowser();
@@ -40,12 +42,7 @@ before(async () => {
   browser = await openBrowser(playwright);
 });
 
-after(async () => {
-  await browser?.close();
-  if (!work) return;
-  if (process.env.PICOVAND_KEEP) console.log(`galleries kept in ${work}`);
-  else fs.rmSync(work, { recursive: true, force: true });
-});
+after(() => finish(browser, work));
 
 const images = (records) => records.filter((r) => !r.isAlbum);
 const name = (file) => path.basename(file);

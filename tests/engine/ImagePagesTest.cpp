@@ -70,9 +70,10 @@ TEST_F(ImagePages, OnePagePerImageWithNavigation) {
   EXPECT_EQ(field(p, "E"), "Nikon ISO 200");
   EXPECT_EQ(numbers(field(p, "N")), "2 3 4 5 [6] 7 8 9 10");
   EXPECT_EQ(field(p, "B") + " " + field(p, "X") + " " + field(p, "L"), "pcv00004.htm pcv00006.htm pcv00011.htm");
-  EXPECT_EQ(field(p, "I"), "<a href=\"images/pcvb00005.jpg\" target=\"_blank\" "
-                           "onclick=\"PicoVand_openimg(this.href); return false\"><img src=\"images/pcva00005.jpg\" "
-                           "border=\"0\"></a>");
+  EXPECT_EQ(field(p, "I"),
+            "<a href=\"images/pcvb00005.jpg\" target=\"_blank\" "
+            "onclick=\"PicoVand_openimg(this.href); return false\"><img src=\"images/pcva00005.jpg\" "
+            "border=\"0\"></a>");
   EXPECT_TRUE(contains(p, "function PicoVand_openimg(x)"));
   EXPECT_EQ(field(page("pcv00011.htm"), "X"), "#");
   EXPECT_FALSE(written("pcv00012.htm"));
@@ -114,13 +115,15 @@ TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
   ASSERT_TRUE(writePreviewPages(state, out));
   EXPECT_EQ(pagesWritten(), 5u);
   std::string p = page("pcv00002.htm");
-  EXPECT_EQ(field(p, "I"), "<a href=\"images/pcvc00002.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
-                           "return false\"><img src=\"images/pcvb00002.jpg\" border=\"0\"></a>");
+  EXPECT_EQ(field(p, "I"),
+            "<a href=\"images/pcvc00002.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
+            "return false\"><img src=\"images/pcvb00002.jpg\" border=\"0\"></a>");
   EXPECT_EQ(field(p, "P"), "<img src=\"images/pcva00002.jpg\" border=\"0\">");
   EXPECT_EQ(field(p, "R1"), "<a href=\"pcv00001.htm\"><img src=\"images/pcva00001.jpg\" border=\"0\"></a>");
   EXPECT_EQ(field(p, "R2"), "<a href=\"pcv00000.htm\"><img src=\"images/pcva00000.jpg\" border=\"0\"></a>");
   EXPECT_EQ(field(p, "F2"), "<a href=\"pcv00004.htm\"><img src=\"images/pcva00004.jpg\" border=\"0\"></a>");
-  for (int k = 3; k <= 9; ++k) EXPECT_EQ(field(p, pv::format("R%d", k)) + field(p, pv::format("F%d", k)), "&nbsp;&nbsp;");
+  for (int k = 3; k <= 9; ++k)
+    EXPECT_EQ(field(p, pv::format("R%d", k)) + field(p, pv::format("F%d", k)), "&nbsp;&nbsp;");
   p = page("pcv00000.htm");
   for (int k = 1; k <= 9; ++k) EXPECT_EQ(field(p, pv::format("R%d", k)), "&nbsp;");
   EXPECT_TRUE(contains(field(p, "F4"), "pcv00004.htm"));
@@ -149,10 +152,12 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   ASSERT_TRUE(writeSlideAlbum(state, out));
   ASSERT_TRUE(writeSlidePages(state, out));
   std::string top = page("pcv00000.htm");
-  EXPECT_EQ(field(top, "S0"), "<a href=\"pcv-sld-00000.htm\" target=\"_blank\" onclick=\"PicoVand_opensld(this.href); "
-                              "return false\"><img src=\"images/pcva00000.jpg\" border=\"0\"></a>");
+  EXPECT_EQ(field(top, "S0"),
+            "<a href=\"pcv-sld-00000.htm\" target=\"_blank\" onclick=\"PicoVand_opensld(this.href); "
+            "return false\"><img src=\"images/pcva00000.jpg\" border=\"0\"></a>");
   EXPECT_TRUE(contains(field(top, "S1"), "href=\"pcv-sld-00001.htm\""));
-  EXPECT_EQ(field(top, "S2"), "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_7001/folder.gif\" border=\"0\"><br>Berge</a>");
+  EXPECT_EQ(field(top, "S2"),
+            "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_7001/folder.gif\" border=\"0\"><br>Berge</a>");
   EXPECT_EQ(field(top, "H") + field(top, "U"), "##");
   EXPECT_TRUE(contains(top, "function PicoVand_opensld(x)"));
   std::string sub = page("pcv00001.htm");
@@ -165,9 +170,11 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   std::string slide = page("pcv-sld-00002.htm");  // the album record's page shows no picture
   EXPECT_EQ(field(slide, "I") + field(slide, "C") + field(slide, "E"), "3/4&nbsp; &nbsp;");
   slide = page("pcv-sld-00000.htm");
-  EXPECT_EQ(field(slide, "I"), "<a href=\"images/pcvc00000.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
-                               "return false\"><img src=\"images/pcvb00000.jpg\" border=\"0\"></a>");
-  EXPECT_EQ(field(slide, "X") + " " + field(slide, "L") + " " + field(slide, "B"), "pcv-sld-00001.htm pcv-sld-00003.htm #");
+  EXPECT_EQ(field(slide, "I"),
+            "<a href=\"images/pcvc00000.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
+            "return false\"><img src=\"images/pcvb00000.jpg\" border=\"0\"></a>");
+  EXPECT_EQ(field(slide, "X") + " " + field(slide, "L") + " " + field(slide, "B"),
+            "pcv-sld-00001.htm pcv-sld-00003.htm #");
   EXPECT_TRUE(contains(field(slide, "N"), "<a href=\"pcv-sld-00001.htm\">2</a>"));
 
   // The slideshow pages are written even when the album template is missing.
@@ -182,8 +189,9 @@ TEST_F(ImagePages, AlbumWithSlideshowNavigationAcrossPages) {
   s.columns = 2;
   s.rowsPerPage = 1;
   s.noJavaScript = true;
-  templateFile("webalb.html", "<script type=\"text/javascript\">CORVANE_PICOVAND_JAVA_CODE</script>"
-                              "~S0:PCV_000~U:CORVANE_PICOVAND_NAVUP~H:CORVANE_PICOVAND_NAVHOME~N:CORVANE_PICOVAND_NAV123~");
+  templateFile("webalb.html",
+               "<script type=\"text/javascript\">CORVANE_PICOVAND_JAVA_CODE</script>"
+               "~S0:PCV_000~U:CORVANE_PICOVAND_NAVUP~H:CORVANE_PICOVAND_NAVHOME~N:CORVANE_PICOVAND_NAV123~");
   for (int i = 0; i < 3; ++i) image();
   album("/", "Tal");
   for (int i = 0; i < 23; ++i) image("/Tal");

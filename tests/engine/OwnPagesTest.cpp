@@ -49,30 +49,35 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(user.starts_with("<html><body>\n<h1>Meine Seite</h1>\n\n<!-- begin Pico Vand -->"));
   EXPECT_TRUE(user.ends_with("<!-- end Pico Vand -->\n\n</body></html>"));
   const std::string top = fragment("pcv00000.htm");
-  EXPECT_TRUE(contains(top, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"600\" "
-                            "bordercolor=\"#abcdef\">\n<tr><td width=\"100%\" colspan=\"3\">\nReise\n</td></tr>\n"));
+  EXPECT_TRUE(contains(top,
+                       "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"600\" "
+                       "bordercolor=\"#abcdef\">\n<tr><td width=\"100%\" colspan=\"3\">\nReise\n</td></tr>\n"));
   EXPECT_FALSE(contains(top, "bgcolor"));
   EXPECT_TRUE(contains(top, "window.open(x,\"PicoVandWindow\", \"location=no"));
-  EXPECT_TRUE(contains(top, "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
-                            "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
-                            "border=\"0\"></a></td>\n"));
+  EXPECT_TRUE(contains(top,
+                       "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
+                       "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
+                       "border=\"0\"></a></td>\n"));
   EXPECT_TRUE(contains(top, "<center><img src=\"images/pcva00001.jpg\" border=\"0\"></td>"));
-  EXPECT_TRUE(contains(top, "<center><a href=\"pcv00001.htm\"><img src=\"images/_pcv_2001/folder.gif\" "
-                            "border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
+  EXPECT_TRUE(contains(top,
+                       "<center><a href=\"pcv00001.htm\"><img src=\"images/_pcv_2001/folder.gif\" "
+                       "border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
   // 3 columns, 4 entries: the second row gets one picture and two fillers.
-  EXPECT_TRUE(contains(top, "</td>\n<td width=\"33%\" align=\"center\">&nbsp;</td><td width=\"33%\" "
-                            "align=\"center\">&nbsp;</td></tr>\n</table>\n"));
+  EXPECT_TRUE(contains(top,
+                       "</td>\n<td width=\"33%\" align=\"center\">&nbsp;</td><td width=\"33%\" "
+                       "align=\"center\">&nbsp;</td></tr>\n</table>\n"));
   EXPECT_EQ(occurrences(top, "<tr>\n"), 2);
-  EXPECT_FALSE(contains(top, "home.gif"));  // a top album on a single page has no navigation row
+  EXPECT_FALSE(contains(top, "home.gif"));       // a top album on a single page has no navigation row
   EXPECT_FALSE(contains(top, "nicht gezeigt"));  // captions are not part of the album table
 
   const std::string sub = fragment("pcv00001.htm");
   EXPECT_TRUE(contains(sub, "\n/Rom & Paris\n</td></tr>"));  // the album path as title
   EXPECT_TRUE(contains(sub, "src=\"images/Rom%20%26%20Paris/pcva00003.jpg\""));
-  EXPECT_TRUE(contains(sub, "<tr>\n" + button("home.gif", 0) + button("first.gif", -1) + button("rev.gif", -1) +
-                                "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n[1]\n</td>\n" +
-                                button("for.gif", -1) + button("last.gif", -1) + button("up.gif", 0) +
-                                "</tr></table>\n</center></td></tr>\n</table>\n"));
+  EXPECT_TRUE(
+      contains(sub, "<tr>\n" + button("home.gif", 0) + button("first.gif", -1) + button("rev.gif", -1) +
+                        "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n[1]\n</td>\n" +
+                        button("for.gif", -1) + button("last.gif", -1) + button("up.gif", 0) +
+                        "</tr></table>\n</center></td></tr>\n</table>\n"));
 }
 
 TEST_F(OwnPages, AlbumPagesOfALongAlbum) {
@@ -101,9 +106,12 @@ TEST_F(OwnPages, OnePagePerImage) {
   EXPECT_EQ(pagesWritten(), 2u);
   const std::string first = fragment("pcv00000.htm");
   EXPECT_TRUE(contains(first, "window.open(x,\"PicoVandWindow\",\"location=no"));
-  EXPECT_TRUE(contains(first, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"100%\""));
-  EXPECT_TRUE(contains(first, "<tr>\n<td align=\"left\">Reise</td>\n<td align=\"right\">1/2</td></tr>\n"
-                              "<tr>\n<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"images/pcvb00000.jpg\""));
+  EXPECT_TRUE(
+      contains(first, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"100%\""));
+  EXPECT_TRUE(
+      contains(first,
+               "<tr>\n<td align=\"left\">Reise</td>\n<td align=\"right\">1/2</td></tr>\n"
+               "<tr>\n<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"images/pcvb00000.jpg\""));
   EXPECT_TRUE(contains(first, "<center>Am Meer</center></td></tr>\n"));
   EXPECT_TRUE(contains(first, "<tr>\n<td width=\"100%\" colspan=\"2\">\n<table class=\"PicoVandCSS\" border=\"0\""));
   EXPECT_TRUE(contains(first, button("first.gif", -1) + button("rev.gif", -1)));
@@ -136,12 +144,17 @@ TEST_F(OwnPages, ScriptSlideshowFragment) {
   EXPECT_TRUE(contains(f, "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";"));
   EXPECT_TRUE(contains(f, "bordercolor=\"#abcdef\"><tr>\n<td align=\"left\">Reise</td>"));
   EXPECT_TRUE(contains(f, "<span id=\"PicoVand_Counter\">1/2</span>"));
-  EXPECT_TRUE(contains(f, "<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"javascript:PicoVand_openimg()\">"));
+  EXPECT_TRUE(contains(
+      f, "<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"javascript:PicoVand_openimg()\">"));
   EXPECT_TRUE(contains(f, "<center><p><span id=\"PicoVand_Comment\"></span></p>"));  // present though empty
-  EXPECT_TRUE(contains(f, "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" border=\"0\"></a>\n"
-                          "</td>\n<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_play();\">"));
-  EXPECT_TRUE(contains(f, "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n"
-                          "<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_gofirst();\">"));
+  EXPECT_TRUE(contains(
+      f,
+      "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" border=\"0\"></a>\n"
+      "</td>\n<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_play();\">"));
+  EXPECT_TRUE(
+      contains(f,
+               "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n"
+               "<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_gofirst();\">"));
   for (const char* call : {"PicoVand_goback", "PicoVand_gonext", "PicoVand_golast"}) EXPECT_TRUE(contains(f, call));
 }
 
@@ -156,8 +169,8 @@ TEST_F(OwnPages, TheUsersPage) {
   EXPECT_TRUE(contains(p, "<!-- end Pico Vand -->\n\t|\n<!-- begin"));
 
   pvtest::ScratchDir other;
-  for (const std::string& bad : {std::string(), dir.file("missing.htm"),
-                                 dir.write("lower.htm", "<body>##picovand##</body>")}) {
+  for (const std::string& bad :
+       {std::string(), dir.file("missing.htm"), dir.write("lower.htm", "<body>##picovand##</body>")}) {
     s.ownTemplatePage = bad;
     EXPECT_FALSE(writeOwnAlbum(state, other.path())) << bad;
     EXPECT_FALSE(writeOwnImagePages(state, other.path())) << bad;

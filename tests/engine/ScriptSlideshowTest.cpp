@@ -10,11 +10,12 @@ namespace {
 struct ScriptSlideshow : pvtest::WriterFixture {
   ScriptSlideshow() {
     s.presetNumber = 5001;
-    templateFile("javasld.html",
-                 "<html><head><script type=\"text/javascript\">\r\nCORVANE_PICOVAND_JAVA_CODE\r\n</script></head>"
-                 "<body bgcolor=\"CORVANE_PICOVAND_BACKCOLOR\"><h1>CORVANE_PICOVAND_TITLE</h1>"
-                 "<link href=\"pcv_image_folder/pcv.css\"><span id=\"PicoVand_Counter\">CORVANE_PICOVAND_CURRENTIMAGE</span>"
-                 "CORVANE_PICOVAND_IMAGE<span id=\"PicoVand_Comment\">CORVANE_PICOVAND_COMMENT</span></body></html>");
+    templateFile(
+        "javasld.html",
+        "<html><head><script type=\"text/javascript\">\r\nCORVANE_PICOVAND_JAVA_CODE\r\n</script></head>"
+        "<body bgcolor=\"CORVANE_PICOVAND_BACKCOLOR\"><h1>CORVANE_PICOVAND_TITLE</h1>"
+        "<link href=\"pcv_image_folder/pcv.css\"><span id=\"PicoVand_Counter\">CORVANE_PICOVAND_CURRENTIMAGE</span>"
+        "CORVANE_PICOVAND_IMAGE<span id=\"PicoVand_Comment\">CORVANE_PICOVAND_COMMENT</span></body></html>");
   }
 };
 
@@ -28,14 +29,15 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
   SlideshowScript script = slideshowScript(state);
   const std::string& p = script.program;
   EXPECT_EQ(p.substr(0, 62), "var PicoVand_speed=3000;\nvar PicoVand_pic = 0;\nvar PicoVand_pl");
-  EXPECT_TRUE(contains(p, "PicoVand_imgarray[0]=new PicoVand_img('images/pcva00000.jpg');\n"
-                          "PicoVand_comarray[0]=\"eins\";\n"
-                          "PicoVand_imgarray[1]=new PicoVand_img('images/pcva00001.jpg');\n"
-                          "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";\n"
-                          "PicoVand_comarray[1]=\"&nbsp;\";\n"
-                          "PicoVand_imgarray[2]=new PicoVand_img('images/Ferien/pcva00002.jpg');\n"
-                          "PicoVand_comarray[2]=\"drei\";\n"
-                          "var PicoVand_nopic"));
+  EXPECT_TRUE(contains(p,
+                       "PicoVand_imgarray[0]=new PicoVand_img('images/pcva00000.jpg');\n"
+                       "PicoVand_comarray[0]=\"eins\";\n"
+                       "PicoVand_imgarray[1]=new PicoVand_img('images/pcva00001.jpg');\n"
+                       "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";\n"
+                       "PicoVand_comarray[1]=\"&nbsp;\";\n"
+                       "PicoVand_imgarray[2]=new PicoVand_img('images/Ferien/pcva00002.jpg');\n"
+                       "PicoVand_comarray[2]=\"drei\";\n"
+                       "var PicoVand_nopic"));
   EXPECT_EQ(occurrences(p, "]=new PicoVand_img("), 3);
   EXPECT_EQ(occurrences(p, "\nPicoVand_lnkarray["), 1);
   EXPECT_TRUE(contains(p, "function PicoVand_openimg()\n"));
@@ -75,9 +77,10 @@ TEST_F(ScriptSlideshow, UserTextsCannotBreakTheScript) {
   album("/", "50% & A#1");
   image("/50% & A#1", "Sie sagte \"Käse\" \\ und\nging's </script>", 2);
   SlideshowScript script = slideshowScript(state);
-  EXPECT_TRUE(contains(script.program, "PicoVand_imgarray[0]=new PicoVand_img('images/50%25%20%26%20A%231/pcva00000.jpg');"));
-  EXPECT_TRUE(contains(script.program,
-                       "PicoVand_comarray[0]=\"Sie sagte \\\"Käse\\\" \\\\ und\\nging\\'s \\x3C/script>\";\n"));
+  EXPECT_TRUE(
+      contains(script.program, "PicoVand_imgarray[0]=new PicoVand_img('images/50%25%20%26%20A%231/pcva00000.jpg');"));
+  EXPECT_TRUE(
+      contains(script.program, "PicoVand_comarray[0]=\"Sie sagte \\\"Käse\\\" \\\\ und\\nging\\'s \\x3C/script>\";\n"));
   EXPECT_FALSE(contains(script.program, "</script>"));
   EXPECT_EQ(script.firstCaption, "Sie sagte \"Käse\" \\ und\nging's </script>");  // the page shows it as typed
   EXPECT_TRUE(contains(slideshowImageTag(true, script.firstImage), "src=\"images/50%25%20%26%20A%231/pcva00000.jpg\""));

@@ -46,7 +46,8 @@ struct WriterFixture : ::testing::Test {
     item->caption = caption;
     item->imageNumber = k;
     const std::string folder = album == "/" ? "images/" : "images" + album + "/";
-    for (size_t i = 0; i < sizes; ++i) item->outputPaths.push_back(pv::format("%spcv%c%05d.jpg", folder.c_str(), "abc"[i], k));
+    for (size_t i = 0; i < sizes; ++i)
+      item->outputPaths.push_back(pv::format("%spcv%c%05d.jpg", folder.c_str(), "abc"[i], k));
     state.items.list.push_back(std::move(item));
     return *state.items.list.back();
   }
