@@ -260,8 +260,11 @@ void normalisePrefixes(std::string p[3], bool upperCaseDefaults) {
   const char* const lower[3] = {"pcva", "pcvb", "pcvc"};
   const char* const upper[3] = {"PCVA", "PCVB", "PCVC"};
   const char* const* defaults = upperCaseDefaults ? upper : lower;
-  for (int i = 0; i < 3; ++i)
+  // A prefix is part of a file name: "../x" must not lead out of the folder.
+  for (int i = 0; i < 3; ++i) {
+    p[i] = cleanOutputName(p[i]);
     if (p[i].empty()) p[i] = defaults[i];
+  }
   if (p[0] == p[1] || p[0] == p[2] || p[1] == p[2])
     for (int i = 0; i < 3; ++i) p[i] = defaults[i];
 }

@@ -150,7 +150,8 @@ void chooseProjectFolder(AppState& state, CreatePageValues& v, const std::string
 void captureSettings(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
                      const CreatePageValues& create);
 
-// The prefixes as the build uses them: an empty one takes its default, and
+// The prefixes as the build uses them: the nine characters no file name may
+// hold removed, an empty one takes its default, and
 // if any two are equal all three take their defaults. The create page's file
 // list uses the upper-case defaults.
 void normalisePrefixes(std::string prefixes[3], bool upperCaseDefaults = false);

@@ -114,10 +114,13 @@ TEST(Capture, CleansPrefixesNamesAndCopiesValues) {
   std::string prefixes[3] = {"x", "y", "y"};
   normalisePrefixes(prefixes, true);
   EXPECT_EQ(prefixes[1], "PCVB");
-  std::string distinct[3] = {"a", "", "c"};
+  std::string distinct[3] = {"a", "", "../c"};
   normalisePrefixes(distinct);
   EXPECT_EQ(distinct[1], "pcvb");
-  EXPECT_EQ(distinct[2], "c");
+  EXPECT_EQ(distinct[2], "..c");  // no way out of the image folder
+  std::string onlySlashes[3] = {"//", "b", "c"};
+  normalisePrefixes(onlySlashes);
+  EXPECT_EQ(onlySlashes[0], "pcva");
 }
 
 TEST(ImagePage, SizeChoicesAndRanges) {
