@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
+#include "pages/WriterSupport.h"
 #include "settings/Text.h"
 
 namespace pv {
@@ -102,17 +103,11 @@ void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKi
   replaceToken(page, "CORVANE_PICOVAND_NAVFIRST", pageFileName(s, p.first));
   replaceToken(page, "CORVANE_PICOVAND_NAVLAST", pageFileName(s, p.last));
 
-  if (s.noJavaScript) page = stripScripts(page);
-  normalizePage(page);
-  if (writePage(state, path, page)) applyColourTokens(s, path);
+  finishTemplatePage(state, path, page);
 }
 
 bool writeWebAlbum(AppState& state, const std::string& outputFolder) {
-  ProjectSettings& s = state.settings;
-  std::string text;
-  if (!loadTemplate(templatePath(s, "webalb.html"), text)) return false;
-  replaceToken(text, "pcv_image_folder", imageFolderValue(s));
-  s.pageScratch = std::move(text);
+  if (!readPresetTemplate(state, "webalb.html")) return false;
   albumPageWalk(state, outputFolder, "/", 0, -1, writeAlbumPage);
   return true;
 }

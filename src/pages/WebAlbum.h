@@ -3,8 +3,8 @@
 // icons, the large size opened in a window of its own.
 #include <string>
 
-#include "pages/AlbumWalk.h"
 #include "model/ItemCollection.h"
+#include "pages/AlbumWalk.h"
 #include "settings/ProjectSettings.h"
 
 namespace pv {

@@ -1,5 +1,5 @@
 #pragma once
-// Steps the slideshow, album-with-slideshow and own-page writers share.
+// Steps the page writers share.
 #include <string>
 #include <vector>
 
