@@ -127,22 +127,12 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
 
 std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& image) {
   ProjectSettings& s = state.settings;
-  s.imageFormat = image.format;
-  s.sizeAWidth = image.sizes[kSizeA].width;
-  s.sizeAHeight = image.sizes[kSizeA].height;
-  s.sizeBWidth = image.sizes[kSizeB].width;
-  s.sizeBHeight = image.sizes[kSizeB].height;
-  s.sizeCWidth = image.sizes[kSizeC].width;
-  s.sizeCHeight = image.sizes[kSizeC].height;
-  std::string prefixes[3] = {image.sizes[0].prefix, image.sizes[1].prefix, image.sizes[2].prefix};
-  normalisePrefixes(prefixes, true);
-  s.prefixA = prefixes[0];
-  s.prefixB = prefixes[1];
-  s.prefixC = prefixes[2];
+  captureSizesAndNames(s, image, true);
 
   const char* const outputFormat =
       s.imageFormat >= 0 && s.imageFormat < 5 ? kImageFormatNames[s.imageFormat] : kImageFormatNames[0];
   const BoxSize boxes[3] = {{s.sizeAWidth, s.sizeAHeight}, {s.sizeBWidth, s.sizeBHeight}, {s.sizeCWidth, s.sizeCHeight}};
+  const std::string* const prefixes[3] = {&s.prefixA, &s.prefixB, &s.prefixC};
   std::vector<PreviewRow> rows;
   int number = 0;
   for (auto& item : state.items.list) {
@@ -153,7 +143,7 @@ std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& 
       PreviewRow row;
       row.inputFile = item->name;
       row.inputFormat = format("%s (%d*%d)", item->formatName.c_str(), item->width, item->height);
-      row.outputFile = format("%s%05d", prefixes[i].c_str(), number);
+      row.outputFile = format("%s%05d", prefixes[i]->c_str(), number);
       if (i > 0 && (box.width == 9999 || box.height == 9999)) {
         row.outputFormat = outputFormat;
       } else {

@@ -269,15 +269,25 @@ void normalisePrefixes(std::string p[3], bool upperCaseDefaults) {
     for (int i = 0; i < 3; ++i) p[i] = defaults[i];
 }
 
-void captureSettings(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
-                     const CreatePageValues& create) {
-  ProjectSettings& s = state.settings;
+void captureSizesAndNames(ProjectSettings& s, const ImagePageValues& image, bool upperCaseDefaults) {
   s.sizeAWidth = image.sizes[kSizeA].width;
   s.sizeAHeight = image.sizes[kSizeA].height;
   s.sizeBWidth = image.sizes[kSizeB].width;
   s.sizeBHeight = image.sizes[kSizeB].height;
   s.sizeCWidth = image.sizes[kSizeC].width;
   s.sizeCHeight = image.sizes[kSizeC].height;
+  s.imageFormat = image.format;
+  std::string prefixes[3] = {image.sizes[0].prefix, image.sizes[1].prefix, image.sizes[2].prefix};
+  normalisePrefixes(prefixes, upperCaseDefaults);
+  s.prefixA = prefixes[0];
+  s.prefixB = prefixes[1];
+  s.prefixC = prefixes[2];
+}
+
+void captureSettings(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
+                     const CreatePageValues& create) {
+  ProjectSettings& s = state.settings;
+  captureSizesAndNames(s, image);
 
   s.tableWidth = project.tableWidth;
   s.columns = project.columns;
@@ -297,13 +307,7 @@ void captureSettings(AppState& state, const ImagePageValues& image, const Projec
   s.noJavaScript = project.noScript;
 
   s.jpegQuality = image.quality;
-  s.imageFormat = image.format;
   s.resizeFilter = image.resizeFilter;
-  std::string prefixes[3] = {image.sizes[0].prefix, image.sizes[1].prefix, image.sizes[2].prefix};
-  normalisePrefixes(prefixes);
-  s.prefixA = prefixes[0];
-  s.prefixB = prefixes[1];
-  s.prefixC = prefixes[2];
   s.imageFolderName = cleanOutputName(image.imageFolder);
   // A name of dots only would put the images at or above the output folder.
   if (s.imageFolderName.find_first_not_of('.') == std::string::npos) s.imageFolderName = "images";

@@ -150,6 +150,10 @@ void chooseProjectFolder(AppState& state, CreatePageValues& v, const std::string
 void captureSettings(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
                      const CreatePageValues& create);
 
+// The three boxes, the format and the cleaned prefixes: what the build and
+// the create page's file list both take from the image page.
+void captureSizesAndNames(ProjectSettings& s, const ImagePageValues& image, bool upperCaseDefaults = false);
+
 // The prefixes as the build uses them: the nine characters no file name may
 // hold removed, an empty one takes its default, and
 // if any two are equal all three take their defaults. The create page's file

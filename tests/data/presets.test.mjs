@@ -10,19 +10,10 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 
-import { allProblems, crawl, fileUrl, openBrowser, requireBrowser, SKIP } from '../browser/harness.mjs';
+import { allProblems, buildEnvironment, crawl, fileUrl, openBrowser, requireBrowser } from '../browser/harness.mjs';
 
-const cli = process.env.PICOVAND_CLI;
-const photos = process.env.PICOVAND_PHOTOS;
+const { cli, photos } = buildEnvironment();
 const shots = process.env.PICOVAND_SHOTS;
-if (!cli || !fs.existsSync(cli)) {
-  console.error('PICOVAND_CLI does not name the built picovand-cli');
-  process.exit(1);
-}
-if (!photos || !fs.existsSync(photos)) {
-  console.error(`test photos not found at ${photos}: skipped`);
-  process.exit(SKIP);
-}
 const playwright = await requireBrowser();
 const resources = path.join(path.dirname(cli), 'resources');
 
