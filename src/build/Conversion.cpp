@@ -67,19 +67,6 @@ void finishReplacing(bool written, const std::string& temporary, const std::stri
   if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) std::remove(temporary.c_str());
 }
 
-// The 24-bit form of any image FreeImage can bring to it; 16-bit greys and
-// the like go through their standard type first.
-ImagePtr to24Bits(ImagePtr image) {
-  if (!image || (FreeImage_GetImageType(image.get()) == FIT_BITMAP && FreeImage_GetBPP(image.get()) == 24))
-    return image;
-  ImagePtr rgb(FreeImage_ConvertTo24Bits(image.get()));
-  if (!rgb) {
-    ImagePtr standard(FreeImage_ConvertToStandardType(image.get(), TRUE));
-    if (standard) rgb.reset(FreeImage_ConvertTo24Bits(standard.get()));
-  }
-  return rgb;
-}
-
 ImagePtr to32Bits(ImagePtr image) {
   if (!image || (FreeImage_GetImageType(image.get()) == FIT_BITMAP && FreeImage_GetBPP(image.get()) == 32))
     return image;
@@ -240,7 +227,14 @@ void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, cons
 }  // namespace
 
 BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight) {
-  return fitQuotients(sourceWidth, sourceHeight, boxWidth, boxHeight, true);
+  BoxSize size = fitQuotients(sourceWidth, sourceHeight, boxWidth, boxHeight, true);
+  // A very narrow picture would otherwise get a side of 0: no file, and
+  // pages linking to nothing.
+  if (size.width > 0 || size.height > 0) {
+    size.width = std::max(size.width, 1);
+    size.height = std::max(size.height, 1);
+  }
+  return size;
 }
 
 void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption) {

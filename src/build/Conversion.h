@@ -17,7 +17,8 @@ struct BoxSize {
   int height = 0;
 };
 // The largest size of the source's aspect ratio in the box, a result one
-// pixel off an edge snapped to it; small images are enlarged.
+// pixel off an edge snapped to it; small images are enlarged. Neither side
+// is less than 1 pixel.
 BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight);
 
 bool prepareWatermarks(AppState& state);

@@ -1,5 +1,6 @@
 // picovand-cli: the headless front end. It fills the same working values the
 // window's pages hold, then runs the window's create command and build.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -95,9 +96,18 @@ std::string chooseOutput(const BuildRequest& request, CreatePageValues& create) 
   return {};
 }
 
-// Adds the images and folders in the order given. Returns an error text, or nothing.
+// The files of the inputs that could not be read, for the summary at the end.
+struct Unreadable {
+  std::vector<std::string> files;
+  int images = 0;  // every image the inputs named or held, read or not
+};
+
+// Adds the images and folders in the order given. A file that cannot be
+// decoded is kept as the window keeps it (0 x 0, no output files); one
+// found in a folder is skipped, as it would only be a broken thumbnail.
+// Returns an error text, or nothing.
 std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project,
-                      ProgressDisplay& display) {
+                      ProgressDisplay& display, Unreadable& unreadable) {
   for (const Input& in : request.inputs) {
     if (in.folder ? !directoryExists(in.path) : !fileExists(in.path))
       return "'" + in.path + "' is not " + (in.folder ? "a folder" : "a file");
@@ -112,24 +122,40 @@ std::string addInputs(AppState& state, const BuildRequest& request, const Projec
     if (!in.folder) {
       CollectionItem* item = state.items.addImage(path, fileNameOf(path), "/", project.captions);
       if (!item) return "'" + in.path + "' is not of an image type (jpg, gif, bmp, png, tif, psd)";
-      if (item->width == 0) return "'" + in.path + "' cannot be read as an image";
+      ++unreadable.images;
+      if (item->width == 0) {
+        std::fprintf(stderr, "picovand-cli: warning: %s cannot be read as an image; it gets no output files\n",
+                     in.path.c_str());
+        unreadable.files.push_back(in.path);
+      }
       continue;
     }
     FolderImportRequest import{path, "/", in.recursive, in.albums, endingsOfType(0), project.captions};
     int added = importFolderTree(state.items, import, state.abortRequested,
                                  [&](int n, const std::string&) { display.reading(n); });
     display.finish();
-    // An unreadable picture would only be a broken thumbnail in the gallery.
-    std::vector<const CollectionItem*> unreadable;
-    for (size_t i = before; i < state.items.size(); ++i)
-      if (!state.items.list[i]->isAlbum && state.items.list[i]->width == 0) unreadable.push_back(state.items.list[i].get());
-    for (const CollectionItem* item : unreadable) {
-      std::fprintf(stderr, "picovand-cli: skipped %s: cannot be read as an image\n", item->sourcePath.c_str());
+    unreadable.images += added;
+    const std::vector<const CollectionItem*> skipped = unreadableImages(state.items, before);
+    for (const CollectionItem* item : skipped) {
+      std::fprintf(stderr, "picovand-cli: warning: skipped %s: cannot be read as an image\n", item->sourcePath.c_str());
+      unreadable.files.push_back(item->sourcePath);
       state.items.removeImage(*item);
     }
-    std::fprintf(stderr, "%d images from %s\n", added - int(unreadable.size()), path.c_str());
+    std::fprintf(stderr, "%d images from %s\n", added - int(skipped.size()), path.c_str());
   }
   return {};
+}
+
+int countImages(const ItemCollection& items) {
+  return int(std::count_if(items.list.begin(), items.list.end(), [](const auto& item) { return !item->isAlbum; }));
+}
+
+void reportUnreadable(const Unreadable& unreadable) {
+  if (unreadable.files.empty()) return;
+  std::string names;
+  for (const std::string& f : unreadable.files) names += (names.empty() ? "" : ", ") + f;
+  std::fprintf(stderr, "%zu of %d images could not be read: %s\n", unreadable.files.size(), unreadable.images,
+               names.c_str());
 }
 
 int build(const std::vector<std::string>& args) {
@@ -162,7 +188,11 @@ int build(const std::vector<std::string>& args) {
                        s.presetNumber));
   if (std::string e = chooseOutput(request, create); !e.empty()) return fail(e);
   ProgressDisplay display(stderr);
-  if (std::string e = addInputs(state, request, project, display); !e.empty()) return fail(e);
+  Unreadable unreadable;
+  if (std::string e = addInputs(state, request, project, display, unreadable); !e.empty()) return fail(e);
+  if (unreadableImages(state.items).size() == size_t(countImages(state.items)))
+    return fail(unreadable.images == 0 ? "no images were given: nothing to build"
+                                       : "none of the given images can be read: nothing to build");
 
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
@@ -176,6 +206,7 @@ int build(const std::vector<std::string>& args) {
   display.finish();
   std::signal(SIGINT, SIG_DFL);
   abortFlag = nullptr;
+  reportUnreadable(unreadable);
 
   if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
   if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);

@@ -7,7 +7,10 @@
 
 #include <tiffio.h>
 
+#include "model/BmpReader.h"
+#include "model/ImageHeaders.h"
 #include "model/ReaderGuards.h"
+#include "model/TiffReader.h"
 #include "settings/FileSystem.h"
 
 namespace pv {
@@ -96,27 +99,55 @@ void attachIptcCaption(FIBITMAP* dib, const std::string& caption) {
   FreeImage_DeleteTag(tag);
 }
 
-FIBITMAP* loadTiff(const std::string& path, int flags) {
-  std::string data, caption;
-  if (!readWholeFile(path, data)) return nullptr;
-  if (!hideTiffTags(data, caption)) return FreeImage_Load(FIF_TIFF, path.c_str(), flags);
-  FIBITMAP* dib = loadFromMemory(FIF_TIFF, data, flags);
-  if (dib && !caption.empty()) attachIptcCaption(dib, caption);
+// FreeImage first, as it keeps the metadata; libtiff for the layouts
+// FreeImage refuses.
+ImagePtr loadTiff(std::string& data, int flags) {
+  std::string caption;
+  hideTiffTags(data, caption);
+  ImagePtr dib(loadFromMemory(FIF_TIFF, data, flags));
+  if (!dib) dib = decodeTiff(data);
+  if (dib && !caption.empty()) attachIptcCaption(dib.get(), caption);
   return dib;
 }
 
-FIBITMAP* loadPsd(const std::string& path, int flags) {
-  std::string data, clean;
-  if (!readWholeFile(path, data) || !rebuildPsd(data, clean)) return nullptr;
-  return loadFromMemory(FIF_PSD, clean, flags);
+ImagePtr loadPsd(const std::string& data, int flags) {
+  std::string clean;
+  if (!rebuildPsd(data, clean)) return {};
+  return ImagePtr(loadFromMemory(FIF_PSD, clean, flags));
+}
+
+struct Decoded {
+  ImagePtr image;
+  int orientation = 1;
+};
+
+// Every reader is given the file from memory, after the guards have looked
+// at it; a header claiming too many pixels is never decoded.
+Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
+  std::string data;
+  if (!readWholeFile(path, data) || claimsTooManyPixels(data, fif)) return {};
+  Decoded out;
+  switch (fif) {
+    case FIF_TIFF: out.image = loadTiff(data, flags); break;
+    case FIF_PSD: out.image = loadPsd(data, flags); break;
+    case FIF_BMP:
+      out.image = needsOwnBmpReader(data) ? decodeBmp(data) : ImagePtr(loadFromMemory(fif, data, flags));
+      break;
+    case FIF_JPEG:
+      hideBrokenExif(data);
+      out.image.reset(loadFromMemory(fif, data, flags));
+      break;
+    default: out.image.reset(loadFromMemory(fif, data, flags));
+  }
+  // FreeImage hands on the EXIF orientation of JPEGs only.
+  out.orientation = fif == FIF_JPEG ? exifOrientation(out.image.get()) : embeddedOrientation(data, fif);
+  return out;
 }
 
 }  // namespace
 
 ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
-  if (fif == FIF_TIFF) return ImagePtr(loadTiff(path, flags));
-  if (fif == FIF_PSD) return ImagePtr(loadPsd(path, flags));
-  return ImagePtr(FreeImage_Load(fif, path.c_str(), flags));
+  return decodeFile(path, fif, flags).image;
 }
 
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide) {
@@ -125,7 +156,8 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
   // The hint sits in the upper 16 bits of the flags; a side of 32768 or more
   // could not be halved within a JPEG's 65535-pixel limit anyway.
   if (fif == FIF_JPEG && minLongSide > 0 && minLongSide < 0x8000) flags = JPEG_DEFAULT | (minLongSide << 16);
-  ImagePtr dib = loadImageFile(path, fif, flags);
+  Decoded decoded = decodeFile(path, fif, flags);
+  ImagePtr dib = std::move(decoded.image);
   if (!dib || !FreeImage_HasPixels(dib.get())) return out;
 
   int w = int(FreeImage_GetWidth(dib.get()));
@@ -139,13 +171,85 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
       h = oh;
     }
   }
-  int orientation = exifOrientation(dib.get());
+  const int orientation = decoded.orientation;
   if (orientation >= 5) std::swap(w, h);
   out.image = orientUpright(std::move(dib), orientation);
   if (!out.image) return LoadedImage{};
   out.fullWidth = w;
   out.fullHeight = h;
   return out;
+}
+
+namespace {
+
+// 16-bit samples to 8, rounded (FreeImage's own conversion cuts the low
+// byte off, and its standard-type step stretches to the picture's range).
+BYTE from16(WORD v) { return BYTE((unsigned(v) * 255 + 32767) / 65535); }
+BYTE fromFloat(float v) { return !(v > 0.0f) ? 0 : v >= 1.0f ? 255 : BYTE(v * 255.0f + 0.5f); }
+
+// An image of a type other than FIT_BITMAP with 8 bits per channel: grey
+// stays grey (8 bits with a grey palette), colour becomes 24 or 32 bits.
+ImagePtr eightBitsPerChannel(FIBITMAP* src) {
+  const FREE_IMAGE_TYPE type = FreeImage_GetImageType(src);
+  const unsigned w = FreeImage_GetWidth(src), h = FreeImage_GetHeight(src);
+  int channels = 0;
+  switch (type) {
+    case FIT_UINT16: case FIT_FLOAT: channels = 1; break;
+    case FIT_RGB16: case FIT_RGBF: channels = 3; break;
+    case FIT_RGBA16: case FIT_RGBAF: channels = 4; break;
+    default: return ImagePtr(FreeImage_ConvertToStandardType(src, TRUE));
+  }
+  ImagePtr out(FreeImage_Allocate(int(w), int(h), 8 * channels));
+  if (!out) return out;
+  if (channels == 1) {
+    RGBQUAD* palette = FreeImage_GetPalette(out.get());
+    for (int i = 0; i < 256; ++i) palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
+  }
+  for (unsigned y = 0; y < h; ++y) {
+    const BYTE* in = FreeImage_GetScanLine(src, int(y));
+    BYTE* line = FreeImage_GetScanLine(out.get(), int(y));
+    for (unsigned x = 0; x < w; ++x) {
+      BYTE* p = line + size_t(x) * unsigned(channels);
+      switch (type) {
+        case FIT_UINT16: p[0] = from16(reinterpret_cast<const WORD*>(in)[x]); break;
+        case FIT_FLOAT: p[0] = fromFloat(reinterpret_cast<const float*>(in)[x]); break;
+        case FIT_RGB16: {
+          const FIRGB16& c = reinterpret_cast<const FIRGB16*>(in)[x];
+          p[FI_RGBA_RED] = from16(c.red), p[FI_RGBA_GREEN] = from16(c.green), p[FI_RGBA_BLUE] = from16(c.blue);
+          break;
+        }
+        case FIT_RGBA16: {
+          const FIRGBA16& c = reinterpret_cast<const FIRGBA16*>(in)[x];
+          p[FI_RGBA_RED] = from16(c.red), p[FI_RGBA_GREEN] = from16(c.green), p[FI_RGBA_BLUE] = from16(c.blue);
+          p[FI_RGBA_ALPHA] = from16(c.alpha);
+          break;
+        }
+        case FIT_RGBF: {
+          const FIRGBF& c = reinterpret_cast<const FIRGBF*>(in)[x];
+          p[FI_RGBA_RED] = fromFloat(c.red), p[FI_RGBA_GREEN] = fromFloat(c.green), p[FI_RGBA_BLUE] = fromFloat(c.blue);
+          break;
+        }
+        default: {
+          const FIRGBAF& c = reinterpret_cast<const FIRGBAF*>(in)[x];
+          p[FI_RGBA_RED] = fromFloat(c.red), p[FI_RGBA_GREEN] = fromFloat(c.green), p[FI_RGBA_BLUE] = fromFloat(c.blue);
+          p[FI_RGBA_ALPHA] = fromFloat(c.alpha);
+        }
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+ImagePtr to24Bits(ImagePtr image) {
+  if (!image || (FreeImage_GetImageType(image.get()) == FIT_BITMAP && FreeImage_GetBPP(image.get()) == 24))
+    return image;
+  ImagePtr standard =
+      FreeImage_GetImageType(image.get()) == FIT_BITMAP ? nullptr : eightBitsPerChannel(image.get());
+  ImagePtr rgb(FreeImage_ConvertTo24Bits(standard ? standard.get() : image.get()));
+  if (rgb) FreeImage_CloneMetadata(rgb.get(), image.get());
+  return rgb;
 }
 
 ImagePtr applyUserTransform(ImagePtr image, bool flipHorizontal, bool flipVertical, int rotation) {

@@ -23,7 +23,9 @@ void shutdownImageLibrary();
 // The format FreeImage associates with the file name's extension.
 FREE_IMAGE_FORMAT formatFromFileName(const std::string& path);
 
-// FreeImage_Load with the known crashes of the library's readers avoided.
+// FreeImage_Load with the known crashes of the library's readers avoided,
+// the files its readers refuse decoded by our own or by libtiff, and a file
+// whose header claims more than kMaxImagePixels refused undecoded.
 // Everything that decodes a user's file goes through here.
 ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags = 0);
 
@@ -39,6 +41,11 @@ struct LoadedImage {
 // largest divisor d with longSide >= d * minLongSide); 0 decodes at full
 // size. fullWidth/fullHeight always give the undecimated upright size.
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
+
+// The 24-bit form of any image, metadata kept. Deeper samples (16-bit grey
+// or colour, floats from 0 to 1) are scaled to 8 bits, grey staying grey up
+// to this step; every import and conversion reduces through here.
+ImagePtr to24Bits(ImagePtr image);
 
 // The EXIF orientation (1..8) of an image, 1 when it has none.
 int exifOrientation(FIBITMAP* dib);

@@ -66,19 +66,8 @@ ImagePtr makeThumbnail(FIBITMAP* image, int fullWidth, int fullHeight) {
   return canvas;
 }
 
-namespace {
-
 // A decode for the thumbnail needs no more than twice the box.
 constexpr int kThumbnailDecodeSide = 2 * kThumbnailWidth;
-
-ImagePtr to24Bits(ImagePtr image) {
-  if (!image || FreeImage_GetBPP(image.get()) == 24) return image;
-  ImagePtr rgb(FreeImage_ConvertTo24Bits(image.get()));
-  if (rgb) FreeImage_CloneMetadata(rgb.get(), image.get());
-  return rgb;
-}
-
-}  // namespace
 
 ImagePtr thumbnailFromFile(const CollectionItem& item) {
   FREE_IMAGE_FORMAT fif = formatFromFileName(item.sourcePath);
@@ -123,6 +112,13 @@ std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const Ca
 }
 
 }  // namespace
+
+std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items, size_t from) {
+  std::vector<const CollectionItem*> found;
+  for (size_t i = from; i < items.list.size(); ++i)
+    if (!items.list[i]->isAlbum && items.list[i]->width == 0) found.push_back(items.list[i].get());
+  return found;
+}
 
 CollectionItem* ItemCollection::addImage(const std::string& sourcePath, const std::string& fileName,
                                          const std::string& albumPath, const CaptionSources& sources) {

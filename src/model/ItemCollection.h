@@ -97,6 +97,11 @@ class ItemCollection {
   long indexOf(const CollectionItem& item) const;
 };
 
+// The image records from list index from on whose file could not be
+// decoded (added 0 x 0, they get no output files): what an add or import
+// reports to the user when it is done.
+std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items, size_t from = 0);
+
 // The text of a row of the album page's list.
 std::string describeItem(const CollectionItem& item);
 

@@ -1,7 +1,10 @@
 #include "model/ReaderGuards.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+
+#include "model/ImageHeaders.h"
 
 namespace pv {
 
@@ -58,7 +61,48 @@ bool unpackRow(std::string_view in, size_t rowBytes, std::string& out) {
   return produced == rowBytes;
 }
 
+// One PSD channel sample of 16 bits or 32-bit float (both big-endian)
+// reduced to 8 bits, rounded; floats are clamped to 0..1 first.
+char reducedSample(std::string_view raw, size_t at, std::uint32_t depth) {
+  if (depth == 16) return char((readNumber(raw, at, 2, true) * 255 + 32767) / 65535);
+  const std::uint32_t bits = readNumber(raw, at, 4, true);
+  float v;
+  std::memcpy(&v, &bits, sizeof v);
+  if (!(v > 0.0f)) return 0;  // NaN too
+  return char(v >= 1.0f ? 255 : int(v * 255.0f + 0.5f));
+}
+
 }  // namespace
+
+bool hideBrokenExif(std::string& d) {
+  if (d.size() < 4 || std::uint8_t(d[0]) != 0xFF || std::uint8_t(d[1]) != 0xD8) return false;
+  bool changed = false;
+  for (size_t at = 2; at + 4 <= d.size();) {
+    if (std::uint8_t(d[at]) != 0xFF) break;
+    const std::uint8_t marker = std::uint8_t(d[at + 1]);
+    if (marker == 0xFF) {
+      ++at;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) break;  // the scan: no more metadata
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+      at += 2;
+      continue;
+    }
+    const size_t length = readNumber(d, at + 2, 2, true);
+    if (length < 2) break;
+    const std::string_view segment = std::string_view(d).substr(at + 4, length - 2);
+    if (marker == 0xE1 && segment.size() >= 6 && segment.substr(0, 6) == std::string_view("Exif\0\0", 6)) {
+      TiffView exif;
+      if (!exif.open(segment.substr(6)) || !exif.sound()) {
+        d[at + 4] = 'X';
+        changed = true;
+      }
+    }
+    at += 2 + length;
+  }
+  return changed;
+}
 
 bool hideTiffTags(std::string& d, std::string& caption) {
   if (d.size() < 8) return false;
@@ -160,7 +204,18 @@ bool rebuildPsd(const std::string& file, std::string& clean) {
     return false;
   }
 
+  if (depth == 16 || depth == 32) {
+    const size_t bytes = depth / 8;
+    std::string reduced(pixels.size() / bytes, '\0');
+    for (size_t i = 0; i < reduced.size(); ++i) reduced[i] = reducedSample(pixels, i * bytes, depth);
+    pixels = std::move(reduced);
+  }
+
   clean.assign(file, 0, 26);
+  if (depth == 16 || depth == 32) {
+    clean[22] = '\0';
+    clean[23] = char(8);
+  }
   putNumber(clean, std::uint32_t(colourData.size()), 4);
   clean.append(colourData);
   putNumber(clean, std::uint32_t(kept.size()), 4);

@@ -12,10 +12,17 @@ namespace pv {
 // has freed it. False when the file needs no change.
 bool hideTiffTags(std::string& file, std::string& caption);
 
-// PSD: a clean file with the merged image as raw channels, only the
+// PSD: a clean file with the merged image as raw channels of 8 bits (16-bit
+// and 32-bit float channels reduced, which FreeImage cannot read), only the
 // resources whose parsers are known to be safe, and no layer section
 // (FreeImage reads the merged image, never the layers). False when the file
 // is damaged beyond that: it is then treated as undecodable.
 bool rebuildPsd(const std::string& file, std::string& clean);
+
+// JPEG: an EXIF block whose directories or values reach past its end makes
+// FreeImage's EXIF reader read out of bounds or crash. Such a block is
+// renamed so that FreeImage passes over it; the picture still loads. False
+// when the file needs no change.
+bool hideBrokenExif(std::string& jpeg);
 
 }  // namespace pv

@@ -82,6 +82,17 @@ TEST(FitIntoBox, KeepsTheAspectSnapsOnePixelAndEnlarges) {
   // Single precision decides: 100 / (128 / 480) is 374.99998 in float.
   EXPECT_EQ(fit(100, 128, 640, 480), std::make_pair(374, 480));
   EXPECT_EQ(fit(4000, 3000, 640, 0), std::make_pair(0, 0));
+  // A very narrow picture keeps a side of one pixel, either way round.
+  EXPECT_EQ(fit(2000, 4, 160, 120), std::make_pair(160, 1));
+  EXPECT_EQ(fit(4, 2000, 160, 120), std::make_pair(1, 120));
+}
+
+TEST(Conversion, VeryNarrowPictureStillGetsItsFile) {
+  Converter c(0);
+  const std::string source = c.dir.file("strip.png");
+  ASSERT_TRUE(pvtest::writeTestImage(source, 2000, 4));
+  ImagePtr out = pvtest::loadFile(c.convert(source, 160, 120, "strip.jpg"));
+  EXPECT_EQ(sizeOf(out.get()), std::make_pair(160, 1));
 }
 
 TEST(Conversion, EveryFormatAtItsSizeWithoutTheSourcesMetadata) {

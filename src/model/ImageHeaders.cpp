@@ -1,0 +1,201 @@
+#include "model/ImageHeaders.h"
+
+#include <algorithm>
+#include <set>
+
+namespace pv {
+
+namespace {
+
+std::uint32_t bigEndianNumber(std::string_view d, size_t at, int bytes) {
+  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v = (v << 8) | std::uint8_t(d[at + size_t(i)]);
+  return v;
+}
+
+std::uint32_t littleEndianNumber(std::string_view d, size_t at, int bytes) {
+  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
+  std::uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(d[at + size_t(i)]);
+  return v;
+}
+
+ClaimedSize jpegSize(std::string_view d) {
+  // Markers up to the first scan; a frame header (SOF) gives the size.
+  for (size_t at = 2; at + 4 <= d.size();) {
+    if (std::uint8_t(d[at]) != 0xFF) return {};
+    const std::uint8_t marker = std::uint8_t(d[at + 1]);
+    if (marker == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) return {};
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+      at += 2;
+      continue;
+    }
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) return {bigEndianNumber(d, at + 7, 2), bigEndianNumber(d, at + 5, 2)};
+    at += 2 + bigEndianNumber(d, at + 2, 2);
+  }
+  return {};
+}
+
+ClaimedSize gifSize(std::string_view d) {
+  ClaimedSize size{littleEndianNumber(d, 6, 2), littleEndianNumber(d, 8, 2)};
+  // The first frame may be larger than the logical screen.
+  size_t at = 13;
+  if (d.size() > 10 && (std::uint8_t(d[10]) & 0x80)) at += 3u << ((std::uint8_t(d[10]) & 7) + 1);
+  while (at < d.size()) {
+    const std::uint8_t block = std::uint8_t(d[at]);
+    if (block == 0x2C) {
+      size.width = std::max<std::uint64_t>(size.width, littleEndianNumber(d, at + 5, 2));
+      size.height = std::max<std::uint64_t>(size.height, littleEndianNumber(d, at + 7, 2));
+      break;
+    }
+    if (block != 0x21) break;
+    at += 2;  // introducer and label, then data sub-blocks up to an empty one
+    while (at < d.size() && d[at] != 0) at += 1 + std::uint8_t(d[at]);
+    ++at;
+  }
+  return size;
+}
+
+ClaimedSize bmpSize(std::string_view d) {
+  const std::uint32_t headerSize = littleEndianNumber(d, 14, 4);
+  if (headerSize == 12) return {littleEndianNumber(d, 18, 2), littleEndianNumber(d, 20, 2)};
+  const std::int32_t w = std::int32_t(littleEndianNumber(d, 18, 4)), h = std::int32_t(littleEndianNumber(d, 22, 4));
+  // A negative height means rows stored top-down.
+  return {std::uint64_t(w < 0 ? -std::int64_t(w) : w), std::uint64_t(h < 0 ? -std::int64_t(h) : h)};
+}
+
+ClaimedSize tiffSize(std::string_view d) {
+  TiffView t;
+  if (!t.open(d)) return {};
+  const std::uint32_t ifd = t.firstDirectory();
+  return {t.tagValue(ifd, 256, 0), t.tagValue(ifd, 257, 0)};
+}
+
+constexpr std::uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+constexpr std::uint32_t kOrientationTag = 274;
+
+bool directorySound(const TiffView& t, std::uint32_t ifd, int depth, std::set<std::uint32_t>& seen) {
+  if (depth > 8 || !seen.insert(ifd).second) return depth <= 8;  // a loop is read once
+  const size_t size = t.data.size();
+  if (ifd < 8 || size_t(ifd) + 2 > size) return false;
+  const size_t n = t.number(ifd, 2);
+  if (size_t(ifd) + 2 + 12 * n + 4 > size) return false;
+  for (size_t k = 0; k < n; ++k) {
+    const size_t e = ifd + 2 + 12 * k;
+    const std::uint32_t tag = t.number(e, 2), type = t.number(e + 2, 2), count = t.number(e + 4, 4);
+    const std::uint64_t length = type < 13 ? std::uint64_t(kTypeSize[type]) * count : 0;
+    if (length > 4 && t.number(e + 8, 4) + length > size) return false;
+    const bool link = tag == 0x8769 || tag == 0x8825 || tag == 0xA005;  // EXIF, GPS, interoperability
+    if (link && !directorySound(t, t.number(e + 8, 4), depth + 1, seen)) return false;
+  }
+  const std::uint32_t next = t.number(ifd + 2 + 12 * n, 4);
+  return next == 0 || directorySound(t, next, depth + 1, seen);
+}
+
+int orientationIn(std::string_view tiff) {
+  TiffView t;
+  if (!t.open(tiff)) return 1;
+  const std::uint32_t v = t.tagValue(t.firstDirectory(), kOrientationTag, 1);
+  return v >= 1 && v <= 8 ? int(v) : 1;
+}
+
+int pngOrientation(std::string_view d) {
+  for (size_t at = 8; at + 12 <= d.size();) {
+    const size_t length = bigEndianNumber(d, at, 4);
+    if (length > d.size() - at - 12) break;
+    const std::string_view type = d.substr(at + 4, 4);
+    if (type == "eXIf") return orientationIn(d.substr(at + 8, length));
+    if (type == "IDAT" || type == "IEND") break;  // the chunk must come before the pixels
+    at += 12 + length;
+  }
+  return 1;
+}
+
+int psdOrientation(std::string_view d) {
+  if (d.size() < 30 || d.substr(0, 4) != "8BPS") return 1;
+  size_t at = 30 + bigEndianNumber(d, 26, 4);  // past the colour data
+  const size_t sectionLength = bigEndianNumber(d, at, 4);
+  if (at + 4 > d.size() || sectionLength > d.size() - at - 4) return 1;
+  const std::string_view resources = d.substr(at + 4, sectionLength);
+  for (size_t r = 0; r + 12 <= resources.size();) {
+    if (resources.substr(r, 4) != "8BIM") break;
+    const std::uint32_t id = bigEndianNumber(resources, r + 4, 2);
+    const size_t p = r + 6 + ((size_t(std::uint8_t(resources[r + 6])) + 2) & ~size_t(1));
+    if (p + 4 > resources.size()) break;
+    const size_t size = bigEndianNumber(resources, p, 4);
+    if (size > resources.size() - p - 4) break;
+    if (id == 0x0422) return orientationIn(resources.substr(p + 4, size));
+    r = p + 4 + size + (size % 2);
+  }
+  return 1;
+}
+
+}  // namespace
+
+bool TiffView::open(std::string_view bytes) {
+  data = bytes;
+  if (bytes.size() < 8) return false;
+  bigEndian = bytes[0] == 'M' && bytes[1] == 'M';
+  if (!bigEndian && !(bytes[0] == 'I' && bytes[1] == 'I')) return false;
+  return number(2, 2) == 42;
+}
+
+std::uint32_t TiffView::number(size_t at, int bytes) const {
+  return bigEndian ? bigEndianNumber(data, at, bytes) : littleEndianNumber(data, at, bytes);
+}
+
+std::uint32_t TiffView::tagValue(std::uint32_t ifd, std::uint32_t tag, std::uint32_t fallback) const {
+  if (size_t(ifd) + 2 > data.size()) return fallback;
+  const size_t n = number(ifd, 2);
+  for (size_t k = 0; k < n; ++k) {
+    const size_t e = ifd + 2 + 12 * k;
+    if (e + 12 > data.size()) break;
+    if (number(e, 2) != tag || number(e + 4, 4) < 1) continue;
+    const std::uint32_t type = number(e + 2, 2);
+    if (type == 3) return number(e + 8, 2);
+    if (type == 4) return number(e + 8, 4);
+    return fallback;
+  }
+  return fallback;
+}
+
+bool TiffView::sound() const {
+  std::set<std::uint32_t> seen;
+  return directorySound(*this, firstDirectory(), 0, seen);
+}
+
+ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_JPEG: return jpegSize(file);
+    case FIF_PNG:
+      return file.size() >= 24 && file.substr(12, 4) == "IHDR" ? ClaimedSize{bigEndianNumber(file, 16, 4), bigEndianNumber(file, 20, 4)}
+                                          : ClaimedSize{};
+    case FIF_GIF: return gifSize(file);
+    case FIF_BMP: return bmpSize(file);
+    case FIF_TIFF: return tiffSize(file);
+    case FIF_PSD: return {bigEndianNumber(file, 18, 4), bigEndianNumber(file, 14, 4)};
+    default: return {};
+  }
+}
+
+bool claimsTooManyPixels(std::string_view file, FREE_IMAGE_FORMAT fif) {
+  const ClaimedSize size = claimedSize(file, fif);
+  return size.width * size.height > kMaxImagePixels;
+}
+
+int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif) {
+  switch (fif) {
+    case FIF_TIFF: return orientationIn(file);
+    case FIF_PNG: return pngOrientation(file);
+    case FIF_PSD: return psdOrientation(file);
+    default: return 1;
+  }
+}
+
+}  // namespace pv

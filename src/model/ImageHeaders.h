@@ -1,0 +1,47 @@
+#pragma once
+// What a file says about itself before anything decodes it: the size its
+// header claims and its orientation tag, read from the bytes with every
+// offset checked against the file.
+#include <FreeImage.h>
+
+#include <cstdint>
+#include <string_view>
+
+namespace pv {
+
+// Pictures claiming more pixels are refused before decoding: a few
+// kilobytes of header can otherwise make a reader allocate gigabytes.
+inline constexpr std::uint64_t kMaxImagePixels = 200'000'000;
+
+struct ClaimedSize {
+  std::uint64_t width = 0;
+  std::uint64_t height = 0;
+};
+// The largest picture the header of a JPEG, PNG, GIF, BMP, TIFF or PSD
+// announces; 0 x 0 when it cannot be found.
+ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif);
+bool claimsTooManyPixels(std::string_view file, FREE_IMAGE_FORMAT fif);
+
+// A TIFF structure ("II" or "MM", as in a TIFF file or an EXIF block).
+struct TiffView {
+  std::string_view data;
+  bool bigEndian = false;
+
+  // False unless data starts with a TIFF header.
+  bool open(std::string_view bytes);
+  std::uint32_t number(std::size_t at, int bytes) const;
+  std::uint32_t firstDirectory() const { return number(4, 4); }
+  // The first value of tag in the directory at offset ifd (SHORT or LONG
+  // only); fallback when absent or unreadable.
+  std::uint32_t tagValue(std::uint32_t ifd, std::uint32_t tag, std::uint32_t fallback) const;
+  // True when the first directory, the directories it links to (EXIF, GPS,
+  // interoperability, the next one) and every value they point at lie
+  // wholly inside the data.
+  bool sound() const;
+};
+
+// The orientation tag (1..8) of the first directory of a TIFF file, of a
+// PNG's eXIf chunk or of a PSD's EXIF resource; 1 when there is none.
+int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif);
+
+}  // namespace pv
