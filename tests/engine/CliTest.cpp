@@ -225,3 +225,32 @@ TEST_F(CliFixture, OwnPageAndControlSetChoices) {
   EXPECT_NE(written.find("src=\"images/_ctrl_0104/last.gif\""), std::string::npos);
   EXPECT_TRUE(fileExists(dir.path() + "projects/x/images/_ctrl_0104/last.gif"));
 }
+
+TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
+  PV_REQUIRE_PHOTOS();
+  const std::string good = pvtest::photo("exif_kodak_dc210_comment.jpg");
+  const std::string bad = dir.write("in/kaputt.jpg", std::string(600, '\x42'));
+  CliRun r = cliRun(build("mixed", {good, bad, pvtest::photo("bmpsuite_rgb24.bmp")}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r, "warning: " + bad + " cannot be read")) << r.output;
+  EXPECT_TRUE(contains(r, "1 of 3 images could not be read: " + bad + "\n")) << r.output;
+  const std::string images = dir.path() + "projects/mixed/images/";
+  EXPECT_TRUE(fileExists(images + "pcva00000.jpg"));
+  EXPECT_FALSE(fileExists(images + "pcva00001.jpg"));  // the unreadable one, as the window would have it
+  EXPECT_TRUE(fileExists(images + "pcva00002.jpg"));
+
+  // A folder's unreadable files are skipped and counted the same way.
+  std::string photo;
+  ASSERT_TRUE(readWholeFile(good, photo));
+  dir.write("in/gut.jpg", photo);
+  r = cliRun(build("folder", {"--import", dir.path() + "in"}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r, "1 of 2 images could not be read: " + bad + "\n")) << r.output;
+
+  // Nothing readable at all is a failure, and nothing is written.
+  makeDirectory(dir.path() + "empty");
+  r = cliRun(build("none", {bad, "--import", dir.path() + "empty"}));
+  EXPECT_NE(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r, "none of the given images can be read")) << r.output;
+  EXPECT_FALSE(directoryExists(dir.path() + "projects/none"));
+}

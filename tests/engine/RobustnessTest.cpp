@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "ImageFileWriters.h"
 #include "TestSupport.h"
 #include "model/ItemCollection.h"
 #include "model/ReaderGuards.h"
@@ -42,6 +43,25 @@ std::vector<std::string> mutations(const std::string& original, unsigned seed, i
   return out;
 }
 
+// Adds count damaged copies of original, each checked to be added whole;
+// returns how many still decoded.
+int addDamagedCopies(ItemCollection& items, const pvtest::ScratchDir& dir, const std::string& original,
+                     const std::string& ext, unsigned seed, int count) {
+  const CaptionSources all{true, true, true, false};
+  int decoded = 0, k = 0;
+  for (const std::string& m : mutations(original, seed, count)) {
+    std::string path = dir.write("m" + std::to_string(seed) + "-" + std::to_string(k++) + ext, m);
+    CollectionItem* item = items.addImage(path, fileNameOf(path), "/", all);
+    EXPECT_NE(item, nullptr) << path;  // a known extension is always added
+    if (!item) continue;
+    EXPECT_NE(item->thumbnail, nullptr);
+    EXPECT_TRUE((item->width == 0) == (item->height == 0));
+    decoded += item->width > 0;
+    items.rotateRight(*item);  // the thumbnail is rebuilt from the damaged file
+  }
+  return decoded;
+}
+
 }  // namespace
 
 TEST(Robustness, DamagedFilesNeverTakeTheProgramDown) {
@@ -62,20 +82,67 @@ TEST(Robustness, DamagedFilesNeverTakeTheProgramDown) {
     std::string original;
     ASSERT_TRUE(readWholeFile(pvtest::photo(name), original)) << name;
     std::string ext = std::string(name).substr(std::string(name).find_last_of('.'));
-    int k = 0;
-    for (const std::string& m : mutations(original, seed++, 44)) {
-      std::string path = dir.write("m" + std::to_string(k++) + ext, m);
-      CollectionItem* item = items.addImage(path, fileNameOf(path), "/", all);
-      ASSERT_NE(item, nullptr) << path;  // a known extension is always added
-      ASSERT_NE(item->thumbnail, nullptr);
-      EXPECT_TRUE((item->width == 0) == (item->height == 0));
-      decoded += item->width > 0;
-      ++added;
-      items.rotateRight(*item);  // the thumbnail is rebuilt from the damaged file
-    }
+    decoded += addDamagedCopies(items, dir, original, ext, seed++, 44);
+    added += 44;
   }
   EXPECT_EQ(items.size(), size_t(added));
   EXPECT_GT(decoded, 0);  // many damaged files still show something
+}
+
+TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
+  // The layouts FreeImage alone cannot read, written here, then damaged.
+  using namespace pvtest;
+  pvtest::ScratchDir dir;
+  const int w = 24, h = 16;
+  auto bgra = [](int x, int y) { return std::string{char(v8(x, y, 2)), char(v8(x, y, 1)), char(v8(x, y, 0)), char(x)}; };
+  Bmp v5;
+  v5.width = w, v5.height = h, v5.bits = 32, v5.compression = 3;
+  v5.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  v5.pixels = bmpRows(w, h, 4, bgra);
+  Bmp rle8;
+  rle8.width = w, rle8.height = h, rle8.bits = 8, rle8.compression = 1, rle8.palette = {0x102030, 0xFFEEDD, 0x00FF00};
+  Bmp rle4 = rle8;
+  rle4.bits = 4, rle4.compression = 2;
+  for (int y = 0; y < h; ++y) {
+    rle8.pixels += std::string{char(w / 2), char(y % 3), 0, 4, 1, 2, 0, 1, 0, 2, 3, 0, 0, 0};  // run, literal, move
+    rle4.pixels += std::string{char(w / 2), char(0x12), 0, 4, char(0x21), char(0x02), 0, 0};
+  }
+  rle8.pixels += std::string("\0\1", 2);
+  rle4.pixels += std::string("\0\1", 2);
+  auto v12 = [](int x, int y, int c) { return std::uint32_t(v16(x, y, c) >> 4); };
+  std::vector<TiffEntry> tiled = tiffTags(w, h, {16, 16, 16}, 2);
+  tiled.erase(std::remove_if(tiled.begin(), tiled.end(), [](const TiffEntry& e) { return e.tag == 278; }), tiled.end());
+  tiled.push_back({284, 3, {2}});
+  tiled.push_back({322, 3, {16}});
+  tiled.push_back({323, 3, {16}});
+  std::vector<std::string> tiles(6, std::string(16 * 16 * 2, '\x5A'));
+  std::string floats, planes;
+  for (int i = 0; i < w * h; ++i) floats += floatBytes(float(i) / float(w * h), false);
+  for (int i = 0; i < 3 * w * h; ++i) planes += be(std::uint32_t(i * 97), 2);
+  std::string png;
+  ASSERT_TRUE(pvtest::writeTestImage(dir.file("plain.png"), w, h));
+  ASSERT_TRUE(readWholeFile(dir.file("plain.png"), png));
+
+  const std::pair<std::string, std::string> sources[] = {
+      {".bmp", v5.file()},
+      {".bmp", rle8.file()},
+      {".bmp", rle4.file()},
+      {".tif", tiffFile(tiffTags(w, h, {12, 12, 12}, 2), {packedRows(w, h, 3, 12, v12)})},
+      {".tif", tiffFile(tiled, tiles, true)},
+      {".tif", tiffFile(tiffTags(w, h, {32}, 1, 3), {floats})},
+      {".psd", psdFile(w, h, 3, 16, 3, planes)},
+      {".png", pngWithExif(png, exifOrientationBlock(6))},
+      {".jpg", jpegWithApp1(dir, exifOrientationBlock(8))},
+  };
+  ItemCollection items;
+  int decoded = 0;
+  unsigned seed = 100;
+  for (const auto& [ext, original] : sources) {
+    const int before = decoded;
+    decoded += addDamagedCopies(items, dir, original, ext, seed++, 44);
+    EXPECT_GT(decoded, before) << "no damaged copy of source " << seed - 100 << " decoded";
+  }
+  EXPECT_EQ(items.size(), std::size(sources) * 44);
 }
 
 TEST(Robustness, GuardedReadersKeepPicturesAndCaptions) {
