@@ -24,7 +24,10 @@ std::uint32_t littleEndianNumber(std::string_view d, size_t at, int bytes) {
 ClaimedSize jpegSize(std::string_view d) {
   // Markers up to the first scan; a frame header (SOF) gives the size.
   for (size_t at = 2; at + 4 <= d.size();) {
-    if (std::uint8_t(d[at]) != 0xFF) return {};
+    if (std::uint8_t(d[at]) != 0xFF) {  // the decoder skips stray bytes to the next marker, so do we
+      ++at;
+      continue;
+    }
     const std::uint8_t marker = std::uint8_t(d[at + 1]);
     if (marker == 0xFF) {  // fill byte
       ++at;
@@ -70,7 +73,36 @@ ClaimedSize bmpSize(std::string_view d) {
   return {std::uint64_t(w < 0 ? -std::int64_t(w) : w), std::uint64_t(h < 0 ? -std::int64_t(h) : h)};
 }
 
+// BigTIFF: 8-byte offsets and counts, 20-byte directory entries.
+ClaimedSize bigTiffSize(std::string_view d, bool bigEndian) {
+  auto number = [&](size_t at, int bytes) -> std::uint64_t {
+    if (bytes == 8) {
+      const std::uint64_t a = bigEndian ? bigEndianNumber(d, at, 4) : littleEndianNumber(d, at + 4, 4);
+      const std::uint64_t b = bigEndian ? bigEndianNumber(d, at + 4, 4) : littleEndianNumber(d, at, 4);
+      return a << 32 | b;
+    }
+    return bigEndian ? bigEndianNumber(d, at, bytes) : littleEndianNumber(d, at, bytes);
+  };
+  const std::uint64_t ifd = number(8, 8);
+  if (ifd >= d.size() || d.size() - ifd < 8) return {};
+  const std::uint64_t n = std::min<std::uint64_t>(number(size_t(ifd), 8), (d.size() - ifd - 8) / 20);
+  ClaimedSize size;
+  for (std::uint64_t k = 0; k < n; ++k) {
+    const size_t e = size_t(ifd + 8 + 20 * k);
+    const std::uint32_t tag = std::uint32_t(number(e, 2)), type = std::uint32_t(number(e + 2, 2));
+    const std::uint64_t v = type == 3 ? number(e + 12, 2) : type == 4 ? number(e + 12, 4) : type == 16 ? number(e + 12, 8) : 0;
+    if (tag == 256) size.width = v;
+    if (tag == 257) size.height = v;
+  }
+  // Sides beyond 32 bits could overflow the product; they are too large anyway.
+  size.width = std::min<std::uint64_t>(size.width, 0xFFFFFFFF);
+  size.height = std::min<std::uint64_t>(size.height, 0xFFFFFFFF);
+  return size;
+}
+
 ClaimedSize tiffSize(std::string_view d) {
+  if (d.size() >= 16 && (d.substr(0, 4) == std::string_view("II+\0", 4) || d.substr(0, 4) == std::string_view("MM\0+", 4)))
+    return bigTiffSize(d, d[0] == 'M');
   TiffView t;
   if (!t.open(d)) return {};
   const std::uint32_t ifd = t.firstDirectory();
@@ -111,7 +143,7 @@ int pngOrientation(std::string_view d) {
     if (length > d.size() - at - 12) break;
     const std::string_view type = d.substr(at + 4, 4);
     if (type == "eXIf") return orientationIn(d.substr(at + 8, length));
-    if (type == "IDAT" || type == "IEND") break;  // the chunk must come before the pixels
+    if (type == "IEND") break;  // some writers put it after the pixels
     at += 12 + length;
   }
   return 1;

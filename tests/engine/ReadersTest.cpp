@@ -14,6 +14,7 @@
 #include "ImageFileWriters.h"
 #include "TestSupport.h"
 #include "model/ImageHeaders.h"
+#include "model/ItemCollection.h"
 #include "model/Image.h"
 #include "model/ReaderGuards.h"
 
@@ -170,6 +171,11 @@ TEST(Readers, TiffDepthsAndLayoutsFreeImageRefuses) {
       const int g = to8(v16(x, y, 0));
       return std::array<int, 3>{g, g, g};
     }, "16-bit grey");
+    // Added to the collection through the same reduction.
+    ItemCollection items;
+    const CollectionItem* item = items.addImage(dir.file("grey16.tif"), "grey16.tif", "/", {});
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->width, w);
   }
   {  // 16-bit RGB
     std::string strip;
@@ -418,10 +424,13 @@ TEST(Readers, HeadersClaimingHugePicturesAreRefusedUndecoded) {
       {"bomb.png", "\x89PNG\r\n\x1A\n" + be(13, 4) + ihdr + be(crc32(ihdr), 4) + be(8, 4) + idat +
                        be(crc32(idat), 4) + be(0, 4) + "IEND" + be(crc32("IEND"), 4)},
       {"bomb.tif", tiffFile(tiffTags(int(big), int(big), {8}, 1), {std::string(1600, '\0')})},
+      {"bomb-big.tif", "II+" + std::string(1, '\0') + le(8, 2) + le(0, 2) + le(16, 4) + le(0, 4) + le(2, 4) + le(0, 4) +
+                           le(256, 2) + le(4, 2) + le(1, 4) + le(0, 4) + le(big, 4) + le(0, 4) + le(257, 2) + le(4, 2) +
+                           le(1, 4) + le(0, 4) + le(big, 4) + le(0, 4) + le(0, 4) + le(0, 4) + std::string(1600, '\0')},
       {"bomb.psd", psdFile(30000, 30000, 1, 8, 1, std::string(1600, '\0'))},
       {"bomb.gif", "GIF89a" + le(16, 2) + le(16, 2) + std::string("\0\0\0", 3) + "," + le(0, 4) + le(65535, 2) +
                        le(65535, 2) + std::string("\0\x08\x02\x4C\x01\0;", 7)},
-      {"bomb.jpg", std::string("\xFF\xD8\xFF\xC0", 4) + be(17, 2) + "\x08" + be(65535, 2) + be(65535, 2) +
+      {"bomb.jpg", std::string("\xFF\xD8stray\xFF\xC0", 9) + be(17, 2) + "\x08" + be(65535, 2) + be(65535, 2) +
                        std::string("\x03\x01\x11\0\x02\x11\0\x03\x11\0\xFF\xD9", 12)},
   };
   for (const auto& [name, bytes] : files) {
