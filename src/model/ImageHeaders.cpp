@@ -168,6 +168,21 @@ int psdOrientation(std::string_view d) {
   return 1;
 }
 
+int webpOrientation(std::string_view d) {
+  if (d.size() < 12 || d.substr(0, 4) != "RIFF" || d.substr(8, 4) != "WEBP") return 1;
+  for (size_t at = 12; at + 8 <= d.size();) {
+    const size_t length = littleEndianNumber(d, at + 4, 4);
+    if (length > d.size() - at - 8) break;
+    if (d.substr(at, 4) == "EXIF") {
+      std::string_view exif = d.substr(at + 8, length);
+      if (exif.substr(0, 6) == std::string_view("Exif\0\0", 6)) exif.remove_prefix(6);  // as some writers have it
+      return orientationIn(exif);
+    }
+    at += 8 + length + length % 2;
+  }
+  return 1;
+}
+
 }  // namespace
 
 bool TiffView::open(std::string_view bytes) {
@@ -226,6 +241,7 @@ int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif) {
     case FIF_TIFF: return orientationIn(file);
     case FIF_PNG: return pngOrientation(file);
     case FIF_PSD: return psdOrientation(file);
+    case FIF_WEBP: return webpOrientation(file);
     default: return 1;
   }
 }

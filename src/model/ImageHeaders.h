@@ -41,7 +41,8 @@ struct TiffView {
 };
 
 // The orientation tag (1..8) of the first directory of a TIFF file, of a
-// PNG's eXIf chunk or of a PSD's EXIF resource; 1 when there is none.
+// PNG's eXIf chunk, a PSD's EXIF resource or a WebP's EXIF chunk; 1 when
+// there is none.
 int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif);
 
 }  // namespace pv

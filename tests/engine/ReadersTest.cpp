@@ -335,7 +335,7 @@ void expectUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int orientati
 
 }  // namespace
 
-TEST(Readers, OrientationOfTiffPngAndPsdIsHonoured) {
+TEST(Readers, OrientationOfTiffPngWebpAndPsdIsHonoured) {
   pvtest::ScratchDir dir;
   for (int orientation : {6, 8}) {
     const std::string o = std::to_string(orientation);
@@ -361,6 +361,14 @@ TEST(Readers, OrientationOfTiffPngAndPsdIsHonoured) {
     EXPECT_EQ(pvtest::exiftoolTag(pngPath, "Orientation", "-n"), o);  // the test file is what we think it is
     ImagePtr storedPng(FreeImage_Load(FIF_PNG, plain.c_str()));
     expectUpright(pngPath, FIF_PNG, orientation, storedPng.get());
+
+    // A WebP, its orientation written by exiftool.
+    const std::string webp = dir.file("o" + o + ".webp");
+    ASSERT_TRUE(pvtest::writeTestImage(webp, 30, 20, FIF_WEBP, WEBP_LOSSLESS));
+    ImagePtr storedWebp(FreeImage_Load(FIF_WEBP, webp.c_str()));
+    pvtest::run("exiftool -q -overwrite_original -Orientation#=" + o + " '" + webp + "'");
+    ASSERT_EQ(pvtest::exiftoolTag(webp, "Orientation", "-n"), o);
+    expectUpright(webp, FIF_WEBP, orientation, storedWebp.get());
 
     // A PSD with an EXIF resource.
     std::string planes;
