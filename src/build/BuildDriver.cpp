@@ -1,5 +1,6 @@
 #include "build/BuildDriver.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -91,12 +92,32 @@ bool reusable(const std::optional<BuildManifest>& previous, const std::string& f
   return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder + path, it->second);
 }
 
+// The temporary files a build that died left beside the files of its
+// record ("name.tmp<process>-<count>").
+void removeTemporaries(const std::string& folder, const BuildManifest& record) {
+  std::set<std::string> folders;
+  for (const auto& [path, entry] : record.files)
+    folders.insert(path.rfind('/') == std::string::npos ? std::string() : path.substr(0, path.rfind('/') + 1));
+  for (const std::string& dir : folders)
+    for (const DirEntry& e : listDirectory(folder + dir)) {
+      const size_t tmp = e.name.rfind(".tmp");
+      if (e.isDirectory || tmp == std::string::npos || !record.files.count(dir + e.name.substr(0, tmp))) continue;
+      const std::string suffix = e.name.substr(tmp + 4);
+      const size_t dash = suffix.find('-');
+      if (dash == std::string::npos || dash == 0 || dash + 1 == suffix.size() ||
+          suffix.find_first_not_of("0123456789-") != std::string::npos || suffix.find('-', dash + 1) != std::string::npos)
+        continue;
+      std::remove((folder + dir + e.name).c_str());
+    }
+}
+
 // The files the previous build wrote that this one did not, where they still
 // hold what that build wrote (a file the user changed since stays), and
 // then the folders that held only them.
 void removeLeftovers(const std::string& folder, const BuildManifest& previous, const BuildManifest& current,
                      const std::set<std::string>& keptFolders) {
   namespace fs = std::filesystem;
+  removeTemporaries(folder, previous);
   for (const auto& [path, entry] : previous.files) {
     if (current.files.count(path)) continue;
     // An entry without hash comes from a build that died before its record

@@ -1,8 +1,15 @@
 // A build into a folder an earlier build wrote must give exactly what a full
 // build into an empty folder gives, while converting only what changed.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <chrono>
 #include <filesystem>
+#include <regex>
+#include <thread>
 #include <functional>
 #include <map>
 #include <set>
@@ -69,6 +76,47 @@ std::vector<std::string> differences(const std::map<std::string, std::string>& a
   for (const auto& [path, content] : b)
     if (!a.count(path)) out.push_back(path + " (only in the full build)");
   return out;
+}
+
+// picovand-cli beside this test, started with the scratch folder as home
+// and its output into log.
+pid_t startCli(const pvtest::ScratchDir& dir, const std::vector<std::string>& args) {
+  const std::string cli = executableFolder() + "picovand-cli";
+  std::vector<std::string> words{cli};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  std::string home = "HOME=" + dir.path() + "home", data = "XDG_DATA_HOME=", docs = "XDG_DOCUMENTS_DIR=";
+  char* envp[] = {home.data(), data.data(), docs.data(), nullptr};
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  const std::string log = dir.path() + "cli.log";
+  posix_spawn_file_actions_addopen(&files, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&files, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, cli.c_str(), &files, nullptr, argv.data(), envp) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&files);
+  return pid;
+}
+
+int finishCli(pid_t pid) {
+  int status = 0;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The local files the pages of a gallery link to that do not exist.
+std::vector<std::string> brokenLinks(const std::string& gallery) {
+  std::vector<std::string> broken;
+  const std::regex link("(?:src|href)=\"([^\"#:]+)\"");
+  for (const DirEntry& e : listDirectory(gallery)) {
+    std::string page;
+    if (!endsWith(e.name, ".htm") || !readWholeFile(gallery + e.name, page)) continue;
+    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
+      if (!fileExists(gallery + (*it)[1].str())) broken.push_back(e.name + " -> " + (*it)[1].str());
+  }
+  return broken;
 }
 
 struct RebuildFixture : ::testing::Test {
@@ -239,4 +287,48 @@ TEST_F(RebuildFixture, ARecordThatCannotBeTrustedMeansAFullBuild) {
   EXPECT_EQ(build(scene).imagesConverted, n);
   EXPECT_TRUE(fileExists(outside));
   expectSameAsFullBuild("after the damaged records", 0);
+}
+
+TEST_F(RebuildFixture, ABuildKilledHalfWayLeavesTheOldGalleryAndIsRepaired) {
+  if (!fileExists(executableFolder() + "picovand-cli")) GTEST_SKIP() << "picovand-cli is not built beside the tests";
+  // Enough large photos that the conversion takes a while.
+  makeDirectories(dir.file("fotos"));
+  for (int i = 0; i < 12; ++i)
+    fs::copy_file(pvtest::photo("large_9mp_nokia_8_3.jpg"), dir.file(format("fotos/f%02d.jpg", i)));
+  auto args = [&](const std::string& folder, const char* quality) {
+    return std::vector<std::string>{"build", "--preset", "1001", "--output", dir.path() + folder,
+                                    "--import", dir.file("fotos"), "--quality", quality};
+  };
+  ASSERT_EQ(finishCli(startCli(dir, args("projects/Galerie", "80"))), 0);
+  const std::string images = gallery() + "images/";
+  ASSERT_TRUE(fileExists(images + "pcvb00011.jpg"));
+
+  // Every image is made again at another quality; the build is killed once
+  // a few of them are written.
+  const auto started = fs::file_time_type::clock::now();
+  const pid_t pid = startCli(dir, args("projects/Galerie", "60"));
+  ASSERT_GT(pid, 0);
+  int written = 0;
+  for (int wait = 0; wait < 6000 && written < 3; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    written = 0;
+    for (const DirEntry& e : listDirectory(images))
+      if (endsWith(e.name, ".jpg") && fs::last_write_time(images + e.name) > started) ++written;
+  }
+  ASSERT_EQ(kill(pid, SIGKILL), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the build ended before it could be killed";
+  EXPECT_GE(written, 3);
+
+  // The old gallery still works: every page, every picture it links to.
+  EXPECT_TRUE(fileExists(gallery() + "pcv00000.htm"));
+  EXPECT_EQ(brokenLinks(gallery()), std::vector<std::string>{});
+
+  // The next build repairs it: the same as a full build into an empty folder.
+  ASSERT_EQ(finishCli(startCli(dir, args("projects/Galerie", "60"))), 0);
+  ASSERT_EQ(finishCli(startCli(dir, args("full/Galerie", "60"))), 0);
+  EXPECT_EQ(differences(treeOf(gallery()), treeOf(dir.path() + "full/Galerie/")), std::vector<std::string>{});
+  EXPECT_EQ(brokenLinks(gallery()), std::vector<std::string>{});
+  for (const DirEntry& e : listDirectory(images)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
 }
