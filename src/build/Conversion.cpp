@@ -132,14 +132,20 @@ LoadedImage transformedSource(const std::string& path, FREE_IMAGE_FORMAT fif, in
   return loaded;
 }
 
+// A scaled output serves as the source of a smaller one when it is at least
+// this size, in percent of the smaller, in both directions. Resampling twice
+// loses more than the decoder's reduction does (the box filter most), hence
+// more than the decode margin.
+constexpr long long kResampleMarginPercent = 300;
+
 // Of the images made so far (the decoded source first, then the scaled ones
-// from the largest down), the smallest that still has the margin of detail
-// over w x h; the decoded source when none has.
+// from the largest down), the smallest scaled one that still has the margin
+// of detail over w x h; the decoded source when none has.
 FIBITMAP* resamplingSource(const std::vector<ImagePtr>& made, int w, int h) {
   FIBITMAP* best = made.front().get();
-  for (const ImagePtr& candidate : made) {
-    const long long cw = FreeImage_GetWidth(candidate.get()), ch = FreeImage_GetHeight(candidate.get());
-    if (100 * cw >= kDecodeMarginPercent * w && 100 * ch >= kDecodeMarginPercent * h) best = candidate.get();
+  for (size_t i = 1; i < made.size(); ++i) {
+    const long long cw = FreeImage_GetWidth(made[i].get()), ch = FreeImage_GetHeight(made[i].get());
+    if (100 * cw >= kResampleMarginPercent * w && 100 * ch >= kResampleMarginPercent * h) best = made[i].get();
   }
   return best;
 }
