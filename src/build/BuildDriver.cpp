@@ -115,7 +115,7 @@ void removeTemporaries(const std::string& folder, const BuildManifest& record) {
 // hold what that build wrote (a file the user changed since stays), and
 // then the folders that held only them.
 void removeLeftovers(const std::string& folder, const BuildManifest& previous, const BuildManifest& current,
-                     const std::set<std::string>& keptFolders) {
+                     const std::set<std::string>& galleryFolders) {
   namespace fs = std::filesystem;
   removeTemporaries(folder, previous);
   for (const auto& [path, entry] : previous.files) {
@@ -128,10 +128,77 @@ void removeLeftovers(const std::string& folder, const BuildManifest& previous, c
     fs::remove(folder + path, ec);
     for (std::string dir = path; dir.rfind('/') != std::string::npos;) {
       dir.erase(dir.rfind('/'));
-      if (keptFolders.count(dir) || !fs::is_empty(folder + dir, ec) || ec) break;
+      if (galleryFolders.count(dir) || !fs::is_empty(folder + dir, ec) || ec) break;
       fs::remove(folder + dir, ec);
     }
   }
+}
+
+// The recipe of every output of every image, in the order of the plan.
+std::vector<std::vector<nlohmann::json>> imageRecipes(const AppState& state, const std::vector<ImageConversion>& plan,
+                                                      const std::vector<OutputSizeBox>& sizes) {
+  std::vector<std::pair<int, int>> scaledBoxes;
+  for (const OutputSizeBox& size : sizes)
+    if (size.width != kCopyBoxSide || size.height != kCopyBoxSide) scaledBoxes.emplace_back(size.width, size.height);
+  std::vector<std::vector<nlohmann::json>> recipes(plan.size());
+  for (size_t i = 0; i < plan.size(); ++i)
+    for (const SizeOutput& output : plan[i].outputs)
+      recipes[i].push_back(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes));
+  return recipes;
+}
+
+// Marks the outputs of one image that the folder already holds as kept and
+// records them in current; every other output is named in intent as about
+// to be replaced. True when every output is kept.
+bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& recipes,
+                   const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current,
+                   BuildManifest& intent) {
+  bool all = true;
+  for (size_t j = 0; j < image.outputs.size(); ++j) {
+    SizeOutput& output = image.outputs[j];
+    const std::string path = relativeTo(folder, output.destination);
+    output.keep = reusable(previous, folder, path, recipes[j]);
+    // A file about to be replaced is ours whatever a dying build leaves in it.
+    if (output.keep)
+      current.files[path] = previous->files.at(path);
+    else
+      intent.files[path] = ManifestFile{};
+    all = all && output.keep;
+  }
+  return all;
+}
+
+// The converted outputs into current, with their recipes. An output that was
+// not converted (cancelled, failed) while an older file of the previous
+// build is still there keeps that file's entry: it is still ours, described
+// by its older recipe.
+void recordConverted(const std::vector<ImageConversion>& plan, const std::vector<std::vector<nlohmann::json>>& recipes,
+                     const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current) {
+  for (size_t i = 0; i < plan.size(); ++i)
+    for (size_t j = 0; j < plan[i].outputs.size(); ++j) {
+      const SizeOutput& output = plan[i].outputs[j];
+      const std::string path = relativeTo(folder, output.destination);
+      if (output.written) {
+        if (std::optional<ManifestFile> entry = describeFile(output.destination)) {
+          entry->recipe = recipes[i][j];
+          current.files[path] = *entry;
+        }
+      } else if (!output.keep && previous && previous->files.count(path) && fileExists(output.destination)) {
+        current.files[path] = previous->files.at(path);
+      }
+    }
+}
+
+// The folders a build into an empty folder would make: the image folder,
+// one per album (empty ones too), and those of every file it wrote.
+std::set<std::string> galleryFolders(const AppState& state, const BuildManifest& current) {
+  const std::string& images = state.settings.imageFolderName;
+  std::set<std::string> folders{images};
+  for (const auto& record : state.items.list)
+    if (record->isAlbum) folders.insert(images + albumFullPath(*record));
+  for (const auto& [path, entry] : current.files)
+    for (std::string dir = path; dir.rfind('/') != std::string::npos;) folders.insert(dir.erase(dir.rfind('/')));
+  return folders;
 }
 
 }  // namespace
@@ -168,29 +235,14 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
 
     report(BuildStep::CheckOutputs);
     std::vector<ImageConversion> plan = planConversions(state, folder, sizes);
-    std::vector<std::pair<int, int>> scaledBoxes;
-    for (const OutputSizeBox& size : sizes)
-      if (size.width != kCopyBoxSide || size.height != kCopyBoxSide) scaledBoxes.emplace_back(size.width, size.height);
+    std::vector<std::vector<nlohmann::json>> recipes = imageRecipes(state, plan, sizes);
     BuildManifest current{kProductVersion, {}};
     // What this build is about to write, with the previous record: a build
     // that dies half-way still leaves every file it may have written named.
     BuildManifest intent = previous.value_or(BuildManifest{kProductVersion, {}});
-    std::vector<std::vector<nlohmann::json>> recipes(plan.size());
     std::vector<ImageConversion*> work;
     for (size_t i = 0; i < plan.size(); ++i) {
-      bool keepAll = true;
-      for (SizeOutput& output : plan[i].outputs) {
-        const std::string path = relativeTo(folder, output.destination);
-        recipes[i].push_back(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes));
-        output.keep = reuse && reusable(previous, folder, path, recipes[i].back());
-        // A file about to be replaced is ours whatever a dying build leaves in it.
-        if (output.keep)
-          current.files[path] = previous->files.at(path);
-        else
-          intent.files[path] = ManifestFile{};
-        keepAll = keepAll && output.keep;
-      }
-      if (keepAll) {
+      if (keepUnchanged(plan[i], recipes[i], reuse ? previous : std::nullopt, folder, current, intent)) {
         ++result.imagesReused;
         ++done;
       } else {
@@ -206,21 +258,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       report(BuildStep::Convert);
     });
     result.imagesConverted = done - before;
-    for (size_t i = 0; i < plan.size(); ++i)
-      for (size_t j = 0; j < plan[i].outputs.size(); ++j) {
-        const SizeOutput& output = plan[i].outputs[j];
-        const std::string path = relativeTo(folder, output.destination);
-        if (output.written) {
-          if (std::optional<ManifestFile> entry = describeFile(output.destination)) {
-            entry->recipe = recipes[i][j];
-            current.files[path] = *entry;
-          }
-        } else if (!output.keep && previous && previous->files.count(path) && fileExists(output.destination)) {
-          // Not converted (cancelled or failed): the older file is still there
-          // and still ours, described by its older recipe.
-          current.files[path] = previous->files.at(path);
-        }
-      }
+    recordConverted(plan, recipes, previous, folder, current);
 
     report(BuildStep::StyleFiles);
     std::vector<std::string> written = copyProjectTypeFiles(state, folder);
@@ -234,12 +272,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     for (const std::string& path : written)
       if (std::optional<ManifestFile> entry = describeFile(path)) current.files[relativeTo(folder, path)] = *entry;
 
-    std::set<std::string> keptFolders{s.imageFolderName};
-    for (const auto& record : state.items.list)
-      if (record->isAlbum) keptFolders.insert(s.imageFolderName + albumFullPath(*record));
-    for (const auto& [path, entry] : current.files)
-      for (std::string dir = path; dir.rfind('/') != std::string::npos;) keptFolders.insert(dir.erase(dir.rfind('/')));
-    removeLeftovers(folder, intent, current, keptFolders);
+    removeLeftovers(folder, intent, current, galleryFolders(state, current));
     releaseWatermarks(state);
 
     report(BuildStep::Statistics);
