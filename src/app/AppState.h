@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/Image.h"
 #include "model/ItemCollection.h"
@@ -46,6 +47,7 @@ struct AppState {
   int watermarkOffsetX = 0;
   int watermarkOffsetY = 0;
   ItemCollection items;
+  std::vector<std::string> pagesWritten;  // by the running build, for its record of the files it wrote
 };
 
 // Shared greys of the window and its controls (0xRRGGBB).

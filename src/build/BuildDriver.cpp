@@ -1,14 +1,19 @@
 #include "build/BuildDriver.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <set>
 
 #include "app/AppState.h"
+#include "build/BuildManifest.h"
 #include "build/Conversion.h"
 #include "build/OutputLayout.h"
 #include "pages/PageEngine.h"
 #include "pages/Writers.h"
 #include "settings/FileSystem.h"
 #include "settings/Presets.h"
+#include "settings/Product.h"
 #include "settings/Text.h"
 
 namespace pv {
@@ -53,6 +58,8 @@ void countOutput(ProjectSettings& s, const std::string& outputFolder) {
   s.outputTotalBytes = 0;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(outputFolder, ec), end; !ec && it != end; it.increment(ec)) {
+    // The build's record of its files is not part of the gallery.
+    if (it.depth() == 0 && it->path().filename() == kManifestName) continue;
     std::error_code ec2;
     if (it->is_directory(ec2)) {
       ++s.outputFolderCount;
@@ -72,53 +79,212 @@ OutputInfo outputInfo(const ProjectSettings& s) {
           format("Ausgabeordner: ./%s", s.projectName.c_str()), format("Anzahl der Dateien: %d", s.outputFileCount)};
 }
 
-BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress) {
+namespace {
+
+std::string relativeTo(const std::string& folder, const std::string& path) { return path.substr(folder.size()); }
+
+// The output of the previous build that this one may keep: named by the
+// record with the same recipe, and still holding the recorded bytes.
+bool reusable(const std::optional<BuildManifest>& previous, const std::string& folder, const std::string& path,
+              const nlohmann::json& recipe) {
+  if (!previous) return false;
+  auto it = previous->files.find(path);
+  return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder + path, it->second);
+}
+
+// The temporary files a build that died left beside the files of its
+// record ("name.tmp<process>-<count>").
+void removeTemporaries(const std::string& folder, const BuildManifest& record) {
+  std::set<std::string> folders;
+  for (const auto& [path, entry] : record.files)
+    folders.insert(path.rfind('/') == std::string::npos ? std::string() : path.substr(0, path.rfind('/') + 1));
+  for (const std::string& dir : folders)
+    for (const DirEntry& e : listDirectory(folder + dir)) {
+      const size_t tmp = e.name.rfind(".tmp");
+      if (e.isDirectory || tmp == std::string::npos || !record.files.count(dir + e.name.substr(0, tmp))) continue;
+      const std::string suffix = e.name.substr(tmp + 4);
+      const size_t dash = suffix.find('-');
+      if (dash == std::string::npos || dash == 0 || dash + 1 == suffix.size() ||
+          suffix.find_first_not_of("0123456789-") != std::string::npos || suffix.find('-', dash + 1) != std::string::npos)
+        continue;
+      std::remove((folder + dir + e.name).c_str());
+    }
+}
+
+// The files the previous build wrote that this one did not, where they still
+// hold what that build wrote (a file the user changed since stays), and
+// then the folders that held only them.
+void removeLeftovers(const std::string& folder, const BuildManifest& previous, const BuildManifest& current,
+                     const std::set<std::string>& galleryFolders) {
+  namespace fs = std::filesystem;
+  removeTemporaries(folder, previous);
+  for (const auto& [path, entry] : previous.files) {
+    if (current.files.count(path)) continue;
+    // An entry without hash comes from a build that died before its record
+    // was complete: the file is ours whatever it holds.
+    if (!entry.sha256.empty() && !fileMatches(folder + path, entry)) continue;
+    std::error_code ec;
+    if (!fs::is_regular_file(folder + path, ec)) continue;
+    fs::remove(folder + path, ec);
+    for (std::string dir = path; dir.rfind('/') != std::string::npos;) {
+      dir.erase(dir.rfind('/'));
+      if (galleryFolders.count(dir) || !fs::is_empty(folder + dir, ec) || ec) break;
+      fs::remove(folder + dir, ec);
+    }
+  }
+}
+
+// The recipe of every output of every image, in the order of the plan.
+std::vector<std::vector<nlohmann::json>> imageRecipes(const AppState& state, const std::vector<ImageConversion>& plan,
+                                                      const std::vector<OutputSizeBox>& sizes) {
+  std::vector<std::pair<int, int>> scaledBoxes;
+  for (const OutputSizeBox& size : sizes)
+    if (size.width != kCopyBoxSide || size.height != kCopyBoxSide) scaledBoxes.emplace_back(size.width, size.height);
+  std::vector<std::vector<nlohmann::json>> recipes(plan.size());
+  for (size_t i = 0; i < plan.size(); ++i)
+    for (const SizeOutput& output : plan[i].outputs)
+      recipes[i].push_back(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes));
+  return recipes;
+}
+
+// Marks the outputs of one image that the folder already holds as kept and
+// records them in current; every other output is named in intent as about
+// to be replaced. True when every output is kept.
+bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& recipes,
+                   const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current,
+                   BuildManifest& intent) {
+  bool all = true;
+  for (size_t j = 0; j < image.outputs.size(); ++j) {
+    SizeOutput& output = image.outputs[j];
+    const std::string path = relativeTo(folder, output.destination);
+    output.keep = reusable(previous, folder, path, recipes[j]);
+    // A file about to be replaced is ours whatever a dying build leaves in it.
+    if (output.keep)
+      current.files[path] = previous->files.at(path);
+    else
+      intent.files[path] = ManifestFile{};
+    all = all && output.keep;
+  }
+  return all;
+}
+
+// The converted outputs into current, with their recipes. An output that was
+// not converted (cancelled, failed) while an older file of the previous
+// build is still there keeps that file's entry: it is still ours, described
+// by its older recipe.
+void recordConverted(const std::vector<ImageConversion>& plan, const std::vector<std::vector<nlohmann::json>>& recipes,
+                     const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current) {
+  for (size_t i = 0; i < plan.size(); ++i)
+    for (size_t j = 0; j < plan[i].outputs.size(); ++j) {
+      const SizeOutput& output = plan[i].outputs[j];
+      const std::string path = relativeTo(folder, output.destination);
+      if (output.written) {
+        if (std::optional<ManifestFile> entry = describeFile(output.destination)) {
+          entry->recipe = recipes[i][j];
+          current.files[path] = *entry;
+        }
+      } else if (!output.keep && previous && previous->files.count(path) && fileExists(output.destination)) {
+        current.files[path] = previous->files.at(path);
+      }
+    }
+}
+
+// The folders a build into an empty folder would make: the image folder,
+// one per album (empty ones too), and those of every file it wrote.
+std::set<std::string> galleryFolders(const AppState& state, const BuildManifest& current) {
+  const std::string& images = state.settings.imageFolderName;
+  std::set<std::string> folders{images};
+  for (const auto& record : state.items.list)
+    if (record->isAlbum) folders.insert(images + albumFullPath(*record));
+  for (const auto& [path, entry] : current.files)
+    for (std::string dir = path; dir.rfind('/') != std::string::npos;) folders.insert(dir.erase(dir.rfind('/')));
+  return folders;
+}
+
+}  // namespace
+
+BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress,
+                         BuildMode mode) {
   ProjectSettings& s = state.settings;
   BuildResult result;
   if (s.sizeAWidth == 0 && s.sizeAHeight == 0) return result;
   result.ran = true;
+  const std::string folder = withSlash(outputFolder);
 
-  struct Pass {
-    BuildStep step;
-    int width, height;
-    const std::string& prefix;
-  };
-  std::vector<Pass> passes;
-  if (s.sizeAWidth > 0) passes.push_back({BuildStep::ConvertA, s.sizeAWidth, s.sizeAHeight, s.prefixA});
-  if (s.sizeBWidth > 0) passes.push_back({BuildStep::ConvertB, s.sizeBWidth, s.sizeBHeight, s.prefixB});
-  if (s.sizeCWidth > 0) passes.push_back({BuildStep::ConvertC, s.sizeCWidth, s.sizeCHeight, s.prefixC});
-  int images = 0;
-  for (auto& item : state.items.list) images += item->isAlbum ? 0 : 1;
-  const int total = images * int(passes.size());
+  std::vector<OutputSizeBox> sizes;
+  if (s.sizeAWidth > 0) sizes.push_back({s.sizeAWidth, s.sizeAHeight, s.prefixA});
+  if (s.sizeBWidth > 0) sizes.push_back({s.sizeBWidth, s.sizeBHeight, s.prefixB});
+  if (s.sizeCWidth > 0) sizes.push_back({s.sizeCWidth, s.sizeCHeight, s.prefixC});
+  int total = 0;
+  for (auto& item : state.items.list) total += item->isAlbum ? 0 : 1;
   int done = 0;
   auto report = [&](BuildStep step) {
-    if (progress) progress(step, done, total);
+    if (progress) progress(step, done, total, result.imagesReused);
   };
 
   report(BuildStep::Watermarks);
   prepareWatermarks(state);
   report(BuildStep::OutputFolder);
-  result.folderCreated = makeDirectory(outputFolder);
+  result.folderCreated = makeDirectory(folder);
   if (result.folderCreated) {
-    for (const Pass& pass : passes) {
-      report(pass.step);
-      const int before = done;
-      convertAllImages(state, outputFolder, pass.width, pass.height, pass.prefix, [&](int passDone, int) {
-        done = before + passDone;
-        report(pass.step);
-      });
-    }
-    report(BuildStep::StyleFiles);
-    copyProjectTypeFiles(state, outputFolder);
-    report(BuildStep::Pages);
-    if (isOwnTemplate(s.presetNumber)) copyControlSet(state, outputFolder);
-    result.pagesWritten = writeProjectPages(state, outputFolder);
-  }
-  releaseWatermarks(state);
+    // The record of the previous build: which files are ours, and what made
+    // each image. A full build converts everything but still removes what
+    // the previous one wrote and this one does not.
+    const std::optional<BuildManifest> previous = readManifest(folder);
+    const bool reuse = mode == BuildMode::Reuse && previous && previous->programVersion == kProductVersion;
 
-  report(BuildStep::Statistics);
-  countOutput(s, outputFolder);
-  if (!(s.presetNumber >= 3000 && s.presetNumber <= 4000)) result.previewPage = startPagePath(s, outputFolder);
+    report(BuildStep::CheckOutputs);
+    std::vector<ImageConversion> plan = planConversions(state, folder, sizes);
+    std::vector<std::vector<nlohmann::json>> recipes = imageRecipes(state, plan, sizes);
+    BuildManifest current{kProductVersion, {}};
+    // What this build is about to write, with the previous record: a build
+    // that dies half-way still leaves every file it may have written named.
+    BuildManifest intent = previous.value_or(BuildManifest{kProductVersion, {}});
+    std::vector<ImageConversion*> work;
+    for (size_t i = 0; i < plan.size(); ++i) {
+      if (keepUnchanged(plan[i], recipes[i], reuse ? previous : std::nullopt, folder, current, intent)) {
+        ++result.imagesReused;
+        ++done;
+      } else {
+        work.push_back(&plan[i]);
+      }
+    }
+    writeManifest(folder, intent);
+
+    report(BuildStep::Convert);
+    const int before = done;
+    convertPlanned(state, work, [&](int converted, int) {
+      done = before + converted;
+      report(BuildStep::Convert);
+    });
+    result.imagesConverted = done - before;
+    recordConverted(plan, recipes, previous, folder, current);
+
+    report(BuildStep::StyleFiles);
+    std::vector<std::string> written = copyProjectTypeFiles(state, folder);
+    report(BuildStep::Pages);
+    if (isOwnTemplate(s.presetNumber))
+      for (std::string& path : copyControlSet(state, folder)) written.push_back(std::move(path));
+    state.pagesWritten.clear();
+    result.pagesWritten = writeProjectPages(state, folder);
+    written.insert(written.end(), state.pagesWritten.begin(), state.pagesWritten.end());
+    state.pagesWritten.clear();
+    for (const std::string& path : written)
+      if (std::optional<ManifestFile> entry = describeFile(path)) current.files[relativeTo(folder, path)] = *entry;
+
+    removeLeftovers(folder, intent, current, galleryFolders(state, current));
+    releaseWatermarks(state);
+
+    report(BuildStep::Statistics);
+    countOutput(s, folder);
+    // Last, and whole or not at all: until here the intent record stands.
+    writeManifest(folder, current);
+  } else {
+    releaseWatermarks(state);
+    report(BuildStep::Statistics);
+    countOutput(s, folder);
+  }
+  if (!(s.presetNumber >= 3000 && s.presetNumber <= 4000)) result.previewPage = startPagePath(s, folder);
   result.cancelled = state.abortRequested;
   if (result.cancelled) result.previewPage = infoPagePath(s, 0);
   state.abortRequested = false;

@@ -42,16 +42,25 @@ CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const 
 
 // ---- The build ----
 
-enum class BuildStep { Watermarks, OutputFolder, ConvertA, ConvertB, ConvertC, StyleFiles, Pages, Statistics };
-// Called on the build's thread whenever the step changes or an image is done;
-// imagesTotal counts every image once per size produced.
-using BuildProgress = std::function<void(BuildStep step, int imagesDone, int imagesTotal)>;
+// CheckOutputs compares the outputs of an earlier build with what this one
+// would make; Convert makes every size of each image that changed.
+enum class BuildStep { Watermarks, OutputFolder, CheckOutputs, Convert, StyleFiles, Pages, Statistics };
+// Called on the build's thread whenever the step changes or an image is done.
+// imagesDone counts the images finished, all their sizes, whether converted
+// or kept from the earlier build; imagesReused counts the kept ones.
+using BuildProgress = std::function<void(BuildStep step, int imagesDone, int imagesTotal, int imagesReused)>;
+
+// Reuse keeps the outputs of an earlier build into the same folder whose
+// inputs did not change; Full converts every image again.
+enum class BuildMode { Reuse, Full };
 
 struct BuildResult {
   bool ran = false;           // false: size A is off, nothing was done
   bool folderCreated = false; // false: the project folder is missing, nothing was written
   bool pagesWritten = false;  // the project type's page writers found their templates
   bool cancelled = false;
+  int imagesConverted = 0;
+  int imagesReused = 0;       // every size kept from the earlier build
   std::string previewPage;    // what the output page shows now; empty: leave it as it is
 };
 
@@ -59,7 +68,13 @@ struct BuildResult {
 // output statistics of the settings record. Polls state.abortRequested
 // between images; a cancelled build still writes its pages. Clears the flag
 // at the end.
-BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {});
+// The folder's build record (BuildManifest.h) says what an earlier build
+// wrote: unchanged images are kept, files that build wrote and this one does
+// not are removed, and the new record is written last. Files the record
+// does not name are never touched. The result is the same as a full build
+// into an empty folder.
+BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {},
+                         BuildMode mode = BuildMode::Reuse);
 
 // The start page of a build: page 0 in the output folder.
 std::string startPagePath(const ProjectSettings& s, const std::string& outputFolder);

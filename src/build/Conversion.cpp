@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "app/AppState.h"
 #include "model/Encoding.h"
@@ -63,8 +64,10 @@ std::string temporaryBeside(const std::string& destination) {
   return destination + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-void finishReplacing(bool written, const std::string& temporary, const std::string& destination) {
-  if (!written || std::rename(temporary.c_str(), destination.c_str()) != 0) std::remove(temporary.c_str());
+bool finishReplacing(bool written, const std::string& temporary, const std::string& destination) {
+  if (written && std::rename(temporary.c_str(), destination.c_str()) == 0) return true;
+  std::remove(temporary.c_str());
+  return false;
 }
 
 ImagePtr to32Bits(ImagePtr image) {
@@ -81,39 +84,57 @@ ImagePtr to32Bits(ImagePtr image) {
 constexpr long long kDecodeMarginPercent = 190;
 
 // The longer side at which a JPEG must at least be decoded to keep that
-// margin over the output size; 0 when only the full size will do. FreeImage
-// divides by d when longSide >= d * hint, so a hint of
+// margin over every output size; 0 when only the full size will do.
+// FreeImage divides by d when longSide >= d * hint, so a hint of
 // ceil(longSide * margin * out / side) keeps side / d >= margin * out.
-int jpegDecodeSide(const std::string& path, int rotation, int boxWidth, int boxHeight) {
+int jpegDecodeSide(const std::string& path, int rotation, const std::vector<SizeOutput*>& outputs) {
   ImagePtr header = loadImageFile(path, FIF_JPEG, FIF_LOAD_NOPIXELS);
   if (!header) return 0;
   long long w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
   if (exifOrientation(header.get()) >= 5) std::swap(w, h);
   if (rotation % 180 != 0) std::swap(w, h);
-  BoxSize out = fitIntoBox(int(w), int(h), boxWidth, boxHeight);
-  if (out.width <= 0 || out.height <= 0) return 0;
-  long long longSide = std::max(w, h);
+  const long long longSide = std::max(w, h);
   auto needed = [&](long long output, long long side) {
     return (kDecodeMarginPercent * output * longSide + 100 * side - 1) / (100 * side);
   };
-  const long long hint = std::max(needed(out.width, w), needed(out.height, h));
-  return 2 * hint <= longSide ? int(hint) : 0;
+  long long hint = 0;
+  for (const SizeOutput* o : outputs) {
+    BoxSize out = fitIntoBox(int(w), int(h), o->boxWidth, o->boxHeight);
+    if (out.width <= 0 || out.height <= 0) continue;
+    hint = std::max({hint, needed(out.width, w), needed(out.height, h)});
+  }
+  return hint > 0 && 2 * hint <= longSide ? int(hint) : 0;
 }
 
-// The source upright, with the user's flips and rotation, scaled into the box.
-ImagePtr scaledImage(const ProjectSettings& s, const std::string& path, FREE_IMAGE_FORMAT fif, int rotation,
-                     bool flipHorizontal, bool flipVertical, int boxWidth, int boxHeight) {
-  int decodeSide = fif == FIF_JPEG ? jpegDecodeSide(path, rotation, boxWidth, boxHeight) : 0;
+// The source upright, with the user's flips and rotation, decoded once at the
+// scale the largest of the outputs needs.
+LoadedImage transformedSource(const std::string& path, FREE_IMAGE_FORMAT fif, int rotation, bool flipHorizontal,
+                              bool flipVertical, const std::vector<SizeOutput*>& outputs) {
+  const int decodeSide = fif == FIF_JPEG ? jpegDecodeSide(path, rotation, outputs) : 0;
   LoadedImage loaded = loadUpright(path, fif, decodeSide);
   // 24 bits before the transform: the same pixels, and FreeImage rotates
   // every 24-bit image while it refuses some palettes.
-  ImagePtr image = applyUserTransform(to24Bits(std::move(loaded.image)), flipHorizontal, flipVertical, rotation);
-  if (!image) return image;
-  int w = loaded.fullWidth, h = loaded.fullHeight;
-  if (rotation % 180 != 0) std::swap(w, h);
-  BoxSize size = fitIntoBox(w, h, boxWidth, boxHeight);
-  if (size.width <= 0 || size.height <= 0) return {};
-  return ImagePtr(FreeImage_Rescale(image.get(), size.width, size.height, scalingFilter(s.resizeFilter)));
+  loaded.image = applyUserTransform(to24Bits(std::move(loaded.image)), flipHorizontal, flipVertical, rotation);
+  if (rotation % 180 != 0) std::swap(loaded.fullWidth, loaded.fullHeight);
+  return loaded;
+}
+
+// A scaled output serves as the source of a smaller one when it is at least
+// this size, in percent of the smaller, in both directions. Resampling twice
+// loses more than the decoder's reduction does (the box filter most), hence
+// more than the decode margin.
+constexpr long long kResampleMarginPercent = 300;
+
+// Of the images made so far (the decoded source first, then the scaled ones
+// from the largest down), the smallest scaled one that still has the margin
+// of detail over w x h; the decoded source when none has.
+FIBITMAP* resamplingSource(const std::vector<ImagePtr>& made, int w, int h) {
+  FIBITMAP* best = made.front().get();
+  for (size_t i = 1; i < made.size(); ++i) {
+    const long long cw = FreeImage_GetWidth(made[i].get()), ch = FreeImage_GetHeight(made[i].get());
+    if (100 * cw >= kResampleMarginPercent * w && 100 * ch >= kResampleMarginPercent * h) best = made[i].get();
+  }
+  return best;
 }
 
 struct Point {
@@ -171,7 +192,7 @@ void clearMetadata(FIBITMAP* image) {
     FreeImage_SetMetadata(FREE_IMAGE_MDMODEL(model), image, nullptr, nullptr);
 }
 
-void saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
+bool saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
   const FREE_IMAGE_FORMAT fif = outputFormat(state.settings.imageFormat);
   clearMetadata(image);
   int flags = 0;
@@ -182,11 +203,11 @@ void saveImage(const AppState& state, FIBITMAP* image, const std::string& destin
   ImagePtr quantised;
   if (fif == FIF_GIF) {
     quantised.reset(FreeImage_ColorQuantize(image, FIQ_WUQUANT));
-    if (!quantised) return;
+    if (!quantised) return false;
     image = quantised.get();
   }
   const std::string temporary = temporaryBeside(destination);
-  finishReplacing(FreeImage_Save(fif, image, temporary.c_str(), flags), temporary, destination);
+  return finishReplacing(FreeImage_Save(fif, image, temporary.c_str(), flags), temporary, destination);
 }
 
 // IIM allows 2000 bytes for the longest field, the caption; FreeImage writes
@@ -251,18 +272,54 @@ void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::strin
 bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
                   const std::string& sourcePath, int boxWidth, int boxHeight, const std::string& destinationPath,
                   const std::string& caption) {
-  if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) {
-    const std::string temporary = temporaryBeside(destinationPath);
-    finishReplacing(copyFileReplacing(sourcePath, temporary), temporary, destinationPath);
-    return true;
+  std::vector<SizeOutput> outputs{{boxWidth, boxHeight, destinationPath}};
+  return convertImageSizes(state, rotation, flipHorizontal, flipVertical, sourcePath, outputs, caption);
+}
+
+bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
+                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption) {
+  std::vector<SizeOutput*> scaled;
+  for (SizeOutput& o : outputs) {
+    o.written = false;
+    if (o.boxWidth == kCopyBoxSide && o.boxHeight == kCopyBoxSide) {
+      if (o.keep) continue;
+      const std::string temporary = temporaryBeside(o.destination);
+      o.written = finishReplacing(copyFileReplacing(sourcePath, temporary), temporary, o.destination);
+    } else {
+      scaled.push_back(&o);
+    }
   }
+  if (std::all_of(scaled.begin(), scaled.end(), [](const SizeOutput* o) { return o->keep; })) return true;
   const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
   if (fif == FIF_UNKNOWN) return false;
-  ImagePtr image =
-      scaledImage(state.settings, sourcePath, fif, rotation, flipHorizontal, flipVertical, boxWidth, boxHeight);
-  if (!image) return true;
-  pasteWatermark(state, image, boxWidth, boxHeight);
-  saveImage(state, image.get(), destinationPath, caption);
+  LoadedImage source = transformedSource(sourcePath, fif, rotation, flipHorizontal, flipVertical, scaled);
+  if (!source.image) return true;
+
+  // Largest first, so that each smaller size can be resampled from a larger
+  // one instead of from the whole decode. The order depends on the boxes
+  // alone, so every output is the same whatever thread makes it.
+  std::vector<std::pair<BoxSize, SizeOutput*>> sized;
+  for (SizeOutput* o : scaled) {
+    const BoxSize size = fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight);
+    if (size.width > 0 && size.height > 0) sized.emplace_back(size, o);
+  }
+  std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
+    return (long long)a.first.width * a.first.height > (long long)b.first.width * b.first.height;
+  });
+  std::vector<ImagePtr> made;
+  made.push_back(std::move(source.image));
+  for (size_t i = 0; i < sized.size(); ++i) {
+    const auto& [size, output] = sized[i];
+    FIBITMAP* from = resamplingSource(made, size.width, size.height);
+    ImagePtr image(FreeImage_Rescale(from, size.width, size.height, scalingFilter(state.settings.resizeFilter)));
+    if (!image) continue;
+    // The smaller sizes still to come may start from this one, before its watermark.
+    if (i + 1 < sized.size())
+      if (ImagePtr copy{FreeImage_Clone(image.get())}) made.push_back(std::move(copy));
+    if (output->keep) continue;
+    pasteWatermark(state, image, output->boxWidth, output->boxHeight);
+    output->written = saveImage(state, image.get(), output->destination, caption);
+  }
   return true;
 }
 

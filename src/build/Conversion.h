@@ -1,9 +1,10 @@
 #pragma once
-// One source image into one output size: transform, fit, scale, watermark,
+// One source image into its output sizes: transform, fit, scale, watermark,
 // metadata, save. The watermark is prepared once per size and build.
 #include <FreeImage.h>
 
 #include <string>
+#include <vector>
 
 namespace pv {
 
@@ -26,6 +27,24 @@ bool prepareWatermarks(AppState& state);
 bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
                   const std::string& sourcePath, int boxWidth, int boxHeight, const std::string& destinationPath,
                   const std::string& caption);
+
+// One output size of an image and the file it goes to.
+struct SizeOutput {
+  int boxWidth = 0;
+  int boxHeight = 0;
+  std::string destination;
+  // The file already holds this output: it is made only as far as the
+  // smaller sizes of the image need it, and not saved.
+  bool keep = false;
+  bool written = false;  // set by the conversion when the file was saved
+};
+// Every output of one image from a single decode: the source is decoded at
+// the scale the largest output needs, and each smaller output is resampled
+// from the smallest image already made that still has the detail it needs.
+// An output's pixels therefore depend on the other boxes of the same call.
+// False only when the source type is unknown.
+bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
+                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption);
 void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption);
 void releaseWatermarks(AppState& state);
 

@@ -11,6 +11,7 @@
 #include "app/AppState.h"
 #include "build/Conversion.h"
 #include "pages/PageEngine.h"
+#include "pages/Template.h"
 #include "settings/FileSystem.h"
 #include "settings/Text.h"
 
@@ -22,17 +23,42 @@ namespace {
 // leading "/".
 std::string albumFolder(const std::string& albumPath) { return albumPath.substr(1); }
 
-struct Conversion {
-  const CollectionItem* item;
-  std::string destination;
-};
+}  // namespace
+
+std::vector<ImageConversion> planConversions(AppState& state, const std::string& outputFolder,
+                                             const std::vector<OutputSizeBox>& sizes) {
+  const ProjectSettings& s = state.settings;
+  const std::string imageFolder = withSlash(outputFolder) + s.imageFolderName + "/";
+  makeDirectories(imageFolder);
+  for (const auto& record : state.items.list)
+    if (record->isAlbum) makeDirectories(imageFolder + albumFolder(albumFullPath(*record)));
+
+  // Names and numbers are decided in list order before any conversion, and
+  // for every image even when the build is cancelled.
+  const char* extension = imageExtension(s.imageFormat);
+  std::vector<ImageConversion> work;
+  int k = 0;
+  for (const auto& record : state.items.list) {
+    if (record->isAlbum) continue;
+    ImageConversion& conversion = work.emplace_back();
+    conversion.item = record.get();
+    for (const OutputSizeBox& size : sizes) {
+      std::string name = format("%s%05d.%s", size.prefix.c_str(), k, extension);
+      if (record->albumPath.size() >= 2) name = albumFolder(record->albumPath) + "/" + name;
+      record->outputPaths.push_back(s.imageFolderName + "/" + name);
+      conversion.outputs.push_back({size.width, size.height, imageFolder + name});
+    }
+    record->imageNumber = k++;
+  }
+  return work;
+}
 
 // One worker per core takes the next image until none is left or the build
 // is cancelled. Every output depends on its own image only, so the files are
 // the same whatever the number of workers. Progress is reported on the
 // calling thread.
-void convertInParallel(const AppState& state, const std::vector<Conversion>& work, int boxWidth, int boxHeight,
-                       const ConversionProgress& progress) {
+void convertPlanned(const AppState& state, std::vector<ImageConversion*> work, const ConversionProgress& progress) {
+  if (work.empty()) return;
   std::atomic<size_t> next{0};
   std::mutex lock;
   std::condition_variable changed;
@@ -42,9 +68,9 @@ void convertInParallel(const AppState& state, const std::vector<Conversion>& wor
     while (!state.abortRequested) {
       const size_t i = next++;
       if (i >= work.size()) break;
-      const CollectionItem& item = *work[i].item;
-      convertImage(state, item.rotation, item.flipHorizontal, item.flipVertical, item.sourcePath, boxWidth, boxHeight,
-                   work[i].destination, item.caption);
+      const CollectionItem& item = *work[i]->item;
+      convertImageSizes(state, item.rotation, item.flipHorizontal, item.flipVertical, item.sourcePath,
+                        work[i]->outputs, item.caption);
       std::lock_guard<std::mutex> guard(lock);
       ++done;
       changed.notify_one();
@@ -88,60 +114,64 @@ void convertInParallel(const AppState& state, const std::vector<Conversion>& wor
   for (std::thread& t : pool) t.join();
 }
 
-}  // namespace
-
 void convertAllImages(AppState& state, const std::string& outputFolder, int boxWidth, int boxHeight,
                       const std::string& prefix, const ConversionProgress& progress) {
-  const ProjectSettings& s = state.settings;
-  const std::string imageFolder = withSlash(outputFolder) + s.imageFolderName + "/";
-  makeDirectories(imageFolder);
-  for (const auto& record : state.items.list)
-    if (record->isAlbum) makeDirectories(imageFolder + albumFolder(albumFullPath(*record)));
-
-  // Names and numbers are decided in list order before any conversion, and
-  // for every image even when the build is cancelled.
-  const char* extension = imageExtension(s.imageFormat);
-  std::vector<Conversion> work;
-  int k = 0;
-  for (const auto& record : state.items.list) {
-    if (record->isAlbum) continue;
-    std::string name = format("%s%05d.%s", prefix.c_str(), k, extension);
-    if (record->albumPath.size() >= 2) name = albumFolder(record->albumPath) + "/" + name;
-    record->outputPaths.push_back(s.imageFolderName + "/" + name);
-    work.push_back({record.get(), imageFolder + name});
-    record->imageNumber = k++;
-  }
-  if (!work.empty()) convertInParallel(state, work, boxWidth, boxHeight, progress);
+  std::vector<ImageConversion> work = planConversions(state, outputFolder, {{boxWidth, boxHeight, prefix}});
+  std::vector<ImageConversion*> all;
+  for (ImageConversion& c : work) all.push_back(&c);
+  convertPlanned(state, all, progress);
 }
 
-void copyProjectTypeFiles(AppState& state, const std::string& outputFolder) {
+namespace {
+
+// A file that already holds the bytes is left alone, so a rebuild does not
+// touch style files that did not change.
+bool copyIfDifferent(const std::string& from, const std::string& to, std::vector<std::string>& written) {
+  std::string content;
+  if (!readWholeFile(from, content) || !writeFileIfDifferent(to, content)) return false;
+  written.push_back(to);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> copyProjectTypeFiles(AppState& state, const std::string& outputFolder) {
   const ProjectSettings& s = state.settings;
   const std::string type = std::to_string(s.presetNumber);
   const std::string destination = withSlash(outputFolder) + s.imageFolderName + "/_pcv_" + type + "/";
   const std::string source = s.draftsFolder + type + "/pcv_image_folder/";
+  std::vector<std::string> written;
   bool created = false;
   for (const DirEntry& entry : listDirectory(source)) {
     if (entry.isDirectory) continue;
     if (!created) created = makeDirectories(destination);
-    if (copyFileReplacing(source + entry.name, destination + entry.name) &&
-        (entry.name == "pcv.css" || entry.name == "pcv2.css"))
-      applyColourTokens(s, destination + entry.name);
+    // A stylesheet gets its colours and fonts before it is compared.
+    std::string style;
+    if ((entry.name == "pcv.css" || entry.name == "pcv2.css") && loadTemplate(source + entry.name, style) &&
+        fillColourTokens(s, style) > 0) {
+      if (writeFileIfDifferent(destination + entry.name, style)) written.push_back(destination + entry.name);
+    } else {
+      copyIfDifferent(source + entry.name, destination + entry.name, written);
+    }
   }
   if (s.albumsAllowed) {
     makeDirectories(destination);
-    copyFileReplacing(s.draftsFolder + "folder.gif", destination + "folder.gif");
+    copyIfDifferent(s.draftsFolder + "folder.gif", destination + "folder.gif", written);
   }
+  return written;
 }
 
-void copyControlSet(AppState& state, const std::string& outputFolder) {
+std::vector<std::string> copyControlSet(AppState& state, const std::string& outputFolder) {
   const ProjectSettings& s = state.settings;
   const std::string set = format("%04d", s.controlSet);
   const std::string destination = withSlash(outputFolder) + s.imageFolderName + "/_ctrl_" + set + "/";
   const std::string source = s.ctrlFolder + set + "/";
   makeDirectories(destination);
+  std::vector<std::string> written;
   for (const DirEntry& entry : listDirectory(source))
     if (!entry.isDirectory && endsWithNoCase(entry.name, ".gif"))
-      copyFileReplacing(source + entry.name, destination + entry.name);
+      copyIfDifferent(source + entry.name, destination + entry.name, written);
+  return written;
 }
 
 }  // namespace pv

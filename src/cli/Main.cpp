@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "build/BuildDriver.h"
+#include "build/BuildManifest.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "model/FolderImport.h"
@@ -88,7 +89,10 @@ std::string chooseOutput(const BuildRequest& request, CreatePageValues& create) 
   if (!directoryExists(projectFolder)) return "the project folder " + projectFolder + " does not exist";
   const std::string output = projectFolder + cleaned;
   if (fs::exists(output, ec) && !directoryExists(output)) return output + " exists and is not a folder";
-  if (directoryExists(output) && !fs::is_empty(output, ec) && !request.overwrite)
+  // A folder with our build record is a gallery of ours: building again
+  // updates it.
+  if (directoryExists(output) && !fs::is_empty(output, ec) && !request.overwrite &&
+      !fileExists(withSlash(output) + kManifestName))
     return output + " already holds files: give --overwrite to build into it (files of the same name are replaced)";
   create.projectFolder = projectFolder;
   create.projectName = name;
@@ -200,9 +204,9 @@ int build(const std::vector<std::string>& args) {
 
   abortFlag = &state.abortRequested;
   std::signal(SIGINT, onInterrupt);
-  BuildResult result = buildProject(state, cmd.outputFolder, [&](BuildStep step, int done, int total) {
-    display(step, done, total);
-  });
+  BuildResult result = buildProject(
+      state, cmd.outputFolder, [&](BuildStep step, int done, int total, int reused) { display(step, done, total, reused); },
+      request.full ? BuildMode::Full : BuildMode::Reuse);
   display.finish();
   std::signal(SIGINT, SIG_DFL);
   abortFlag = nullptr;
@@ -210,6 +214,7 @@ int build(const std::vector<std::string>& args) {
 
   if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
   if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);
+  std::fprintf(stderr, "%d images converted, %d unchanged and reused\n", result.imagesConverted, result.imagesReused);
   const OutputInfo info = outputInfo(s);
   std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
   if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);

@@ -297,9 +297,9 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
       if (arg == "--recursive") r.inputs.back().recursive = true;
       else if (!r.inputs.back().recursive) return "--albums makes albums of sub-folders: give --recursive first";
       else r.inputs.back().albums = true;
-    } else if (arg == "--force" || arg == "--overwrite") {
+    } else if (arg == "--force" || arg == "--overwrite" || arg == "--full") {
       if (!noValue().empty()) return noValue();
-      (arg == "--force" ? r.force : r.overwrite) = true;
+      (arg == "--force" ? r.force : arg == "--overwrite" ? r.overwrite : r.full) = true;
     } else {
       const ValueOption* option = nullptr;
       for (const ValueOption& o : valueOptions())
@@ -359,10 +359,13 @@ std::string helpText() {
   h += "\nBuilding:\n";
   line("--force", "", "set values the preset locks (their fields are disabled in the window)");
   line("--overwrite", "", "build into an existing non-empty DIR (same-named files are replaced)");
+  line("--full", "", "convert every image again, even those an earlier build into DIR left unchanged");
   line("--help", "", "this text");
   h += "\nA value outside its range, a missing file or folder, an unknown or family preset, or a value\n"
        "the preset locks ends the program with a message and exit status 2; nothing on disk is touched.\n"
-       "Ctrl+C during the build skips the remaining images; the pages are still written (exit status 130).\n";
+       "Ctrl+C during the build skips the remaining images; the pages are still written (exit status 130).\n"
+       "A DIR that an earlier build wrote is built into again without --overwrite: only the images whose\n"
+       "inputs changed are converted, and the files that build wrote and this one does not are removed.\n";
   return h;
 }
 

@@ -42,6 +42,7 @@ struct BuildRequest {
   std::vector<std::pair<const ValueOption*, std::string>> values;  // in the order given
   bool force = false;
   bool overwrite = false;
+  bool full = false;  // convert every image even where an earlier build's output is unchanged
 };
 
 // Parses the arguments after "build". Returns an error text, or nothing.

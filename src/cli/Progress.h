@@ -11,7 +11,7 @@ namespace pvcli {
 class ProgressDisplay {
  public:
   explicit ProgressDisplay(FILE* out);
-  void operator()(pv::BuildStep step, int done, int total);
+  void operator()(pv::BuildStep step, int done, int total, int reused);
   // Images read so far while adding them (on a terminal only).
   void reading(int added);
   // Ends the bar's line.

@@ -1,7 +1,6 @@
 #include "pages/PageEngine.h"
 
 #include <chrono>
-#include <fstream>
 #include <random>
 
 #include "app/AppState.h"
@@ -198,23 +197,27 @@ void appendCredit(AppState& state, std::string& page) {
 }
 
 bool writePage(AppState& state, const std::string& path, std::string& page) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
   appendCredit(state, page);
-  out.write(page.data(), std::streamsize(page.size()));
-  return bool(out);
+  // Whole or not at all: a build that dies here leaves the older page.
+  if (!writeFileAtomically(path, page)) return false;
+  state.pagesWritten.push_back(path);
+  return true;
 }
 
-bool applyColourTokens(const ProjectSettings& s, const std::string& path) {
-  std::string text;
-  if (!loadTemplate(path, text)) return false;
+int fillColourTokens(const ProjectSettings& s, std::string& text) {
   int n = replaceToken(text, "CORVANE_PICOVAND_TABLECOLOR", s.borderColor);
   n += replaceToken(text, "CORVANE_PICOVAND_BACKCOLOR", s.backgroundColor);
   n += replaceToken(text, "CORVANE_PICOVAND_FONTTYPE", s.textFont);
   n += replaceToken(text, "CORVANE_PICOVAND_FONTCOLOR", s.textColor);
   n += replaceToken(text, "CORVANE_PICOVAND_LINKCOLOR", s.linkColor);
   n += replaceToken(text, "CORVANE_PICOVAND_FONTSIZE", s.textSize);
-  return n > 0 && writeFileAtomically(path, text);
+  return n;
+}
+
+bool applyColourTokens(const ProjectSettings& s, const std::string& path) {
+  std::string text;
+  if (!loadTemplate(path, text)) return false;
+  return fillColourTokens(s, text) > 0 && writeFileAtomically(path, text);
 }
 
 std::string encodeWebPath(std::string_view path) {

@@ -34,9 +34,12 @@ void fillExifSlot(std::string& page, const CollectionItem* image, int slot);
 
 std::string stripScripts(const std::string& page);
 void normalizePage(std::string& page);
-// Writes the page (placing the credit block first, once per build).
+// Writes the page (placing the credit block first, once per build) and
+// records it in state.pagesWritten.
 bool writePage(AppState& state, const std::string& path, std::string& page);
 void appendCredit(AppState& state, std::string& page);
+// The colour and font placeholders of a stylesheet filled; returns how many.
+int fillColourTokens(const ProjectSettings& s, std::string& text);
 bool applyColourTokens(const ProjectSettings& s, const std::string& path);
 
 // Replaces token only where no further digit follows it, so that the token of

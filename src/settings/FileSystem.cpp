@@ -43,6 +43,12 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
   return !ec;
 }
 
+bool writeFileIfDifferent(const std::string& path, const std::string& content) {
+  std::string existing;
+  if (fileSizeOf(path) == content.size() && readWholeFile(path, existing) && existing == content) return true;
+  return writeFileAtomically(path, content);
+}
+
 bool fileExists(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);

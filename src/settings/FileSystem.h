@@ -11,6 +11,8 @@ bool readWholeFile(const std::string& path, std::string& content);
 // Writes to a temporary file beside path, then renames it over path.
 bool writeFileAtomically(const std::string& path, const std::string& content);
 bool writeWholeFile(const std::string& path, const std::string& content);
+// writeFileAtomically unless path already holds exactly content.
+bool writeFileIfDifferent(const std::string& path, const std::string& content);
 bool fileExists(const std::string& path);       // a regular file
 bool directoryExists(const std::string& path);
 bool makeDirectory(const std::string& path);    // one level; an existing folder counts as success

@@ -71,17 +71,31 @@ TEST_F(CliFixture, BuildsAWebAlbumAndReportsIt) {
   EXPECT_TRUE(fileExists(out + "pcv00000.htm"));
   EXPECT_TRUE(fileExists(out + "images/pcva00001.jpg"));
 
-  // A second build into the same folder is refused unless asked for.
-  std::string before;
-  readWholeFile(out + "pcv00000.htm", before);
-  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg")}));
+  // A folder of files that are not a gallery of ours is refused unless asked for.
+  const std::string foreign = dir.path() + "projects/Fremd/";
+  makeDirectories(foreign);
+  writeWholeFile(foreign + "pcv00000.htm", "mine");
+  r = cliRun(build("Fremd", {pvtest::photo("exif_kodak_dc210_comment.jpg")}));
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(contains(r, "--overwrite"));
-  std::string after;
-  readWholeFile(out + "pcv00000.htm", after);
-  EXPECT_EQ(after, before);
-  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--overwrite"}));
+  std::string kept;
+  readWholeFile(foreign + "pcv00000.htm", kept);
+  EXPECT_EQ(kept, "mine");
+  r = cliRun(build("Fremd", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--overwrite"}));
   EXPECT_EQ(r.status, 0) << r.output;
+
+  // Our own gallery is built again in place: the first image changed, the
+  // second is gone with its files, a file of the user's stays.
+  writeWholeFile(out + "images/notes.txt", "mine");
+  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--quality", "90"}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r, "1 images converted, 0 unchanged and reused")) << r.output;
+  EXPECT_FALSE(fileExists(out + "images/pcva00001.jpg"));
+  EXPECT_TRUE(fileExists(out + "images/notes.txt"));
+  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--quality", "90"}));
+  EXPECT_TRUE(contains(r, "0 images converted, 1 unchanged and reused")) << r.output;
+  r = cliRun(build("Urlaub2011", {pvtest::photo("exif_kodak_dc210_comment.jpg"), "--quality", "90", "--full"}));
+  EXPECT_TRUE(contains(r, "1 images converted, 0 unchanged and reused")) << r.output;
 }
 
 TEST_F(CliFixture, BadInputIsRefusedBeforeAnythingIsWritten) {

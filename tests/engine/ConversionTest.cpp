@@ -3,11 +3,13 @@
 #include <array>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "ConversionTestSupport.h"
 #include "app/AppState.h"
 #include "build/Conversion.h"
 #include "model/Encoding.h"
+#include "settings/FileSystem.h"
 #include "settings/Product.h"
 #include "settings/ProjectSettings.h"
 
@@ -310,6 +312,40 @@ TEST(Conversion, ShrinkOnLoadMatchesTheFullDecode) {
   ASSERT_EQ(sizeOf(quarter.get()), std::make_pair(1152, 494));
   ImagePtr fromQuarter(FreeImage_Rescale(quarter.get(), 320, 137, FILTER_BILINEAR));
   EXPECT_EQ(pvtest::meanAbsDiff(out.get(), fromQuarter.get()), 0.0);
+}
+
+TEST(Conversion, AllSizesFromOneDecodeStayCloseToOneDecodeEach) {
+  PV_REQUIRE_PHOTOS();
+  // Every filter, each size of one call against the same size made alone
+  // (decoded at its own scale), with a watermark on each.
+  const std::string source = pvtest::photo("large_9mp_nokia_8_3.jpg");
+  for (int filter = 0; filter < 4; ++filter) {
+    SCOPED_TRACE(filter);
+    Converter c(1);
+    c.state.settings.resizeFilter = filter;
+    c.state.watermarkFile = pvtest::photo("watermark_rgba.png");
+    c.state.settings.sizeAWidth = 160, c.state.settings.sizeAHeight = 120;
+    c.state.settings.sizeBWidth = 1024, c.state.settings.sizeBHeight = 768;
+    c.state.settings.sizeCWidth = 400, c.state.settings.sizeCHeight = 400;
+    ASSERT_TRUE(prepareWatermarks(c.state));
+    std::vector<SizeOutput> outputs{{160, 120, c.dir.file("a.png")}, {1024, 768, c.dir.file("b.png")},
+                                    {400, 400, c.dir.file("c.png")}};
+    ASSERT_TRUE(convertImageSizes(c.state, 90, true, false, source, outputs, ""));
+    for (const SizeOutput& o : outputs) {
+      EXPECT_TRUE(o.written) << o.destination;
+      ImagePtr together = pvtest::loadFile(o.destination);
+      ImagePtr alone = pvtest::loadFile(c.convert(source, o.boxWidth, o.boxHeight, "alone.png", 90, true));
+      ASSERT_EQ(sizeOf(together.get()), sizeOf(alone.get())) << o.destination;
+      EXPECT_LE(pvtest::meanAbsDiff(together.get(), alone.get()), 2.0) << o.destination;
+    }
+    // An output the folder already holds is not written again.
+    outputs[1].keep = true;
+    std::remove(outputs[1].destination.c_str());
+    ASSERT_TRUE(convertImageSizes(c.state, 90, true, false, source, outputs, ""));
+    EXPECT_FALSE(fileExists(outputs[1].destination));
+    EXPECT_TRUE(outputs[0].written && !outputs[1].written && outputs[2].written);
+    releaseWatermarks(c.state);
+  }
 }
 
 TEST(Conversion, BadSourcesAndDestinationsAreSkipped) {

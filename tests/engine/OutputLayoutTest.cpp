@@ -129,6 +129,22 @@ TEST(OutputLayout, WorkersWriteWhatOneThreadWrites) {
     ASSERT_TRUE(fileExists(parallel)) << parallel;
     EXPECT_EQ(pvtest::bytesOf(parallel), pvtest::bytesOf(single)) << item->name;
   }
+
+  // Two sizes of each image from one decode, on the workers and on this thread.
+  for (auto& item : b.state.items.list) item->outputPaths.clear();
+  std::vector<ImageConversion> plan = planConversions(b.state, b.out, {{200, 150, "pcvx"}, {64, 48, "pcvy"}});
+  std::vector<ImageConversion*> all;
+  for (ImageConversion& c : plan) all.push_back(&c);
+  convertPlanned(b.state, all);
+  for (ImageConversion& c : plan) {
+    std::vector<SizeOutput> single{{200, 150, b.dir.file("x.jpg")}, {64, 48, b.dir.file("y.jpg")}};
+    convertImageSizes(b.state, c.item->rotation, c.item->flipHorizontal, c.item->flipVertical, c.item->sourcePath,
+                      single, c.item->caption);
+    for (size_t i = 0; i < 2; ++i) {
+      EXPECT_TRUE(c.outputs[i].written) << c.outputs[i].destination;
+      EXPECT_EQ(pvtest::bytesOf(c.outputs[i].destination), pvtest::bytesOf(single[i].destination)) << c.item->name;
+    }
+  }
   releaseWatermarks(b.state);
 }
 

@@ -1,0 +1,151 @@
+#include "build/BuildManifest.h"
+
+#include <openssl/evp.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/AppState.h"
+#include "build/Conversion.h"
+#include "settings/FileSystem.h"
+#include "settings/Product.h"
+#include "settings/Text.h"
+
+namespace pv {
+
+namespace {
+
+// Raised when the layout of the record changes; an older layout is read as
+// no record at all.
+constexpr int kManifestFormat = 1;
+
+namespace fs = std::filesystem;
+
+// A path the record may name: relative, inside the folder, no empty or dot
+// segment. Anything else makes the record untrustworthy as a whole, since
+// its paths decide what a build removes.
+bool safeRelativePath(const std::string& path) {
+  if (path.empty() || path.front() == '/' || path.back() == '/' || path.find('\0') != std::string::npos) return false;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string_view segment(path.data() + start, end - start);
+    if (segment.empty() || segment == "." || segment == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+// Size and modification time of a file (nanoseconds), or zeros.
+nlohmann::json fileStamp(const std::string& path) {
+  std::error_code ec, ec2;
+  const auto size = fs::file_size(path, ec);
+  const auto time = fs::last_write_time(path, ec2);
+  return {{"path", path},
+          {"size", ec ? 0 : std::uint64_t(size)},
+          {"modified", ec2 ? 0 : std::int64_t(time.time_since_epoch().count())}};
+}
+
+}  // namespace
+
+std::string fileSha256(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+  if (!context || !EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr)) return {};
+  std::vector<char> buffer(1 << 16);
+  while (in) {
+    in.read(buffer.data(), std::streamsize(buffer.size()));
+    if (in.gcount() > 0 && !EVP_DigestUpdate(context.get(), buffer.data(), size_t(in.gcount()))) return {};
+  }
+  if (in.bad()) return {};
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (!EVP_DigestFinal_ex(context.get(), digest, &length)) return {};
+  std::string hex;
+  for (unsigned int i = 0; i < length; ++i) hex += format("%02x", digest[i]);
+  return hex;
+}
+
+std::optional<ManifestFile> describeFile(const std::string& path) {
+  if (!fileExists(path)) return std::nullopt;
+  ManifestFile entry;
+  entry.sha256 = fileSha256(path);
+  if (entry.sha256.empty()) return std::nullopt;
+  entry.size = fileSizeOf(path);
+  return entry;
+}
+
+bool fileMatches(const std::string& path, const ManifestFile& entry) {
+  return !entry.sha256.empty() && fileExists(path) && fileSizeOf(path) == entry.size && fileSha256(path) == entry.sha256;
+}
+
+std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
+  std::string text;
+  if (!readWholeFile(withSlash(outputFolder) + kManifestName, text)) return std::nullopt;
+  const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+  if (doc.is_discarded() || !doc.is_object()) return std::nullopt;
+  try {
+    if (doc.at("format").get<int>() != kManifestFormat) return std::nullopt;
+    BuildManifest manifest;
+    manifest.programVersion = doc.at("program").get<std::string>();
+    for (const nlohmann::json& f : doc.at("files")) {
+      const std::string path = f.at("path").get<std::string>();
+      if (!safeRelativePath(path)) return std::nullopt;
+      ManifestFile& entry = manifest.files[path];
+      entry.size = f.at("size").get<std::uint64_t>();
+      entry.sha256 = f.at("sha256").get<std::string>();
+      if (f.contains("recipe")) entry.recipe = f.at("recipe");
+    }
+    return manifest;
+  } catch (const nlohmann::json::exception&) {
+    return std::nullopt;
+  }
+}
+
+bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest) {
+  nlohmann::json files = nlohmann::json::array();
+  for (const auto& [path, entry] : manifest.files) {
+    nlohmann::json f = {{"path", path}, {"size", entry.size}, {"sha256", entry.sha256}};
+    if (!entry.recipe.is_null()) f["recipe"] = entry.recipe;
+    files.push_back(std::move(f));
+  }
+  const nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
+  // Replacement bytes keep a record of odd file names readable and writable.
+  return writeFileAtomically(withSlash(outputFolder) + kManifestName,
+                             doc.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+}
+
+nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, int boxWidth, int boxHeight,
+                           const std::vector<std::pair<int, int>>& scaledBoxes) {
+  const ProjectSettings& s = state.settings;
+  nlohmann::json recipe = {{"program", kProductVersion}, {"source", fileStamp(item.sourcePath)},
+                           {"box", {boxWidth, boxHeight}}};
+  // A copied source depends on nothing else.
+  if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) return recipe;
+  recipe["boxes"] = scaledBoxes;
+  recipe["format"] = s.imageFormat;
+  recipe["filter"] = s.resizeFilter;
+  recipe["rotation"] = item.rotation;
+  recipe["flips"] = {item.flipHorizontal, item.flipVertical};
+  if (!state.watermarkFile.empty())
+    recipe["watermark"] = {{"file", fileStamp(state.watermarkFile)},
+                           {"transparency", state.watermarkTransparency},
+                           {"sizePercent", state.watermarkSizePercent},
+                           {"position", state.watermarkPosition},
+                           {"offset", {state.watermarkOffsetX, state.watermarkOffsetY}}};
+  if (s.imageFormat == 0) {
+    auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? item.caption : setting; };
+    recipe["quality"] = s.jpegQuality;
+    recipe["texts"] = {{"comment", orCaption(state.jpegComment)},
+                       {"caption", orCaption(state.iptcCaption)},
+                       {"title", state.iptcTitle},
+                       {"author", state.iptcAuthor},
+                       {"copyright", state.iptcCopyright}};
+  }
+  return recipe;
+}
+
+}  // namespace pv

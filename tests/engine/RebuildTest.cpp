@@ -1,0 +1,334 @@
+// A build into a folder an earlier build wrote must give exactly what a full
+// build into an empty folder gives, while converting only what changed.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <regex>
+#include <thread>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "TestSupport.h"
+#include "build/BuildDriver.h"
+#include "build/BuildManifest.h"
+#include "settings/Presets.h"
+#include "settings/Text.h"
+
+using namespace pv;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Photo {
+  std::string file;  // below the scratch folder's src/
+  std::string album = "/";
+  std::string caption;
+  int rotation = 0;
+};
+
+// Everything a user sets for one build.
+struct Scenario {
+  int preset = 1001;
+  std::vector<Photo> photos;
+  int sizes[3][2] = {{160, 120}, {480, 360}, {0, 0}};
+  int quality = 80;
+  std::string watermark;
+  int watermarkPosition = 8;
+};
+
+// The credit's link texts are picked at random for every build.
+std::string withoutCreditLinks(std::string page) {
+  const std::string open = "<div class=\"PicoVandCredit\">";
+  for (size_t at = page.find(open); at != std::string::npos; at = page.find(open, at + 1)) {
+    const size_t end = page.find("</div>", at);
+    if (end == std::string::npos) break;
+    page.replace(at + open.size(), end - at - open.size(), "credit");
+  }
+  return page;
+}
+
+// Every folder and file below root but the build's record, pages with their
+// credit links left out.
+std::map<std::string, std::string> treeOf(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& e : fs::recursive_directory_iterator(root)) {
+    const std::string path = fs::relative(e.path(), root).string();
+    if (path == kManifestName) continue;
+    std::string content = "(folder)";
+    if (!e.is_directory()) readWholeFile(e.path().string(), content);
+    tree[path] = endsWith(path, ".htm") ? withoutCreditLinks(content) : content;
+  }
+  return tree;
+}
+
+// The paths in which two trees differ.
+std::vector<std::string> differences(const std::map<std::string, std::string>& a,
+                                     const std::map<std::string, std::string>& b) {
+  std::vector<std::string> out;
+  for (const auto& [path, content] : a)
+    if (!b.count(path) || b.at(path) != content) out.push_back(path);
+  for (const auto& [path, content] : b)
+    if (!a.count(path)) out.push_back(path + " (only in the full build)");
+  return out;
+}
+
+// picovand-cli beside this test, started with the scratch folder as home
+// and its output into log.
+pid_t startCli(const pvtest::ScratchDir& dir, const std::vector<std::string>& args) {
+  const std::string cli = executableFolder() + "picovand-cli";
+  std::vector<std::string> words{cli};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  std::string home = "HOME=" + dir.path() + "home", data = "XDG_DATA_HOME=", docs = "XDG_DOCUMENTS_DIR=";
+  char* envp[] = {home.data(), data.data(), docs.data(), nullptr};
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  const std::string log = dir.path() + "cli.log";
+  posix_spawn_file_actions_addopen(&files, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&files, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, cli.c_str(), &files, nullptr, argv.data(), envp) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&files);
+  return pid;
+}
+
+int finishCli(pid_t pid) {
+  int status = 0;
+  if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The local files the pages of a gallery link to that do not exist.
+std::vector<std::string> brokenLinks(const std::string& gallery) {
+  std::vector<std::string> broken;
+  const std::regex link("(?:src|href)=\"([^\"#:]+)\"");
+  for (const DirEntry& e : listDirectory(gallery)) {
+    std::string page;
+    if (!endsWith(e.name, ".htm") || !readWholeFile(gallery + e.name, page)) continue;
+    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
+      if (!fileExists(gallery + (*it)[1].str())) broken.push_back(e.name + " -> " + (*it)[1].str());
+  }
+  return broken;
+}
+
+struct RebuildFixture : ::testing::Test {
+  pvtest::ScratchDir dir;
+  Scenario scene;
+
+  void SetUp() override {
+    if (!directoryExists(pvtest::photosFolder())) GTEST_SKIP() << "shared test photos not found";
+    makeDirectories(dir.path() + "projects");
+    makeDirectories(dir.path() + "full");
+    makeDirectories(dir.path() + "src");
+    const char* photos[] = {"exif_canon_g9_imagedescription.jpg", "portrait_nikon_d70s.jpg",
+                            "orientation6_canon_sx60.jpg", "exif_kodak_dc210_comment.jpg", "bmpsuite_rgb24.bmp"};
+    int n = 0;
+    for (const char* p : photos) {
+      const std::string name = format("p%d.%s", n, p + std::string(p).rfind('.') + 1);
+      fs::copy_file(pvtest::photo(p), dir.file("src/") + name, fs::copy_options::overwrite_existing);
+      scene.photos.push_back({name, n == 3 ? "/Reise" : "/", format("Bild %d", n), 0});
+      ++n;
+    }
+  }
+  // Builds into projects/Galerie, or with full into full/Galerie (the same
+  // name: the pages show it).
+  BuildResult build(const Scenario& sc, bool full = false) {
+    AppState state(pvtest::scratchEnvironment(dir));
+    ImagePageValues image;
+    ProjectPageValues project;
+    CreatePageValues create;
+    loadPreset(state, 0, image, project);
+    selectProjectType(state, sc.preset, image, project);
+    for (int i = 0; i < 3; ++i) image.sizes[i].width = sc.sizes[i][0], image.sizes[i].height = sc.sizes[i][1];
+    image.quality = sc.quality;
+    image.watermarkFile = sc.watermark;
+    image.watermarkPosition = sc.watermarkPosition;
+    state.iptcCaption = "<IMAGE>";
+    std::set<std::string> albums;
+    for (const Photo& p : sc.photos) {
+      if (p.album != "/" && albums.insert(p.album).second) state.items.addAlbum("/", p.album.substr(1));
+      CollectionItem* item = state.items.addImage(dir.file("src/" + p.file), p.file, p.album, {});
+      EXPECT_NE(item, nullptr) << p.file;
+      if (!item) continue;
+      item->caption = p.caption;
+      item->rotation = p.rotation;
+    }
+    create.projectFolder = dir.path() + (full ? "full/" : "projects/");
+    typeProjectName(create, "Galerie");
+    CreateCommand cmd = prepareBuild(state, image, project, create);
+    EXPECT_EQ(cmd.status, CreateStatus::Ready);
+    return buildProject(state, cmd.outputFolder);
+  }
+
+  std::string gallery() { return dir.path() + "projects/Galerie/"; }
+
+  // Rebuilds "Galerie" with the scenario and compares it with a full build of
+  // the same scenario into a fresh folder; converted < 0: any number.
+  void expectSameAsFullBuild(const std::string& change, int converted) {
+    SCOPED_TRACE(change);
+    const BuildResult again = build(scene);
+    if (converted >= 0) {
+      EXPECT_EQ(again.imagesConverted, converted);
+      EXPECT_EQ(again.imagesReused, int(scene.photos.size()) - converted);
+    }
+    fs::remove_all(dir.path() + "full/Galerie");
+    const BuildResult full = build(scene, true);
+    EXPECT_EQ(full.imagesReused, 0);
+    EXPECT_EQ(differences(treeOf(gallery()), treeOf(dir.path() + "full/Galerie")), std::vector<std::string>{});
+    // The record names exactly the files of the gallery.
+    std::optional<BuildManifest> record = readManifest(gallery());
+    ASSERT_TRUE(record.has_value());
+    std::vector<std::string> files, named;
+    for (const auto& [path, content] : treeOf(gallery()))
+      if (content != "(folder)" || !fs::is_directory(gallery() + path)) files.push_back(path);
+    for (const auto& [path, entry] : record->files) named.push_back(path);
+    EXPECT_EQ(named, files);
+  }
+};
+
+}  // namespace
+
+TEST_F(RebuildFixture, EachKindOfChangeGivesWhatAFullBuildGives) {
+  const int n = int(scene.photos.size());
+  build(scene);
+  expectSameAsFullBuild("nothing changed", 0);
+
+  fs::copy_file(pvtest::photo("exif_casio_exm2.jpg"), dir.file("src/p1.jpg"), fs::copy_options::overwrite_existing);
+  expectSameAsFullBuild("a source replaced", 1);
+
+  scene.photos[2].caption = "Neue Bildunterschrift";
+  expectSameAsFullBuild("a caption", 1);
+
+  scene.photos[0].rotation = 90;
+  expectSameAsFullBuild("a rotation", 1);
+
+  std::swap(scene.photos[0], scene.photos[1]);
+  expectSameAsFullBuild("two images swapped", 2);
+
+  scene.sizes[2][0] = 64, scene.sizes[2][1] = 64;
+  expectSameAsFullBuild("size C switched on", n);  // one decode serves all sizes: each image is made again
+
+  scene.sizes[1][0] = 400;
+  expectSameAsFullBuild("the box of size B", n);
+
+  scene.quality = 60;
+  expectSameAsFullBuild("the quality", n);
+
+  scene.watermark = pvtest::photo("watermark_rgba.png");
+  expectSameAsFullBuild("a watermark", n);
+  scene.watermarkPosition = 0;
+  expectSameAsFullBuild("the watermark moved", n);
+
+  scene.photos.pop_back();
+  expectSameAsFullBuild("an image removed", 0);
+
+  scene.sizes[2][0] = scene.sizes[2][1] = 0;
+  expectSameAsFullBuild("size C switched off", n - 1);
+
+  scene.photos[3].album = "/";  // the album is left empty, and so is gone with its folder
+  expectSameAsFullBuild("an image out of its album", 1);
+
+  scene.preset = 7001;
+  expectSameAsFullBuild("the preset changed", -1);
+  EXPECT_FALSE(directoryExists(gallery() + "images/_pcv_1001"));
+}
+
+TEST_F(RebuildFixture, FilesNotOfTheBuildAreNeverTouched) {
+  build(scene);
+  const std::string mine = dir.write("projects/Galerie/images/notizen.txt", "meine Notizen");
+  // A file the build wrote and the user changed since is theirs now.
+  const std::string changed = gallery() + "images/pcvb00004.jpg";
+  writeWholeFile(changed, "mein Bild");
+  scene.photos.pop_back();
+  build(scene);
+  std::string content;
+  EXPECT_TRUE(readWholeFile(mine, content) && content == "meine Notizen");
+  EXPECT_TRUE(readWholeFile(changed, content) && content == "mein Bild");
+  EXPECT_FALSE(fileExists(gallery() + "images/pcva00004.jpg"));
+}
+
+TEST_F(RebuildFixture, ARecordThatCannotBeTrustedMeansAFullBuild) {
+  const int n = int(scene.photos.size());
+  const std::string record = gallery() + kManifestName;
+  build(scene);
+  std::string text;
+  ASSERT_TRUE(readWholeFile(record, text));
+
+  // Cut short, not JSON at all, another program version, another layout.
+  const std::string damaged[] = {text.substr(0, text.size() / 2), "\x89PNG garbage",
+                                 std::string(text).replace(text.rfind("\"program\": \"") + 12, 1, "0."),
+                                 std::string(text).replace(text.find("\"format\": 1"), 11, "\"format\": 9")};
+  for (const std::string& bad : damaged) {
+    writeWholeFile(record, bad);
+    const BuildResult r = build(scene);
+    EXPECT_EQ(r.imagesConverted, n);
+    EXPECT_EQ(r.imagesReused, 0);
+  }
+
+  // An output changed behind the record's back is made again.
+  writeWholeFile(gallery() + "images/pcva00000.jpg", "kaputt");
+  EXPECT_EQ(build(scene).imagesConverted, 1);
+
+  // A record that names files outside the folder is not believed, and
+  // nothing outside is removed.
+  const std::string outside = dir.write("projects/opfer.txt", "bleibt");
+  ASSERT_TRUE(readWholeFile(record, text));
+  nlohmann::json doc = nlohmann::json::parse(text);
+  doc["files"].push_back({{"path", "../opfer.txt"}, {"size", 6}, {"sha256", fileSha256(outside)}});
+  writeWholeFile(record, doc.dump());
+  EXPECT_EQ(build(scene).imagesConverted, n);
+  EXPECT_TRUE(fileExists(outside));
+  expectSameAsFullBuild("after the damaged records", 0);
+}
+
+TEST_F(RebuildFixture, ABuildKilledHalfWayLeavesTheOldGalleryAndIsRepaired) {
+  if (!fileExists(executableFolder() + "picovand-cli")) GTEST_SKIP() << "picovand-cli is not built beside the tests";
+  // Enough large photos that the conversion takes a while.
+  makeDirectories(dir.file("fotos"));
+  for (int i = 0; i < 12; ++i)
+    fs::copy_file(pvtest::photo("large_9mp_nokia_8_3.jpg"), dir.file(format("fotos/f%02d.jpg", i)));
+  auto args = [&](const std::string& folder, const char* quality) {
+    return std::vector<std::string>{"build", "--preset", "1001", "--output", dir.path() + folder,
+                                    "--import", dir.file("fotos"), "--quality", quality};
+  };
+  ASSERT_EQ(finishCli(startCli(dir, args("projects/Galerie", "80"))), 0);
+  const std::string images = gallery() + "images/";
+  ASSERT_TRUE(fileExists(images + "pcvb00011.jpg"));
+
+  // Every image is made again at another quality; the build is killed once
+  // a few of them are written.
+  const auto started = fs::file_time_type::clock::now();
+  const pid_t pid = startCli(dir, args("projects/Galerie", "60"));
+  ASSERT_GT(pid, 0);
+  int written = 0;
+  for (int wait = 0; wait < 6000 && written < 3; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    written = 0;
+    for (const DirEntry& e : listDirectory(images))
+      if (endsWith(e.name, ".jpg") && fs::last_write_time(images + e.name) > started) ++written;
+  }
+  ASSERT_EQ(kill(pid, SIGKILL), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the build ended before it could be killed";
+  EXPECT_GE(written, 3);
+
+  // The old gallery still works: every page, every picture it links to.
+  EXPECT_TRUE(fileExists(gallery() + "pcv00000.htm"));
+  EXPECT_EQ(brokenLinks(gallery()), std::vector<std::string>{});
+
+  // The next build repairs it: the same as a full build into an empty folder.
+  ASSERT_EQ(finishCli(startCli(dir, args("projects/Galerie", "60"))), 0);
+  ASSERT_EQ(finishCli(startCli(dir, args("full/Galerie", "60"))), 0);
+  EXPECT_EQ(differences(treeOf(gallery()), treeOf(dir.path() + "full/Galerie/")), std::vector<std::string>{});
+  EXPECT_EQ(brokenLinks(gallery()), std::vector<std::string>{});
+  for (const DirEntry& e : listDirectory(images)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
+}
