@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 #include <cmath>
 
@@ -15,6 +17,15 @@
 void prepareWebEngine() {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+bool installQtGerman() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load("qtbase_de", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator))
+    return true;
+  delete translator;
+  return false;
 }
 
 int CPicoVandApp::initInstance() {

@@ -10,6 +10,11 @@ struct AppState;
 // refuses to start as root unless its sandbox is off.
 void prepareWebEngine();
 
+// Qt's own dialogs and buttons (file and colour dialogs, yes and no) speak
+// German like the rest of the window. False when Qt's German texts are not
+// installed; the window then works with Qt's English ones.
+bool installQtGerman();
+
 class CPicoVandApp {
  public:
   CPicoVandApp(pv::AppState& state, Desktop& desktop) : state_(state), desktop_(desktop) {}

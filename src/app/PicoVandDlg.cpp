@@ -77,7 +77,7 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   pages_.project = new CTabProject(state, pages_, pictures_, desktop);
   pages_.image = new CTabOptions(state, pictures_, desktop);
   pages_.settings = new CTabOptions2(state, pictures_, desktop);
-  pages_.album = new CTabFiles(pictures_, desktop);
+  pages_.album = new CTabFiles(state, pages_, pictures_, desktop);
   pages_.create = new CTabOutput(pictures_, desktop);
   pages_.output = new CTabOutput2(pictures_, desktop);
   tabs_->addTab(pages_.project, "Projektauswahl");
@@ -118,22 +118,23 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   resize(size.expandedTo(minimumSizeHint()));
 }
 
-CLinkStatic2* CPicoVandDlg::makeButton(const char* picture, const char* name) {
+CLinkStatic2* CPicoVandDlg::makeButton(const char* picture, const char* name, const QString& label) {
   auto* button = new CLinkStatic2(this);
   button->setObjectName(name);
+  button->setAccessibleName(label);
   button->setPictures(resourcePicture(picture), resourcePicture(QString(picture) + "-hot"));
   return button;
 }
 
 QWidget* CPicoVandDlg::makeHeader() {
   auto* header = new PictureStrip(resourcePicture("header", state_.screenDpi == 120 ? 1.25 : 1.0), false, this);
-  newProject_ = makeButton("new-project", "newProject");
-  help_ = makeButton("help", "help");
-  support_ = makeButton("support", "support");
-  info_ = makeButton("info", "info");
-  webPage_ = makeButton("webpage", "webPage");
-  exit_ = makeButton("exit", "exit");
-  cancel_ = makeButton("cancel", "cancel");
+  newProject_ = makeButton("new-project", "newProject", "Neues Projekt");
+  help_ = makeButton("help", "help", "Hilfe");
+  support_ = makeButton("support", "support", "Support");
+  info_ = makeButton("info", "info", "Info");
+  webPage_ = makeButton("webpage", "webPage", "Webseite");
+  exit_ = makeButton("exit", "exit", "Beenden");
+  cancel_ = makeButton("cancel", "cancel", "Abbrechen");
   cancel_->hide();
   connect(newProject_, &CLinkStatic2::clicked, this, &CPicoVandDlg::newProject);
   connect(help_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(manualPage())); });
@@ -157,10 +158,10 @@ QWidget* CPicoVandDlg::makeHeader() {
 
 QWidget* CPicoVandDlg::makeFooter() {
   auto* footer = new PictureStrip(resourcePicture("footer"), true, this);
-  back_ = makeButton("back", "back");
-  next_ = makeButton("next", "next");
-  create_ = makeButton("create", "create");
-  open_ = makeButton("open", "open");
+  back_ = makeButton("back", "back", "Zurück");
+  next_ = makeButton("next", "next", "Weiter");
+  create_ = makeButton("create", "create", "Erstellen");
+  open_ = makeButton("open", "open", "Öffnen");
   connect(back_, &CLinkStatic2::clicked, this, &CPicoVandDlg::previousPage);
   connect(next_, &CLinkStatic2::clicked, this, &CPicoVandDlg::nextPage);
   connect(create_, &CLinkStatic2::clicked, this, [this] { pages_.create->create(); });

@@ -48,7 +48,7 @@ class CPicoVandDlg : public QDialog {
  private:
   QWidget* makeHeader();
   QWidget* makeFooter();
-  CLinkStatic2* makeButton(const char* picture, const char* name);
+  CLinkStatic2* makeButton(const char* picture, const char* name, const QString& label);
 
   pv::AppState& state_;
   Desktop& desktop_;

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("Pico Vand");
   QApplication::setOrganizationName("Corvane");
+  installQtGerman();
   Desktop desktop = systemDesktop();
   CPicoVandApp app(state, desktop);
   const int status = app.initInstance();

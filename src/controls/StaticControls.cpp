@@ -1,5 +1,6 @@
 #include "controls/StaticControls.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,7 +24,37 @@ void outline(QPainter& p, const QWidget* w, const QColor& c) {
 
 // ---- link label ----
 
-CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) { setCursor(Qt::PointingHandCursor); }
+namespace {
+
+// A label to Qt, but a button to the user: so it is one to assistive tools.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(CLinkStatic2* link) : QAccessibleWidget(link, QAccessible::Button) {}
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction() && widget()->isEnabled()) static_cast<CLinkStatic2*>(widget())->click();
+  }
+};
+
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
+  if (className == QLatin1String("CLinkStatic2") && object && object->isWidgetType())
+    return new LinkAccessible(static_cast<CLinkStatic2*>(object));
+  return nullptr;
+}
+
+}  // namespace
+
+CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) {
+  // Registered once, with the first picture button.
+  static const bool registered = (QAccessible::installFactory(linkAccessible), true);
+  (void)registered;
+  setCursor(Qt::PointingHandCursor);
+}
+
+void CLinkStatic2::click() {
+  setHighlighted(false);
+  emit clicked();
+}
 
 void CLinkStatic2::setPictures(const QPixmap& normal, const QPixmap& highlighted) {
   normal_ = normal;
@@ -49,9 +80,8 @@ void CLinkStatic2::leaveEvent(QEvent* event) {
 
 void CLinkStatic2::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QLabel::mousePressEvent(event);
-  // Back to the normal picture first: the click may open a modal box.
-  setHighlighted(false);
-  emit clicked();
+  // Back to the normal picture first (in click): the click may open a modal box.
+  click();
 }
 
 void CLinkStatic2::hideEvent(QHideEvent* event) {

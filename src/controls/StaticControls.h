@@ -14,13 +14,16 @@ QColor frameQColor();
 QColor labelTextQColor();
 
 // A picture that acts as a button: hand cursor, highlighted picture while the
-// pointer is over it, clicked() on a press of the left button.
+// pointer is over it, clicked() on a press of the left button. Assistive
+// tools see a button named by the text its picture shows.
 class CLinkStatic2 : public QLabel {
   Q_OBJECT
  public:
   explicit CLinkStatic2(QWidget* parent = nullptr);
   void setPictures(const QPixmap& normal, const QPixmap& highlighted);
   bool isHighlighted() const { return highlighted_; }
+  // What a press does, for keyboard and assistive tools.
+  void click();
 
  signals:
   void clicked();

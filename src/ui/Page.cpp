@@ -67,6 +67,12 @@ QLabel* CPage::makeLabel(const QString& text, const char* name) {
   return label;
 }
 
+QLabel* CPage::makeLabel(const QString& text, QWidget* buddy) {
+  QLabel* label = makeLabel(text);
+  label->setBuddy(buddy);
+  return label;
+}
+
 QPushButton* CPage::makeButton(const QString& text, const QString& name, const QPixmap& icon) {
   auto* button = new QPushButton(QIcon(icon), text, this);
   button->setObjectName(name);

@@ -50,6 +50,8 @@ class CPage : public QWidget {
   // Groups stacked from the top of the page down.
   static QVBoxLayout* makeColumn(std::initializer_list<QWidget*> groups);
   QLabel* makeLabel(const QString& text, const char* name = nullptr);
+  // A label that names the control beside it, for screen readers as well.
+  QLabel* makeLabel(const QString& text, QWidget* buddy);
   // A push button that Enter in a field of the page never presses.
   QPushButton* makeButton(const QString& text, const QString& name, const QPixmap& icon = QPixmap());
   // A field that takes digits only.

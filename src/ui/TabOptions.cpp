@@ -80,7 +80,13 @@ QWidget* CTabOptions::makeSizeGroup() {
     prefix_[row]->setObjectName(prefixNames[row]);
     connect(prefix_[row], &QLineEdit::textEdited, this,
             [this, row](const QString& text) { values.sizes[row].prefix = fromQt(text); });
-    grid->addWidget(makeLabel(rowLabels[row]), row + 1, 0);
+    // One label names the row; its fields are told apart by the column titles.
+    const QString rowLabel = rowLabels[row];
+    sizeChoice_[row]->setAccessibleName(rowLabel);
+    numberField(ImageNumber(int(ImageNumber::WidthA) + row))->setAccessibleName(rowLabel + " - Breite");
+    numberField(ImageNumber(int(ImageNumber::HeightA) + row))->setAccessibleName(rowLabel + " - Höhe");
+    prefix_[row]->setAccessibleName(rowLabel + " - Datei-Prefix");
+    grid->addWidget(makeLabel(rowLabel), row + 1, 0);
     grid->addWidget(sizeChoice_[row], row + 1, 1);
     grid->addWidget(numberField(ImageNumber(int(ImageNumber::WidthA) + row)), row + 1, 2);
     grid->addWidget(makeLabel("x"), row + 1, 3);
@@ -92,14 +98,14 @@ QWidget* CTabOptions::makeSizeGroup() {
   imageFolder_ = new QLineEdit(this);
   imageFolder_->setObjectName("imageFolder");
   connect(imageFolder_, &QLineEdit::textEdited, this, [this](const QString& t) { values.imageFolder = fromQt(t); });
-  grid->addWidget(makeLabel("Ablageordner"), 4, 0);
+  grid->addWidget(makeLabel("Ablageordner", imageFolder_), 4, 0);
   grid->addWidget(imageFolder_, 4, 1);
   grid->addWidget(makeLabel("* Grössenverhältnis wird beibehalten"), 4, 2, 1, 5);
 
   filter_ = makeChoice(this, "resizeFilter");
   for (const char* f : pv::kResizeFilters) filter_->addItem(toQt(f));
   connect(filter_, &QComboBox::activated, this, [this](int i) { values.resizeFilter = i; });
-  grid->addWidget(makeLabel("Algorithmus"), 5, 0);
+  grid->addWidget(makeLabel("Algorithmus", filter_), 5, 0);
   grid->addWidget(filter_, 5, 1, 1, 6);
 
   hint_ = makeLabel(QString(), "hint");
@@ -138,10 +144,10 @@ QWidget* CTabOptions::makeFormatGroup() {
   scale->addWidget(makeLabel("Ausgezeichnet"));
 
   auto* grid = makeGroupGrid();
-  grid->addWidget(makeLabel("Bildformat"), 0, 0);
+  grid->addWidget(makeLabel("Bildformat", format_), 0, 0);
   grid->addWidget(format_, 0, 1);
   grid->addWidget(texts, 1, 1, Qt::AlignLeft);
-  grid->addWidget(makeLabel("Bildqualität"), 2, 0);
+  grid->addWidget(makeLabel("Bildqualität", quality_), 2, 0);
   grid->addWidget(quality_, 2, 1);
   grid->addLayout(scale, 3, 1);
   grid->setColumnStretch(1, 1);
@@ -166,10 +172,10 @@ QWidget* CTabOptions::makeWatermarkGroup() {
   connect(position_, &QComboBox::activated, this, [this](int i) { values.watermarkPosition = i; });
 
   auto* grid = makeGroupGrid();
-  grid->addWidget(makeLabel("Bilddatei"), 0, 0);
+  grid->addWidget(makeLabel("Bilddatei", watermarkFile_), 0, 0);
   grid->addWidget(watermarkFile_, 0, 1, 1, 2);
   grid->addLayout(buttons, 1, 1, 1, 2);
-  grid->addWidget(makeLabel("Position"), 2, 0);
+  grid->addWidget(makeLabel("Position", position_), 2, 0);
   grid->addWidget(position_, 2, 1, 1, 2, Qt::AlignLeft);
   const struct {
     const char* label;
@@ -181,7 +187,7 @@ QWidget* CTabOptions::makeWatermarkGroup() {
               {"Abstand Y", ImageNumber::OffsetY, "[0..200] - Vertikaler Abstand"}};
   int r = 3;
   for (const auto& row : rows) {
-    grid->addWidget(makeLabel(row.label), r, 0);
+    grid->addWidget(makeLabel(row.label, numberField(row.field)), r, 0);
     grid->addWidget(numberField(row.field), r, 1);
     grid->addWidget(makeLabel(row.note), r, 2);
     ++r;

@@ -34,6 +34,7 @@ bool isColourRow(StyleRow row) { return row != pv::kFontRow && row != pv::kTextS
 
 // Label, field and range note in one row of a grid.
 void numberRow(QGridLayout* grid, int row, QLabel* label, QLineEdit* field, QLabel* note) {
+  label->setBuddy(field);
   grid->addWidget(label, row, 0);
   grid->addWidget(field, row, 1);
   grid->addWidget(note, row, 2);
@@ -80,7 +81,7 @@ QWidget* CTabOptions2::makeProjectGroup() {
   auto* page = new QHBoxLayout;
   page->addWidget(ownWebPage_, 1);
   page->addWidget(chooseOwnWebPage_);
-  grid->addWidget(makeLabel("Webseite"), 3, 0);
+  grid->addWidget(makeLabel("Webseite", ownWebPage_), 3, 0);
   grid->addLayout(page, 3, 1, 1, 2);
   return makeGroup("   Projekteinstellungen", grid);
 }
@@ -134,7 +135,8 @@ QWidget* CTabOptions2::makeStyleGroup() {
   auto* grid = makeGroupGrid();
   for (int i = 0; i < pv::kStyleRowCount; ++i) {
     const StyleRow row = StyleRow(i);
-    grid->addWidget(makeLabel(kStyleRows[i].label), i, 0);
+    QLabel* label = makeLabel(kStyleRows[i].label);
+    grid->addWidget(label, i, 0);
     if (row == pv::kFontRow) {
       font_ = new QComboBox(this);
       font_->setObjectName(kStyleRows[i].name);
@@ -142,6 +144,7 @@ QWidget* CTabOptions2::makeStyleGroup() {
       font_->setInsertPolicy(QComboBox::NoInsert);
       font_->setCompleter(nullptr);
       for (const char* f : pv::kFontChoices) font_->addItem(toQt(f));
+      label->setBuddy(font_);
       connect(font_, &QComboBox::currentTextChanged, this,
               [this](const QString& text) { values.style[pv::kFontRow].value = fromQt(text); });
       grid->addWidget(font_, i, 1, 1, 2);
@@ -149,6 +152,7 @@ QWidget* CTabOptions2::makeStyleGroup() {
     }
     styleText_[i] = new QLineEdit(this);
     styleText_[i]->setObjectName(kStyleRows[i].name);
+    label->setBuddy(styleText_[i]);
     connect(styleText_[i], &QLineEdit::textEdited, this, [this, row](const QString& text) {
       if (isColourRow(row))
         colourEdited(row, text);

@@ -40,6 +40,7 @@ CTabProject::CTabProject(pv::AppState& state, Pages& pages, const SharedPictures
       tree_(new QTreeWidget(this)),
       browser_(new CExplorer1(this)) {
   tree_->setObjectName("typeTree");
+  tree_->setAccessibleName("Verfügbare Projektarten");
   tree_->setHeaderHidden(true);
   tree_->setFrameShape(QFrame::NoFrame);
   tree_->setRootIsDecorated(true);

@@ -109,3 +109,20 @@ TEST_F(ImportFixture, CancelStopsButCleansUp) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(records(), (std::vector<std::string>{"A /|A", "/A|1.jpg"}));
 }
+
+TEST_F(ImportFixture, LinksBackIntoTheTreeAreWalkedOnce) {
+  image("r/a.bmp");
+  image("r/s/b.bmp");
+  std::filesystem::create_directory_symlink(dir.file("r"), dir.file("r/s/oben"));
+  std::filesystem::create_directory_symlink(dir.file("r/s"), dir.file("r/t"));
+  FolderImportRequest r;
+  r.folder = dir.file("r");
+  r.includeSubfolders = true;
+  r.albumsFromSubfolders = true;
+  r.endings = endingsOfType(0);
+  const FolderImportPlan plan = planFolderImport(r, abort);
+  EXPECT_EQ(plan.files.size(), 2u);
+  EXPECT_EQ(plan.skippedFolders, (std::vector<std::string>{dir.file("r/s/oben"), dir.file("r/t")}));
+  EXPECT_EQ(carryOutFolderImport(items, plan, r.sources, abort), 2);
+  EXPECT_EQ(records(), (std::vector<std::string>{"/|a.bmp", "A /|s", "/s|b.bmp"}));
+}

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   prepareWebEngine();
   QApplication app(argc, argv);
+  installQtGerman();
   pv::initialiseImageLibrary();
   int failed = 0;
   for (const auto& make : guitest::registeredTests()) {

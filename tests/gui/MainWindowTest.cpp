@@ -1,10 +1,14 @@
 // The main window with its pages, built once (the embedded browser is slow
 // to start): presets chosen in the tree and seen through the settings pages'
 // widgets, the page flow, the footer, the busy state and the new project.
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -307,6 +311,46 @@ class MainWindowTest : public QObject {
   }
 
   void cleanupTestCase() { window.reset(); }
+
+  // Screen readers and automation tools find every control by the German
+  // label it shows or stands beside, and picture buttons as buttons.
+  void everyControlHasAnAccessibleName() {
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+      const bool control = qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                           qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+                           qobject_cast<QAbstractSlider*>(w) || qobject_cast<CLinkStatic2*>(w);
+      // Scroll bars, headers, a combo box's own field and its pop-up list are parts of another control.
+      if (!control || qobject_cast<QScrollBar*>(w) || qobject_cast<QComboBox*>(w->parentWidget()) ||
+          qobject_cast<QAbstractItemView*>(w->parentWidget()) ||
+          w->window() != window.get())
+        continue;
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+      if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
+        unnamed << QString("%1 %2").arg(w->metaObject()->className(), w->objectName());
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+
+    const struct {
+      const char* name;
+      const char* label;
+    } pictureButtons[] = {{"newProject", "Neues Projekt"}, {"help", "Hilfe"},       {"support", "Support"},
+                          {"info", "Info"},                {"webPage", "Webseite"}, {"exit", "Beenden"},
+                          {"cancel", "Abbrechen"},         {"back", "Zurück"},      {"next", "Weiter"},
+                          {"create", "Erstellen"},         {"open", "Öffnen"}};
+    for (const auto& b : pictureButtons) {
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(button(b.name));
+      QCOMPARE(face->role(), QAccessible::Button);
+      QCOMPARE(face->text(QAccessible::Name), QString(b.label));
+    }
+    // Pressing "Weiter" through the accessible action moves on like a click.
+    window->goToPage(0);
+    QAccessibleInterface* next = QAccessible::queryAccessibleInterface(button("next"));
+    QVERIFY(next->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(window->currentPage(), 1);
+    window->goToPage(0);
+  }
 };
 
 PV_GUI_TEST(MainWindowTest);

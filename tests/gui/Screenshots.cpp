@@ -21,7 +21,9 @@
 #include "model/Image.h"
 #include "settings/FileSystem.h"
 #include "ui/Explorer.h"
+#include "ui/AddStructureDlg.h"
 #include "ui/IPTCTags.h"
+#include "ui/TabFiles.h"
 #include "ui/TabProject.h"
 
 namespace {
@@ -152,6 +154,18 @@ int main(int argc, char** argv) {
       tree->setCurrentItem(*it);
       loaded.wait(10000);
     }
+  // A few of the shared photos and an album on the album page.
+  CTabFiles* album = window.pages().album;
+  QStringList photos;
+  for (const char* name : {"exif_canon_powershot_sd300.jpg", "portrait_nikon_d70s.jpg", "orientation6_canon_sx60.jpg",
+                           "iptc_caption_nikon_d1x_reagan.jpg", "broken_truncated.jpg"})
+    photos << QString(PICOVAND_TESTDATA) + "/" + name;
+  state->items.addAlbum("/", "Urlaub");
+  album->addPaths(photos);
+  for (QElapsedTimer t; !t.isValid() || (album->worker() && t.elapsed() < 30000);) {
+    if (!t.isValid()) t.start();
+    settle(50);
+  }
   static const char* const names[CPicoVandDlg::kPageCount] = {
       "projektauswahl", "bild-einstellungen", "projekt-einstellungen", "bild-und-albumauswahl", "erstellen", "ausgabe"};
   for (int i = 0; i < CPicoVandDlg::kPageCount; ++i) {
@@ -159,6 +173,10 @@ int main(int argc, char** argv) {
     if (!save(&window, QString("%1/%2-%3.png").arg(out).arg(i + 1).arg(names[i]))) ++failures;
   }
 
+  CAddStructureDlg folders(true, &window);
+  folders.show();
+  if (!save(&folders, out + "/ordner-waehlen.png")) ++failures;
+  folders.close();
   CIPTCTags captions(*state, &window);
   captions.show();
   if (!save(&captions, out + "/iptc-dialog.png")) ++failures;
