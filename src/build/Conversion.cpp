@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/AppState.h"
+#include "build/GpsData.h"
 #include "model/Encoding.h"
 #include "model/Image.h"
 #include "settings/FileSystem.h"
@@ -124,7 +125,7 @@ ImagePtr scaledImage(const ProjectSettings& s, const std::string& path, FREE_IMA
   if (!image) return image;
   int w = loaded.fullWidth, h = loaded.fullHeight;
   if (rotation % 180 != 0) std::swap(w, h);
-  BoxSize size = fitIntoBox(w, h, boxWidth, boxHeight);
+  BoxSize size = fitIntoBox(w, h, boxWidth, boxHeight, !s.noEnlarge);
   if (size.width <= 0 || size.height <= 0) return {};
   return ImagePtr(FreeImage_Rescale(image.get(), size.width, size.height, scalingFilter(s.resizeFilter)));
 }
@@ -239,7 +240,9 @@ void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, cons
 
 }  // namespace
 
-BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight) {
+BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge) {
+  if (!enlarge && sourceWidth > 0 && sourceHeight > 0 && sourceWidth <= boxWidth && sourceHeight <= boxHeight)
+    return {sourceWidth, sourceHeight};
   return fitQuotients(sourceWidth, sourceHeight, boxWidth, boxHeight, true);
 }
 
@@ -259,7 +262,9 @@ bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool
                   const std::string& caption) {
   if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) {
     const std::string temporary = temporaryBeside(destinationPath);
-    finishReplacing(copyFileReplacing(sourcePath, temporary), temporary, destinationPath);
+    // A copy whose GPS data cannot be taken out is not written at all.
+    const bool copied = copyFileReplacing(sourcePath, temporary);
+    finishReplacing(copied && (!state.settings.stripGps || stripGpsData(temporary)), temporary, destinationPath);
     return true;
   }
   const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);

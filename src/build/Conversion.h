@@ -17,8 +17,9 @@ struct BoxSize {
   int height = 0;
 };
 // The largest size of the source's aspect ratio in the box, a result one
-// pixel off an edge snapped to it; small images are enlarged.
-BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight);
+// pixel off an edge snapped to it; small images are enlarged unless enlarge
+// is false, then a source that fits the box keeps its own size.
+BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge = true);
 
 bool prepareWatermarks(AppState& state);
 // False only when the source type is unknown; every other outcome is true.
