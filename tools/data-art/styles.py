@@ -43,12 +43,10 @@ img { border: 0; max-width: 100%; height: auto; }
 .pv-meta { display: flex; align-items: baseline; gap: 1.25rem; }
 
 /* The credit line the program adds at the end of the first page: its own
-   style block asks for 10px grey, which is too small and too faint to read,
-   so these rules (more specific, they win) give it the design's muted colour,
-   a readable size and underlined links. */
+   style block asks for a grey meant for white pages; these rules (more
+   specific, so they win) give it the design's muted colour instead. */
 .PicoVandCredit { margin: 0; padding: 0 1rem 1.75rem; line-height: 1.5; }
-body .PicoVandCredit, body .PicoVandCredit a { color: var(--muted); font-size: max(12px, .8rem); }
-body .PicoVandCredit a { text-decoration: underline; text-underline-offset: .15em; }
+body .PicoVandCredit, body .PicoVandCredit a:is(:link, :visited, :hover) { color: var(--muted); }
 
 /* Navigation: round buttons; a target "#" means there is nowhere to go. */
 .pv-nav {
