@@ -313,7 +313,7 @@ std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& 
       if (i > 0 && (box.width == 9999 || box.height == 9999)) {
         row.outputFormat = outputFormat;
       } else {
-        BoxSize fitted = fitIntoBox(item->width, item->height, box.width, box.height);
+        BoxSize fitted = fitIntoBox(item->width, item->height, box.width, box.height, !s.noEnlarge);
         row.outputFormat = format("%s (%d*%d)", outputFormat, fitted.width, fitted.height);
       }
       row.folder = item->albumPath;

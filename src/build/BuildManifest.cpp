@@ -123,9 +123,13 @@ nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, in
   const ProjectSettings& s = state.settings;
   nlohmann::json recipe = {{"program", kProductVersion}, {"source", fileStamp(item.sourcePath)},
                            {"box", {boxWidth, boxHeight}}};
-  // A copied source depends on nothing else.
-  if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) return recipe;
+  // A copied source depends on nothing else but whether it loses its GPS data.
+  if (boxWidth == kCopyBoxSide && boxHeight == kCopyBoxSide) {
+    if (s.stripGps) recipe["stripGps"] = true;
+    return recipe;
+  }
   recipe["boxes"] = scaledBoxes;
+  if (s.noEnlarge) recipe["noEnlarge"] = true;
   recipe["format"] = s.imageFormat;
   recipe["filter"] = s.resizeFilter;
   recipe["rotation"] = item.rotation;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "build/GpsData.h"
 #include "model/Encoding.h"
 #include "model/Image.h"
 #include "settings/FileSystem.h"
@@ -247,7 +248,9 @@ void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, cons
 
 }  // namespace
 
-BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight) {
+BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge) {
+  if (!enlarge && sourceWidth > 0 && sourceHeight > 0 && sourceWidth <= boxWidth && sourceHeight <= boxHeight)
+    return {sourceWidth, sourceHeight};
   BoxSize size = fitQuotients(sourceWidth, sourceHeight, boxWidth, boxHeight, true);
   // A very narrow picture would otherwise get a side of 0: no file, and
   // pages linking to nothing.
@@ -284,7 +287,10 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
     if (o.boxWidth == kCopyBoxSide && o.boxHeight == kCopyBoxSide) {
       if (o.keep) continue;
       const std::string temporary = temporaryBeside(o.destination);
-      o.written = finishReplacing(copyFileReplacing(sourcePath, temporary), temporary, o.destination);
+      // A copy whose GPS data cannot be taken out is not written at all.
+      const bool copied = copyFileReplacing(sourcePath, temporary);
+      o.written = finishReplacing(copied && (!state.settings.stripGps || stripGpsData(temporary)), temporary,
+                                  o.destination);
     } else {
       scaled.push_back(&o);
     }
@@ -300,7 +306,8 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   // alone, so every output is the same whatever thread makes it.
   std::vector<std::pair<BoxSize, SizeOutput*>> sized;
   for (SizeOutput* o : scaled) {
-    const BoxSize size = fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight);
+    const BoxSize size =
+        fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight, !state.settings.noEnlarge);
     if (size.width > 0 && size.height > 0) sized.emplace_back(size, o);
   }
   std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {

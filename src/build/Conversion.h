@@ -18,9 +18,10 @@ struct BoxSize {
   int height = 0;
 };
 // The largest size of the source's aspect ratio in the box, a result one
-// pixel off an edge snapped to it; small images are enlarged. Neither side
+// pixel off an edge snapped to it; small images are enlarged unless enlarge
+// is false, then a source that fits the box keeps its own size. Neither side
 // is less than 1 pixel.
-BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight);
+BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge = true);
 
 bool prepareWatermarks(AppState& state);
 // False only when the source type is unknown; every other outcome is true.

@@ -46,6 +46,22 @@ std::string exifText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key)
 
 }  // namespace
 
+bool isSoftwareComment(const std::string& text) {
+  const std::string t = trimWhite(text);
+  if (t.empty()) return true;
+  // Texts cameras and image software write by themselves; compared without
+  // case, the open-ended ones by their beginning.
+  static const char* const exact[] = {"OLYMPUS DIGITAL CAMERA", "SANYO DIGITAL CAMERA", "AppleMark",
+                                      "Created with GIMP"};
+  static const char* const starts[] = {"CREATOR: gd-jpeg", "LEAD Technologies"};
+  for (const char* e : exact)
+    if (equalsNoCase(t, e)) return true;
+  const std::string lower = toLower(t);
+  for (const char* b : starts)
+    if (startsWith(lower, toLower(b))) return true;
+  return false;
+}
+
 std::string fileNameWithoutExtension(const std::string& name) {
   size_t dot = name.find_last_of('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
@@ -56,10 +72,15 @@ ImageMetadata readImageMetadata(FIBITMAP* image, const std::string& sourcePath, 
   FITAG* tag;
   if (sources.captionFromIptc && findTag(image, FIMD_IPTC, "Caption-Abstract", tag))
     m.caption = trimWhite(windows1252ToUtf8(tagValueText(FIMD_IPTC, tag)));
-  if (m.caption.empty() && sources.captionFromJpegComment && findTag(image, FIMD_COMMENTS, "Comment", tag))
+  // A text the camera or a program wrote by itself is no caption; the next
+  // source may still hold one the photographer wrote.
+  if (isSoftwareComment(m.caption) && sources.captionFromJpegComment &&
+      findTag(image, FIMD_COMMENTS, "Comment", tag))
     m.caption = trimWhite(tagValueText(FIMD_COMMENTS, tag));
-  if (m.caption.empty() && sources.captionFromExif && findTag(image, FIMD_EXIF_MAIN, "ImageDescription", tag))
+  if (isSoftwareComment(m.caption) && sources.captionFromExif &&
+      findTag(image, FIMD_EXIF_MAIN, "ImageDescription", tag))
     m.caption = trimWhite(tagValueText(FIMD_EXIF_MAIN, tag));
+  if (isSoftwareComment(m.caption)) m.caption.clear();
   if (sources.captionFromFileName && fileExists(sourcePath))
     m.caption = fileNameWithoutExtension(fileNameOf(sourcePath));
 

@@ -29,6 +29,11 @@ struct ImageMetadata {
 // supply a caption.
 ImageMetadata readImageMetadata(FIBITMAP* image, const std::string& sourcePath, const CaptionSources& sources);
 
+// True for a text that cameras and image software put into a comment or
+// description by themselves ("OLYMPUS DIGITAL CAMERA", "CREATOR: gd-jpeg ...")
+// and for an empty or blank-only text: none of them is a caption.
+bool isSoftwareComment(const std::string& text);
+
 // The file name without its extension (the part before the last ".").
 std::string fileNameWithoutExtension(const std::string& name);
 

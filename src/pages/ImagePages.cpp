@@ -15,13 +15,13 @@ namespace {
 using PageName = std::function<std::string(int)>;
 
 // The picture of a page, linked to a larger size when the record has it.
-std::string linkedImage(const CollectionItem& r, size_t shown, size_t large) {
+std::string linkedImage(const std::string& folder, const CollectionItem& r, size_t shown, size_t large) {
   std::string out;
   const bool linked = r.outputPaths.size() > large;
   if (linked)
     out += format("<a href=\"%s\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return false\">",
                   webPath(r, large).c_str());
-  if (r.outputPaths.size() > shown) out += format("<img src=\"%s\" border=\"0\">", webPath(r, shown).c_str());
+  out += pictureTag(folder, r, shown);
   if (linked) out += "</a>";
   return out;
 }
@@ -42,10 +42,10 @@ void fillNavigation(std::string& page, const std::string& numberLinks, int i, in
   replaceToken(page, "CORVANE_PICOVAND_NAVLAST", name(n - 1));
 }
 
-std::string stripEntry(const ProjectSettings& s, const std::vector<const CollectionItem*>& images, int j) {
+std::string stripEntry(const ProjectSettings& s, const std::string& folder,
+                       const std::vector<const CollectionItem*>& images, int j) {
   if (j < 0 || j >= int(images.size())) return "&nbsp;";
-  return format("<a href=\"%s\"><img src=\"%s\" border=\"0\"></a>", pageFileName(s, j).c_str(),
-                webPath(*images[j], 0).c_str());
+  return format("<a href=\"%s\">", pageFileName(s, j).c_str()) + pictureTag(folder, *images[j], 0) + "</a>";
 }
 
 using PageFiller = std::function<void(std::string& page, int i, int n, const CollectionItem& r)>;
@@ -72,7 +72,7 @@ bool writeImagePages(AppState& state, const std::string& outputFolder) {
   return writeEachPage(state, outputFolder, "htmlsld.html", imageRecords(state.items), name,
                        [&](std::string& page, int i, int n, const CollectionItem& r) {
                          fillHead(page, s, s.sizeBWidth != 0, i, n, r);
-                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 0, 1));
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 0, 1));
                          fillExifSlot(page, &r, 0);
                          fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
                        });
@@ -86,12 +86,12 @@ bool writePreviewPages(AppState& state, const std::string& outputFolder) {
       state, outputFolder, "sldprv.html", images, name, [&](std::string& page, int i, int n, const CollectionItem& r) {
         fillHead(page, s, s.sizeCWidth != 0, i, n, r);
         fillExifSlot(page, &r, 0);
-        replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+        replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 1, 2));
         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-        replaceToken(page, "PCV_PREV_C", format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str()));
+        replaceToken(page, "PCV_PREV_C", pictureTag(outputFolder, r, 0));
         for (int k = 1; k <= 9; ++k) {
-          replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, images, i - k));
-          replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, images, i + k));
+          replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, outputFolder, images, i - k));
+          replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, outputFolder, images, i + k));
         }
       });
 }
@@ -104,7 +104,7 @@ bool writeSlidePages(AppState& state, const std::string& outputFolder) {
   return writeEachPage(state, outputFolder, "htmlsld.html", records, name,
                        [&](std::string& page, int j, int n, const CollectionItem& r) {
                          fillHead(page, s, s.sizeCWidth != 0, j, n, r);
-                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(r, 1, 2));
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 1, 2));
                          fillExifSlot(page, r.isAlbum ? nullptr : &r, 0);
                          fillNavigation(page, slidePageNumberLinks(s, 0, n - 1, j), j, n, name);
                        });

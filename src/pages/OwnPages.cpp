@@ -29,8 +29,24 @@ void writeOwnPage(AppState& state, const std::string& path, std::string fragment
   const ProjectSettings& s = state.settings;
   if (mayStrip && s.noJavaScript) fragment = stripScripts(fragment);
   normalizePage(fragment);
-  std::string page = s.pageScratch;
-  replaceToken(page, kPlaceholder, fragment);
+  // Every copy of the fragment after the first gets ids of its own, so a page
+  // that holds the placeholder twice keeps its ids unique and the slideshow
+  // script, which updates every element whose id begins with its ids, runs
+  // both copies.
+  const std::string& user = s.pageScratch;
+  const std::string_view placeholder = kPlaceholder;
+  std::string page;
+  size_t from = 0;
+  int copy = 0;
+  for (size_t at; (at = user.find(placeholder, from)) != std::string::npos; from = at + placeholder.size()) {
+    page.append(user, from, at - from);
+    std::string f = fragment;
+    if (++copy > 1)
+      for (const char* id : {"PicoVand_Image", "PicoVand_Counter", "PicoVand_Comment"})
+        replaceAll(f, format("id=\"%s\"", id), format("id=\"%s_%d\"", id, copy));
+    page += f;
+  }
+  page.append(user, from);
   writePage(state, path, page);
 }
 
@@ -48,16 +64,20 @@ std::string buttonImage(const ProjectSettings& s, const char* graphic) {
   return encodeWebPath(controlFolder(s) + graphic);
 }
 
-// A navigation button, linked to page target unless target is -1.
-std::string buttonCell(const ProjectSettings& s, const char* graphic, int target) {
-  const std::string img = format("<img src=\"%s\" border=\"0\">", buttonImage(s, graphic).c_str());
+// A navigation button, linked to page target unless target is -1. A linked
+// button's picture names what the link does; an unlinked one is decoration.
+// The names are character references: the user's page may be in any encoding.
+std::string buttonCell(const ProjectSettings& s, const char* graphic, const char* name, int target, const char* rel = "") {
+  const std::string img = format("<img src=\"%s\" alt=\"%s\" border=\"0\">", buttonImage(s, graphic).c_str(),
+                                 target < 0 ? "" : name);
+  const std::string relation = *rel ? format(" rel=\"%s\"", rel) : std::string();
   const std::string button =
-      target < 0 ? img : format("<a href=\"%s\">", pageFileName(s, target).c_str()) + img + "</a>";
+      target < 0 ? img : format("<a href=\"%s\"%s>", pageFileName(s, target).c_str(), relation.c_str()) + img + "</a>";
   return "<td width=\"1%\" valign=\"middle\" align=\"center\">" + button + "</td>\n";
 }
 
-std::string linkedPicture(const CollectionItem& r) {
-  const std::string img = format("<img src=\"%s\" border=\"0\">", webPath(r, 0).c_str());
+std::string linkedPicture(const std::string& folder, const CollectionItem& r, bool lazy = false) {
+  const std::string img = pictureTag(folder, r, 0, lazy);
   if (r.outputPaths.size() < 2) return img;
   return format("<a href=\"%s\"%s>", webPath(r, 1).c_str(), kOpenWinCall) + img + "</a>";
 }
@@ -66,11 +86,17 @@ std::string linkedPicture(const CollectionItem& r) {
 // one blank in the window.open call. The function body holds a block of its
 // own, so it ends with two braces: with one the script does not parse and
 // a click on a picture opens the large image in place of the gallery.
+// The arrow keys and a swipe follow the buttons marked rel="prev" and
+// rel="next"; without scripts the buttons alone lead on.
 std::string openWinScript(const char* afterName) {
   return std::string(
              "<script type=\"text/javascript\">\nfunction PicoVandOpenWin (x) {\n"
              "{PicoVandWindow = window.open(x,\"PicoVandWindow\",") +
-         afterName + "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }}\n</script>\n";
+         afterName +
+         "\"location=no,toolbar=no,status=yes,resizable=yes\");\nPicoVandWindow.focus(); }}\n"
+         "function PicoVand_follow(rel)\n"
+         "{var a = document.querySelector('a[rel=\"' + rel + '\"]'); if (a) location.href = a.href;}\n" +
+         gestureScript("PicoVand_follow('prev')", "PicoVand_follow('next')") + "</script>\n";
 }
 
 constexpr const char* kNavTable =
@@ -114,11 +140,11 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
     if (col == 0) f += "<tr>\n";
     f += format("<td class=\"PicovandNAV\" width=\"%d%%\"><center>", w);
     if (r.isAlbum)
-      f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" border=\"0\"><br>%s</a>",
+      f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
                   pageFileName(s, r.firstPageNumber).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
-                  r.name.c_str());
+                  escapeAttribute(r.name).c_str(), r.name.c_str());
     else
-      f += linkedPicture(r);
+      f += linkedPicture(p.outputFolder, r, shown > 2 * s.columns);
     f += "</td>\n";
     if (col + 1 == s.columns) {
       f += "</tr>\n";
@@ -135,14 +161,14 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
   if (!(p.parent == -1 && p.first == p.current && p.current == p.last)) {
     f += format("<tr><td width=\"100%%\" colspan=\"%d\"><center>\n", s.columns);
     f += kNavTable;
-    f += buttonCell(s, "home.gif", p.parent != -1 ? 0 : -1);
-    f += buttonCell(s, "first.gif", p.current != p.first ? p.first : -1);
-    f += buttonCell(s, "rev.gif", p.current - 1 >= p.first ? p.current - 1 : -1);
+    f += buttonCell(s, "home.gif", "Startseite", p.parent != -1 ? 0 : -1);
+    f += buttonCell(s, "first.gif", "Erste Seite", p.current != p.first ? p.first : -1);
+    f += buttonCell(s, "rev.gif", "Vorherige Seite", p.current - 1 >= p.first ? p.current - 1 : -1, "prev");
     f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
          pageNumberLinks(s, p.first, p.last, p.current) + "</td>\n";
-    f += buttonCell(s, "for.gif", p.current + 1 <= p.last ? p.current + 1 : -1);
-    f += buttonCell(s, "last.gif", p.current != p.last ? p.last : -1);
-    f += buttonCell(s, "up.gif", p.parent);
+    f += buttonCell(s, "for.gif", "N&auml;chste Seite", p.current + 1 <= p.last ? p.current + 1 : -1, "next");
+    f += buttonCell(s, "last.gif", "Letzte Seite", p.current != p.last ? p.last : -1);
+    f += buttonCell(s, "up.gif", "&Uuml;bergeordnetes Album", p.parent);
     f += "</tr></table>\n\n</center></td></tr>\n";
   }
   f += "</table>\n<!-- end Pico Vand -->\n";
@@ -162,17 +188,17 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
     f += tableHead(s, "<table class=\"PicoVandCSS\"  border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
     f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" + format("%d/%d", i + 1, n) +
          "</td></tr>\n";
-    f += imageRowStart(s) + linkedPicture(r) + "</center></td></tr>\n";
+    f += imageRowStart(s) + linkedPicture(folder, r) + "</center></td></tr>\n";
     if (!r.caption.empty())
       f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center>" + r.caption + "</center></td></tr>\n";
     f += kNavRowStart;
     f += kNavTable;
-    f += buttonCell(s, "first.gif", i != 0 ? 0 : -1);
-    f += buttonCell(s, "rev.gif", i != 0 ? i - 1 : -1);
+    f += buttonCell(s, "first.gif", "Erstes Bild", i != 0 ? 0 : -1);
+    f += buttonCell(s, "rev.gif", "Vorheriges Bild", i != 0 ? i - 1 : -1, "prev");
     f += "<td width=\"96%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
          pageNumberLinks(s, 0, n - 1, i) + "</td>\n";
-    f += buttonCell(s, "for.gif", i != n - 1 ? i + 1 : -1);
-    f += buttonCell(s, "last.gif", i != n - 1 ? n - 1 : -1);
+    f += buttonCell(s, "for.gif", "N&auml;chstes Bild", i != n - 1 ? i + 1 : -1, "next");
+    f += buttonCell(s, "last.gif", "Letztes Bild", i != n - 1 ? n - 1 : -1);
     f += "</tr></table>\n";
     f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
     writeOwnPage(state, folder + pageFileName(s, i), std::move(f), true);
@@ -191,22 +217,22 @@ bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
   f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">";
   f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +
        format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n) + "</td></tr>\n";
-  f += imageRowStart(s) + slideshowImageTag(script.noLink, script.firstImage) + "</center></td></tr>\n";
+  f += imageRowStart(s) + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt) + "</center></td></tr>\n";
   f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center><p><span id=\"PicoVand_Comment\">" + script.firstCaption +
        "</span></p>\n</center></td></tr>\n";
   f += kNavRowStart;
   f += kNavTable;
-  const auto control = [&](const char* graphic, const char* call) {
+  const auto control = [&](const char* graphic, const char* call, const char* name) {
     f += std::string("<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"") + call + "\">" +
-         format("<img src=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str()) + "</td>\n";
+         format("<img src=\"%s\" alt=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str(), name) + "</td>\n";
   };
-  control("pause.gif", "PicoVand_stop();");
-  control("for.gif", "PicoVand_play();");
+  control("pause.gif", "PicoVand_stop();", "Diashow anhalten");
+  control("for.gif", "PicoVand_play();", "Diashow starten");
   f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n";
-  control("first.gif", "PicoVand_gofirst();");
-  control("back.gif", "PicoVand_goback();");
-  control("next.gif", "PicoVand_gonext();");
-  control("last.gif", "PicoVand_golast();");
+  control("first.gif", "PicoVand_gofirst();", "Erstes Bild");
+  control("back.gif", "PicoVand_goback();", "Vorheriges Bild");
+  control("next.gif", "PicoVand_gonext();", "N&auml;chstes Bild");
+  control("last.gif", "PicoVand_golast();", "Letztes Bild");
   f += "</tr></table>\n";
   f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
   // No script removal here: the slideshow is nothing without its program.

@@ -53,4 +53,26 @@ std::string encodeWebPath(std::string_view path);
 // quotes within an HTML script element.
 std::string escapeJsString(std::string_view text);
 
+// A text made safe inside a double-quoted HTML attribute: &, <, > and " as
+// character references.
+std::string escapeAttribute(std::string_view text);
+
+// What a picture of the record says to someone who cannot see it: its
+// caption, otherwise its file name without extension; an album's name.
+std::string pictureAlt(const CollectionItem& record);
+
+// Width and height of a written picture file, read from its header; 0 x 0
+// when it cannot be read.
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+PictureSize pictureSize(const std::string& file);
+
+// The image element of outputPaths entry k of an image record, with its alt
+// text and, when the file in outputFolder can be read, its width and
+// height, so the page keeps its layout while pictures arrive. lazy lets the
+// browser fetch it only when it nears the screen.
+std::string pictureTag(const std::string& outputFolder, const CollectionItem& record, size_t k, bool lazy = false);
+
 }  // namespace pv

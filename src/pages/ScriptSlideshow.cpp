@@ -14,7 +14,8 @@ SlideshowScript slideshowScript(const AppState& state) {
   SlideshowScript out;
   std::string& p = out.program;
   p += format("var PicoVand_speed=%d;\nvar PicoVand_pic = 0;\nvar PicoVand_playing=0;\n", s.slideDurationMs);
-  p += "PicoVand_imgarray = new Array();\nPicoVand_comarray = new Array();\nPicoVand_lnkarray = new Array();\n";
+  p += "PicoVand_imgarray = new Array();\nPicoVand_comarray = new Array();\nPicoVand_lnkarray = new Array();\n"
+       "PicoVand_altarray = new Array();\n";
   // Paths and captions go into string literals: escaped, so a quote, a
   // backslash or a line break in a caption cannot end the script early.
   for (size_t i = 0; i < slides.size(); ++i) {
@@ -26,10 +27,12 @@ SlideshowScript slideshowScript(const AppState& state) {
     }
     p +=
         format("PicoVand_comarray[%zu]=\"%s\";\n", i, r.caption.empty() ? "&nbsp;" : escapeJsString(r.caption).c_str());
+    p += format("PicoVand_altarray[%zu]=\"%s\";\n", i, escapeJsString(pictureAlt(r)).c_str());
   }
   if (!slides.empty()) {
     out.firstImage = slides[0]->outputPaths.empty() ? std::string() : slides[0]->outputPaths[0];
     out.firstCaption = slides[0]->caption;
+    out.firstAlt = pictureAlt(*slides[0]);
   }
   p += "var PicoVand_nopic = PicoVand_imgarray.length;\n";
   if (s.sizeBWidth != 0)
@@ -37,18 +40,32 @@ SlideshowScript slideshowScript(const AppState& state) {
          "{PicoVandWindow = window.open(PicoVand_lnkarray[PicoVand_pic],\"PicoVandWindow\","
          "\"location=no,toolbar=no,status=yes,resizable=yes\");\n"
          "PicoVandWindow.focus();}\n";
+  // A slide's picture is fetched only when it or a neighbour is shown, so
+  // opening the page costs the first picture and the two beside it, and the
+  // next one is in the cache before the show (or its cross-fade) needs it.
+  // Every element whose id begins with the slideshow's ids is updated: a
+  // page may show the slideshow more than once.
   p += "function PicoVand_img(image_location)\n"
-       "{this.image_item = new Image();\n"
-       "this.image_item.src = image_location;}\n"
+       "{this.location = image_location; this.image_item = null;}\n"
+       "function PicoVand_load(i)\n"
+       "{if (PicoVand_nopic == 0) return; var o = PicoVand_imgarray[(i + PicoVand_nopic) % PicoVand_nopic];\n"
+       "if (!o.image_item) {o.image_item = new Image(); o.image_item.src = o.location;}}\n"
        "function PicoVand_getimg(imageObj) \n"
-       "{return(imageObj.image_item.src)}\n"
+       "{return(imageObj.location)}\n"
+       "function PicoVand_each(id, f)\n"
+       "{var e = document.querySelectorAll('[id^=\"' + id + '\"]'); for (var k = 0; k < e.length; k++) f(e[k]);}\n"
+       "function PicoVand_show()\n"
+       "{PicoVand_each('PicoVand_Image', function (e) {e.src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+       "e.alt = PicoVand_altarray[PicoVand_pic];});\n"
+       "PicoVand_load(PicoVand_pic + 1); PicoVand_load(PicoVand_pic - 1);}\n"
+       "window.addEventListener('load', function () {PicoVand_load(1); PicoVand_load(-1);});\n"
        "function PicoVand_changetext(src, txt)\n"
-       "{document.getElementById(src).innerHTML=txt;}\n"
+       "{PicoVand_each(src, function (e) {e.innerHTML = txt;});}\n"
        "function PicoVand_update() \n";
   if (s.crossFade)
     p += "{PicoVand_fadeout(); setTimeout ('PicoVand_fadein()',200);}\n";
   else
-    p += "{document['PicoVand_Image'].src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+    p += "{PicoVand_show();\n"
          "PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n"
          "PicoVand_changetext('PicoVand_Counter', (PicoVand_pic+1) + '/' + PicoVand_nopic);}\n";
   p += "function PicoVand_gofirst()\n"
@@ -69,25 +86,44 @@ SlideshowScript slideshowScript(const AppState& state) {
        "{PicoVand_pic = (PicoVand_pic+1) % PicoVand_nopic; PicoVand_update();\n"
        "PicoVand_timerID = setTimeout(\"PicoVand_timer('PicoVand_Image')\", PicoVand_speed);}\n"
        "function PicoVand_trans(trans) \n"
-       "{var PicoVand_obj = document.getElementById('PicoVand_Image').style;\n"
-       "PicoVand_obj.opacity = (trans/100);\n"
-       "PicoVand_obj.filter = \"alpha(opacity=\"+trans+\")\";\n"
-       "PicoVand_obj.MozOpacity = (trans/100);\n"
-       "PicoVand_obj.KhtmlOpacity = (trans/100);}\n";
+       "{PicoVand_each('PicoVand_Image', function (e) {e.style.opacity = (trans/100);});}\n";
+  p += gestureScript("PicoVand_goback()", "PicoVand_gonext()");
   if (s.crossFade)
     p += "function PicoVand_fadeout()\n"
          "{for(i=0;i<=100;i+=5) {setTimeout(\"PicoVand_trans(\"+(100-i)+\")\",(i*2));}}\n"
          "function PicoVand_fadein()\n"
-         "{document['PicoVand_Image'].src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+         "{PicoVand_show();\n"
          "for(i=0;i<=100;i+=5) {setTimeout(\"PicoVand_trans(\"+i+\")\",(i*2));}"
          "PicoVand_changetext('PicoVand_Counter', (PicoVand_pic+1) + '/' + PicoVand_nopic);\n"
          "PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n}";
   return out;
 }
 
-std::string slideshowImageTag(bool noLink, const std::string& firstImage) {
-  const std::string img = format("<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"%s\" border=\"0\">",
-                                 encodeWebPath(firstImage).c_str());
+std::string gestureScript(const char* back, const char* next) {
+  return format(
+      "if (!window.PicoVand_gestures) {\n"
+      "window.PicoVand_gestures = 1;\n"
+      "document.addEventListener('keydown', function (e) {\n"
+      "if (e.altKey || e.ctrlKey || e.metaKey || e.shiftKey) return;\n"
+      "if (e.key === 'ArrowLeft') %s; else if (e.key === 'ArrowRight') %s;});\n"
+      "var PicoVand_x = null, PicoVand_y = 0;\n"
+      "document.addEventListener('touchstart', function (e) {\n"
+      "if (e.touches.length != 1) {PicoVand_x = null; return;}\n"
+      "PicoVand_x = e.touches[0].clientX; PicoVand_y = e.touches[0].clientY;}, {passive: true});\n"
+      "document.addEventListener('touchend', function (e) {\n"
+      "if (PicoVand_x === null) return;\n"
+      "var dx = e.changedTouches[0].clientX - PicoVand_x, dy = e.changedTouches[0].clientY - PicoVand_y;\n"
+      "PicoVand_x = null;\n"
+      "if (Math.abs(dx) < 40 || Math.abs(dx) < 1.5 * Math.abs(dy)) return;\n"
+      "if (dx > 0) %s; else %s;}, {passive: true});\n"
+      "}\n",
+      back, next, back, next);
+}
+
+std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt) {
+  const std::string img =
+      format("<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"%s\" alt=\"%s\" border=\"0\">",
+             encodeWebPath(firstImage).c_str(), escapeAttribute(firstAlt).c_str());
   return noLink ? img + "\n" : "<a href=\"javascript:PicoVand_openimg()\">" + img + "</a>\n";
 }
 
@@ -99,7 +135,7 @@ bool writeScriptSlideshow(AppState& state, const std::string& outputFolder) {
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", script.program);
   replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageRecords(state.items).size()));
   replaceToken(page, "CORVANE_PICOVAND_COMMENT", script.firstCaption);
-  replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage));
+  replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage, script.firstAlt));
   replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
   // Scripts stay whatever noJavaScript says: without them this page shows nothing.
   normalizePage(page);

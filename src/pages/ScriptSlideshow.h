@@ -12,6 +12,7 @@ struct SlideshowScript {
   std::string program;
   std::string firstImage;    // web path of the first slide, empty without slides
   std::string firstCaption;  // as typed, empty without slides
+  std::string firstAlt;      // the first picture's alt text
   bool noLink = true;        // no slide opens a larger image
 };
 
@@ -20,7 +21,11 @@ struct SlideshowScript {
 SlideshowScript slideshowScript(const AppState& state);
 // The slide's image element, wrapped in the link that opens the larger
 // image unless noLink.
-std::string slideshowImageTag(bool noLink, const std::string& firstImage);
+std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt);
+// Script that turns the arrow keys and a left or right swipe into back and
+// next, where back and next are script statements. It registers itself once
+// per page, however often it is included.
+std::string gestureScript(const char* back, const char* next);
 // Fills the preset's "javasld.html" and writes it as page 0. False when the
 // template cannot be read.
 bool writeScriptSlideshow(AppState& state, const std::string& outputFolder);

@@ -1,5 +1,7 @@
 #include "pages/WebAlbum.h"
 
+#include <algorithm>
+
 #include "app/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
@@ -23,7 +25,12 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
 
 // Thumbnail or folder icon of one entry, linked to where the kind's pictures
 // lead or to the album's first page.
-std::string slotText(const ProjectSettings& s, const CollectionItem& r, size_t i, const AlbumPageKind& kind) {
+// The slots of the first two rows are on screen when the page opens: their
+// pictures load at once, every later one only when it nears the screen.
+bool isBelowFirstScreen(const ProjectSettings& s, int slot) { return slot >= 2 * std::max(s.columns, 2); }
+
+std::string slotText(const ProjectSettings& s, const std::string& outputFolder, const CollectionItem& r, size_t i,
+                     int slot, const AlbumPageKind& kind) {
   const std::string link = r.isAlbum ? pageFileName(s, r.firstPageNumber) : kind.pictureLink(s, r, i);
 
   std::string text;
@@ -32,9 +39,11 @@ std::string slotText(const ProjectSettings& s, const CollectionItem& r, size_t i
                      : format("<a href=\"%s\" target=\"_blank\" onclick=\"%s(this.href); return false\">",
                               link.c_str(), kind.opener);
   if (r.isAlbum)
-    text += format("<img src=\"%s/folder.gif\" border=\"0\"><br>", imageFolderValue(s).c_str()) + r.name;
-  else if (!r.outputPaths.empty())
-    text += format("<img src=\"%s\" border=\"0\">", encodeWebPath(r.outputPaths[0]).c_str());
+    text += format("<img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>", imageFolderValue(s).c_str(),
+                   escapeAttribute(r.name).c_str()) +
+            r.name;
+  else
+    text += pictureTag(outputFolder, r, 0, isBelowFirstScreen(s, slot));
   if (!link.empty()) text += "</a>";
   return text;
 }
@@ -72,7 +81,7 @@ void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKi
     const CollectionItem& r = *list[i];
     if (r.albumPath != p.albumPath) continue;
     replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + r.caption + "</p>");
-    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, r, i, kind));
+    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, p.outputFolder, r, i, slot, kind));
     fillExifSlot(page, &r, slot);
     ++slot;
   }

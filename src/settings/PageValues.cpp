@@ -308,6 +308,8 @@ void captureSettings(AppState& state, const ImagePageValues& image, const Projec
 
   s.jpegQuality = image.quality;
   s.resizeFilter = image.resizeFilter;
+  s.noEnlarge = image.noEnlarge;
+  s.stripGps = image.stripGps;
   s.imageFolderName = cleanOutputName(image.imageFolder);
   // A name of dots only would put the images at or above the output folder.
   if (s.imageFolderName.find_first_not_of('.') == std::string::npos) s.imageFolderName = "images";

@@ -43,6 +43,12 @@ struct ImagePageValues {
   int offsetX = 0;
   int offsetY = 0;
   int resizeFilter = 2;
+  // "Kleine Bilder nicht vergrößern": a picture smaller than its box keeps
+  // its own size.
+  bool noEnlarge = false;
+  // "Standortdaten entfernen": the unchanged copies (box 9999 x 9999) lose
+  // their GPS data.
+  bool stripGps = false;
   std::string hintText;
   Illustration illustration = Illustration::ChooseProject;
   ImagePageValues();

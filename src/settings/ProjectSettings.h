@@ -35,6 +35,8 @@ struct ProjectSettings {
   std::string linkColor;
   std::string projectName;
   int resizeFilter = 0;
+  bool noEnlarge = false;
+  bool stripGps = false;
   bool noJavaScript = false;
   std::string ownTemplatePage;
   std::string pageScratch;

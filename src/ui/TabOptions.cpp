@@ -1,5 +1,6 @@
 #include "ui/TabOptions.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QGridLayout>
@@ -47,6 +48,15 @@ QComboBox* makeChoice(QWidget* parent, const char* name) {
 }
 
 }  // namespace
+
+// The group's check box texts begin with three blanks like every other page's;
+// the accessible name is the text a person reads.
+QCheckBox* CTabOptions::makeCheckBox(const char* text, const char* name) {
+  auto* box = new QCheckBox(QStringLiteral("   ") + toQt(text), this);
+  box->setObjectName(name);
+  box->setAccessibleName(toQt(text));
+  return box;
+}
 
 CTabOptions::CTabOptions(pv::AppState& state, const SharedPictures& pictures, Desktop& desktop, QWidget* parent)
     : CPage(pictures, desktop, parent), state_(state) {
@@ -108,13 +118,21 @@ QWidget* CTabOptions::makeSizeGroup() {
   grid->addWidget(makeLabel("Algorithmus", filter_), 5, 0);
   grid->addWidget(filter_, 5, 1, 1, 6);
 
+  noEnlarge_ = makeCheckBox("Kleine Bilder nicht vergrößern", "noEnlarge");
+  connect(noEnlarge_, &QCheckBox::clicked, this, [this](bool on) { values.noEnlarge = on; });
+  grid->addWidget(noEnlarge_, 6, 0, 1, 7);
+  stripGps_ = makeCheckBox("Standortdaten entfernen", "stripGps");
+  stripGps_->setToolTip("Gilt für Größen mit (Orginalbild): die Kopie verliert nur ihre GPS-Daten.");
+  connect(stripGps_, &QCheckBox::clicked, this, [this](bool on) { values.stripGps = on; });
+  grid->addWidget(stripGps_, 7, 0, 1, 7);
+
   hint_ = makeLabel(QString(), "hint");
   hint_->setWordWrap(true);
-  grid->addWidget(hint_, 6, 0, 1, 7);
+  grid->addWidget(hint_, 8, 0, 1, 7);
   illustration_ = makeLabel(QString(), "illustration");
   illustration_->setAlignment(Qt::AlignCenter);
-  grid->addWidget(illustration_, 7, 0, 1, 7);
-  grid->setRowStretch(8, 1);
+  grid->addWidget(illustration_, 9, 0, 1, 7);
+  grid->setRowStretch(10, 1);
   grid->setColumnStretch(1, 2);
   grid->setColumnStretch(6, 1);
   return makeGroup("   Bildgröße", grid);
@@ -208,6 +226,8 @@ bool CTabOptions::readPage() {
   for (int i = int(ImageNumber::Transparency); i <= int(ImageNumber::OffsetY); ++i)
     if (!readNumber(numbers_[i], pv::imageNumberRef(values, ImageNumber(i)))) return false;
   values.resizeFilter = filter_->currentIndex();
+  values.noEnlarge = noEnlarge_->isChecked();
+  values.stripGps = stripGps_->isChecked();
   return true;
 }
 
@@ -228,6 +248,8 @@ void CTabOptions::showPage() {
   position_->setCurrentIndex(values.watermarkPosition);
   imageFolder_->setText(toQt(values.imageFolder));
   filter_->setCurrentIndex(values.resizeFilter);
+  noEnlarge_->setChecked(values.noEnlarge);
+  stripGps_->setChecked(values.stripGps);
   hint_->setText(toQt(values.hintText));
   if (shownIllustration_ != int(values.illustration)) {
     shownIllustration_ = int(values.illustration);

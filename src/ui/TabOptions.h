@@ -5,6 +5,7 @@
 #include "settings/PageValues.h"
 #include "ui/Page.h"
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QSlider;
@@ -30,6 +31,7 @@ class CTabOptions : public CPage {
 
  private:
   QWidget* makeSizeGroup();
+  QCheckBox* makeCheckBox(const char* text, const char* name);
   QWidget* makeFormatGroup();
   QWidget* makeWatermarkGroup();
   void sizeChosen(int row, int index);
@@ -45,6 +47,8 @@ class CTabOptions : public CPage {
   QLineEdit* numbers_[10];
   QLineEdit* imageFolder_;
   QComboBox* filter_;
+  QCheckBox* noEnlarge_;
+  QCheckBox* stripGps_;
   QLabel* hint_;
   QLabel* illustration_;
   int shownIllustration_ = -1;

@@ -47,13 +47,15 @@ export async function requireBrowser() {
   return playwright;
 }
 
-// A headless Chromium with a fresh profile that is removed on close.
-export async function openBrowser(playwright) {
+// A headless Chromium with a fresh profile that is removed on close;
+// options (hasTouch, viewport) go to the browser context.
+export async function openBrowser(playwright, options = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'picovand-chromium-'));
   const context = await playwright.chromium.launchPersistentContext(profile, {
     executablePath: chromiumPath,
     headless: true,
     viewport: { width: 1280, height: 900 },
+    ...options,
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
       '--no-first-run'],
   });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -267,4 +268,109 @@ TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
   EXPECT_NE(r.status, 0) << r.output;
   EXPECT_TRUE(contains(r, "none of the given images can be read")) << r.output;
   EXPECT_FALSE(directoryExists(dir.path() + "projects/none"));
+}
+
+namespace {
+
+// Width and height of a picture as exiftool reads them.
+std::pair<int, int> pictureSizeOf(const std::string& file) {
+  return {std::atoi(pvtest::exiftoolTag(file, "ImageWidth").c_str()),
+          std::atoi(pvtest::exiftoolTag(file, "ImageHeight").c_str())};
+}
+
+// The written file of size prefix for image number n (counted from 0).
+std::string writtenImage(const std::string& out, const std::string& prefix, int n) {
+  for (const auto& e : std::filesystem::directory_iterator(out + "images"))
+    if (startsWith(e.path().filename().string(), prefix + format("%05d", n))) return e.path().string();
+  return {};
+}
+
+// Every tag exiftool reads, one "[group] name: value" a line, sorted (a
+// rewritten directory may list its tags in another order), without the
+// file's own facts (name, dates, size), the values exiftool derives from
+// others, and the offsets that move when metadata is rewritten.
+std::vector<std::string> tagsBesideFile(const std::string& file, const std::string& also = "") {
+  std::string out = pvtest::run("exiftool -m -a -G1 -s -n -x File:all -x System:all -x ExifTool:all -x Composite:all " +
+                                also + " '" + file + "' 2>/dev/null");
+  std::vector<std::string> kept;
+  size_t from = 0;
+  while (from < out.size()) {
+    size_t end = out.find('\n', from);
+    if (end == std::string::npos) end = out.size();
+    const std::string line = out.substr(from, end - from);
+    if (line.find("Offset") == std::string::npos && line.find("PreviewImageStart") == std::string::npos)
+      kept.push_back(line);
+    from = end + 1;
+  }
+  std::sort(kept.begin(), kept.end());
+  return kept;
+}
+
+}  // namespace
+
+// "Kleine Bilder nicht vergrößern": off, a small picture grows to its box as
+// the fitting has always done; on, it keeps its own size while larger ones
+// are still fitted. Sizes as exiftool reads them from the written files.
+TEST_F(CliFixture, NoEnlargeKeepsSmallPicturesTheirSize) {
+  PV_REQUIRE_PHOTOS();
+  const std::vector<std::string> photos = {pvtest::photo("bmpsuite_rgb24.bmp"),
+                                           pvtest::photo("exif_canon_powershot_sd300.jpg"),
+                                           pvtest::photo("large_9mp_nokia_8_3.jpg")};
+  std::vector<std::string> args = photos;
+  args.insert(args.end(), {"--size-b", "1600x1200"});
+  CliRun r = cliRun(build("Normal", args));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string normal = dir.path() + "projects/Normal/";
+  EXPECT_EQ(pictureSizeOf(writtenImage(normal, "pcvb", 0)), std::make_pair(1600, 806));
+
+  args.push_back("--no-enlarge");
+  r = cliRun(build("Klein", args));
+  ASSERT_EQ(r.status, 0) << r.output;
+  const std::string small = dir.path() + "projects/Klein/";
+  EXPECT_EQ(pictureSizeOf(writtenImage(small, "pcvb", 0)), std::make_pair(127, 64));
+  EXPECT_EQ(pictureSizeOf(writtenImage(small, "pcva", 0)), std::make_pair(127, 64));
+  // Exactly the box: unchanged either way.
+  EXPECT_EQ(pictureSizeOf(writtenImage(small, "pcvb", 1)), std::make_pair(1600, 1200));
+  // Larger than the box: still fitted into it.
+  EXPECT_EQ(pictureSizeOf(writtenImage(small, "pcvb", 2)), std::make_pair(1600, 686));
+  EXPECT_EQ(pictureSizeOf(writtenImage(small, "pcva", 2)), std::make_pair(360, 154));
+}
+
+// "Standortdaten entfernen" takes the GPS data out of the unchanged copies
+// and nothing else: every other tag exiftool reads is the same, and so are
+// the pixels (ImageMagick's signature). Without the option the copy is the
+// original byte for byte; converted sizes never carry GPS data.
+TEST_F(CliFixture, StripGpsRemovesOnlyTheLocationOfOriginalCopies) {
+  PV_REQUIRE_PHOTOS();
+  const std::vector<std::string> photos = {pvtest::photo("portrait_nikon_d70s.jpg"),
+                                           pvtest::photo("large_9mp_nokia_8_3.jpg"),
+                                           pvtest::photo("exif_kodak_dc210_comment.jpg")};
+  ASSERT_NE(pvtest::exiftoolTag(photos[0], "GPSLatitude"), "") << "the test photo lost its GPS data";
+
+  std::vector<std::string> args = photos;
+  args.insert(args.end(), {"--size-b", "original"});
+  CliRun r = cliRun(build("Mit", args));
+  ASSERT_EQ(r.status, 0) << r.output;
+  args.push_back("--strip-gps");
+  r = cliRun(build("Ohne", args));
+  ASSERT_EQ(r.status, 0) << r.output;
+
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(photos[i]);
+    const std::string kept = writtenImage(dir.path() + "projects/Mit/", "pcvb", i);
+    const std::string stripped = writtenImage(dir.path() + "projects/Ohne/", "pcvb", i);
+    ASSERT_FALSE(stripped.empty());
+    std::string a, b;
+    readWholeFile(photos[i], a);
+    readWholeFile(kept, b);
+    EXPECT_TRUE(a == b) << "without the option the copy is the original";
+
+    EXPECT_EQ(pvtest::run("exiftool -m -s -gps:all -xmp-exif:gps* '" + stripped + "' 2>/dev/null"), "");
+    EXPECT_EQ(tagsBesideFile(stripped), tagsBesideFile(photos[i], "-x GPS:all -x XMP-exif:GPS*"));
+    EXPECT_EQ(pvtest::run("identify -format '%#' '" + stripped + "'"),
+              pvtest::run("identify -format '%#' '" + photos[i] + "'"));
+    EXPECT_EQ(pvtest::run("exiftool -m -s -gps:all '" + writtenImage(dir.path() + "projects/Ohne/", "pcva", i) +
+                          "' 2>/dev/null"),
+              "");
+  }
 }

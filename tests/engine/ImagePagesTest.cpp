@@ -73,7 +73,7 @@ TEST_F(ImagePages, OnePagePerImageWithNavigation) {
   EXPECT_EQ(field(p, "I"),
             "<a href=\"images/pcvb00005.jpg\" target=\"_blank\" "
             "onclick=\"PicoVand_openimg(this.href); return false\"><img src=\"images/pcva00005.jpg\" "
-            "border=\"0\"></a>");
+            "alt=\"img5\" border=\"0\"></a>");
   EXPECT_TRUE(contains(p, "function PicoVand_openimg(x)"));
   EXPECT_EQ(field(page("pcv00011.htm"), "X"), "#");
   EXPECT_FALSE(written("pcv00012.htm"));
@@ -97,7 +97,7 @@ TEST_F(ImagePages, WithoutJavaScriptOrLargeImages) {
   ASSERT_TRUE(writeImagePages(state, out));
   p = page("pcv00000.htm");
   EXPECT_TRUE(contains(p, "<script type=\"text/javascript\"></script>"));
-  EXPECT_EQ(field(p, "I"), "<img src=\"images/pcva00000.jpg\" border=\"0\">");
+  EXPECT_EQ(field(p, "I"), "<img src=\"images/pcva00000.jpg\" alt=\"a\" border=\"0\">");
 }
 
 TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
@@ -117,17 +117,17 @@ TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
   std::string p = page("pcv00002.htm");
   EXPECT_EQ(field(p, "I"),
             "<a href=\"images/pcvc00002.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
-            "return false\"><img src=\"images/pcvb00002.jpg\" border=\"0\"></a>");
-  EXPECT_EQ(field(p, "P"), "<img src=\"images/pcva00002.jpg\" border=\"0\">");
-  EXPECT_EQ(field(p, "R1"), "<a href=\"pcv00001.htm\"><img src=\"images/pcva00001.jpg\" border=\"0\"></a>");
-  EXPECT_EQ(field(p, "R2"), "<a href=\"pcv00000.htm\"><img src=\"images/pcva00000.jpg\" border=\"0\"></a>");
-  EXPECT_EQ(field(p, "F2"), "<a href=\"pcv00004.htm\"><img src=\"images/pcva00004.jpg\" border=\"0\"></a>");
+            "return false\"><img src=\"images/pcvb00002.jpg\" alt=\"img2\" border=\"0\"></a>");
+  EXPECT_EQ(field(p, "P"), "<img src=\"images/pcva00002.jpg\" alt=\"img2\" border=\"0\">");
+  EXPECT_EQ(field(p, "R1"), "<a href=\"pcv00001.htm\"><img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></a>");
+  EXPECT_EQ(field(p, "R2"), "<a href=\"pcv00000.htm\"><img src=\"images/pcva00000.jpg\" alt=\"img0\" border=\"0\"></a>");
+  EXPECT_EQ(field(p, "F2"), "<a href=\"pcv00004.htm\"><img src=\"images/pcva00004.jpg\" alt=\"img4\" border=\"0\"></a>");
   for (int k = 3; k <= 9; ++k)
     EXPECT_EQ(field(p, pv::format("R%d", k)) + field(p, pv::format("F%d", k)), "&nbsp;&nbsp;");
   p = page("pcv00000.htm");
   for (int k = 1; k <= 9; ++k) EXPECT_EQ(field(p, pv::format("R%d", k)), "&nbsp;");
   EXPECT_TRUE(contains(field(p, "F4"), "pcv00004.htm"));
-  EXPECT_EQ(field(page("pcv00003.htm"), "I"), "<img src=\"images/pcvb00003.jpg\" border=\"0\">");  // no size C
+  EXPECT_EQ(field(page("pcv00003.htm"), "I"), "<img src=\"images/pcvb00003.jpg\" alt=\"img3\" border=\"0\">");  // no size C
 
   s.sizeCWidth = 0;
   ASSERT_TRUE(writePreviewPages(state, out));
@@ -154,10 +154,10 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   std::string top = page("pcv00000.htm");
   EXPECT_EQ(field(top, "S0"),
             "<a href=\"pcv-sld-00000.htm\" target=\"_blank\" onclick=\"PicoVand_opensld(this.href); "
-            "return false\"><img src=\"images/pcva00000.jpg\" border=\"0\"></a>");
+            "return false\"><img src=\"images/pcva00000.jpg\" alt=\"erstes\" border=\"0\"></a>");
   EXPECT_TRUE(contains(field(top, "S1"), "href=\"pcv-sld-00001.htm\""));
   EXPECT_EQ(field(top, "S2"),
-            "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_7001/folder.gif\" border=\"0\"><br>Berge</a>");
+            "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_7001/folder.gif\" alt=\"Berge\" border=\"0\"><br>Berge</a>");
   EXPECT_EQ(field(top, "H") + field(top, "U"), "##");
   EXPECT_TRUE(contains(top, "function PicoVand_opensld(x)"));
   std::string sub = page("pcv00001.htm");
@@ -172,7 +172,7 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   slide = page("pcv-sld-00000.htm");
   EXPECT_EQ(field(slide, "I"),
             "<a href=\"images/pcvc00000.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); "
-            "return false\"><img src=\"images/pcvb00000.jpg\" border=\"0\"></a>");
+            "return false\"><img src=\"images/pcvb00000.jpg\" alt=\"erstes\" border=\"0\"></a>");
   EXPECT_EQ(field(slide, "X") + " " + field(slide, "L") + " " + field(slide, "B"),
             "pcv-sld-00001.htm pcv-sld-00003.htm #");
   EXPECT_TRUE(contains(field(slide, "N"), "<a href=\"pcv-sld-00001.htm\">2</a>"));

@@ -106,3 +106,38 @@ TEST(Metadata, ExifTextsMatchTheFile) {
                                &p->exifExposureTime, &p->exifMake, &p->exifModel})
     EXPECT_EQ(*s, "");
 }
+
+// Comments that cameras and programs write by themselves never become a
+// caption; a real text further down the order then wins. The files are
+// written by exiftool, as a camera or a program would leave them.
+TEST(Metadata, SoftwareCommentsAreNoCaptions) {
+  PV_REQUIRE_PHOTOS();
+  pvtest::ScratchDir dir;
+  const std::string junk[] = {"OLYMPUS DIGITAL CAMERA         ",
+                              "CREATOR: gd-jpeg v1.0 (using IJG JPEG v62), quality = 60\n",
+                              "SANYO DIGITAL CAMERA", "LEAD Technologies Inc. V1.01", "Created with GIMP",
+                              "AppleMark\n", " \t "};
+  int n = 0;
+  for (const std::string& text : junk) {
+    SCOPED_TRACE(text);
+    // The smiley holds a real description; with the comment the camera's
+    // text, the description is the caption.
+    std::string path = copyPhoto(dir, "comment_iptc_description_all_different.jpg", "c" + std::to_string(n++) + ".jpg");
+    pvtest::run("exiftool -q -overwrite_original -IPTC:all= '-Comment=" + text + "' '" + path + "'");
+    EXPECT_EQ(captionOf(path, kAll), "Well it is a smiley that happens to be green");
+    // The same text as the description, with no comment: no caption at all.
+    pvtest::run("exiftool -q -overwrite_original -Comment= '-ImageDescription=" + text + "' '" + path + "'");
+    EXPECT_EQ(captionOf(path, kAll), "");
+  }
+  // A comment that merely mentions a camera maker is a caption.
+  std::string real = copyPhoto(dir, "exif_kodak_dc210_comment.jpg", "real.jpg");
+  pvtest::run("exiftool -q -overwrite_original '-Comment=Mit der OLYMPUS DIGITAL CAMERA am Hafen' '" + real + "'");
+  EXPECT_EQ(captionOf(real, kAll), "Mit der OLYMPUS DIGITAL CAMERA am Hafen");
+  // The shared photos' own comments stay captions.
+  EXPECT_EQ(captionOf(pvtest::photo("exif_kodak_dc210_comment.jpg"), kAll),
+            "Lovely smoke effect here, of which I'm secretly very proud.");
+  EXPECT_EQ(captionOf(pvtest::photo("exif_canon_g9_imagedescription.jpg"), {false, false, true, false}),
+            "El cielo sobre Berlin (Heaven above Berlin)");
+  // The blank-only description of a real camera file gives no caption.
+  EXPECT_EQ(captionOf(pvtest::photo("orientation6_canon_sx60.jpg"), kAll), "");
+}

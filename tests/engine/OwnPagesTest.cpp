@@ -1,3 +1,5 @@
+#include <map>
+
 #include "WriterFixture.h"
 #include "pages/OwnPages.h"
 
@@ -27,10 +29,19 @@ struct OwnPages : pvtest::WriterFixture {
   }
 };
 
-std::string button(const std::string& graphic, int target) {
-  const std::string img = "<img src=\"images/_ctrl_0101/" + graphic + "\" border=\"0\">";
+// A navigation cell: a linked button names what it does (album pages count
+// pages, per-image pages pictures) and back and next carry their relation.
+std::string button(const std::string& graphic, int target, bool perImage = false) {
+  const std::map<std::string, std::pair<const char*, const char*>> names = {
+      {"home.gif", {"Startseite", "Startseite"}}, {"first.gif", {"Erste Seite", "Erstes Bild"}},
+      {"rev.gif", {"Vorherige Seite", "Vorheriges Bild"}}, {"for.gif", {"N&auml;chste Seite", "N&auml;chstes Bild"}},
+      {"last.gif", {"Letzte Seite", "Letztes Bild"}}, {"up.gif", {"&Uuml;bergeordnetes Album", ""}}};
+  const auto& n = names.at(graphic);
+  const std::string img = "<img src=\"images/_ctrl_0101/" + graphic + "\" alt=\"" +
+                          (target < 0 ? "" : perImage ? n.second : n.first) + "\" border=\"0\">";
+  const std::string rel = graphic == "rev.gif" ? " rel=\"prev\"" : graphic == "for.gif" ? " rel=\"next\"" : "";
   return "<td width=\"1%\" valign=\"middle\" align=\"center\">" +
-         (target < 0 ? img : pv::format("<a href=\"pcv%05d.htm\">", target) + img + "</a>") + "</td>\n";
+         (target < 0 ? img : pv::format("<a href=\"pcv%05d.htm\"", target) + rel + ">" + img + "</a>") + "</td>\n";
 }
 
 }  // namespace
@@ -57,18 +68,19 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(contains(top,
                        "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
                        "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
-                       "border=\"0\"></a></td>\n"));
-  EXPECT_TRUE(contains(top, "<center><img src=\"images/pcva00001.jpg\" border=\"0\"></td>"));
+                       "alt=\"nicht gezeigt\" border=\"0\"></a></td>\n"));
+  EXPECT_TRUE(contains(top, "<center><img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></td>"));
   EXPECT_TRUE(contains(top,
                        "<center><a href=\"pcv00001.htm\"><img src=\"images/_pcv_2001/folder.gif\" "
-                       "border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
+                       "alt=\"Rom &amp; Paris\" border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
   // 3 columns, 4 entries: the second row gets one picture and two fillers.
   EXPECT_TRUE(contains(top,
                        "</td>\n<td width=\"33%\" align=\"center\">&nbsp;</td><td width=\"33%\" "
                        "align=\"center\">&nbsp;</td></tr>\n</table>\n"));
   EXPECT_EQ(occurrences(top, "<tr>\n"), 2);
   EXPECT_FALSE(contains(top, "home.gif"));       // a top album on a single page has no navigation row
-  EXPECT_FALSE(contains(top, "nicht gezeigt"));  // captions are not part of the album table
+  // The album table shows no caption; the picture names itself with it.
+  EXPECT_EQ(occurrences(top, "nicht gezeigt"), 1);
 
   const std::string sub = fragment("pcv00001.htm");
   EXPECT_TRUE(contains(sub, "\n/Rom & Paris\n</td></tr>"));  // the album path as title
@@ -114,13 +126,13 @@ TEST_F(OwnPages, OnePagePerImage) {
                "<tr>\n<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"images/pcvb00000.jpg\""));
   EXPECT_TRUE(contains(first, "<center>Am Meer</center></td></tr>\n"));
   EXPECT_TRUE(contains(first, "<tr>\n<td width=\"100%\" colspan=\"2\">\n<table class=\"PicoVandCSS\" border=\"0\""));
-  EXPECT_TRUE(contains(first, button("first.gif", -1) + button("rev.gif", -1)));
-  EXPECT_TRUE(contains(first, button("for.gif", 1) + button("last.gif", 1) + "</tr></table>\n</td></tr></table>\n"));
+  EXPECT_TRUE(contains(first, button("first.gif", -1, true) + button("rev.gif", -1, true)));
+  EXPECT_TRUE(contains(first, button("for.gif", 1, true) + button("last.gif", 1, true) + "</tr></table>\n</td></tr></table>\n"));
   const std::string second = fragment("pcv00001.htm");
   EXPECT_TRUE(contains(second, ">2/2<"));
   EXPECT_FALSE(contains(second, "Am Meer"));
   EXPECT_EQ(occurrences(second, "colspan=\"2\""), 2);  // an empty caption gives no caption row
-  EXPECT_TRUE(contains(second, "<center>\n<img src=\"images/pcva00001.jpg\" border=\"0\"></center>"));
+  EXPECT_TRUE(contains(second, "<center>\n<img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></center>"));
 
   s.noJavaScript = true;
   ASSERT_TRUE(writeOwnImagePages(state, out));
@@ -149,7 +161,8 @@ TEST_F(OwnPages, ScriptSlideshowFragment) {
   EXPECT_TRUE(contains(f, "<center><p><span id=\"PicoVand_Comment\"></span></p>"));  // present though empty
   EXPECT_TRUE(contains(
       f,
-      "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" border=\"0\"></a>\n"
+      "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" alt=\"Diashow anhalten\" "
+      "border=\"0\"></a>\n"
       "</td>\n<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_play();\">"));
   EXPECT_TRUE(
       contains(f,

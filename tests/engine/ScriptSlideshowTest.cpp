@@ -32,11 +32,14 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
   EXPECT_TRUE(contains(p,
                        "PicoVand_imgarray[0]=new PicoVand_img('images/pcva00000.jpg');\n"
                        "PicoVand_comarray[0]=\"eins\";\n"
+                       "PicoVand_altarray[0]=\"eins\";\n"
                        "PicoVand_imgarray[1]=new PicoVand_img('images/pcva00001.jpg');\n"
                        "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";\n"
                        "PicoVand_comarray[1]=\"&nbsp;\";\n"
+                       "PicoVand_altarray[1]=\"img1\";\n"  // no caption: the file name
                        "PicoVand_imgarray[2]=new PicoVand_img('images/Ferien/pcva00002.jpg');\n"
                        "PicoVand_comarray[2]=\"drei\";\n"
+                       "PicoVand_altarray[2]=\"drei\";\n"
                        "var PicoVand_nopic"));
   EXPECT_EQ(occurrences(p, "]=new PicoVand_img("), 3);
   EXPECT_EQ(occurrences(p, "\nPicoVand_lnkarray["), 1);
@@ -44,9 +47,9 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
   EXPECT_FALSE(script.noLink);
   EXPECT_EQ(script.firstImage, "images/pcva00000.jpg");
   EXPECT_EQ(script.firstCaption, "eins");
-  EXPECT_EQ(slideshowImageTag(false, script.firstImage),
+  EXPECT_EQ(slideshowImageTag(false, script.firstImage, script.firstAlt),
             "<a href=\"javascript:PicoVand_openimg()\"><img name=\"PicoVand_Image\" id=\"PicoVand_Image\" "
-            "src=\"images/pcva00000.jpg\" border=\"0\"></a>\n");
+            "src=\"images/pcva00000.jpg\" alt=\"eins\" border=\"0\"></a>\n");
 
   s.sizeBWidth = 0;
   state.items.list[2]->outputPaths.resize(1);
@@ -55,17 +58,17 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
   EXPECT_TRUE(script.noLink);
   EXPECT_FALSE(contains(script.program, "PicoVand_lnkarray[") || contains(script.program, "PicoVand_openimg"));
   EXPECT_TRUE(contains(script.program, "var PicoVand_speed=5000;\n"));
-  EXPECT_EQ(slideshowImageTag(true, script.firstImage),
-            "<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"images/pcva00000.jpg\" border=\"0\">\n");
+  EXPECT_EQ(slideshowImageTag(true, script.firstImage, script.firstAlt),
+            "<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"images/pcva00000.jpg\" alt=\"eins\" "
+            "border=\"0\">\n");
 }
 
 TEST_F(ScriptSlideshow, CrossFadeDecidesTheUpdateAndTheEnd) {
   image();
   s.crossFade = false;
   std::string plain = slideshowScript(state).program;
-  EXPECT_TRUE(plain.ends_with("PicoVand_obj.KhtmlOpacity = (trans/100);}\n"));
   EXPECT_FALSE(contains(plain, "fade"));
-  EXPECT_TRUE(contains(plain, "function PicoVand_update() \n{document['PicoVand_Image'].src"));
+  EXPECT_TRUE(contains(plain, "function PicoVand_update() \n{PicoVand_show();"));
   s.crossFade = true;
   std::string fading = slideshowScript(state).program;
   EXPECT_TRUE(fading.ends_with("PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n}"));
@@ -83,7 +86,9 @@ TEST_F(ScriptSlideshow, UserTextsCannotBreakTheScript) {
       contains(script.program, "PicoVand_comarray[0]=\"Sie sagte \\\"Käse\\\" \\\\ und\\nging\\'s \\x3C/script>\";\n"));
   EXPECT_FALSE(contains(script.program, "</script>"));
   EXPECT_EQ(script.firstCaption, "Sie sagte \"Käse\" \\ und\nging's </script>");  // the page shows it as typed
-  EXPECT_TRUE(contains(slideshowImageTag(true, script.firstImage), "src=\"images/50%25%20%26%20A%231/pcva00000.jpg\""));
+  EXPECT_TRUE(contains(slideshowImageTag(true, script.firstImage, script.firstAlt),
+                       "src=\"images/50%25%20%26%20A%231/pcva00000.jpg\" "
+                       "alt=\"Sie sagte &quot;Käse&quot; \\ und\nging's &lt;/script&gt;\""));
 }
 
 TEST_F(ScriptSlideshow, WritesOnlyTheStartPage) {
@@ -105,7 +110,7 @@ TEST_F(ScriptSlideshow, WritesOnlyTheStartPage) {
   state.items.clear();
   ASSERT_TRUE(writeScriptSlideshow(state, out));
   const std::string empty = page("pcv00000.htm");
-  EXPECT_TRUE(contains(empty, "id=\"PicoVand_Image\" src=\"\" border=\"0\">"));
+  EXPECT_TRUE(contains(empty, "id=\"PicoVand_Image\" src=\"\" alt=\"\" border=\"0\">"));
   EXPECT_TRUE(contains(empty, ">1/0<"));
 
   s.presetNumber = 5002;

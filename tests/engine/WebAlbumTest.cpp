@@ -131,7 +131,7 @@ TEST_F(WebAlbumFixture, ThirteenImagesOnThreePages) {
   // Page 1 holds images 6..11; image 7's caption is in slot 1.
   EXPECT_EQ(field(p1, "slot0"),
             "<a href=\"images/pcvb00006.jpg\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return "
-            "false\"><img src=\"images/pcva00006.jpg\" border=\"0\"></a>");
+            "false\"><img src=\"images/pcva00006.jpg\" alt=\"foto6\" border=\"0\"></a>");
   EXPECT_EQ(field(p1, "text1"), "<p>Am Strand</p>");
   EXPECT_EQ(field(p1, "text0"), "<p>&nbsp;</p>");
   // Page 2: one entry, five empty slots.
@@ -151,7 +151,7 @@ TEST_F(WebAlbumFixture, SubAlbumsLinkAndNavigate) {
   EXPECT_EQ(pagesWritten(), 3);
 
   std::string top = page(0);
-  EXPECT_EQ(field(top, "slot2"), "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_1001/folder.gif\" border=\"0\"><br>Berge</a>");
+  EXPECT_EQ(field(top, "slot2"), "<a href=\"pcv00001.htm\"><img src=\"images/_pcv_1001/folder.gif\" alt=\"Berge\" border=\"0\"><br>Berge</a>");
   EXPECT_EQ(field(top, "slot3"), "&nbsp;<br>");
   // Top album: both button fragments are gone; the bare tokens fall back to "#".
   EXPECT_EQ(top.find("home.gif"), std::string::npos);
@@ -226,7 +226,7 @@ TEST_F(WebAlbumFixture, WithoutJavaScriptOrLargeSize) {
   state.items.list[0]->outputPaths.resize(1);
   ASSERT_TRUE(writeWebAlbum(state, out));
   p = page(0);
-  EXPECT_EQ(field(p, "slot0"), "<img src=\"images/pcva00000.jpg\" border=\"0\">");
+  EXPECT_EQ(field(p, "slot0"), "<img src=\"images/pcva00000.jpg\" alt=\"foto0\" border=\"0\">");
   EXPECT_EQ(p.find("PicoVand_openimg"), std::string::npos);
 }
 
@@ -240,7 +240,7 @@ TEST_F(WebAlbumFixture, WebPathsArePercentEncoded) {
   EXPECT_NE(sub.find("src=\"meine%20bilder/50%25/Rom%20%26%20Paris%231.jpg\""), std::string::npos);
   EXPECT_NE(sub.find("href=\"meine%20bilder/50%25/b.jpg\""), std::string::npos);
   EXPECT_NE(sub.find("href=\"meine%20bilder/_pcv_1001/pcv.css\""), std::string::npos);
-  EXPECT_NE(field(page(0), "slot0").find("meine%20bilder/_pcv_1001/folder.gif\" border=\"0\"><br>50%</a>"),
+  EXPECT_NE(field(page(0), "slot0").find("meine%20bilder/_pcv_1001/folder.gif\" alt=\"50%\" border=\"0\"><br>50%</a>"),
             std::string::npos);
   EXPECT_EQ(img.outputPaths[0], "meine bilder/50%/Rom & Paris#1.jpg");  // stored paths stay plain
 }

@@ -38,20 +38,39 @@ def head(p, script_tail):
             "</head>\n")
 
 
-# Arrow keys follow the links marked rel="prev" and rel="next". It shares the
-# one script element, so the script-free option removes it with the rest.
-KEYS = """document.addEventListener('keydown', function (e) {
-  var rel = {ArrowLeft: 'prev', ArrowRight: 'next'}[e.key];
-  var a = rel && !e.altKey && !e.ctrlKey && !e.metaKey && document.querySelector('a[rel="' + rel + '"]');
-  if (a && a.getAttribute('href') !== '#') location.href = a.href;
-});
+# Arrow keys and a left or right swipe follow the links marked rel="prev" and
+# rel="next". It shares the one script element, so the script-free option
+# removes it with the rest and the links alone lead on.
+SWIPE = """(function () {
+  var x = null, y = 0;
+  document.addEventListener('touchstart', function (e) {
+    if (e.touches.length !== 1) { x = null; return; }
+    x = e.touches[0].clientX; y = e.touches[0].clientY;
+  }, {passive: true});
+  document.addEventListener('touchend', function (e) {
+    if (x === null) return;
+    var dx = e.changedTouches[0].clientX - x, dy = e.changedTouches[0].clientY - y;
+    x = null;
+    if (Math.abs(dx) >= 40 && Math.abs(dx) >= 1.5 * Math.abs(dy)) PicoVand_go(dx > 0 ? 'prev' : 'next');
+  }, {passive: true});
+})();
 """
 
+KEYS = """function PicoVand_go(rel) {
+  var a = document.querySelector('a[rel="' + rel + '"]');
+  if (a && a.getAttribute('href') !== '#') location.href = a.href;
+}
+document.addEventListener('keydown', function (e) {
+  var rel = {ArrowLeft: 'prev', ArrowRight: 'next'}[e.key];
+  if (rel && !e.altKey && !e.ctrlKey && !e.metaKey && !e.shiftKey) PicoVand_go(rel);
+});
+""" + SWIPE
+
+# The slideshow program brings its own arrow keys and swipe; the page adds
+# the space bar for play and stop.
 SCRIPT_KEYS = """document.addEventListener('keydown', function (e) {
   if (e.altKey || e.ctrlKey || e.metaKey) return;
-  if (e.key === 'ArrowLeft') PicoVand_goback();
-  else if (e.key === 'ArrowRight') PicoVand_gonext();
-  else if (e.key === ' ') { e.preventDefault(); if (PicoVand_playing) PicoVand_stop(); else PicoVand_play(); }
+  if (e.key === ' ') { e.preventDefault(); if (PicoVand_playing) PicoVand_stop(); else PicoVand_play(); }
 });
 """
 

@@ -42,8 +42,11 @@ img { border: 0; max-width: 100%; height: auto; }
 .pv-count { font-variant-numeric: tabular-nums; font-size: .9em; white-space: nowrap; }
 .pv-meta { display: flex; align-items: baseline; gap: 1.25rem; }
 
-/* The credit line the program adds at the end of the first page. */
+/* The credit line the program adds at the end of the first page: its own
+   style block asks for a grey meant for white pages; these rules (more
+   specific, so they win) give it the design's muted colour instead. */
 .PicoVandCredit { margin: 0; padding: 0 1rem 1.75rem; line-height: 1.5; }
+body .PicoVandCredit, body .PicoVandCredit a:is(:link, :visited, :hover) { color: var(--muted); }
 
 /* Navigation: round buttons; a target "#" means there is nowhere to go. */
 .pv-nav {
@@ -75,7 +78,6 @@ img { border: 0; max-width: 100%; height: auto; }
 .pv-caption { max-width: 46rem; margin: 1.25rem auto 0; text-align: center; font-size: 1.05em; overflow-wrap: anywhere; }
 .pv-exif { display: flex; flex-wrap: wrap; justify-content: center; gap: .2rem 1.4rem; margin: .9rem 0 0; padding: 0; font-size: .8em; }
 .pv-exif div { display: flex; gap: .45em; }
-.pv-exif dt { opacity: .75; }
 .pv-exif dd { margin: 0; color: var(--ink); }
 """
 
@@ -92,7 +94,7 @@ GRID = """\
 .pv-pic img { position: absolute; inset: 0; margin: auto; max-width: calc(100% - 2 * var(--matpad)); max-height: calc(100% - 2 * var(--matpad)); }
 .pv-slot figcaption { padding: .75em .15em 0; font-size: .92em; line-height: 1.4; }
 .pv-slot figcaption p { margin: 0; overflow-wrap: anywhere; }
-.pv-slot .pv-exif { display: block; margin-top: .25em; font-size: .76em; white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
+.pv-slot .pv-exif { display: block; margin-top: .25em; font-size: max(12px, .76em); white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
 .pv-slot .pv-exif span + span { margin-left: .7em; }
 /* An album: its folder picture with the name under it. */
 .pv-pic a:has(> img[src$="folder.gif"]) {
@@ -238,7 +240,8 @@ PHONE_GRID = """\
 
 def root_block(p):
     t = THEMES[p["theme"]]
-    muted = "#9b9da4" if t["scheme"] == "dark" else ("#7a6f62" if p["theme"] == "papier" else "#6a6d73")
+    # Muted text keeps 4.5:1 against the page, the buttons and the mat alike.
+    muted = "#9b9da4" if t["scheme"] == "dark" else ("#6e6356" if p["theme"] == "papier" else "#5f6268")
     vars_ = {
         "bg": t["bg"], "surface": t["surface"], "mat": t["mat"], "ink": t["ink"], "line": t["line"],
         "accent": t["accent"], "muted": muted, "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
