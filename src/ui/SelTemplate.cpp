@@ -5,7 +5,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -23,8 +22,8 @@ const char* const kExplanation =
     "Dieser Platzhalter wird dann vom Picovand automatisch durch eine Tabelle mit den Grafiken ersetzt. Wählen Sie "
     "nun zuerst die vorbereitete Webseite aus und anschliessend das gewünschte Design für die Steuerelemente.";
 
-// A 32-bit FreeImage picture (bottom-up, BGRA) as a pixmap.
-QPixmap toPixmap(FIBITMAP* dib) {
+// A 32-bit FreeImage picture (bottom-up, BGRA) as a Qt image.
+QImage toImage(FIBITMAP* dib) {
   if (!dib) return {};
   const int w = int(FreeImage_GetWidth(dib)), h = int(FreeImage_GetHeight(dib));
   QImage image(w, h, QImage::Format_ARGB32);
@@ -34,7 +33,7 @@ QPixmap toPixmap(FIBITMAP* dib) {
     for (int x = 0; x < w; ++x, src += 4)
       dst[x] = qRgba(src[FI_RGBA_RED], src[FI_RGBA_GREEN], src[FI_RGBA_BLUE], src[FI_RGBA_ALPHA]);
   }
-  return QPixmap::fromImage(image);
+  return image;
 }
 
 QLabel* heading(const QString& text, QWidget* parent) {
@@ -63,14 +62,12 @@ CSelTemplate::CSelTemplate(pv::AppState& state, Desktop& desktop, const std::str
   browse->setAutoDefault(false);
   connect(browse, &QPushButton::clicked, this, &CSelTemplate::browse);
 
-  sets_ = new QListWidget(this);
+  sets_ = new CListBoxST(this);
   sets_->setObjectName("controlSets");
   sets_->setAccessibleName("Steuerelemente");
-  sets_->setIconSize(QSize(80, 48));
-  sets_->setSpacing(2);
-  sets_->setStyleSheet("QListWidget::item:selected { background: rgb(162, 199, 240); color: black; }");
-  connect(sets_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-    if (item) state_.settings.controlSet = item->data(Qt::UserRole).toInt();
+  sets_->setImageList(&previews_);
+  connect(sets_, &CListBoxST::selectionChanged, this, [this] {
+    if (sets_->currentRow() >= 0) state_.settings.controlSet = sets_->value(sets_->currentRow());
   });
 
   auto* ok = new QPushButton("Webseite und Steuerzeichen verwenden", this);
@@ -109,10 +106,15 @@ CSelTemplate::CSelTemplate(pv::AppState& state, Desktop& desktop, const std::str
 
 void CSelTemplate::fillControlSets() {
   for (const pv::ControlSetEntry& set : pv::listControlSets(state_.settings.ctrlFolder)) {
+    // A set without a readable picture still gets its row, with an empty picture.
     pv::ImagePtr preview = pv::loadControlSetPreview(set.previewPath);
-    auto* item = new QListWidgetItem(QIcon(toPixmap(preview.get())), toQt(set.text), sets_);
-    item->setData(Qt::UserRole, set.id);
-    item->setData(Qt::AccessibleTextRole, toQt(set.name));
+    QImage picture = toImage(preview.get());
+    if (picture.isNull()) {
+      picture = QImage(previews_.size, QImage::Format_ARGB32);
+      picture.fill(Qt::transparent);
+    }
+    const int row = sets_->addEntry(toQt(set.text), previews_.add(picture));
+    sets_->setValue(row, set.id);
   }
 }
 

@@ -3,10 +3,11 @@
 // goes into, and the set of navigation buttons it uses. The page is checked
 // before the dialog closes with OK; the clicked control set is taken at once.
 #include <QDialog>
+
+#include "controls/ListBoxST.h"
 #include <string>
 
 class QLineEdit;
-class QListWidget;
 struct Desktop;
 
 namespace pv {
@@ -19,7 +20,7 @@ class CSelTemplate : public QDialog {
   CSelTemplate(pv::AppState& state, Desktop& desktop, const std::string& pagePath, QWidget* parent = nullptr);
   // The page as checked by OK: blanks at both ends removed.
   const std::string& pagePath() const { return pagePath_; }
-  QListWidget* controlSets() const { return sets_; }
+  CListBoxST* controlSets() const { return sets_; }
 
   void accept() override;
 
@@ -31,5 +32,6 @@ class CSelTemplate : public QDialog {
   Desktop& desktop_;
   std::string pagePath_;
   QLineEdit* path_;
-  QListWidget* sets_;
+  CListBoxST* sets_;
+  CImageList previews_{QSize(80, 48), {}};
 };

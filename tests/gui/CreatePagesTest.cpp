@@ -6,7 +6,6 @@
 // against picovand-cli, and closing during a build.
 #include <QDirIterator>
 #include <QImageReader>
-#include <QListWidget>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -287,9 +286,13 @@ class CreatePagesTest : public QObject {
       CSelTemplate dialog(*state, scripted.desktop, "");
       QCOMPARE(state->settings.controlSet, 101);  // opening starts with the first set
       QVERIFY(dialog.controlSets()->count() >= 2);
-      for (int i = 0; i < dialog.controlSets()->count(); ++i) {
-        QVERIFY(!dialog.controlSets()->item(i)->icon().isNull());
-        QVERIFY(dialog.controlSets()->item(i)->text().contains("\nFormat: Graphics Interchange Format (*.gif)"));
+      CListBoxST* sets = dialog.controlSets();
+      for (int i = 0; i < sets->count(); ++i) {
+        const QImage& picture = sets->imageList()->pictures[size_t(sets->image(i))];
+        QCOMPARE(picture.size(), QSize(80, 48));
+        QVERIFY(picture.pixelColor(40, 24).alpha() > 0 || picture.pixelColor(10, 10).alpha() > 0);
+        QVERIFY(sets->text(i).startsWith("Name: "));
+        QVERIFY(sets->text(i).endsWith("\nFormat: Graphics Interchange Format (*.gif)"));
       }
       // Refused: no page, a page that cannot be read, a lower-case placeholder.
       for (const QString& page : {QString(), path("missing.html"), lower}) {
@@ -306,9 +309,8 @@ class CreatePagesTest : public QObject {
       QVERIFY(scripted.messages[2].text.contains("Platzhalter ##PICOVAND##"));
       QCOMPARE(dialog.result(), int(QDialog::Rejected));
       // A clicked set stays chosen after cancel.
-      QListWidget* sets = dialog.controlSets();
-      const int clicked = sets->item(1)->data(Qt::UserRole).toInt();
-      QTest::mouseClick(sets->viewport(), Qt::LeftButton, {}, sets->visualItemRect(sets->item(1)).center());
+      const int clicked = sets->value(1);
+      QTest::mouseClick(sets->viewport(), Qt::LeftButton, {}, sets->visualRect(sets->model()->index(1, 0)).center());
       QTest::mouseClick(find<QPushButton>(&dialog, "cancel"), Qt::LeftButton);
       QCOMPARE(state->settings.controlSet, clicked);
       QVERIFY(clicked != 101);
@@ -343,9 +345,9 @@ class CreatePagesTest : public QObject {
     int clicked = 0;
     onModalDialog([&](QDialog* d) {
       find<QLineEdit>(d, "pagePath")->setText(good);
-      auto* sets = find<QListWidget>(d, "controlSets");
+      auto* sets = find<CListBoxST>(d, "controlSets");
       sets->setCurrentRow(sets->count() - 1);
-      clicked = sets->currentItem()->data(Qt::UserRole).toInt();
+      clicked = sets->value(sets->count() - 1);
       QTest::mouseClick(find<QPushButton>(d, "ok"), Qt::LeftButton);
     });
     pressCreate();
