@@ -3,10 +3,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "build/BuildDriver.h"
-#include "controls/ResourcePicture.h"
 #include "settings/Text.h"
 #include "ui/Desktop.h"
 #include "ui/Explorer.h"
@@ -39,10 +39,10 @@ CTabOutput2::CTabOutput2(const Pages& pages, const SharedPictures& pictures, Des
   QLabel* folderLines[2];
   auto* actions = new QHBoxLayout;
   actions->setContentsMargins(10, 8, 10, 10);
-  actions->addWidget(makeAction("webpage", "FTP Upload auf den eigenen Webserver", "upload", uploadLines,
+  actions->addWidget(makeAction(QStyle::SP_DriveNetIcon, "FTP Upload auf den eigenen Webserver", "upload", uploadLines,
                                 &CTabOutput2::upload),
                      1);
-  actions->addWidget(makeAction("open", "Projektdateien anzeigen", "showOutputFolder", folderLines,
+  actions->addWidget(makeAction(QStyle::SP_DirOpenIcon, "Projektdateien anzeigen", "showOutputFolder", folderLines,
                                 &CTabOutput2::showOutputFolder),
                      1);
   sizeLine_ = uploadLines[0];
@@ -66,12 +66,14 @@ CTabOutput2::CTabOutput2(const Pages& pages, const SharedPictures& pictures, Des
 
 // A picture button, a link beside it (a click on either runs the action) and
 // two info lines under the link.
-QWidget* CTabOutput2::makeAction(const char* picture, const QString& text, const char* name, QLabel* lines[2],
+QWidget* CTabOutput2::makeAction(QStyle::StandardPixmap picture, const QString& text, const char* name, QLabel* lines[2],
                                  void (CTabOutput2::*action)()) {
   auto* box = new QWidget(this);
   auto* button = new CLinkStatic2(box);
   button->setObjectName(QString(name) + "Picture");
-  button->setPictures(resourcePicture(picture), resourcePicture(QString(picture) + "-hot"));
+  // The desktop theme's own pictures for a network drive and an open folder.
+  const QIcon icon = style()->standardIcon(picture);
+  button->setPictures(icon.pixmap(40, QIcon::Normal), icon.pixmap(40, QIcon::Active));
   button->setAccessibleName(text);
   auto* link = new QPushButton(text, box);
   link->setObjectName(name);

@@ -1,6 +1,8 @@
 #pragma once
 // "Ausgabe": the preview of the result, its size and upload time, the
 // upload dialog and the output folder in the file manager.
+#include <QStyle>
+
 #include "ui/Page.h"
 #include "ui/Pages.h"
 
@@ -29,7 +31,7 @@ class CTabOutput2 : public CPage {
   void showOutputFolder();
 
  private:
-  QWidget* makeAction(const char* picture, const QString& text, const char* name, QLabel* lines[2],
+  QWidget* makeAction(QStyle::StandardPixmap picture, const QString& text, const char* name, QLabel* lines[2],
                       void (CTabOutput2::*action)());
 
   const Pages& pages_;

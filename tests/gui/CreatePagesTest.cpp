@@ -4,7 +4,10 @@
 // create command's refusals, whole builds (cancelled too), the statistics,
 // the warning strip, the own-template dialog, the upload dialog, the window
 // against picovand-cli, and closing during a build.
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QDirIterator>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QProcess>
 #include <QProgressBar>
@@ -137,6 +140,24 @@ class CreatePagesTest : public QObject {
   void init() {
     scripted.clear();
     state->items.clear();
+  }
+
+  // What a screen reader hears: a name for every control of both pages and
+  // of the two dialogs.
+  void everyControlHasAnAccessibleName() {
+    CSelTemplate own(*state, scripted.desktop, "", window.get());
+    CFtp upload(scripted.desktop, "/tmp/", window.get());
+    for (QWidget* root : std::initializer_list<QWidget*>{createPage(), outputPage(), &own, &upload})
+      for (QWidget* w : root->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                             qobject_cast<QAbstractItemView*>(w) || qobject_cast<QProgressBar*>(w) ||
+                             qobject_cast<CLinkStatic2*>(w);
+        // A table's header is part of the table: its columns are named by their titles.
+        if (!control || qobject_cast<QHeaderView*>(w) || !w->isVisibleTo(root)) continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(),
+                 qPrintable(QString(w->metaObject()->className()) + " " + w->objectName() + " in " + root->metaObject()->className()));
+      }
   }
 
   void nameFieldCleansAndFolderIsRemembered() {
