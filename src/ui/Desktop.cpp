@@ -26,6 +26,9 @@ Desktop systemDesktop() {
   d.chooseFiles = [](QWidget* owner, const QString& filter) {
     return QFileDialog::getOpenFileNames(owner, QString(), QString(), filter);
   };
+  d.chooseFolder = [](QWidget* owner, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(owner, title, start);
+  };
   d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return d;
 }

@@ -21,6 +21,8 @@ struct Desktop {
   std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
   // Existing files to open, several at once; empty when cancelled.
   std::function<QStringList(QWidget* owner, const QString& filter)> chooseFiles;
+  // A folder, starting at start; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& title, const QString& start)> chooseFolder;
   // The desktop's default handler; failures are not reported.
   std::function<void(const QUrl& url)> open;
 };

@@ -45,6 +45,13 @@ ScriptedDesktop::ScriptedDesktop() {
     fileLists.pop_front();
     return f;
   };
+  desktop.chooseFolder = [this](QWidget*, const QString& title, const QString&) {
+    folderTitles.push_back(title);
+    if (folders.empty()) return QString();
+    QString f = folders.front();
+    folders.pop_front();
+    return f;
+  };
   desktop.open = [this](const QUrl& url) { opened.push_back(url); };
 }
 
@@ -57,6 +64,8 @@ void ScriptedDesktop::clear() {
   fileFilters.clear();
   files.clear();
   fileLists.clear();
+  folderTitles.clear();
+  folders.clear();
   opened.clear();
 }
 

@@ -68,6 +68,8 @@ struct ScriptedDesktop {
   std::vector<QString> fileFilters;
   std::deque<QString> files;
   std::deque<QStringList> fileLists;
+  std::vector<QString> folderTitles;
+  std::deque<QString> folders;
   std::vector<QUrl> opened;
   Desktop desktop;
 
