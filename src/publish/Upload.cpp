@@ -63,9 +63,11 @@ std::string escapePath(const std::string& path) {
     size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
     if (start > 0) out += '/';
-    char* e = curl_easy_escape(nullptr, path.data() + start, int(end - start));
-    if (e) out += e;
-    curl_free(e);
+    if (end > start) {  // a length of 0 would make curl escape the whole rest
+      char* e = curl_easy_escape(nullptr, path.data() + start, int(end - start));
+      if (e) out += e;
+      curl_free(e);
+    }
     start = end + 1;
   }
   return out;
@@ -686,6 +688,7 @@ int defaultPort(UploadProtocol protocol) { return protocol == UploadProtocol::Sf
 
 std::string parseUploadAddress(const std::string& address, UploadTarget& target) {
   UploadTarget t = target;
+  t.user.clear();
   std::string rest;
   if (startsWith(address, "ftp://")) {
     t.protocol = UploadProtocol::Ftp;
