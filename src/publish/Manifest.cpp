@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -42,6 +43,8 @@ bool isHexDigest(const std::string& s) {
   return s.size() == 64 && s.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
+}  // namespace
+
 // Pages go after the pictures they show; the start page is the gallery's
 // front door and goes last of all.
 int uploadRank(const std::string& path) {
@@ -51,8 +54,6 @@ int uploadRank(const std::string& path) {
   const std::string stem = toLower(path.substr(0, path.rfind('.')));
   return endsWith(stem, "00000") || stem == "index" ? 2 : 1;
 }
-
-}  // namespace
 
 std::string sha256OfFile(const std::string& path) {
   std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
@@ -72,7 +73,7 @@ std::string sha256OfText(const std::string& text) {
   return finishHex(d.get());
 }
 
-bool scanGallery(const std::string& folder, Manifest& files) {
+bool scanGallery(const std::string& folder, Manifest& files, const Manifest& known) {
   namespace fs = std::filesystem;
   files.clear();
   std::error_code ec;
@@ -85,8 +86,14 @@ bool scanGallery(const std::string& folder, Manifest& files) {
     if (!it->is_regular_file(ec)) continue;
     const std::string rel = it->path().lexically_relative(root).generic_string();
     if (rel == kManifestName) continue;
-    ManifestEntry e{rel, std::uint64_t(it->file_size(ec)), sha256OfFile(it->path().string())};
-    if (ec || e.sha256.empty()) return false;
+    ManifestEntry e{rel, std::uint64_t(it->file_size(ec)), {},
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(it->last_write_time(ec).time_since_epoch()).count()};
+    if (ec) return false;
+    auto k = known.find(rel);
+    e.sha256 = k != known.end() && k->second.size == e.size && k->second.modified == e.modified && e.modified != 0
+                   ? k->second.sha256
+                   : sha256OfFile(it->path().string());
+    if (e.sha256.empty()) return false;
     files[rel] = std::move(e);
   }
   return true;
@@ -107,7 +114,8 @@ bool isSafeRelativePath(const std::string& path) {
 
 std::string manifestToJson(const Manifest& files) {
   nlohmann::json list = nlohmann::json::array();
-  for (const auto& [path, e] : files) list.push_back({{"path", e.path}, {"size", e.size}, {"sha256", e.sha256}});
+  for (const auto& [path, e] : files)
+    list.push_back({{"path", e.path}, {"size", e.size}, {"sha256", e.sha256}, {"modified", e.modified}});
   // Paths are bytes from the disk; invalid UTF-8 is written replaced rather
   // than failing the whole upload.
   return nlohmann::json{{"format", 1}, {"files", list}}.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -122,7 +130,8 @@ std::optional<Manifest> manifestFromJson(const std::string& text) {
     if (!f.is_object() || !f.contains("path") || !f["path"].is_string() || !f.contains("size") ||
         !f["size"].is_number_unsigned() || !f.contains("sha256") || !f["sha256"].is_string())
       return std::nullopt;
-    ManifestEntry e{f["path"].get<std::string>(), f["size"].get<std::uint64_t>(), f["sha256"].get<std::string>()};
+    ManifestEntry e{f["path"].get<std::string>(), f["size"].get<std::uint64_t>(), f["sha256"].get<std::string>(),
+                    f.contains("modified") && f["modified"].is_number_integer() ? f["modified"].get<std::int64_t>() : 0};
     if (!isSafeRelativePath(e.path) || e.path == kManifestName || !isHexDigest(e.sha256)) return std::nullopt;
     files[e.path] = std::move(e);
   }

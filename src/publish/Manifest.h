@@ -15,6 +15,7 @@ struct ManifestEntry {
   std::string path;  // relative, "/"-separated, UTF-8 bytes as on disk
   std::uint64_t size = 0;
   std::string sha256;  // 64 lower-case hexadecimal digits
+  std::int64_t modified = 0;  // local modification time in ns; only to skip hashing again
 };
 using Manifest = std::map<std::string, ManifestEntry>;  // by path
 
@@ -26,8 +27,10 @@ std::string sha256OfFile(const std::string& path);
 std::string sha256OfText(const std::string& text);
 
 // Every regular file below folder (symbolic links followed, the manifest
-// itself left out), with size and checksum. False when folder cannot be read.
-bool scanGallery(const std::string& folder, Manifest& files);
+// itself left out), with size and checksum. A file whose size and
+// modification time equal its entry in `known` keeps that checksum unread.
+// False when folder cannot be read.
+bool scanGallery(const std::string& folder, Manifest& files, const Manifest& known = {});
 
 std::string manifestToJson(const Manifest& files);
 // Nothing when the text is not a manifest or holds a path that could leave
@@ -36,6 +39,10 @@ std::optional<Manifest> manifestFromJson(const std::string& text);
 
 // A relative path that stays inside its folder.
 bool isSafeRelativePath(const std::string& path);
+
+// 0 for pictures and other files, 1 for pages, 2 for the start page: the
+// order of an upload.
+int uploadRank(const std::string& path);
 
 // What the server holds before an upload, as far as it can be known.
 struct RemoteState {

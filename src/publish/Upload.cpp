@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
@@ -21,9 +22,15 @@ namespace {
 
 constexpr std::uint64_t kMaxManifestBytes = 64u << 20;
 constexpr auto kCheckpointInterval = std::chrono::seconds(5);
+// Connections that send at once: most of an upload of small files is waiting
+// for the server's answers, which several connections overlap.
+constexpr size_t kConnections = 3;
 
 struct CurlDeleter {
   void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct MultiDeleter {
+  void operator()(CURLM* m) const { curl_multi_cleanup(m); }
 };
 struct SlistDeleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
@@ -161,6 +168,13 @@ class Session {
     }
   }
 
+  // A further connection to the same server: it knows where the login
+  // folder is, and that the server answers.
+  void followLead(const Session& lead) {
+    entryPath_ = lead.entryPath_;
+    everConnected_ = true;
+  }
+
   bool sftp() const { return t_.protocol == UploadProtocol::Sftp; }
   const std::string& knownHostsFile() const { return knownHosts_; }
   const std::string& fingerprint() const { return fingerprint_; }
@@ -202,16 +216,17 @@ class Session {
     return run();
   }
 
-  // Sends size bytes from read() to rel by way of a temporary name beside it.
-  CURLcode put(const std::string& rel, std::uint64_t size, curl_read_callback read, void* readData,
+  // Sends size bytes from read() to rel, by way of a temporary name beside
+  // it unless `direct`.
+  CURLcode put(const std::string& rel, std::uint64_t size, curl_read_callback read, void* readData, bool direct,
                std::function<void(std::uint64_t)> sentBytes) {
     const std::string folder = parentOf(rel);
-    const std::string temp = joinPath(folder, "." + fileNameOf(rel) + ".part");
+    const std::string temp = direct ? rel : joinPath(folder, "." + fileNameOf(rel) + ".part");
     std::vector<std::string> commands;
-    if (sftp()) {
+    if (!direct && sftp()) {
       // The server's rename does not replace a file; the old one goes first.
       commands = {"*rm " + sftpQuoted(absolute(rel)), "rename " + sftpQuoted(absolute(temp)) + " " + sftpQuoted(absolute(rel))};
-    } else {
+    } else if (!direct) {
       commands = {"RNFR " + absolute(temp), "RNTO " + absolute(rel)};
     }
     Slist post = makeList(commands);
@@ -315,8 +330,27 @@ class Session {
     }
   }
 
+  // curl_easy_perform waits up to a second for an FTP reply that has
+  // already arrived; driving the transfer here wakes up every few
+  // milliseconds instead, which halves the time of a gallery of small files.
+  CURLcode perform() {
+    CURLM* multi = multi_.get();
+    curl_multi_add_handle(multi, curl_.get());
+    int running = 1;
+    while (running) {
+      if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+      if (running) curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+    }
+    CURLcode result = CURLE_FAILED_INIT;
+    int queued = 0;
+    while (CURLMsg* m = curl_multi_info_read(multi, &queued))
+      if (m->msg == CURLMSG_DONE && m->easy_handle == curl_.get()) result = m->data.result;
+    curl_multi_remove_handle(multi, curl_.get());
+    return result;
+  }
+
   CURLcode run() {
-    const CURLcode r = curl_easy_perform(curl_.get());
+    const CURLcode r = perform();
     if (r == CURLE_OK || (!isConnectionLoss(r) && r != CURLE_COULDNT_RESOLVE_HOST && r != CURLE_LOGIN_DENIED &&
                           r != CURLE_PEER_FAILED_VERIFICATION && r != CURLE_ABORTED_BY_CALLBACK))
       everConnected_ = true;
@@ -329,6 +363,7 @@ class Session {
 
   const UploadTarget& t_;
   const UploadOptions& o_;
+  std::unique_ptr<CURLM, MultiDeleter> multi_{curl_multi_init()};  // holds the open connection
   std::unique_ptr<CURL, CurlDeleter> curl_;
   std::string root_;
   std::string knownHosts_;
@@ -438,11 +473,11 @@ class Upload {
   bool cancelled() const { return o_.abort && o_.abort->load(); }
 
   // Runs op again after a lost connection, waiting longer each time.
-  CURLcode withRetries(const std::string& file, const std::function<CURLcode()>& op) {
+  CURLcode withRetries(const Session& session, const std::string& file, const std::function<CURLcode()>& op) {
     int delay = t_.retryDelayMs;
     for (int attempt = 0;; ++attempt) {
       const CURLcode r = op();
-      if (r == CURLE_OK || !isConnectionLoss(r) || !session_.everConnected() || attempt >= t_.retries) return r;
+      if (r == CURLE_OK || !isConnectionLoss(r) || !session.everConnected() || attempt >= t_.retries) return r;
       report(file, true);
       for (auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(delay);
            std::chrono::steady_clock::now() < until;) {
@@ -455,6 +490,7 @@ class Upload {
 
   void report(const std::string& file, bool retrying = false) {
     if (!o_.progress) return;
+    std::lock_guard lock(mutex_);
     progress_.file = file;
     progress_.retrying = retrying;
     o_.progress(progress_);
@@ -467,41 +503,44 @@ class Upload {
   }
 
   // The failure a curl result stands for, with its message.
-  UploadResult failWith(CURLcode r, const std::string& doing) {
+  UploadResult failWith(CURLcode r, const std::string& doing) { return failWith(session_, r, doing); }
+  UploadResult failWith(const Session& session, CURLcode r, const std::string& doing) {
     const std::string where = t_.host + ":" + std::to_string(t_.port ? t_.port : defaultPort(t_.protocol));
-    const std::string detail = session_.lastError() ? session_.lastError() : curl_easy_strerror(r);
-    result_.hostKeyFingerprint = session_.fingerprint();
+    const std::string detail = session.lastError() ? session.lastError() : curl_easy_strerror(r);
+    result_.hostKeyFingerprint = session.fingerprint();
     if (r == CURLE_ABORTED_BY_CALLBACK && cancelled()) return fail(UploadFailure::Cancelled, "the upload was cancelled");
-    if (session_.hostKeyUnknown())
+    if (session.hostKeyUnknown())
       return fail(UploadFailure::HostKeyUnknown, "the host key of " + where + " is unknown (not in " +
-                                                     session_.knownHostsFile() + "); its fingerprint is " +
-                                                     session_.fingerprint());
-    if (session_.hostKeyChanged())
+                                                     session.knownHostsFile() + "); its fingerprint is " +
+                                                     session.fingerprint());
+    if (session.hostKeyChanged())
       return fail(UploadFailure::HostKeyChanged,
-                  "the host key of " + where + " (" + session_.fingerprint() + ") is not the one in " +
-                      session_.knownHostsFile() + ": someone may be listening in; nothing was sent");
+                  "the host key of " + where + " (" + session.fingerprint() + ") is not the one in " +
+                      session.knownHostsFile() + ": someone may be listening in; nothing was sent");
     if (r == CURLE_LOGIN_DENIED)
       return fail(UploadFailure::Login, "the server " + where + " refused the login of user '" + t_.user +
                                             "' (wrong user name, password or key)");
     if (r == CURLE_PEER_FAILED_VERIFICATION || r == CURLE_USE_SSL_FAILED || r == CURLE_SSL_CACERT_BADFILE ||
-        (r == CURLE_SSL_CONNECT_ERROR && !session_.everConnected()))
+        (r == CURLE_SSL_CONNECT_ERROR && !session.everConnected()))
       return fail(UploadFailure::Certificate, "no trusted TLS connection to " + where + ": " + detail);
-    if (!session_.everConnected() &&
+    if (!session.everConnected() &&
         (isConnectionLoss(r) || r == CURLE_COULDNT_RESOLVE_HOST || r == CURLE_COULDNT_RESOLVE_PROXY))
       return fail(UploadFailure::Connect, "cannot connect to " + where + ": " + detail);
     return fail(UploadFailure::Transfer, doing + ": " + detail);
   }
 
   CURLcode putText(const std::string& rel, const std::string& text) {
-    return withRetries(rel, [&] {
+    return withRetries(session_, rel, [&] {
       Reader reader{&text};
-      return session_.put(rel, text.size(), &Reader::read, &reader, nullptr);
+      return session_.put(rel, text.size(), &Reader::read, &reader, false, nullptr);
     });
   }
 
   CURLcode readRemote(RemoteState& remote);
   void listRemote(const std::string& dir, int depth, std::map<std::string, std::uint64_t>& files);
-  CURLcode sendFile(const ManifestEntry& e);
+  CURLcode sendFile(Session& session, const ManifestEntry& e, std::uint64_t& inFlight);
+  bool sendAll(const std::vector<ManifestEntry>& files);
+  void sendFrom(Session& session, bool helper, const std::vector<ManifestEntry>& files, std::uint64_t& inFlight);
   CURLcode removeFile(const std::string& rel);
   void removeEmptyFolders(const std::vector<std::string>& removed, const Manifest& local);
   void saveProgress(bool complete);
@@ -513,15 +552,25 @@ class Upload {
   UploadResult result_;
   UploadProgress progress_;
   Manifest before_;  // on the server before the upload, as far as known
+  std::map<std::string, std::uint64_t> listed_;  // found by listing, when there was no manifest
   std::vector<ManifestEntry> sent_;
   std::vector<std::string> removed_;
   std::optional<UploadRecord> previous_;
   std::string remoteSha_;  // of the manifest on the server, as far as known
+
+  // Sending on several connections: sendFrom runs on each.
+  std::mutex mutex_;  // guards result_, progress_, sent_, leftOver_, and the progress callback
+  std::vector<std::unique_ptr<Session>> helpers_;
+  std::atomic<size_t> next_{0};  // the next file to take
+  std::atomic<bool> stop_{false};
+  std::vector<ManifestEntry> leftOver_;
+  std::vector<std::uint64_t> inFlight_;  // bytes of the file each connection is sending
+  std::chrono::steady_clock::time_point checkpoint_;
 };
 
 CURLcode Upload::readRemote(RemoteState& remote) {
   std::string text;
-  const CURLcode r = withRetries(kManifestName, [&] { return session_.get(kManifestName, text); });
+  const CURLcode r = withRetries(session_, kManifestName, [&] { return session_.get(kManifestName, text); });
   if (r == CURLE_OK) {
     if (auto m = manifestFromJson(text)) {
       remote.hasManifest = true;
@@ -555,22 +604,92 @@ void Upload::listRemote(const std::string& dir, int depth, std::map<std::string,
   }
 }
 
-CURLcode Upload::sendFile(const ManifestEntry& e) {
-  const std::uint64_t doneBefore = progress_.bytesDone;
-  return withRetries(e.path, [&] {
+CURLcode Upload::sendFile(Session& session, const ManifestEntry& e, std::uint64_t& inFlight) {
+  // A picture that is not on the server yet is shown by no page before its
+  // page arrives after it, so a half copy of it cannot be seen and it may go
+  // straight to its name; everything else goes by way of a temporary name.
+  const bool direct = uploadRank(e.path) == 0 && !before_.count(e.path) && !listed_.count(e.path);
+  return withRetries(session, e.path, [&] {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen((withSlash(folder_) + e.path).c_str(), "rb"), std::fclose);
     if (!f) return CURLE_READ_ERROR;
     Reader reader{nullptr, f.get()};
-    return session_.put(e.path, e.size, &Reader::read, &reader, [&](std::uint64_t now) {
-      progress_.bytesDone = doneBefore + now;
+    return session.put(e.path, e.size, &Reader::read, &reader, direct, [&](std::uint64_t now) {
+      {
+        std::lock_guard lock(mutex_);
+        inFlight = now;
+        progress_.bytesDone = result_.bytesSent;
+        for (std::uint64_t n : inFlight_) progress_.bytesDone += n;
+      }
       report(e.path);
     });
   });
 }
 
+// One connection's share of the files: it takes the next file not yet taken
+// until none is left, the upload is cancelled, or a file fails for good.
+void Upload::sendFrom(Session& session, bool helper, const std::vector<ManifestEntry>& files, std::uint64_t& inFlight) {
+  bool sentAny = false;
+  for (size_t i; !stop_ && !cancelled() && (i = next_++) < files.size();) {
+    const ManifestEntry& e = files[i];
+    report(e.path);
+    const CURLcode r = sendFile(session, e, inFlight);
+    {
+      std::lock_guard lock(mutex_);
+      inFlight = 0;
+      if (r != CURLE_OK) {
+        // A server that takes fewer connections leaves the files to the first one.
+        if (helper && !sentAny && r != CURLE_ABORTED_BY_CALLBACK) {
+          leftOver_.push_back(e);
+          return;
+        }
+        if (!stop_) failWith(session, r, "sending " + e.path + " failed");
+        stop_ = true;
+        return;
+      }
+      sentAny = true;
+      sent_.push_back(e);
+      ++result_.sent;
+      result_.bytesSent += e.size;
+      ++progress_.filesDone;
+      progress_.bytesDone = result_.bytesSent;
+    }
+    report(e.path);
+    // A run that breaks off later need not send these again.
+    if (!helper && std::chrono::steady_clock::now() > checkpoint_) {
+      saveProgress(false);
+      checkpoint_ = std::chrono::steady_clock::now() + kCheckpointInterval;
+    }
+  }
+}
+
+// Sends files on kConnections connections at once (a few on one); false when
+// cancelled or when a file could not be sent.
+bool Upload::sendAll(const std::vector<ManifestEntry>& files) {
+  next_ = 0;
+  stop_ = false;
+  leftOver_.clear();
+  const size_t helpers = files.size() >= 8 ? kConnections - 1 : 0;
+  while (helpers_.size() < helpers) {
+    helpers_.push_back(std::make_unique<Session>(t_, o_));
+    helpers_.back()->followLead(session_);
+  }
+  inFlight_.assign(helpers + 1, 0);
+  std::vector<std::thread> threads;
+  for (size_t h = 0; h < helpers; ++h)
+    threads.emplace_back([&, h] { sendFrom(*helpers_[h], true, files, inFlight_[h + 1]); });
+  sendFrom(session_, false, files, inFlight_[0]);
+  for (std::thread& t : threads) t.join();
+  if (!leftOver_.empty() && !stop_) {
+    const std::vector<ManifestEntry> rest = std::move(leftOver_);
+    next_ = 0;
+    sendFrom(session_, false, rest, inFlight_[0]);
+  }
+  return !stop_ && !cancelled();
+}
+
 CURLcode Upload::removeFile(const std::string& rel) {
   const std::string path = session_.absolute(rel);
-  CURLcode r = withRetries(rel, [&] {
+  CURLcode r = withRetries(session_, rel, [&] {
     return session_.command({session_.sftp() ? "rm " + sftpQuoted(path) : "DELE " + path});
   });
   // Already gone is as good as removed.
@@ -595,7 +714,11 @@ void Upload::removeEmptyFolders(const std::vector<std::string>& removed, const M
 // Writes what is on the server now, to the server beside the gallery and to
 // the local record.
 void Upload::saveProgress(bool complete) {
-  const Manifest now = manifestAfter(before_, sent_, removed_);
+  Manifest now;
+  {
+    std::lock_guard lock(mutex_);
+    now = manifestAfter(before_, sent_, removed_);
+  }
   if (o_.abort && o_.abort->load()) session_.finishing = true;
   const std::string text = manifestToJson(now);
   const bool written = putText(kManifestName, text) == CURLE_OK;
@@ -610,14 +733,15 @@ void Upload::saveProgress(bool complete) {
 }
 
 UploadResult Upload::run() {
-  Manifest local;
-  if (!scanGallery(folder_, local))
-    return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
   if (!o_.recordFolder.empty()) previous_ = readUploadRecord(o_.recordFolder, folder_);
+  Manifest local;
+  if (!scanGallery(folder_, local, previous_ ? previous_->manifest : Manifest()))
+    return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
 
   RemoteState remote;
   if (const CURLcode r = readRemote(remote); r != CURLE_OK) return failWith(r, "reading the remote folder failed");
   result_.remoteManifestMissing = !remote.hasManifest;
+  listed_ = remote.listing;
   result_.plan = planUpload(local, remote);
   const UploadPlan& plan = result_.plan;
   if (o_.dryRun) return result_;
@@ -634,29 +758,15 @@ UploadResult Upload::run() {
 
   progress_.filesTotal = int(plan.send.size() + plan.remove.size());
   progress_.bytesTotal = plan.bytesToSend;
-  auto checkpoint = std::chrono::steady_clock::now() + kCheckpointInterval;
-  for (const ManifestEntry& e : plan.send) {
-    if (cancelled()) {
+  checkpoint_ = std::chrono::steady_clock::now() + kCheckpointInterval;
+  for (int rank = 0; rank <= 2; ++rank) {
+    std::vector<ManifestEntry> group;
+    for (const ManifestEntry& e : plan.send)
+      if (uploadRank(e.path) == rank) group.push_back(e);
+    if (!sendAll(group)) {
       saveProgress(false);
-      return fail(UploadFailure::Cancelled, "the upload was cancelled");
-    }
-    report(e.path);
-    if (const CURLcode r = sendFile(e); r != CURLE_OK) {
-      UploadResult failed = failWith(r, "sending " + e.path + " failed");
-      saveProgress(false);
-      result_ = failed;
+      if (result_.ok()) fail(UploadFailure::Cancelled, "the upload was cancelled");
       return result_;
-    }
-    sent_.push_back(e);
-    ++result_.sent;
-    result_.bytesSent += e.size;
-    ++progress_.filesDone;
-    progress_.bytesDone = result_.bytesSent;
-    report(e.path);
-    // A run that breaks off later need not send these again.
-    if (std::chrono::steady_clock::now() > checkpoint) {
-      saveProgress(false);
-      checkpoint = std::chrono::steady_clock::now() + kCheckpointInterval;
     }
   }
   for (const std::string& path : plan.remove) {

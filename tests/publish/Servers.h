@@ -56,7 +56,7 @@ inline std::string randomPassword() {
 }
 
 inline bool setAccountPassword(const std::string& password) {
-  return run("echo '" + std::string(kTestAccount) + ":" + password + "' | chpasswd 2>&1; echo $?") == "0\n";
+  return run("echo '" + std::string(kTestAccount) + ":" + password + "' | chpasswd -c SHA512 -s 1000 2>&1; echo $?") == "0\n";
 }
 
 // The throwaway account exists with a fresh password; empty when this

@@ -53,7 +53,12 @@ struct CliUpload : ::testing::Test {
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return r;
   }
-  std::string address() const { return format("ftps://%s@127.0.0.1:%d/galerie", kTestAccount, server.port); }
+  // FTP with TLS where only the login matters; plain FTP for the transfers,
+  // as Debian's vsftpd now and then refuses a TLS data connection (426) and
+  // the retries after it would only make the test slow.
+  std::string address(const char* scheme = "ftp") const {
+    return format("%s://%s@127.0.0.1:%d/galerie", scheme, kTestAccount, server.port);
+  }
   std::string gallery() const { return dir.path() + "projects/Reise"; }
   CliRun build() {
     return cliRun({"build", "--preset", "1001", "--output", gallery(), "--overwrite", dir.path() + "photos/1.jpg",
@@ -72,7 +77,7 @@ TEST_F(CliUpload, RebuildAfterOneChangedPhotoSendsOnlyItsImagesAndPages) {
   copyFileReplacing(photo("exif_nokia_n70_iptc_keywords.jpg"), dir.path() + "photos/2.jpg");
   copyFileReplacing(photo("iptc_caption_nikon_d1x_reagan.jpg"), dir.path() + "photos/3.jpg");
   ASSERT_EQ(build().status, 0);
-  const std::vector<std::string> upload = {"upload", gallery(), "--to", address(), "--ca-file", server.caFile()};
+  const std::vector<std::string> upload = {"upload", gallery(), "--to", address()};
   CliRun first = cliRun(upload, server.password);
   ASSERT_EQ(first.status, 0) << first.output;
   EXPECT_NE(first.output.find("holds the gallery"), std::string::npos) << first.output;
@@ -117,7 +122,7 @@ TEST_F(CliUpload, BadAddressOrPasswordEndsWithAMessageAndItsStatus) {
   EXPECT_EQ(cliRun({"upload", gallery()}, "").status, 2);
   EXPECT_EQ(cliRun({"upload", dir.path() + "nothing", "--to", address()}, "").status, 2);
 
-  CliRun wrong = cliRun({"upload", gallery(), "--to", address(), "--ca-file", server.caFile()}, "falsch");
+  CliRun wrong = cliRun({"upload", gallery(), "--to", address("ftps"), "--ca-file", server.caFile()}, "falsch");
   EXPECT_EQ(wrong.status, 1);
   EXPECT_NE(wrong.output.find("refused the login"), std::string::npos) << wrong.output;
 }
