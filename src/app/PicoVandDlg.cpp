@@ -1,6 +1,7 @@
 #include "app/PicoVandDlg.h"
 
 #include <QHBoxLayout>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -78,8 +79,8 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   pages_.image = new CTabOptions(state, pictures_, desktop);
   pages_.settings = new CTabOptions2(state, pictures_, desktop);
   pages_.album = new CTabFiles(pictures_, desktop);
-  pages_.create = new CTabOutput(pictures_, desktop);
-  pages_.output = new CTabOutput2(pictures_, desktop);
+  pages_.create = new CTabOutput(state, pages_, pictures_, desktop);
+  pages_.output = new CTabOutput2(pages_, pictures_, desktop);
   tabs_->addTab(pages_.project, "Projektauswahl");
   tabs_->addTab(pages_.image, "Bild - Einstellungen");
   tabs_->addTab(pages_.settings, "Projekt - Einstellungen");
@@ -250,6 +251,21 @@ void CPicoVandDlg::openResult() {
       desktop_.open(QUrl::fromLocalFile(pathToQt(folder + e.name)));
       return;
     }
+}
+
+void CPicoVandDlg::closeEvent(QCloseEvent* event) {
+  if (pages_.create->buildRunning()) {
+    if (!desktop_.askYesNo(this,
+                           "Das Projekt wird gerade erstellt. Möchten Sie die Erstellung abbrechen und das Programm "
+                           "beenden?",
+                           "Projekt wird erstellt")) {
+      event->ignore();
+      return;
+    }
+    state_.abortRequested = true;
+    pages_.create->waitForBuild();
+  }
+  QDialog::closeEvent(event);
 }
 
 void CPicoVandDlg::keyPressEvent(QKeyEvent* event) {

@@ -44,6 +44,9 @@ class CPicoVandDlg : public QDialog {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing while a build runs asks first, then cancels it and waits for it,
+  // so no image is left half-written.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* makeHeader();

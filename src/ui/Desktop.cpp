@@ -23,6 +23,9 @@ Desktop systemDesktop() {
   d.chooseFile = [](QWidget* owner, const QString& filter) {
     return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
   };
+  d.chooseFolder = [](QWidget* owner, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(owner, title, start);
+  };
   d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return d;
 }

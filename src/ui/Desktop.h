@@ -19,6 +19,8 @@ struct Desktop {
   std::function<std::optional<QColor>(QWidget* owner, const QColor& initial)> chooseColour;
   // A file to open, of the filter's types; empty when cancelled.
   std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
+  // A folder, starting at start; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& title, const QString& start)> chooseFolder;
   // The desktop's default handler; failures are not reported.
   std::function<void(const QUrl& url)> open;
 };

@@ -10,6 +10,7 @@
 #include "app/AppState.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
+#include "ui/SelTemplate.h"
 
 using pv::CaptionSource;
 using pv::ProjectNumber;
@@ -68,6 +69,7 @@ QWidget* CTabOptions2::makeProjectGroup() {
   ownWebPage_->setObjectName("ownWebPage");
   ownWebPage_->setReadOnly(true);
   chooseOwnWebPage_ = makeButton("Auswählen", "chooseOwnWebPage");
+  connect(chooseOwnWebPage_, &QPushButton::clicked, this, &CTabOptions2::chooseOwnWebPage);
 
   auto* grid = makeGroupGrid();
   numberRow(grid, 0, makeLabel("Spaltenanzahl"), numberField(ProjectNumber::Columns),
@@ -195,6 +197,14 @@ bool CTabOptions2::readPage() {
   c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
   values.noScript = noScript_->isChecked();
   return true;
+}
+
+void CTabOptions2::chooseOwnWebPage() {
+  readPage();
+  CSelTemplate dialog(state_, desktop_, values.ownWebPage, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  values.ownWebPage = dialog.pagePath();
+  showPage();
 }
 
 void CTabOptions2::showPage() {

@@ -37,6 +37,7 @@ class CTabOptions2 : public CPage {
   void colourEdited(pv::StyleRow row, const QString& text);
   void chooseColour(pv::StyleRow row);
   void standardValue(pv::StyleRow row);
+  void chooseOwnWebPage();
   QLineEdit* numberField(pv::ProjectNumber field) const { return numbers_[int(field)]; }
 
   pv::AppState& state_;

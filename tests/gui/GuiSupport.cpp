@@ -38,6 +38,13 @@ ScriptedDesktop::ScriptedDesktop() {
     files.pop_front();
     return f;
   };
+  desktop.chooseFolder = [this](QWidget*, const QString& title, const QString&) {
+    folderTitles.push_back(title);
+    if (folders.empty()) return QString();
+    QString f = folders.front();
+    folders.pop_front();
+    return f;
+  };
   desktop.open = [this](const QUrl& url) { opened.push_back(url); };
 }
 
@@ -49,6 +56,8 @@ void ScriptedDesktop::clear() {
   colours.clear();
   fileFilters.clear();
   files.clear();
+  folderTitles.clear();
+  folders.clear();
   opened.clear();
 }
 

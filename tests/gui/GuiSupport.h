@@ -67,6 +67,8 @@ struct ScriptedDesktop {
   std::deque<std::optional<QColor>> colours;
   std::vector<QString> fileFilters;
   std::deque<QString> files;
+  std::vector<QString> folderTitles;
+  std::deque<QString> folders;
   std::vector<QUrl> opened;
   Desktop desktop;
 

@@ -21,6 +21,8 @@
 #include "model/Image.h"
 #include "settings/FileSystem.h"
 #include "ui/Explorer.h"
+#include "ui/Ftp.h"
+#include "ui/SelTemplate.h"
 #include "ui/IPTCTags.h"
 #include "ui/TabProject.h"
 
@@ -167,6 +169,14 @@ int main(int argc, char** argv) {
   info.show();
   if (!save(&info, out + "/info.png")) ++failures;
   info.close();
+  CSelTemplate own(*state, scripted.desktop, "", &window);
+  own.show();
+  if (!save(&own, out + "/eigene-vorlage.png")) ++failures;
+  own.close();
+  CFtp upload(scripted.desktop, state->settings.projectsFolder, &window);
+  upload.show();
+  if (!save(&upload, out + "/projekt-uploaden.png")) ++failures;
+  upload.close();
 
   pv::shutdownImageLibrary();
   std::printf("screenshots in %s\n", qPrintable(out));

@@ -1,0 +1,113 @@
+#include "ui/Ftp.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/Desktop.h"
+#include "ui/QtText.h"
+
+namespace {
+
+// The picture of the dialog: a local folder window, an arrow, a server window.
+class UploadPicture : public QWidget {
+ public:
+  explicit UploadPicture(QWidget* parent) : QWidget(parent) {
+    setFixedSize(452, 218);
+    setAccessibleName("Lokaler Ordner, Pfeil, FTP-Server");
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    auto window = [&](QRect r, const QString& title) {
+      p.setPen(QColor(0x60, 0x60, 0x60));
+      p.setBrush(Qt::white);
+      p.drawRect(r);
+      p.setBrush(QColor(0x3A, 0x6E, 0xA5));
+      p.drawRect(r.x(), r.y(), r.width(), 22);
+      p.setPen(Qt::white);
+      p.drawText(QRect(r.x() + 8, r.y(), r.width() - 16, 22), Qt::AlignVCenter, title);
+      p.setPen(QColor(0xA0, 0xA0, 0xA0));
+      for (int y = r.y() + 36; y < r.bottom() - 10; y += 22) p.drawLine(r.x() + 12, y, r.right() - 12, y);
+    };
+    window(QRect(6, 20, 170, 180), "Ausgabeordner");
+    window(QRect(276, 20, 170, 180), "ftp://");
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x3A, 0x6E, 0xA5));
+    const QPoint arrow[] = {{190, 98}, {236, 98}, {236, 84}, {264, 110}, {236, 136}, {236, 122}, {190, 122}};
+    p.drawPolygon(arrow, 7);
+  }
+};
+
+QLineEdit* field(const char* name, QWidget* parent) {
+  auto* f = new QLineEdit(parent);
+  f->setObjectName(name);
+  f->setAccessibleName(name);
+  return f;
+}
+
+}  // namespace
+
+QString ftpAddress(const QString& server, const QString& user, const QString& password) {
+  return "ftp://" + QString::fromLatin1(QUrl::toPercentEncoding(user)) + ":" +
+         QString::fromLatin1(QUrl::toPercentEncoding(password)) + "@" + server;
+}
+
+CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
+    : QDialog(parent), desktop_(desktop), outputFolder_(outputFolder) {
+  setWindowTitle("Projekt uploaden");
+  server_ = field("FTP Server", this);
+  user_ = field("User", this);
+  password_ = field("Password", this);
+
+  auto* heading = new QLabel("FTP Upload auf den eigenen Webserver", this);
+  QFont bold = heading->font();
+  bold.setBold(true);
+  heading->setFont(bold);
+  auto* line = new QFrame(this);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+
+  auto* form = new QFormLayout;
+  form->addRow("FTP Server", server_);
+  form->addRow("User", user_);
+  form->addRow("Password", password_);
+
+  auto* explanation = new QLabel(
+      "Pico Vand verbindet zum Server und öffnet zwei Datei-Explorer, über die Sie die erzeugten Daten vom lokalen "
+      "Computer auf Ihren Webserver kopieren können.",
+      this);
+  explanation->setWordWrap(true);
+
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* upload = buttons->addButton("Upload", QDialogButtonBox::AcceptRole);
+  upload->setObjectName("upload");
+  upload->setDefault(true);
+  QPushButton* cancel = buttons->addButton("Abbrechen", QDialogButtonBox::RejectRole);
+  cancel->setObjectName("cancel");
+  connect(upload, &QPushButton::clicked, this, &CFtp::upload);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  sections_ = new QVBoxLayout;
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(heading);
+  layout->addWidget(line);
+  layout->addLayout(form);
+  layout->addWidget(explanation);
+  layout->addWidget(new UploadPicture(this), 0, Qt::AlignHCenter);
+  layout->addLayout(sections_);
+  layout->addWidget(buttons);
+}
+
+void CFtp::upload() {
+  desktop_.open(QUrl::fromLocalFile(pathToQt(outputFolder_)));
+  desktop_.open(QUrl(ftpAddress(server_->text(), user_->text(), password_->text())));
+  accept();
+}
