@@ -12,6 +12,7 @@
 #include "build/BuildManifest.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "cli/Upload.h"
 #include "model/FolderImport.h"
 #include "pages/ControlSets.h"
 #include "settings/FileSystem.h"
@@ -245,6 +246,7 @@ int main(int argc, char** argv) {
   }
   if (command == "presets") return args.empty() ? listPresets() : fail("presets takes no arguments");
   if (command == "control-sets") return args.empty() ? printControlSets() : fail("control-sets takes no arguments");
+  if (command == "upload") return uploadCommand(args);
   if (command == "build") {
     initialiseImageLibrary();
     int status = build(args);

@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "cli/Upload.h"
+
 #include <filesystem>
 
 #include "app/AppState.h"
@@ -340,7 +342,9 @@ std::string helpText() {
       "  picovand-cli build --preset N --output DIR [FILE...] [--import FOLDER [--recursive] [--albums]]...\n"
       "                     [OPTION...]\n"
       "      builds the gallery into the folder DIR; the folder above it is the project folder and\n"
-      "      must exist, the name of DIR is the project name\n"
+      "      must exist, the name of DIR is the project name\n";
+  h += uploadHelpText();
+  h +=
       "\n"
       "Each option sets what the window shows under the German label beside it; the window's\n"
       "defaults and the preset's values apply to everything not given.\n"

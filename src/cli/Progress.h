@@ -28,3 +28,30 @@ class ProgressDisplay {
 const char* stepText(pv::BuildStep step);
 
 }  // namespace pvcli
+
+#include <chrono>
+
+#include "publish/Upload.h"
+
+namespace pvcli {
+
+// Upload progress: files and bytes done of total, rate and time left.
+class UploadProgressDisplay {
+ public:
+  explicit UploadProgressDisplay(FILE* out);
+  void operator()(const pv::UploadProgress& p);
+  void finish();
+
+ private:
+  FILE* out_;
+  bool terminal_;
+  bool drawn_ = false;
+  int lastTenth_ = -1;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point lastDrawn_{};
+};
+
+// 1536 -> "1.5 KB", as the upload reports sizes.
+std::string byteText(std::uint64_t bytes);
+
+}  // namespace pvcli

@@ -1,0 +1,109 @@
+// Uploading a 500-file gallery to vsftpd on 127.0.0.1 against
+// `lftp -e "mirror -R"` to the same server, then a re-upload after one
+// changed picture. Needs root (the server's throwaway account), vsftpd and
+// lftp.
+//   bench_upload [rounds]     default 3; of the rounds each tool's fastest counts
+#include <chrono>
+#include <cstdio>
+#include <csignal>
+#include <cstdlib>
+#include <random>
+
+#include "Servers.h"
+#include "publish/Upload.h"
+#include "settings/Text.h"
+
+namespace {
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// 200 pictures, 200 thumbnails, 100 pages: the shape of a web album.
+void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
+  std::mt19937 random(7);
+  auto bytes = [&](size_t n) {
+    std::string s(n, '\0');
+    for (char& c : s) c = char(random());
+    return s;
+  };
+  for (int i = 0; i < 200; ++i) {
+    dir.write(pv::format("%s/images/pcvb%05d.jpg", name.c_str(), i), bytes(150000 + size_t(i) * 300));
+    dir.write(pv::format("%s/images/pcva%05d.jpg", name.c_str(), i), bytes(12000));
+  }
+  for (int i = 0; i < 100; ++i) dir.write(pv::format("%s/seite%05d.htm", name.c_str(), i), bytes(4000));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  std::signal(SIGPIPE, SIG_IGN);
+  if (!pv::fileExists("/usr/bin/lftp")) {
+    std::fprintf(stderr, "lftp is not installed (scripts/setup --bench installs it)\n");
+    return 1;
+  }
+  pvtest::FtpServer server;
+  if (!server.skipReason.empty()) {
+    std::fprintf(stderr, "%s\n", server.skipReason.c_str());
+    return 1;
+  }
+  pvtest::ScratchDir local;
+  writeGallery(local, "galerie");
+  const std::string gallery = local.path() + "galerie";
+
+  pv::UploadTarget target;
+  target.protocol = pv::UploadProtocol::Ftp;
+  target.host = "127.0.0.1";
+  target.port = server.port;
+  target.user = pvtest::kTestAccount;
+  target.password = server.password;
+  pv::UploadOptions options;
+  options.recordFolder = local.path() + "data/";  // as picovand-cli keeps it
+
+  double ours = 1e9, lftp = 1e9, again = 1e9;
+  for (int round = 0; round < rounds; ++round) {
+    pvtest::run("rm -rf '" + server.root + "ours' '" + server.root + "lftp' '" + local.path() + "data'");
+
+    // lftp reads its commands, with the password, from a pipe.
+    auto start = std::chrono::steady_clock::now();
+    {
+      std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen("lftp >/dev/null 2>&1", "w"), pclose);
+      std::fprintf(pipe.get(),
+                   "set ftp:ssl-allow no\nset net:max-retries 2\nopen -u %s,%s -p %d 127.0.0.1\n"
+                   "mirror -R --no-perms '%s' lftp\nquit\n",
+                   pvtest::kTestAccount, server.password.c_str(), server.port, gallery.c_str());
+    }
+    lftp = std::min(lftp, secondsSince(start));
+    if (pvtest::run("find '" + server.root + "lftp' -type f | wc -l") != "500\n") {
+      std::fprintf(stderr, "lftp did not send the 500 files\n");
+      return 1;
+    }
+
+    target.folder = "ours";
+    start = std::chrono::steady_clock::now();
+    pv::UploadResult full = pv::uploadGallery(gallery, target, options);
+    ours = std::min(ours, secondsSince(start));
+    if (!full.ok() || full.sent != 500) {
+      std::fprintf(stderr, "the upload failed: %s\n", full.message.c_str());
+      return 1;
+    }
+
+    local.write(pv::format("galerie/images/pcvb%05d.jpg", round), std::string(160000, char('a' + round)));
+    start = std::chrono::steady_clock::now();
+    pv::UploadResult one = pv::uploadGallery(gallery, target, options);
+    again = std::min(again, secondsSince(start));
+    if (!one.ok() || one.sent != 1) {
+      std::fprintf(stderr, "the re-upload sent %d files: %s\n", one.sent, one.message.c_str());
+      return 1;
+    }
+  }
+  std::printf("bench_upload: 500 files (%s) to vsftpd on 127.0.0.1 over FTP, best of %d\n",
+              pvtest::run("du -sh '" + gallery + "' | cut -f1").substr(0, 4).c_str(), rounds);
+  std::printf("  uploadGallery, full:                 %6.2f s\n", ours);
+  std::printf("  lftp mirror -R, full:                %6.2f s\n", lftp);
+  std::printf("  uploadGallery, one picture changed:  %6.2f s\n", again);
+  std::printf("  time ratio uploadGallery / lftp: %.2f (goal: at most 1.0)\n", ours / lftp);
+  std::printf("  re-upload / full upload: %.1f %% (goal: at most 5 %%)\n", 100 * again / ours);
+  return 0;
+}
