@@ -53,12 +53,14 @@ struct BuildResult {
   bool pagesWritten = false;  // the project type's page writers found their templates
   bool cancelled = false;
   std::string previewPage;    // what the output page shows now; empty: leave it as it is
+  std::vector<std::string> missingSources;  // images left out: their file is gone
 };
 
 // Runs the whole build into outputFolder (ending in "/") and fills the
 // output statistics of the settings record. Polls state.abortRequested
 // between images; a cancelled build still writes its pages. Clears the flag
-// at the end.
+// at the end. Images whose source file is gone are left out (and marked
+// sourceMissing) so no page links to a picture that was never written.
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {});
 
 // The start page of a build: page 0 in the output folder.
