@@ -42,6 +42,8 @@ struct BuildRequest {
   std::vector<std::pair<const ValueOption*, std::string>> values;  // in the order given
   bool force = false;
   bool overwrite = false;
+  std::string project;      // --project: a saved project to start from
+  std::string saveProject;  // --save-project: where to save what the command line describes
 };
 
 // Parses the arguments after "build". Returns an error text, or nothing.
