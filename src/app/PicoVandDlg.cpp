@@ -77,7 +77,7 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   pages_.project = new CTabProject(state, pages_, pictures_, desktop);
   pages_.image = new CTabOptions(state, pictures_, desktop);
   pages_.settings = new CTabOptions2(state, pictures_, desktop);
-  pages_.album = new CTabFiles(pictures_, desktop);
+  pages_.album = new CTabFiles(state, pages_, pictures_, desktop);
   pages_.create = new CTabOutput(pictures_, desktop);
   pages_.output = new CTabOutput2(pictures_, desktop);
   tabs_->addTab(pages_.project, "Projektauswahl");

@@ -1,5 +1,10 @@
 #include "model/FolderImport.h"
 
+#include <sys/stat.h>
+
+#include <set>
+#include <utility>
+
 #include "settings/FileSystem.h"
 #include "settings/Text.h"
 
@@ -33,16 +38,18 @@ namespace {
 
 // The walk only plans: which albums to create and which files to add, in
 // the order the folders list them. The files are then read on every core.
-struct Step {
-  std::string parent, album;  // an album to create, or
-  int file = -1;              // the index of a file to add
-};
-
 struct Walk {
   const FolderImportRequest& request;
   const std::atomic<bool>& abort;
-  std::vector<Step> steps;
-  std::vector<ImageToAdd> files;
+  FolderImportPlan& plan;
+  std::set<std::pair<dev_t, ino_t>> visited;
+
+  // False when the folder (reached through any link) was walked already.
+  bool firstVisit(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return true;
+    return visited.insert({st.st_dev, st.st_ino}).second;
+  }
 
   bool matches(const std::string& name) const {
     for (const std::string& e : request.endings)
@@ -52,6 +59,10 @@ struct Walk {
 
   void folder(const std::string& path, const std::string& albumPath) {
     if (abort) return;
+    if (!firstVisit(path)) {
+      plan.skippedFolders.push_back(path);
+      return;
+    }
     const std::string base = withSlash(path);
     for (const DirEntry& e : listDirectory(base)) {
       if (abort) return;
@@ -59,8 +70,8 @@ struct Walk {
       const std::string full = base + e.name;
       if (!e.isDirectory) {
         if (matches(e.name)) {
-          steps.push_back({{}, {}, int(files.size())});
-          files.push_back({full, e.name, albumPath});
+          plan.steps.push_back({{}, {}, int(plan.files.size())});
+          plan.files.push_back({full, e.name, albumPath});
         }
         continue;
       }
@@ -70,7 +81,7 @@ struct Walk {
         folder(full, albumPath);
         continue;
       }
-      steps.push_back({albumPath, album, -1});
+      plan.steps.push_back({albumPath, album, -1});
       folder(full, albumPath == "/" ? "/" + album : albumPath + "/" + album);
     }
   }
@@ -78,13 +89,22 @@ struct Walk {
 
 }  // namespace
 
+FolderImportPlan planFolderImport(const FolderImportRequest& request, const std::atomic<bool>& abort) {
+  FolderImportPlan plan;
+  Walk walk{request, abort, plan, {}};
+  walk.folder(request.folder, request.albumPath);
+  return plan;
+}
+
 int importFolderTree(ItemCollection& items, const FolderImportRequest& request, const std::atomic<bool>& abort,
                      const ImportProgress& progress) {
-  Walk walk{request, abort, {}, {}};
-  walk.folder(request.folder, request.albumPath);
+  return carryOutFolderImport(items, planFolderImport(request, abort), request.sources, abort, progress);
+}
 
+int carryOutFolderImport(ItemCollection& items, const FolderImportPlan& plan, const CaptionSources& sources,
+                         const std::atomic<bool>& abort, const ImportProgress& progress) {
   const size_t before = items.list.size();
-  const int added = items.addImages(walk.files, request.sources, abort, progress);
+  const int added = items.addImages(plan.files, sources, abort, progress);
   std::vector<std::unique_ptr<CollectionItem>> read;
   for (size_t i = before; i < items.list.size(); ++i) read.push_back(std::move(items.list[i]));
   items.list.resize(before);
@@ -92,11 +112,11 @@ int importFolderTree(ItemCollection& items, const FolderImportRequest& request, 
   // Albums and images in walk order; after a cancel, up to the first file not read.
   std::vector<std::pair<std::string, std::string>> created;
   size_t r = 0;
-  for (const Step& step : walk.steps) {
+  for (const FolderImportPlan::Step& step : plan.steps) {
     if (step.file < 0) {
       items.addAlbum(step.parent, step.album);
       created.emplace_back(step.parent, step.album);
-    } else if (r < read.size() && read[r]->sourcePath == walk.files[size_t(step.file)].sourcePath) {
+    } else if (r < read.size() && read[r]->sourcePath == plan.files[size_t(step.file)].sourcePath) {
       items.list.push_back(std::move(read[r++]));
     } else if (abort) {
       break;

@@ -29,11 +29,30 @@ struct FolderImportRequest {
 
 using ImportProgress = AddProgress;
 
-// Walks the folder (by name order; hidden entries skipped), adds every file
-// with a matching ending (read on every core, added in walk order) and, on
-// request, creates an album per sub-folder.
-// Albums that end up without content are removed again, deepest first.
-// Stops between entries when abort is set; what was added stays.
+// What an import will do, found by walking the tree before any file is read:
+// albums to create and files to add, in walk order.
+struct FolderImportPlan {
+  struct Step {
+    std::string parent, album;  // an album to create, or
+    int file = -1;              // the index of a file to add
+  };
+  std::vector<Step> steps;
+  std::vector<ImageToAdd> files;
+  // Folders left out because the walk had been there before (a link back
+  // into the tree would otherwise repeat it without end).
+  std::vector<std::string> skippedFolders;
+};
+
+// Walks the folder (by name order; hidden entries skipped). Stops between
+// entries when abort is set.
+FolderImportPlan planFolderImport(const FolderImportRequest& request, const std::atomic<bool>& abort);
+// Adds the plan's files (read on every core, added in walk order) and
+// creates its albums; albums that end up without content are removed again,
+// deepest first. Stops when abort is set; what was added stays.
+int carryOutFolderImport(ItemCollection& items, const FolderImportPlan& plan, const CaptionSources& sources,
+                         const std::atomic<bool>& abort, const ImportProgress& progress = {});
+// Both steps: every file with a matching ending and, on request, an album
+// per sub-folder.
 int importFolderTree(ItemCollection& items, const FolderImportRequest& request, const std::atomic<bool>& abort,
                      const ImportProgress& progress = {});
 

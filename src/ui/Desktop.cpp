@@ -23,6 +23,9 @@ Desktop systemDesktop() {
   d.chooseFile = [](QWidget* owner, const QString& filter) {
     return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
   };
+  d.chooseFiles = [](QWidget* owner, const QString& filter) {
+    return QFileDialog::getOpenFileNames(owner, QString(), QString(), filter);
+  };
   d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return d;
 }

@@ -19,6 +19,8 @@ struct Desktop {
   std::function<std::optional<QColor>(QWidget* owner, const QColor& initial)> chooseColour;
   // A file to open, of the filter's types; empty when cancelled.
   std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
+  // Existing files to open, several at once; empty when cancelled.
+  std::function<QStringList(QWidget* owner, const QString& filter)> chooseFiles;
   // The desktop's default handler; failures are not reported.
   std::function<void(const QUrl& url)> open;
 };

@@ -38,6 +38,13 @@ ScriptedDesktop::ScriptedDesktop() {
     files.pop_front();
     return f;
   };
+  desktop.chooseFiles = [this](QWidget*, const QString& filter) {
+    fileFilters.push_back(filter);
+    if (fileLists.empty()) return QStringList();
+    QStringList f = fileLists.front();
+    fileLists.pop_front();
+    return f;
+  };
   desktop.open = [this](const QUrl& url) { opened.push_back(url); };
 }
 
@@ -49,6 +56,7 @@ void ScriptedDesktop::clear() {
   colours.clear();
   fileFilters.clear();
   files.clear();
+  fileLists.clear();
   opened.clear();
 }
 

@@ -67,6 +67,7 @@ struct ScriptedDesktop {
   std::deque<std::optional<QColor>> colours;
   std::vector<QString> fileFilters;
   std::deque<QString> files;
+  std::deque<QStringList> fileLists;
   std::vector<QUrl> opened;
   Desktop desktop;
 

@@ -1,0 +1,617 @@
+#include "ui/TabFiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "app/AppState.h"
+#include "controls/TabFilesListBox.h"
+#include "model/FolderImport.h"
+#include "settings/FileSystem.h"
+#include "settings/Text.h"
+#include "ui/Desktop.h"
+#include "ui/QtText.h"
+#include "ui/TabOptions2.h"
+#include "ui/Worker.h"
+
+namespace {
+
+const char* const kImageFilter =
+    "All Image Formats|*.jpg;*.jpeg;*.jif;*.jpe;*.gif;*.bmp;*.png;*.tif;*.tiff;*.psd|JPEG Image Format "
+    "(*.jpg,*.jpeg,*.jif,*.jpe)|*.jpg;*.jpeg;*.jif;*.jpe|Graphics Interchange Format (*.gif)|*.gif|Windows Bitmap "
+    "(*.bmp)|*.bmp|Portable Network Graphics (*.png)|*.png|Tagged Image File Format (*.tif,*.tiff)|*.tif;*.tiff|Adobe "
+    "Photoshop (*.psd)|*.psd||";
+
+const char* const kHelpText =
+    "Bilder können auf Wunsch auch zu Alben gruppiert werden. Alben sind virtuelle Verzeichnisse, die beliebig viele "
+    "Bilder und Unteralben mit Bildern enthalten können.\n\nAlle Bilder und Alben erscheinen auf den Webseiten in der "
+    "hier festgelegten Struktur.";
+
+const char* const kNoAlbums = "Dieses Projekt enthält keine Alben";
+
+// The thumbnail of a record as Qt draws it. FreeImage keeps its rows bottom
+// up; mirrored() turns them and copies, so the list never points into a
+// bitmap the collection may replace.
+QImage thumbnailImage(const pv::CollectionItem& item) {
+  FIBITMAP* dib = item.thumbnail.get();
+  if (!dib || FreeImage_GetBPP(dib) != 32) return {};
+  const QImage wrapped(FreeImage_GetBits(dib), int(FreeImage_GetWidth(dib)), int(FreeImage_GetHeight(dib)),
+                       int(FreeImage_GetPitch(dib)), QImage::Format_RGB32);
+  return wrapped.mirrored();
+}
+
+// The two pictures of the program's own rows, drawn at 80 x 48.
+QImage albumRowPicture() {
+  QImage image(80, 48, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(150, 110, 30), 1.5));
+  p.setBrush(QColor(240, 200, 90));
+  QPainterPath folder;
+  folder.moveTo(18, 10);
+  folder.lineTo(34, 10);
+  folder.lineTo(38, 15);
+  folder.lineTo(62, 15);
+  folder.lineTo(62, 42);
+  folder.lineTo(18, 42);
+  folder.closeSubpath();
+  p.drawPath(folder);
+  p.setBrush(QColor(250, 220, 120));
+  p.drawRect(QRectF(18, 20, 44, 22));
+  return image;
+}
+
+QImage upRowPicture() {
+  QImage image(80, 48, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(70, 110, 170));
+  const QPointF arrow[] = {{40, 6}, {58, 24}, {47, 24}, {47, 42}, {33, 42}, {33, 24}, {22, 24}};
+  p.drawPolygon(arrow, 7);
+  return image;
+}
+
+QString countText(size_t n, const char* one, const char* many) {
+  return n == 1 ? QString(one) : QString(many).arg(n);
+}
+
+}  // namespace
+
+// One add or import: what to add, and what the worker found on the way.
+struct CTabFiles::Job {
+  std::string album;
+  QStringList paths;                        // files and folders, or
+  std::optional<AddStructureValues> folder;  // the dialog's folder import
+  pv::CaptionSources sources;
+  bool albumsAllowed = true;
+
+  int added = 0;
+  bool cancelled = false;
+  std::vector<std::string> missing;         // paths that do not exist
+  std::vector<std::string> notImages;       // files of no image type
+  std::vector<std::string> emptyFolders;    // folders without a matching file
+  std::vector<std::string> skippedFolders;  // folders reached a second time through a link
+};
+
+CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictures& pictures, Desktop& desktop,
+                     QWidget* parent)
+    : CPage(pictures, desktop, parent),
+      state_(state),
+      pages_(pages),
+      albumPicture_(albumRowPicture()),
+      upPicture_(upRowPicture()) {
+  auto* right = makeColumn({makeImagesGroup(), makeCaptionGroup(), makeOrderGroup(), makeEditGroup()});
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(10, 10, 10, 10);
+  layout->setSpacing(10);
+  layout->addWidget(makeListGroup(), 0, 0, 2, 1);
+  layout->addLayout(right, 0, 1);
+  layout->addWidget(makeAlbumGroup(), 1, 1);
+  layout->setColumnStretch(0, 3);
+  layout->setColumnStretch(1, 2);
+  layout->setRowStretch(0, 1);
+
+  list_->setImageList(&pictures_);
+  refreshAlbumChooser();
+  showAlbum("/");
+}
+
+CTabFiles::~CTabFiles() {
+  if (worker_) {
+    state_.abortRequested = true;
+    worker_->wait();
+  }
+}
+
+QWidget* CTabFiles::makeListGroup() {
+  chooser_ = new QComboBox(this);
+  chooser_->setObjectName("albumChooser");
+  chooser_->setAccessibleName("Album");
+  connect(chooser_, &QComboBox::currentIndexChanged, this, [this] {
+    if (albumsAllowed_) albumName_->clear();
+    showAlbum(currentAlbumPath());
+  });
+
+  list_ = new CTabFilesListBox(this);
+  list_->setObjectName("albumList");
+  list_->setAccessibleName("Bilder und Alben");
+  connect(list_, &CListBoxST::selectionChanged, this, &CTabFiles::selectionChanged);
+  connect(list_, &CListBoxST::entryDoubleClicked, this, &CTabFiles::enterRow);
+  connect(list_, &CTabFilesListBox::enterPressed, this, &CTabFiles::enterRow);
+  connect(list_, &CTabFilesListBox::upPressed, this, &CTabFiles::goUp);
+  connect(list_, &CTabFilesListBox::deletePressed, this, &CTabFiles::removeImages);
+  connect(list_, &CTabFilesListBox::pathsDropped, this, &CTabFiles::addPaths);
+
+  // Stands where the busy animation would: what the worker has done so far.
+  progressBox_ = new QWidget(this);
+  progressText_ = new QLabel(progressBox_);
+  progressText_->setObjectName("progressText");
+  progressBar_ = new QProgressBar(progressBox_);
+  progressBar_->setObjectName("progress");
+  progressBar_->setAccessibleName("Fortschritt");
+  progressBar_->setTextVisible(false);
+  auto* progressLayout = new QVBoxLayout(progressBox_);
+  progressLayout->setContentsMargins(0, 0, 0, 0);
+  progressLayout->addWidget(progressText_);
+  progressLayout->addWidget(progressBar_);
+  progressBox_->hide();
+
+  note_ = new QLabel(this);
+  note_->setObjectName("note");
+  note_->setWordWrap(true);
+  note_->hide();
+
+  auto* grid = makeGroupGrid();
+  grid->addWidget(chooser_, 0, 0);
+  grid->addWidget(list_, 1, 0);
+  grid->addWidget(progressBox_, 2, 0);
+  grid->addWidget(note_, 3, 0);
+  grid->setRowStretch(1, 1);
+  return makeGroup("   Album", grid);
+}
+
+namespace {
+QPushButton* withIcon(QPushButton* button, QStyle::StandardPixmap icon) {
+  button->setIcon(button->style()->standardIcon(icon));
+  button->setIconSize(QSize(25, 22));
+  return button;
+}
+}  // namespace
+
+QWidget* CTabFiles::makeImagesGroup() {
+  auto* folder = withIcon(makeButton("Ordner hinzufügen", "addFolder"), QStyle::SP_DirIcon);
+  auto* images = withIcon(makeButton("Bilder hinzufügen", "addImages"), QStyle::SP_FileIcon);
+  auto* remove = withIcon(makeButton("Bild entfernen", "removeImage"), QStyle::SP_TrashIcon);
+  connect(folder, &QPushButton::clicked, this, &CTabFiles::chooseFolder);
+  connect(images, &QPushButton::clicked, this, &CTabFiles::chooseImages);
+  connect(remove, &QPushButton::clicked, this, &CTabFiles::removeImages);
+  auto* grid = makeGroupGrid();
+  grid->addWidget(folder, 0, 0);
+  grid->addWidget(images, 0, 1);
+  grid->addWidget(remove, 1, 0);
+  return makeGroup("   Verwendete Bilder", grid);
+}
+
+QWidget* CTabFiles::makeCaptionGroup() {
+  caption_ = new QLineEdit(this);
+  caption_->setObjectName("caption");
+  caption_->setAccessibleName("Bild - Kommentar");
+  caption_->setEnabled(false);
+  auto* change = withIcon(makeButton("Ändern", "changeCaption"), QStyle::SP_DialogApplyButton);
+  connect(change, &QPushButton::clicked, this, &CTabFiles::changeCaption);
+  connect(caption_, &QLineEdit::returnPressed, this, &CTabFiles::changeCaption);
+  auto* grid = makeGroupGrid();
+  grid->addWidget(caption_, 0, 0);
+  grid->addWidget(change, 0, 1);
+  grid->setColumnStretch(0, 1);
+  return makeGroup("   Bild - Kommentar", grid);
+}
+
+QWidget* CTabFiles::makeOrderGroup() {
+  auto* up = withIcon(makeButton("Nach oben schieben", "moveUp"), QStyle::SP_ArrowUp);
+  auto* down = withIcon(makeButton("Nach unten schieben", "moveDown"), QStyle::SP_ArrowDown);
+  connect(up, &QPushButton::clicked, this, [this] { move(-1); });
+  connect(down, &QPushButton::clicked, this, [this] { move(1); });
+  auto* grid = makeGroupGrid();
+  grid->addWidget(up, 0, 0);
+  grid->addWidget(down, 0, 1);
+  return makeGroup("   Bild - Reihenfolge", grid);
+}
+
+QWidget* CTabFiles::makeEditGroup() {
+  using C = pv::ItemCollection;
+  const struct {
+    const char* text;
+    const char* name;
+    QStyle::StandardPixmap icon;
+    void (C::*change)(pv::CollectionItem&);
+  } buttons[] = {{"Nach links drehen", "rotateLeft", QStyle::SP_BrowserReload, &C::rotateLeft},
+                 {"Nach rechts drehen", "rotateRight", QStyle::SP_BrowserReload, &C::rotateRight},
+                 {"Horizontal spiegel", "flipHorizontal", QStyle::SP_ArrowRight, &C::toggleFlipHorizontal},
+                 {"Vertikal spiegeln", "flipVertical", QStyle::SP_ArrowDown, &C::toggleFlipVertical}};
+  auto* grid = makeGroupGrid();
+  int i = 0;
+  for (const auto& b : buttons) {
+    auto* button = withIcon(makeButton(b.text, b.name), b.icon);
+    connect(button, &QPushButton::clicked, this, [this, change = b.change] { transform(change); });
+    grid->addWidget(button, i / 2, i % 2);
+    ++i;
+  }
+  return makeGroup("   Bild bearbeiten", grid);
+}
+
+QWidget* CTabFiles::makeAlbumGroup() {
+  QLabel* help = makeLabel(kHelpText, "albumHelp");
+  help->setWordWrap(true);
+  albumName_ = new QLineEdit(this);
+  albumName_->setObjectName("albumName");
+  QLabel* nameLabel = makeLabel("Albumname");
+  nameLabel->setBuddy(albumName_);
+  auto* create = withIcon(makeButton("Neues Album anlegen", "newAlbum"), QStyle::SP_FileDialogNewFolder);
+  auto* rename = withIcon(makeButton("Album umbenennen", "renameAlbum"), QStyle::SP_FileDialogDetailedView);
+  auto* remove = withIcon(makeButton("Album löschen", "deleteAlbum"), QStyle::SP_TrashIcon);
+  newAlbum_ = create;
+  renameAlbum_ = rename;
+  deleteAlbum_ = remove;
+  connect(create, &QPushButton::clicked, this, &CTabFiles::newAlbum);
+  connect(rename, &QPushButton::clicked, this, &CTabFiles::renameAlbum);
+  connect(remove, &QPushButton::clicked, this, &CTabFiles::deleteAlbum);
+  auto* grid = makeGroupGrid();
+  grid->addWidget(help, 0, 0, 1, 2);
+  grid->addWidget(nameLabel, 1, 0);
+  grid->addWidget(albumName_, 1, 1);
+  grid->addWidget(create, 2, 0, 1, 2);
+  grid->addWidget(rename, 3, 0);
+  grid->addWidget(remove, 3, 1);
+  return makeGroup("   Album", grid);
+}
+
+// ---- listing ----
+
+std::string CTabFiles::currentAlbumPath() const {
+  const std::string text = fromQt(chooser_->currentText());
+  return text.empty() ? "/" : text;
+}
+
+int CTabFiles::thumbnailPicture(const pv::CollectionItem& item) { return pictures_.add(thumbnailImage(item)); }
+
+void CTabFiles::showAlbum(const std::string& path) {
+  list_->setUpdatesEnabled(false);
+  list_->removeAll();
+  pictures_.clear();
+  pictures_.add(albumPicture_);
+  pictures_.add(upPicture_);
+  std::vector<CListBoxST::NewEntry> rows;
+  std::vector<pv::CollectionItem*> records;
+  if (path != "/") {
+    rows.push_back({"\n..\n", 1});
+    records.push_back(nullptr);
+  }
+  for (pv::CollectionItem* item : state_.items.itemsIn(path)) {
+    rows.push_back({toQt(pv::describeItem(*item)), item->isAlbum ? 0 : thumbnailPicture(*item)});
+    records.push_back(item);
+  }
+  list_->addEntries(rows);
+  for (size_t i = 0; i < records.size(); ++i) list_->setPointer(int(i), records[i]);
+  list_->setUpdatesEnabled(true);
+}
+
+void CTabFiles::refreshAlbumChooser() {
+  const QString remembered = state_.items.size() == 0 ? QString("/") : chooser_->currentText();
+  std::vector<QString> paths;
+  for (const std::string& p : state_.items.albumPaths()) paths.push_back(toQt(p));
+  std::stable_sort(paths.begin(), paths.end(),
+                   [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  const QSignalBlocker quiet(chooser_);
+  chooser_->clear();
+  for (const QString& p : paths) chooser_->addItem(p);
+  chooser_->setCurrentIndex(chooser_->findText(remembered.isEmpty() ? QString("/") : remembered, Qt::MatchExactly));
+}
+
+void CTabFiles::setAlbumsAllowed(bool allowed) {
+  albumsAllowed_ = allowed;
+  for (QWidget* w : {newAlbum_, renameAlbum_, deleteAlbum_, static_cast<QWidget*>(chooser_)}) w->setEnabled(allowed);
+  albumName_->setText(allowed ? QString() : QString(kNoAlbums));
+  albumName_->setEnabled(allowed);
+}
+
+void CTabFiles::collectionCleared() {
+  refreshAlbumChooser();
+  showAlbum("/");
+  clearFields();
+  note_->hide();
+}
+
+pv::CollectionItem* CTabFiles::record(int row) const {
+  void* p = list_->pointer(row);
+  return p == kNoEntryPointer ? nullptr : static_cast<pv::CollectionItem*>(p);
+}
+
+void CTabFiles::setRowText(int row) {
+  if (pv::CollectionItem* item = record(row)) list_->setText(row, toQt(pv::describeItem(*item)));
+}
+
+void CTabFiles::clearFields() {
+  caption_->clear();
+  if (albumsAllowed_) albumName_->clear();
+}
+
+// ---- selection and moving between albums ----
+
+void CTabFiles::selectionChanged() {
+  const int row = list_->currentRow();
+  if (row < 0) return;
+  const pv::CollectionItem* item = record(row);
+  if (!item) {
+    clearFields();
+    caption_->setEnabled(false);
+    return;
+  }
+  if (albumsAllowed_) albumName_->setText(item->isAlbum ? toQt(item->name) : QString());
+  caption_->setEnabled(true);
+  caption_->setText(toQt(item->caption));
+}
+
+void CTabFiles::goTo(const std::string& path) {
+  {
+    const QSignalBlocker quiet(chooser_);
+    chooser_->setCurrentIndex(chooser_->findText(toQt(path), Qt::MatchExactly));
+  }
+  clearFields();
+  showAlbum(path);
+}
+
+void CTabFiles::enterRow(int row) {
+  if (row < 0 || row >= list_->count()) return;
+  const pv::CollectionItem* item = record(row);
+  if (!item)
+    goUp();
+  else if (item->isAlbum)
+    goTo(pv::albumFullPath(*item));
+}
+
+void CTabFiles::goUp() {
+  const std::string path = currentAlbumPath();
+  if (path == "/") return;
+  const std::string parent = path.substr(0, path.find_last_of('/'));
+  goTo(parent.empty() ? "/" : parent);
+}
+
+// ---- commands on the selected rows ----
+
+void CTabFiles::removeImages() {
+  const std::vector<int> rows = list_->selectedRows();
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    const pv::CollectionItem* item = record(*it);
+    if (!item || item->isAlbum) continue;
+    list_->deleteEntry(*it);
+    state_.items.removeImage(*item);
+  }
+  clearFields();
+}
+
+void CTabFiles::changeCaption() {
+  const int row = list_->currentRow();
+  pv::CollectionItem* item = record(row);
+  if (!item) return;
+  state_.items.setCaption(*item, pv::trimWhite(fromQt(caption_->text())));
+  setRowText(row);
+  caption_->setText(toQt(item->caption));
+  list_->setCurrentRow(row);
+}
+
+void CTabFiles::move(int step) {
+  const int from = list_->currentRow(), to = from + step;
+  pv::CollectionItem* a = record(from);
+  pv::CollectionItem* b = record(to);
+  if (from < 0 || !a || !b) return;
+  state_.items.swapItems(*a, *b);
+  const QString textA = list_->text(from), textB = list_->text(to);
+  const int pictureA = list_->image(from), pictureB = list_->image(to);
+  list_->setText(from, textB);
+  list_->setImage(from, pictureB);
+  list_->setPointer(from, b);
+  list_->setText(to, textA);
+  list_->setImage(to, pictureA);
+  list_->setPointer(to, a);
+  list_->setCurrentRow(to);
+}
+
+void CTabFiles::transform(void (pv::ItemCollection::*change)(pv::CollectionItem&)) {
+  const std::vector<int> rows = list_->selectedRows();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  for (int row : rows) {
+    pv::CollectionItem* item = record(row);
+    if (!item || item->isAlbum) continue;
+    (state_.items.*change)(*item);
+    list_->setImage(row, thumbnailPicture(*item));
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+// ---- albums ----
+
+void CTabFiles::newAlbum() {
+  const std::string name = pv::cleanAlbumName(fromQt(albumName_->text()));
+  if (name.empty()) return;
+  const std::string path = currentAlbumPath();
+  state_.items.addAlbum(path, name);
+  refreshAlbumChooser();
+  showAlbum(path);
+  albumName_->clear();
+}
+
+void CTabFiles::renameAlbum() {
+  pv::CollectionItem* item = record(list_->currentRow());
+  if (!item || !item->isAlbum) return;
+  const std::string name = pv::cleanAlbumName(fromQt(albumName_->text()));
+  if (name.empty()) return;
+  state_.items.renameAlbum(*item, name);
+  refreshAlbumChooser();
+  showAlbum(currentAlbumPath());
+  albumName_->clear();
+}
+
+void CTabFiles::deleteAlbum() {
+  const pv::CollectionItem* item = record(list_->currentRow());
+  if (!item || !item->isAlbum) return;
+  state_.items.deleteAlbum(*item);
+  showAlbum(currentAlbumPath());
+  refreshAlbumChooser();
+  albumName_->clear();
+}
+
+// ---- adding images ----
+
+void CTabFiles::chooseImages() {
+  const QStringList files = desktop_.chooseFiles(this, qtFileFilter(kImageFilter));
+  if (!files.isEmpty()) addPaths(files);
+}
+
+void CTabFiles::chooseFolder() {
+  CAddStructureDlg dialog(albumsAllowed_, this);
+  if (dialog.exec() == QDialog::Accepted) importFolder(dialog.values());
+}
+
+void CTabFiles::addPaths(const QStringList& paths) {
+  Job job;
+  job.paths = paths;
+  startJob(std::move(job));
+}
+
+void CTabFiles::importFolder(const AddStructureValues& values) {
+  Job job;
+  job.folder = values;
+  startJob(std::move(job));
+}
+
+void CTabFiles::startJob(Job job) {
+  if (worker_) return;
+  job.album = currentAlbumPath();
+  job.sources = pages_.settings->values.captions;
+  job.albumsAllowed = albumsAllowed_;
+  state_.abortRequested = false;
+  note_->hide();
+  progressText_->setText("Bilder werden gesucht …");
+  progressBar_->setRange(0, 0);
+  progressBox_->show();
+  emit busy(true);
+  const size_t before = state_.items.size();
+  auto shared = std::make_shared<Job>(std::move(job));
+  worker_ = startWorker(
+      this, [this, shared] { runJob(*shared); }, [this, shared, before] { jobFinished(*shared, before); });
+}
+
+// On the worker thread: the window is busy, so nothing else touches the
+// collection until jobFinished.
+void CTabFiles::runJob(Job& job) {
+  const std::atomic<bool>& abort = state_.abortRequested;
+  // Everything is found first, so the page can say how many files there are.
+  struct Part {
+    std::vector<pv::ImageToAdd> files;
+    std::optional<pv::FolderImportPlan> plan;
+  };
+  std::vector<Part> parts;
+  auto plan = [&](const pv::FolderImportRequest& request) {
+    pv::FolderImportPlan p = pv::planFolderImport(request, abort);
+    if (p.files.empty()) job.emptyFolders.push_back(request.folder);
+    job.skippedFolders.insert(job.skippedFolders.end(), p.skippedFolders.begin(), p.skippedFolders.end());
+    parts.push_back({{}, std::move(p)});
+  };
+  if (job.folder) {
+    const AddStructureValues& v = *job.folder;
+    if (!pv::directoryExists(v.folder))
+      job.missing.push_back(v.folder);
+    else
+      plan({v.folder, job.album, v.includeSubfolders, v.albumsFromSubfolders, pv::endingsOfType(v.imageType),
+            job.sources});
+  }
+  for (const QString& path : job.paths) {
+    if (abort) break;
+    const std::string p = pathFromQt(path);
+    if (pv::directoryExists(p)) {
+      plan({p, job.album, true, job.albumsAllowed, pv::endingsOfType(0), job.sources});
+    } else if (!pv::fileExists(p)) {
+      job.missing.push_back(p);
+    } else if (pv::formatFromFileName(p) == FIF_UNKNOWN) {
+      job.notImages.push_back(p);
+    } else {
+      if (parts.empty() || parts.back().plan) parts.emplace_back();
+      parts.back().files.push_back({p, pv::fileNameOf(p), job.album});
+    }
+  }
+  int total = 0;
+  for (const Part& part : parts) total += int(part.plan ? part.plan->files.size() : part.files.size());
+  postToGui(this, [this, total] { jobProgress(0, total); });
+
+  for (const Part& part : parts) {
+    if (abort) break;
+    const int done = job.added;
+    auto progress = [this, done, total](int added, const std::string&) {
+      postToGui(this, [this, n = done + added, total] { jobProgress(n, total); });
+    };
+    job.added += part.plan ? pv::carryOutFolderImport(state_.items, *part.plan, job.sources, abort, progress)
+                           : state_.items.addImages(part.files, job.sources, abort, progress);
+  }
+  job.cancelled = abort;
+}
+
+void CTabFiles::jobProgress(int done, int total) {
+  if (!worker_) return;
+  progressBar_->setRange(0, std::max(total, 1));
+  progressBar_->setValue(done);
+  progressText_->setText(QString("%1 von %2 Dateien hinzugefügt").arg(done).arg(total));
+}
+
+QString CTabFiles::noteText() const { return note_->isHidden() ? QString() : note_->text(); }
+
+void CTabFiles::jobFinished(const Job& job, size_t before) {
+  worker_ = nullptr;
+  std::vector<std::string> unreadable;
+  for (size_t i = before; i < state_.items.size(); ++i) {
+    const pv::CollectionItem& item = *state_.items.list[i];
+    if (!item.isAlbum && item.width == 0 && item.height == 0) unreadable.push_back(item.sourcePath);
+  }
+
+  QStringList lines, details;
+  auto report = [&](const std::vector<std::string>& paths, const QString& line) {
+    if (paths.empty()) return;
+    lines << line;
+    details << line + ":";
+    for (const std::string& p : paths) details << "    " + pathToQt(p);
+  };
+  report(unreadable, countText(unreadable.size(), "1 Datei konnte nicht gelesen werden",
+                               "%1 Dateien konnten nicht gelesen werden"));
+  report(job.missing, countText(job.missing.size(), "1 Datei oder Ordner wurde nicht gefunden",
+                                "%1 Dateien oder Ordner wurden nicht gefunden"));
+  report(job.notImages, countText(job.notImages.size(), "1 Datei ist kein Bild", "%1 Dateien sind keine Bilder"));
+  report(job.emptyFolders, countText(job.emptyFolders.size(), "In 1 Ordner wurden keine Bilder gefunden",
+                                     "In %1 Ordnern wurden keine Bilder gefunden"));
+  report(job.skippedFolders,
+         countText(job.skippedFolders.size(), "1 Ordner wurde übersprungen, weil er schon gelesen war",
+                   "%1 Ordner wurden übersprungen, weil sie schon gelesen waren"));
+  if (job.cancelled) lines.prepend(QString("Abgebrochen: %1 Bilder hinzugefügt").arg(job.added));
+  note_->setText(lines.join("\n"));
+  note_->setToolTip(details.join("\n"));
+  note_->setAccessibleDescription(details.join("\n"));
+  note_->setVisible(!lines.isEmpty());
+
+  progressBox_->hide();
+  showAlbum(job.album);
+  refreshAlbumChooser();
+  emit busy(false);
+  state_.abortRequested = false;
+}
