@@ -282,7 +282,7 @@ void ItemCollection::clear() { list.clear(); }
 std::string describeItem(const CollectionItem& item) {
   if (item.isAlbum)
     return "Album: " + item.name + "\nParent: " + item.albumPath + "\nCaption: " + item.caption;
-  return "Image: " + item.name + "\nFormat: " + item.formatName + " (" + std::to_string(item.width) + "*" +
+  return "Image: " + item.name + (item.sourceMissing ? " (Datei nicht gefunden)" : "") + "\nFormat: " + item.formatName + " (" + std::to_string(item.width) + "*" +
          std::to_string(item.height) + ")\nCaption: " + item.caption;
 }
 

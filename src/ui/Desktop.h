@@ -21,6 +21,12 @@ struct Desktop {
   std::function<QString(QWidget* owner, const QString& filter)> chooseFile;
   // Existing files to open, several at once; empty when cancelled.
   std::function<QStringList(QWidget* owner, const QString& filter)> chooseFiles;
+  // Whether to save changes before they would be lost: Save, Discard or Cancel.
+  std::function<QMessageBox::StandardButton(QWidget* owner, const QString& text, const QString& caption)> askSave;
+  // A file to save to, of the filter's types, starting at suggested; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& filter, const QString& suggested)> chooseSaveFile;
+  // An existing folder; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& caption)> chooseFolder;
   // The desktop's default handler; failures are not reported.
   std::function<void(const QUrl& url)> open;
 };

@@ -69,6 +69,11 @@ struct ScriptedDesktop {
   std::deque<QString> files;
   std::deque<QStringList> fileLists;
   std::vector<QUrl> opened;
+  // The save questions, apart from the yes/no questions; no answer queued: discard.
+  std::vector<QString> saveQuestions;
+  std::deque<QMessageBox::StandardButton> saveAnswers;
+  std::deque<QString> saveFiles;
+  std::deque<QString> folders;
   Desktop desktop;
 
   ScriptedDesktop();
