@@ -158,8 +158,9 @@ QWidget* CPicoVandDlg::makeHeader() {
   row->setContentsMargins(12, 0, 12, 0);
   row->setSpacing(4);
   row->addWidget(newProject_, 0, Qt::AlignVCenter);
-  row->addWidget(projectMenu_, 0, Qt::AlignVCenter);
   row->addStretch(1);
+  row->addWidget(projectMenu_, 0, Qt::AlignVCenter);
+  row->addSpacing(8);
   for (CLinkStatic2* b : {help_, support_, info_, webPage_, exit_, cancel_}) row->addWidget(b, 0, Qt::AlignVCenter);
   return header;
 }

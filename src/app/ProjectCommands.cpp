@@ -1,6 +1,7 @@
 // The main window's project commands: save, save as, open, finding missing
 // images, the unsaved mark in the title and the recovery copy.
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
@@ -21,7 +22,12 @@
 
 namespace {
 const char* const kProjectFilter = "Projektdateien|*.pvproj||";
+
+// The name the title and the questions give the project.
+QString projectName(const std::string& projectFile) {
+  return projectFile.empty() ? QString("Unbenannt") : QFileInfo(pathToQt(projectFile)).completeBaseName();
 }
+}  // namespace
 
 QToolButton* CPicoVandDlg::makeProjectMenu() {
   auto* button = new QToolButton(this);
@@ -29,6 +35,12 @@ QToolButton* CPicoVandDlg::makeProjectMenu() {
   button->setText("Projekt");
   button->setAccessibleName("Projekt");
   button->setPopupMode(QToolButton::InstantPopup);
+  // Drawn as the header's other commands: light text on the dark strip.
+  button->setStyleSheet(
+      "QToolButton { color: white; background: transparent; border: 1px solid rgba(255,255,255,90);"
+      " border-radius: 4px; padding: 6px 12px; font-weight: bold; }"
+      "QToolButton:hover { background: rgba(255,255,255,40); }"
+      "QToolButton:disabled { color: rgba(255,255,255,110); }");
   auto* menu = new QMenu(button);
   auto add = [&](const QString& text, const char* name, const QKeySequence& keys, std::function<void()> command) {
     QAction* action = menu->addAction(text);
@@ -59,8 +71,7 @@ void CPicoVandDlg::updateTitle(bool changed) {
   if (projectFile_.empty() && !changed) {
     setWindowTitle(base);
   } else {
-    const QString name = projectFile_.empty() ? QString("Unbenannt") : QFileInfo(pathToQt(projectFile_)).completeBaseName();
-    setWindowTitle(name + "[*] - " + base);
+    setWindowTitle(projectName(projectFile_) + "[*] - " + base);
   }
   setWindowModified(changed);
 }
@@ -72,10 +83,9 @@ void CPicoVandDlg::markSaved() {
 
 bool CPicoVandDlg::mayDiscardChanges() {
   if (!hasUnsavedChanges()) return true;
-  const QString name = projectFile_.empty() ? QString("Unbenannt") : QFileInfo(pathToQt(projectFile_)).completeBaseName();
-  switch (desktop_.askSave(this, "Das Projekt \"" + name + "\" enthält Änderungen, die nicht gespeichert sind. "
-                                  "Möchten Sie sie speichern?",
-                           kMessageCaption)) {
+  const QString question = "Das Projekt \"" + projectName(projectFile_) +
+                           "\" enthält Änderungen, die nicht gespeichert sind. Möchten Sie sie speichern?";
+  switch (desktop_.askSave(this, question, kMessageCaption)) {
     case QMessageBox::Save:
       return saveProject();
     case QMessageBox::Discard:
@@ -118,7 +128,10 @@ void CPicoVandDlg::openProject() {
 }
 
 bool CPicoVandDlg::openProjectFile(const std::string& path) {
+  // Quick from the thumbnail cache; a project without one reads its photos.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const pv::ProjectResult r = pv::openProject(path, state_, projectPages());
+  QApplication::restoreOverrideCursor();
   if (!r.ok) {
     desktop_.message(this, toQt(r.message), kMessageCaption, QMessageBox::Warning);
     return false;

@@ -55,7 +55,8 @@ struct ProjectFixture : ::testing::Test {
     for (const char* name : {"exif_kodak_dc210_comment.jpg", "portrait_nikon_d70s.jpg", "bmpsuite_rgb24.bmp"})
       ASSERT_TRUE(copyFileReplacing(pvtest::photo(name), folder + "Fotos/" + name));
     // The same name in a sub-folder, with another picture.
-    ASSERT_TRUE(copyFileReplacing(pvtest::photo("exif_casio_exm2.jpg"), folder + "Fotos/Tag 2/exif_kodak_dc210_comment.jpg"));
+    ASSERT_TRUE(
+        copyFileReplacing(pvtest::photo("exif_casio_exm2.jpg"), folder + "Fotos/Tag 2/exif_kodak_dc210_comment.jpg"));
     makeDirectory(dir.path() + "out");
   }
 
