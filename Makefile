@@ -23,6 +23,7 @@ bench:
 	scripts/setup --bench
 	build/bin/bench_import
 	build/bin/bench_convert
+	build/bin/bench_project
 
 # A web album with albums and sub-albums from the demo photos, built into a
 # new folder build/demo/Fotoreise-N; prints its start page.
