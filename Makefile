@@ -25,6 +25,7 @@ bench:
 	build/bin/bench_convert
 	build/bin/bench_album
 	build/bin/bench_upload
+	build/bin/bench_project
 
 # A web album with albums and sub-albums from the demo photos, built into a
 # new folder build/demo/Fotoreise-N; prints its start page.

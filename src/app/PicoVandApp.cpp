@@ -45,6 +45,8 @@ int CPicoVandApp::initInstance() {
   }
   pv::initialiseImageLibrary();
   CPicoVandDlg window(state_, desktop_);
+  window.show();
+  window.offerRecovery();
   window.exec();
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/AppState.h"
@@ -110,9 +112,14 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   pages_.project->buildTypeTree();
   pages_.create->setupPage(state.settings.projectsFolder);
   pages_.output->browser()->navigate(pv::infoPagePath(state.settings, 0));
-  setWindowTitle(QString("%1 %2 - %3").arg(pv::kProductName, pv::kProductVersion, pv::kMakerAddress));
   showPage(kProjectPage);
   pages_.project->loadPreset(0);
+  markSaved();
+  // Every few seconds: the unsaved mark, and the recovery copy when the
+  // project changed.
+  auto* recovery = new QTimer(this);
+  connect(recovery, &QTimer::timeout, this, &CPicoVandDlg::keepRecovery);
+  recovery->start(2000);
 
   QSize size(1120, 780);
   if (const QScreen* s = screen()) size = size.boundedTo(s->availableSize());
@@ -137,6 +144,7 @@ QWidget* CPicoVandDlg::makeHeader() {
   exit_ = makeButton("exit", "exit", "Beenden");
   cancel_ = makeButton("cancel", "cancel", "Abbrechen");
   cancel_->hide();
+  projectMenu_ = makeProjectMenu();
   connect(newProject_, &CLinkStatic2::clicked, this, &CPicoVandDlg::newProject);
   connect(help_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(manualPage())); });
   connect(support_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(supportPage())); });
@@ -153,6 +161,8 @@ QWidget* CPicoVandDlg::makeHeader() {
   row->setSpacing(4);
   row->addWidget(newProject_, 0, Qt::AlignVCenter);
   row->addStretch(1);
+  row->addWidget(projectMenu_, 0, Qt::AlignVCenter);
+  row->addSpacing(8);
   for (CLinkStatic2* b : {help_, support_, info_, webPage_, exit_, cancel_}) row->addWidget(b, 0, Qt::AlignVCenter);
   return header;
 }
@@ -218,8 +228,10 @@ void CPicoVandDlg::previousPage() {
 
 void CPicoVandDlg::setControlsEnabled(bool enabled) {
   for (QWidget* w : std::initializer_list<QWidget*>{newProject_, help_, support_, info_, webPage_, exit_, back_, next_,
-                                                    create_, open_, tabs_})
+                                                    create_, open_, tabs_, projectMenu_})
     w->setEnabled(enabled);
+  for (QAction* a : actions()) a->setEnabled(enabled);
+  busy_ = !enabled;
   cancel_->setVisible(!enabled);
   cancel_->setEnabled(!enabled);
 }
@@ -227,6 +239,7 @@ void CPicoVandDlg::setControlsEnabled(bool enabled) {
 void CPicoVandDlg::newProject() {
   if (!desktop_.askYesNo(this, "Sind Sie sicher, dass Sie ein neues Projekt erstellen möchten?", "Neues Projekt"))
     return;
+  if (!mayDiscardChanges()) return;
   state_.items.clear();
   pages_.album->collectionCleared();
   pages_.create->setupPage(state_.settings.projectsFolder);
@@ -235,6 +248,9 @@ void CPicoVandDlg::newProject() {
   pages_.output->browser()->navigate(pv::infoPagePath(state_.settings, 0));
   pages_.image->values.watermarkFile.clear();
   pages_.image->showPage();
+  projectFile_.clear();
+  markSaved();
+  pv::removeRecovery(state_);
 }
 
 void CPicoVandDlg::openResult() {

@@ -4,11 +4,15 @@
 // from page to page.
 #include <QDialog>
 
+#include <string>
+
+#include "project/ProjectFile.h"
 #include "ui/Page.h"
 #include "ui/Pages.h"
 
 class CEnTabCtrl;
 class CLinkStatic2;
+class QToolButton;
 struct Desktop;
 
 namespace pv {
@@ -42,16 +46,48 @@ class CPicoVandDlg : public QDialog {
   // its folder.
   void openResult();
 
+  // ---- Project files ----
+  // "Projekt speichern" (Ctrl+S): into the project's file, or as a new one.
+  bool saveProject();
+  // "Projekt speichern unter …": asks for the file; false when cancelled or failed.
+  bool saveProjectAs();
+  // "Projekt öffnen …" (Ctrl+O): after the question about unsaved work.
+  void openProject();
+  // Opens path into every page; a refused file leaves the project as it was.
+  bool openProjectFile(const std::string& path);
+  // "Fehlende Bilder suchen …": the folder where missing images are now.
+  void findMissingImages();
+  // At start: the recovery copy of a run that ended without closing the
+  // window is offered ("Wiederherstellen") or thrown away.
+  void offerRecovery();
+  const std::string& projectFile() const { return projectFile_; }
+  bool hasUnsavedChanges() const;
+  // Writes the recovery copy when the project changed since the last one;
+  // run by a timer every few seconds.
+  void keepRecovery();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   // Closing while a build runs asks first, then cancels it and waits for it,
   // so no image is left half-written.
   void closeEvent(QCloseEvent* event) override;
+  // Closing asks about unsaved work first; a clean exit removes the recovery copy.
+  void done(int result) override;
 
  private:
   QWidget* makeHeader();
   QWidget* makeFooter();
   CLinkStatic2* makeButton(const char* picture, const char* name, const QString& label);
+  QToolButton* makeProjectMenu();
+  pv::ProjectPages projectPages() const;
+  std::string currentProjectText() const;
+  // Before unsaved work would be lost: save, discard or cancel. True to go on.
+  bool mayDiscardChanges();
+  // The pages, album list and title after a project came in.
+  void showOpenedProject(const pv::ProjectResult& result);
+  // The current state is what the file holds.
+  void markSaved();
+  void updateTitle(bool changed);
 
   pv::AppState& state_;
   Desktop& desktop_;
@@ -70,4 +106,9 @@ class CPicoVandDlg : public QDialog {
   CLinkStatic2* next_;
   CLinkStatic2* create_;
   CLinkStatic2* open_;
+  QToolButton* projectMenu_;
+  bool busy_ = false;
+  std::string projectFile_;   // empty until saved or opened
+  std::string savedText_;     // the project as last saved, opened or started
+  std::string recoveryText_;  // the project as last written to the recovery copy
 };

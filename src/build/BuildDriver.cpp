@@ -201,6 +201,34 @@ std::set<std::string> galleryFolders(const AppState& state, const BuildManifest&
   return folders;
 }
 
+// Takes the images whose file is gone out of the collection for the build
+// and puts them back in their places afterwards.
+class MissingSourcesSetAside {
+ public:
+  MissingSourcesSetAside(ItemCollection& items, std::vector<std::string>& paths) : items_(items) {
+    auto& list = items.list;
+    for (size_t i = 0; i < list.size(); ++i) {
+      CollectionItem& item = *list[i];
+      if (item.isAlbum) continue;
+      item.sourceMissing = !fileExists(item.sourcePath);
+      if (item.sourceMissing) {
+        paths.push_back(item.sourcePath);
+        aside_.emplace_back(i, std::move(list[i]));
+      }
+    }
+    std::erase(list, nullptr);
+  }
+  ~MissingSourcesSetAside() {
+    for (auto& [index, item] : aside_) items_.list.insert(items_.list.begin() + long(index), std::move(item));
+  }
+  MissingSourcesSetAside(const MissingSourcesSetAside&) = delete;
+  MissingSourcesSetAside& operator=(const MissingSourcesSetAside&) = delete;
+
+ private:
+  ItemCollection& items_;
+  std::vector<std::pair<size_t, std::unique_ptr<CollectionItem>>> aside_;
+};
+
 }  // namespace
 
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress,
@@ -210,6 +238,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
   if (s.sizeAWidth == 0 && s.sizeAHeight == 0) return result;
   result.ran = true;
   const std::string folder = withSlash(outputFolder);
+  MissingSourcesSetAside setAside(state.items, result.missingSources);
 
   std::vector<OutputSizeBox> sizes;
   if (s.sizeAWidth > 0) sizes.push_back({s.sizeAWidth, s.sizeAHeight, s.prefixA});

@@ -62,6 +62,7 @@ struct BuildResult {
   int imagesConverted = 0;
   int imagesReused = 0;       // every size kept from the earlier build
   std::string previewPage;    // what the output page shows now; empty: leave it as it is
+  std::vector<std::string> missingSources;  // images left out: their file is gone
 };
 
 // Runs the whole build into outputFolder (ending in "/") and fills the
@@ -72,7 +73,8 @@ struct BuildResult {
 // wrote: unchanged images are kept, files that build wrote and this one does
 // not are removed, and the new record is written last. Files the record
 // does not name are never touched. The result is the same as a full build
-// into an empty folder.
+// into an empty folder. Images whose source file is gone are left out (and
+// marked sourceMissing) so no page links to a picture that was never written.
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {},
                          BuildMode mode = BuildMode::Reuse);
 

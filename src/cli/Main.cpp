@@ -15,6 +15,7 @@
 #include "cli/Upload.h"
 #include "model/FolderImport.h"
 #include "pages/ControlSets.h"
+#include "project/ProjectFile.h"
 #include "settings/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
@@ -72,16 +73,16 @@ bool presetInstalled(const ProjectSettings& s, int number) {
 
 // Where DIR puts the gallery: its parent is the project folder, its name
 // the project name. Returns an error text, or nothing.
-std::string chooseOutput(const BuildRequest& request, CreatePageValues& create) {
+std::string chooseOutput(const BuildRequest& request, const std::string& target, CreatePageValues& create) {
   namespace fs = std::filesystem;
-  std::string dir = request.output;
+  std::string dir = target;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
   std::error_code ec;
   const fs::path path = fs::absolute(dir, ec);
   const std::string name = path.filename().string();
   const std::string cleaned = cleanOutputName(name);
   if (cleaned.find_first_not_of('.') == std::string::npos)
-    return "'" + request.output + "' would put the gallery into or above the project folder: DIR must end in a project name";
+    return "'" + target + "' would put the gallery into or above the project folder: DIR must end in a project name";
   size_t characters = 0;
   for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
   if (characters > kMaxProjectNameLength)
@@ -173,13 +174,22 @@ int build(const std::vector<std::string>& args) {
   CreatePageValues create;
   ProjectSettings& s = state.settings;
   loadPreset(state, 0, image, project);  // as the window starts
+  setupCreatePage(create, s.projectsFolder);
 
-  if (isGroupNode(request.preset))
-    return fail(format("%d is a family of presets, not a preset (picovand-cli presets lists them)", request.preset));
-  if (!presetInstalled(s, request.preset))
-    return fail(format("no preset %d is installed (picovand-cli presets lists them)", request.preset));
-  selectProjectType(state, request.preset, image, project);
-  s.controlSet = kDefaultControlSet;  // as the own-page dialog starts
+  if (!request.project.empty()) {
+    ProjectResult opened = openProject(request.project, state, {image, project, create});
+    if (!opened.ok) return fail(opened.message);
+    if (opened.missingSources > 0)
+      std::fprintf(stderr, "%d images of the project are missing; the build leaves them out\n", opened.missingSources);
+  }
+  if (request.preset >= 0) {
+    if (isGroupNode(request.preset))
+      return fail(format("%d is a family of presets, not a preset (picovand-cli presets lists them)", request.preset));
+    if (!presetInstalled(s, request.preset))
+      return fail(format("no preset %d is installed (picovand-cli presets lists them)", request.preset));
+    selectProjectType(state, request.preset, image, project);
+    if (request.project.empty()) s.controlSet = kDefaultControlSet;  // as the own-page dialog starts
+  }
 
   Pages pages{state, image, project};
   for (const auto& [option, value] : request.values) {
@@ -191,13 +201,25 @@ int build(const std::vector<std::string>& args) {
   if (isOwnTemplate(s.presetNumber) && project.ownWebPage.empty())
     return fail(format("preset %d puts the gallery into a web page of your own: give it with --page FILE",
                        s.presetNumber));
-  if (std::string e = chooseOutput(request, create); !e.empty()) return fail(e);
+  const bool builds = !request.output.empty() || !request.project.empty();
+  if (builds) {
+    const std::string output = request.output.empty() ? create.projectFolder + create.projectName : request.output;
+    if (std::string e = chooseOutput(request, output, create); !e.empty()) return fail(e);
+  }
+  if (!request.saveProject.empty() && fileExists(request.saveProject) && !request.overwrite)
+    return fail(request.saveProject + " already exists: give --overwrite to replace it");
   ProgressDisplay display(stderr);
   Unreadable unreadable;
   if (std::string e = addInputs(state, request, project, display, unreadable); !e.empty()) return fail(e);
   if (unreadableImages(state.items).size() == size_t(countImages(state.items)))
     return fail(unreadable.images == 0 ? "no images were given: nothing to build"
                                        : "none of the given images can be read: nothing to build");
+  if (!request.saveProject.empty()) {
+    ProjectResult saved = saveProject(request.saveProject, state, {image, project, create});
+    if (!saved.ok) return fail(saved.message, kBuildFailed);
+    std::fprintf(stderr, "project saved as %s\n", request.saveProject.c_str());
+  }
+  if (!builds) return 0;
 
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
@@ -212,6 +234,8 @@ int build(const std::vector<std::string>& args) {
   std::signal(SIGINT, SIG_DFL);
   abortFlag = nullptr;
   reportUnreadable(unreadable);
+  for (const std::string& path : result.missingSources)
+    std::fprintf(stderr, "picovand-cli: skipped %s: the file is missing\n", path.c_str());
 
   if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
   if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);

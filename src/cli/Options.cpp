@@ -287,7 +287,8 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
     };
     auto noValue = [&] { return hasValue ? arg + " takes no value" : std::string(); };
 
-    if (arg == "--preset" || arg == "--output" || arg == "--import") {
+    if (arg == "--preset" || arg == "--output" || arg == "--import" || arg == "--project" ||
+        arg == "--save-project") {
       std::string v;
       if (!takeValue(v)) return arg + " needs a value";
       if (arg == "--preset") {
@@ -296,6 +297,10 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
         r.preset = n;
       } else if (arg == "--output") {
         r.output = v;
+      } else if (arg == "--project") {
+        r.project = v;
+      } else if (arg == "--save-project") {
+        r.saveProject = v;
       } else {
         r.inputs.push_back({v, true});
       }
@@ -319,8 +324,10 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
       r.values.emplace_back(option, v);
     }
   }
-  if (r.preset < 0) return "--preset N is required (picovand-cli presets lists them)";
-  if (r.output.empty()) return "--output DIR is required";
+  if (r.preset < 0 && r.project.empty())
+    return "--preset N is required unless --project FILE gives it (picovand-cli presets lists them)";
+  if (r.output.empty() && r.project.empty() && r.saveProject.empty())
+    return "--output DIR is required unless --project FILE gives it or --save-project FILE only saves";
   return {};
 }
 
@@ -342,7 +349,13 @@ std::string helpText() {
       "  picovand-cli build --preset N --output DIR [FILE...] [--import FOLDER [--recursive] [--albums]]...\n"
       "                     [OPTION...]\n"
       "      builds the gallery into the folder DIR; the folder above it is the project folder and\n"
-      "      must exist, the name of DIR is the project name\n";
+      "      must exist, the name of DIR is the project name\n"
+      "  picovand-cli build --project FILE [--output DIR] [FILE...] [OPTION...]\n"
+      "      builds a saved project; every option given replaces the project's value, --preset\n"
+      "      chooses another project type as the window does (its values replace the page values)\n"
+      "  picovand-cli build ... --save-project FILE\n"
+      "      saves the project the command line describes, to open it in the window; without\n"
+      "      --output and --project nothing is built\n";
   h += uploadHelpText();
   h +=
       "\n"
@@ -368,7 +381,11 @@ std::string helpText() {
   }
   h += "\nBuilding:\n";
   line("--force", "", "set values the preset locks (their fields are disabled in the window)");
-  line("--overwrite", "", "build into an existing non-empty DIR (same-named files are replaced)");
+  line("--overwrite", "",
+       "build into an existing non-empty DIR (same-named files are replaced); replace an existing\n"
+       "        --save-project FILE");
+  line("--project FILE", "Projekt öffnen", "start from a saved project (.pvproj)");
+  line("--save-project FILE", "Projekt speichern unter", "save the project before building");
   line("--full", "", "convert every image again, even those an earlier build into DIR left unchanged");
   line("--help", "", "this text");
   h += "\nA value outside its range, a missing file or folder, an unknown or family preset, or a value\n"

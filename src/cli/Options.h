@@ -43,6 +43,8 @@ struct BuildRequest {
   bool force = false;
   bool overwrite = false;
   bool full = false;  // convert every image even where an earlier build's output is unchanged
+  std::string project;      // --project: a saved project to start from
+  std::string saveProject;  // --save-project: where to save what the command line describes
 };
 
 // Parses the arguments after "build". Returns an error text, or nothing.

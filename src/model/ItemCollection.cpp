@@ -278,7 +278,8 @@ void ItemCollection::clear() { list.clear(); }
 std::string describeItem(const CollectionItem& item) {
   if (item.isAlbum)
     return "Album: " + item.name + "\nParent: " + item.albumPath + "\nCaption: " + item.caption;
-  return "Image: " + item.name + "\nFormat: " + item.formatName + " (" + std::to_string(item.width) + "*" +
+  const std::string mark = item.sourceMissing ? " (Datei nicht gefunden)" : "";
+  return "Image: " + item.name + mark + "\nFormat: " + item.formatName + " (" + std::to_string(item.width) + "*" +
          std::to_string(item.height) + ")\nCaption: " + item.caption;
 }
 

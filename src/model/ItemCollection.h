@@ -36,6 +36,7 @@ struct CollectionItem {
   bool flipHorizontal = false;
   bool flipVertical = false;
   int firstPageNumber = 0;
+  bool sourceMissing = false;  // the file was gone when the project was opened or built
 };
 
 inline constexpr int kThumbnailWidth = 80;

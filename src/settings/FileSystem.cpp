@@ -1,5 +1,6 @@
 #include "settings/FileSystem.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,18 +30,32 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
   return !out.fail();
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& content) {
+namespace {
+bool syncToDisk(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const std::string& content, bool durable) {
   static std::atomic<unsigned> counter{0};
   std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  if (!writeWholeFile(tmp, content)) {
+  if (!writeWholeFile(tmp, content) || (durable && !syncToDisk(tmp))) {
     std::error_code ec;
     fs::remove(tmp, ec);
     return false;
   }
   std::error_code ec;
   fs::rename(tmp, path, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+  if (ec) {
+    fs::remove(tmp, ec);
+    return false;
+  }
+  if (durable) syncToDisk(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path().string());
+  return true;
 }
 
 bool writeFileIfDifferent(const std::string& path, const std::string& content) {

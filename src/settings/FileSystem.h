@@ -8,8 +8,10 @@
 namespace pv {
 
 bool readWholeFile(const std::string& path, std::string& content);
-// Writes to a temporary file beside path, then renames it over path.
-bool writeFileAtomically(const std::string& path, const std::string& content);
+// Writes to a temporary file beside path, then renames it over path. A
+// durable write also reaches the disk before the rename, so not even a power
+// cut leaves an empty file where the old one was.
+bool writeFileAtomically(const std::string& path, const std::string& content, bool durable = false);
 bool writeWholeFile(const std::string& path, const std::string& content);
 // writeFileAtomically unless path already holds exactly content.
 bool writeFileIfDifferent(const std::string& path, const std::string& content);

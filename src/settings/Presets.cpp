@@ -121,18 +121,23 @@ PresetLoad loadPreset(AppState& state, int number, ImagePageValues& image, Proje
   return result;
 }
 
-ProjectTypeSelection selectProjectType(AppState& state, int n, ImagePageValues& image, ProjectPageValues& project) {
+ProjectTypeSelection projectTypeView(const ProjectSettings& settings, int n) {
   ProjectTypeSelection sel;
-  state.settings.presetNumber = n;
   if (n == 0) return sel;
-  sel.load = loadPreset(state, n, image, project);
-
   if (isOwnTemplate(n) || isGroupNode(n) || n == 3001) {
     sel.view = InfoView::InfoPage;
-    sel.infoPage = infoPagePath(state.settings, n);
+    sel.infoPage = infoPagePath(settings, n);
   } else {
     sel.view = InfoView::Preview;
   }
+  return sel;
+}
+
+ProjectTypeSelection selectProjectType(AppState& state, int n, ImagePageValues& image, ProjectPageValues& project) {
+  ProjectTypeSelection sel = projectTypeView(state.settings, n);
+  state.settings.presetNumber = n;
+  if (n == 0) return sel;
+  sel.load = loadPreset(state, n, image, project);
 
   project.noScript = false;
   project.noScriptEnabled = !isJavaScriptFreeForbidden(n);

@@ -42,6 +42,8 @@ struct ProjectTypeSelection {
   std::string infoPage;  // InfoPage: the installed page to show
   PresetLoad load;
 };
+// What the information browser shows for tree node n (load left empty).
+ProjectTypeSelection projectTypeView(const ProjectSettings& settings, int n);
 // Selecting tree node n: sets presetNumber, applies the preset and adapts the
 // two settings pages to the project type. The window adds the browser and
 // the output page's hint; picovand-cli takes exactly this path as well.

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QStringList>
 
 Desktop systemDesktop() {
@@ -28,6 +29,19 @@ Desktop systemDesktop() {
   };
   d.chooseFolder = [](QWidget* owner, const QString& title, const QString& start) {
     return QFileDialog::getExistingDirectory(owner, title, start);
+  };
+  d.askSave = [](QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    owner);
+    box.button(QMessageBox::Save)->setText("Speichern");
+    box.button(QMessageBox::Discard)->setText("Verwerfen");
+    box.button(QMessageBox::Cancel)->setText("Abbrechen");
+    box.setDefaultButton(QMessageBox::Save);
+    return QMessageBox::StandardButton(box.exec());
+  };
+  d.chooseSaveFile = [](QWidget* owner, const QString& filter, const QString& suggested) {
+    return QFileDialog::getSaveFileName(owner, QString(), suggested, filter);
+  };
   };
   d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return d;

@@ -23,6 +23,10 @@ struct Desktop {
   std::function<QStringList(QWidget* owner, const QString& filter)> chooseFiles;
   // A folder, starting at start; empty when cancelled.
   std::function<QString(QWidget* owner, const QString& title, const QString& start)> chooseFolder;
+  // Whether to save changes before they would be lost: Save, Discard or Cancel.
+  std::function<QMessageBox::StandardButton(QWidget* owner, const QString& text, const QString& caption)> askSave;
+  // A file to save to, of the filter's types, starting at suggested; empty when cancelled.
+  std::function<QString(QWidget* owner, const QString& filter, const QString& suggested)> chooseSaveFile;
   // The desktop's default handler; failures are not reported.
   std::function<void(const QUrl& url)> open;
 };

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include "app/AppState.h"
@@ -86,11 +87,27 @@ void CTabProject::selectRoot() {
 
 void CTabProject::nodeSelected(int n) {
   const pv::ProjectTypeSelection sel = pv::selectProjectType(state_, n, pages_.image->values, pages_.settings->values);
+  if (n != 0) presetApplied(sel.load);
+  showTypeInfo(n, sel);
+}
+
+void CTabProject::showProjectType(int n) {
+  QTreeWidgetItem* node = root_;
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+    if ((*it)->data(0, kNumberRole).toInt() == n) node = *it;
+  {
+    const QSignalBlocker quiet(tree_);
+    tree_->setCurrentItem(node);
+  }
+  presetApplied({});
+  showTypeInfo(n, pv::projectTypeView(state_.settings, n));
+}
+
+void CTabProject::showTypeInfo(int n, const pv::ProjectTypeSelection& sel) {
   if (n == 0) {
     browser_->navigate(newsPage());
     return;
   }
-  presetApplied(sel.load);
   if (sel.view == pv::InfoView::InfoPage)
     browser_->navigate(sel.infoPage);
   else

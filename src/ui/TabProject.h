@@ -28,6 +28,9 @@ class CTabProject : public CPage {
   void loadPreset(int number);
   // New project: the root selected (nothing chosen), every family collapsed.
   void selectRoot();
+  // An opened project: its preset selected in the tree and shown as
+  // selecting it shows it, with the values already in the pages kept.
+  void showProjectType(int number);
 
   QTreeWidget* tree() const { return tree_; }
   CExplorer1* browser() const { return browser_; }
@@ -36,6 +39,7 @@ class CTabProject : public CPage {
 
  private:
   void nodeSelected(int number);
+  void showTypeInfo(int number, const pv::ProjectTypeSelection& sel);
   void presetApplied(const pv::PresetLoad& load);
 
   pv::AppState& state_;

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "TestSupport.h"
+#include "build/BuildDriver.h"
+#include "project/ProjectFile.h"
+#include "settings/Presets.h"
 #include "settings/Text.h"
 
 using namespace pv;
@@ -373,4 +377,73 @@ TEST_F(CliFixture, StripGpsRemovesOnlyTheLocationOfOriginalCopies) {
                           "' 2>/dev/null"),
               "");
   }
+}
+
+namespace {
+// The gallery's files and their bytes; the maker credit, whose wording is
+// picked at random per build, is left out.
+std::map<std::string, std::string> galleryFiles(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file()) continue;
+    std::string bytes;
+    readWholeFile(e.path().string(), bytes);
+    if (size_t credit = bytes.find("<div class=\"PicoVandCredit\">"); credit != std::string::npos)
+      bytes.erase(credit, bytes.find("</div>", credit) - credit);
+    files[e.path().string().substr(folder.size())] = bytes;
+  }
+  return files;
+}
+}  // namespace
+
+TEST_F(CliFixture, SavedProjectBuildsTheSameGalleryInTheWindowsWayAndFromTheCommandLine) {
+  PV_REQUIRE_PHOTOS();
+  makeDirectory(dir.path() + "zweiter");
+  makeDirectory(dir.path() + "dritter");
+  const std::string project = dir.file("Skript.pvproj");
+  CliRun r = cliRun(build("Galerie", {pvtest::photo("exif_nikon_d300_progressive.jpeg"),
+                                     pvtest::photo("iptc_caption_nikon_d1x_reagan.jpg"),
+                                     pvtest::photo("orientation6_canon_sx60.jpg"), pvtest::photo("bmpsuite_rgb24.bmp"),
+                                     "--filter", "bspline", "--quality", "88",
+                                     "--iptc-author", "Jörg", "--save-project", project}));
+  ASSERT_EQ(r.status, 0) << r.output;
+  ASSERT_TRUE(contains(r, "project saved as " + project)) << r.output;
+
+  // Opened as the window opens it, then built as "Projekt erstellen" builds.
+  AppState state{pvtest::scratchEnvironment(dir, executableFolder())};
+  ImagePageValues image;
+  ProjectPageValues values;
+  CreatePageValues create;
+  ProjectResult opened = openProject(project, state, {image, values, create});
+  ASSERT_TRUE(opened.ok) << opened.message;
+  EXPECT_EQ(create.projectName, "Galerie");
+  create.projectFolder = dir.path() + "zweiter/";
+  CreateCommand cmd = prepareBuild(state, image, values, create);
+  ASSERT_EQ(cmd.status, CreateStatus::Ready) << cmd.message;
+  ASSERT_TRUE(buildProject(state, cmd.outputFolder).pagesWritten);
+  const auto first = galleryFiles(dir.path() + "projects/Galerie/");
+  EXPECT_GT(first.size(), 10u);
+  EXPECT_EQ(galleryFiles(cmd.outputFolder), first);
+
+  // From the command line again: the project's values, the options over them.
+  r = cliRun({"build", "--project", project, "--output", dir.path() + "dritter/Galerie", "--quality", "40",
+              "--save-project", dir.file("Anders.pvproj")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  const auto third = galleryFiles(dir.path() + "dritter/Galerie/");
+  ASSERT_EQ(third.size(), first.size());
+  EXPECT_EQ(third.at("pcv00000.htm"), first.at("pcv00000.htm"));
+  EXPECT_LT(third.at("images/pcvb00001.jpg").size(), first.at("images/pcvb00001.jpg").size());
+  EXPECT_EQ(pvtest::exiftoolTag(dir.path() + "dritter/Galerie/images/pcvb00001.jpg", "By-line"), "Jörg");
+  const std::string py = pvtest::run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
+                                     "print(d[\"imagePage\"][\"quality\"], d[\"imagePage\"][\"resizeFilter\"])' '" +
+                                     dir.file("Anders.pvproj") + "'");
+  EXPECT_EQ(py, "40 3\n");
+
+  // An existing project file is kept unless asked for, and a broken one is refused.
+  r = cliRun({"build", "--preset", "1001", "--save-project", project});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(contains(r, "--overwrite")) << r.output;
+  r = cliRun({"build", "--project", dir.write("kaputt.pvproj", "{\"format\": 99}")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(contains(r, "neueren Version")) << r.output;
 }

@@ -52,6 +52,23 @@ ScriptedDesktop::ScriptedDesktop() {
     folders.pop_front();
     return f;
   };
+  desktop.askSave = [this](QWidget*, const QString& text, const QString& caption) {
+    saveQuestions.push_back(caption + ": " + text);
+    if (saveAnswers.empty()) return QMessageBox::Discard;
+    QMessageBox::StandardButton a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+  };
+  auto next = [](std::deque<QString>& queue) {
+    if (queue.empty()) return QString();
+    QString f = queue.front();
+    queue.pop_front();
+    return f;
+  };
+  desktop.chooseSaveFile = [this, next](QWidget*, const QString& filter, const QString&) {
+    fileFilters.push_back(filter);
+    return next(saveFiles);
+  };
   desktop.open = [this](const QUrl& url) { opened.push_back(url); };
 }
 
@@ -67,6 +84,10 @@ void ScriptedDesktop::clear() {
   folderTitles.clear();
   folders.clear();
   opened.clear();
+  saveQuestions.clear();
+  saveAnswers.clear();
+  saveFiles.clear();
+  folders.clear();
 }
 
 }  // namespace guitest

@@ -71,6 +71,11 @@ struct ScriptedDesktop {
   std::vector<QString> folderTitles;
   std::deque<QString> folders;
   std::vector<QUrl> opened;
+  // The save questions, apart from the yes/no questions; no answer queued: discard.
+  std::vector<QString> saveQuestions;
+  std::deque<QMessageBox::StandardButton> saveAnswers;
+  std::deque<QString> saveFiles;
+  std::deque<QString> folders;
   Desktop desktop;
 
   ScriptedDesktop();
