@@ -152,7 +152,7 @@ int uploadCommand(const std::vector<std::string>& args) {
     std::fprintf(stderr,
                  "no list of uploaded files (%s) on the server: compared by listing, by size only; only files the "
                  "last upload from here sent are removed\n",
-                 pv::kManifestName);
+                 pv::kUploadManifestName);
   if (options.dryRun && r.ok()) {
     printPlan(r);
     return 0;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "build/BuildManifest.h"
 #include "settings/Text.h"
 
 namespace pv {
@@ -85,7 +86,8 @@ bool scanGallery(const std::string& folder, Manifest& files, const Manifest& kno
     if (ec) return false;
     if (!it->is_regular_file(ec)) continue;
     const std::string rel = it->path().lexically_relative(root).generic_string();
-    if (rel == kManifestName) continue;
+    // The build's own record names the user's source files: it stays at home.
+    if (rel == kUploadManifestName || rel == kManifestName) continue;
     ManifestEntry e{rel, std::uint64_t(it->file_size(ec)), {},
                     std::chrono::duration_cast<std::chrono::nanoseconds>(it->last_write_time(ec).time_since_epoch()).count()};
     if (ec) return false;
@@ -132,7 +134,7 @@ std::optional<Manifest> manifestFromJson(const std::string& text) {
       return std::nullopt;
     ManifestEntry e{f["path"].get<std::string>(), f["size"].get<std::uint64_t>(), f["sha256"].get<std::string>(),
                     f.contains("modified") && f["modified"].is_number_integer() ? f["modified"].get<std::int64_t>() : 0};
-    if (!isSafeRelativePath(e.path) || e.path == kManifestName || !isHexDigest(e.sha256)) return std::nullopt;
+    if (!isSafeRelativePath(e.path) || e.path == kUploadManifestName || !isHexDigest(e.sha256)) return std::nullopt;
     files[e.path] = std::move(e);
   }
   return files;

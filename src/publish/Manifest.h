@@ -20,7 +20,7 @@ struct ManifestEntry {
 using Manifest = std::map<std::string, ManifestEntry>;  // by path
 
 // The manifest's name in the remote gallery folder. Never part of a gallery.
-inline constexpr const char* kManifestName = ".picovand-upload.json";
+inline constexpr const char* kUploadManifestName = ".picovand-upload.json";
 
 // SHA-256 of a file's content as hexadecimal; empty when it cannot be read.
 std::string sha256OfFile(const std::string& path);

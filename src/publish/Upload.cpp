@@ -570,7 +570,7 @@ class Upload {
 
 CURLcode Upload::readRemote(RemoteState& remote) {
   std::string text;
-  const CURLcode r = withRetries(session_, kManifestName, [&] { return session_.get(kManifestName, text); });
+  const CURLcode r = withRetries(session_, kUploadManifestName, [&] { return session_.get(kUploadManifestName, text); });
   if (r == CURLE_OK) {
     if (auto m = manifestFromJson(text)) {
       remote.hasManifest = true;
@@ -599,7 +599,7 @@ void Upload::listRemote(const std::string& dir, int depth, std::map<std::string,
     const std::string rel = joinPath(dir, e.name);
     if (e.isDirectory)
       listRemote(rel, depth + 1, files);
-    else if (rel != kManifestName)
+    else if (rel != kUploadManifestName)
       files[rel] = e.size;
   }
 }
@@ -721,14 +721,14 @@ void Upload::saveProgress(bool complete) {
   }
   if (o_.abort && o_.abort->load()) session_.finishing = true;
   const std::string text = manifestToJson(now);
-  const bool written = putText(kManifestName, text) == CURLE_OK;
+  const bool written = putText(kUploadManifestName, text) == CURLE_OK;
   session_.finishing = false;
   if (written) remoteSha_ = sha256OfText(text);
   if (!o_.recordFolder.empty())
     writeUploadRecord(o_.recordFolder, folder_,
                       {uploadAddress(t_), nowUtc(), complete && written, int(now.size()), bytesOf(now), remoteSha_, now});
   if (complete && !written && result_.ok())
-    fail(UploadFailure::Transfer, std::string("the list of uploaded files (") + kManifestName +
+    fail(UploadFailure::Transfer, std::string("the list of uploaded files (") + kUploadManifestName +
                                       ") could not be written on the server");
 }
 

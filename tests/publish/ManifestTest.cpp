@@ -25,7 +25,7 @@ TEST(Manifest, ChecksumsAgreeWithSha256sumAndTheJsonRoundTrips) {
   pvtest::ScratchDir dir;
   dir.write("g/a b/Grüße.jpg", std::string(70000, 'q'));
   dir.write("g/index.htm", "<html></html>");
-  dir.write(std::string("g/") + kManifestName, "{}");
+  dir.write(std::string("g/") + kUploadManifestName, "{}");
   Manifest m;
   ASSERT_TRUE(scanGallery(dir.path() + "g", m));
   ASSERT_EQ(m.size(), 2u) << "the manifest itself is never part of the gallery";
@@ -46,7 +46,7 @@ TEST(Manifest, ARemoteManifestThatCouldReachOutsideTheGalleryIsRefused) {
     return "{\"format\":1,\"files\":[{\"path\":\"" + path + "\",\"size\":1,\"sha256\":\"" + sha + "\"}]}";
   };
   EXPECT_TRUE(manifestFromJson(with("bilder/a.jpg")));
-  for (const char* bad : {"../etc/passwd", "/etc/passwd", "a//b", "a/./b", "a/..", "", kManifestName})
+  for (const char* bad : {"../etc/passwd", "/etc/passwd", "a//b", "a/./b", "a/..", "", kUploadManifestName})
     EXPECT_FALSE(manifestFromJson(with(bad))) << bad;
   EXPECT_FALSE(manifestFromJson(with("a.jpg", "xyz")));
   EXPECT_FALSE(manifestFromJson("not json"));

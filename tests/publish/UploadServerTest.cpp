@@ -41,7 +41,7 @@ std::map<std::string, std::string> checksums(const std::string& folder) {
 }
 
 std::map<std::string, std::string> withoutManifest(std::map<std::string, std::string> sums) {
-  sums.erase(kManifestName);
+  sums.erase(kUploadManifestName);
   return sums;
 }
 
@@ -134,7 +134,7 @@ TEST_F(FtpUpload, FirstUploadEqualsTheGalleryThenOnlyChangesGoAndForeignFilesSta
 TEST_F(FtpUpload, WithoutManifestComparesBySizeAndRemovesOnlyWhatItSentBefore) {
   target.protocol = UploadProtocol::Ftp;
   ASSERT_TRUE(uploadGallery(gallery, target, options).ok());
-  std::filesystem::remove(remote() + kManifestName);
+  std::filesystem::remove(remote() + kUploadManifestName);
   writeWholeFile(remote() + "fremd.jpg", "not ours");
   writeWholeFile(gallery + "style.css", "body { color: white }\n");  // same size, other content
   writeWholeFile(gallery + "seite00000.htm", "<html>start, longer</html>");
