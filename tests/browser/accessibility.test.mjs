@@ -100,7 +100,7 @@ async function open(file, width = 1280) {
   return { page, errors };
 }
 
-test('axe-core finds nothing critical or serious at 390 and 1280 px', async () => {
+test('axe-core finds nothing critical or serious at 390 and 1280 px, and no text is under 12 px on a phone', async () => {
   const found = [];
   for (const [gallery, files] of Object.entries(checkedPages)) {
     for (const file of files) {
@@ -114,6 +114,13 @@ test('axe-core finds nothing critical or serious at 390 and 1280 px', async () =
           .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
         for (const v of violations) found.push(`${gallery}/${file} @${width}: ${v}`);
       }
+      // On a phone no text is smaller than 12 px.
+      await page.setViewportSize({ width: 390, height: 844 });
+      const small = await page.evaluate(() => [...document.body.querySelectorAll('*')].filter((e) => {
+        const text = [...e.childNodes].some((n) => n.nodeType === Node.TEXT_NODE && n.textContent.trim());
+        return text && e.getClientRects().length && parseFloat(getComputedStyle(e).fontSize) < 12;
+      }).map((e) => `${e.tagName.toLowerCase()}.${e.className} ${getComputedStyle(e).fontSize}`));
+      for (const e of small) found.push(`${gallery}/${file} @390: text under 12 px: ${e}`);
       await page.close();
     }
   }
