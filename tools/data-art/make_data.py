@@ -33,7 +33,10 @@ def head(p, script_tail):
     return ("<!DOCTYPE html>\n"
             '<html lang="de">\n<head>\n<meta charset="utf-8">\n'
             '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
-            f"<title>CORVANE_PICOVAND_TITLE</title>\n{css}"
+            f"<title>CORVANE_PICOVAND_TITLE</title>\n"
+            # No icon of its own: the browser asks for none.
+            '<link rel="icon" href="data:,">\n'
+            f"{css}"
             '<script type="text/javascript">\nCORVANE_PICOVAND_JAVA_CODE\n' + script_tail + "</script>\n"
             "</head>\n")
 

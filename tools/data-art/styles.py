@@ -91,7 +91,10 @@ GRID = """\
 .pv-slot { margin: 0; min-width: 0; }
 .pv-slot:not(:has(img)) { display: none; }
 .pv-pic { position: relative; aspect-ratio: 1 / 1; background: var(--mat); border-radius: var(--radius); overflow: hidden; }
-.pv-pic img { position: absolute; inset: 0; margin: auto; max-width: calc(100% - 2 * var(--matpad)); max-height: calc(100% - 2 * var(--matpad)); }
+/* Width and height stay automatic: the picture's own width and height
+   attributes only reserve its shape, and with both maxima in force a fixed
+   width would squeeze a portrait picture. */
+.pv-pic img { position: absolute; inset: 0; margin: auto; width: auto; height: auto; max-width: calc(100% - 2 * var(--matpad)); max-height: calc(100% - 2 * var(--matpad)); }
 .pv-slot figcaption { padding: .75em .15em 0; font-size: .92em; line-height: 1.4; }
 .pv-slot figcaption p { margin: 0; overflow-wrap: anywhere; }
 .pv-slot .pv-exif { display: block; margin-top: .25em; font-size: max(12px, .76em); white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
