@@ -169,8 +169,9 @@ void CTabOutput::refresh() {
 
 void CTabOutput::create() {
   if (buildRunning()) return;
-  pages_.image->readPage();
-  pages_.settings->readPage();
+  // A number field without a number has shown its message: build nothing
+  // from values the user cannot see.
+  if (!pages_.image->readPage() || !pages_.settings->readPage()) return;
   pv::ProjectPageValues& project = pages_.settings->values;
   pv::CreateCommand cmd = pv::prepareBuild(state_, pages_.image->values, project, values);
   if (cmd.status == pv::CreateStatus::NeedsOwnPage) {
