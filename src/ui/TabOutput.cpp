@@ -109,6 +109,8 @@ CTabOutput::CTabOutput(pv::AppState& state, const Pages& pages, const SharedPict
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->verticalHeader()->hide();
+  list_->setWordWrap(false);
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
   for (int c = 0; c < 5; ++c) {
     list_->setHorizontalHeaderItem(c, new QTableWidgetItem(pv::kPreviewColumns[c].title));
     list_->setColumnWidth(c, pv::kPreviewColumns[c].width);
@@ -167,8 +169,9 @@ void CTabOutput::refresh() {
 
 void CTabOutput::create() {
   if (buildRunning()) return;
-  pages_.image->readPage();
-  pages_.settings->readPage();
+  // A number field without a number has shown its message: build nothing
+  // from values the user cannot see.
+  if (!pages_.image->readPage() || !pages_.settings->readPage()) return;
   pv::ProjectPageValues& project = pages_.settings->values;
   pv::CreateCommand cmd = pv::prepareBuild(state_, pages_.image->values, project, values);
   if (cmd.status == pv::CreateStatus::NeedsOwnPage) {
@@ -235,7 +238,7 @@ void CTabOutput::showProgress(pv::BuildStep step, int done, int total) {
   if (converting && total > 0) {
     progress_->setRange(0, total);
     progress_->setValue(done);
-    step_->setText(QString("%1: %2 von %3 Bildern").arg(stepText(step)).arg(done).arg(total));
+    step_->setText(QString("%1: %2 von %3 Bilddateien").arg(stepText(step)).arg(done).arg(total));
   } else {
     step_->setText(stepText(step));
   }
@@ -258,6 +261,14 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
     return;
   }
   if (!result.cancelled) emit pageRequested(5);
+}
+
+CTabOutput::~CTabOutput() {
+  // A build must not outlive the page it reports to.
+  if (buildRunning()) {
+    state_.abortRequested = true;
+    waitForBuild();
+  }
 }
 
 void CTabOutput::waitForBuild() {

@@ -24,6 +24,7 @@ class CTabOutput : public CPage {
  public:
   CTabOutput(pv::AppState& state, const Pages& pages, const SharedPictures& pictures, Desktop& desktop,
              QWidget* parent = nullptr);
+  ~CTabOutput() override;
   pv::CreatePageValues values;
   // Fresh name and folders for a project, as at start and for a new project.
   void setupPage(const std::string& projectsFolder);

@@ -392,8 +392,18 @@ class CreatePagesTest : public QObject {
   void badFoldersAreRefusedClearly() {
     select(1001);
     addImage(kThreePhotos[0]);
+    // An emptied number field: its message, and nothing built.
+    QString output = newProject("Leer");
+    find<QLineEdit>(window->pages().image, "widthB")->clear();
+    pressCreate();
+    window->pages().image->showPage();
+    QCOMPARE(scripted.messages.size(), size_t(1));
+    QCOMPARE(scripted.messages[0].text, QString("Enter an integer."));
+    QVERIFY(!createPage()->buildRunning() && !QFileInfo::exists(output));
+    scripted.clear();
+
     // The project folder was deleted after it was chosen.
-    QString output = newProject("Weg");
+    output = newProject("Weg");
     QDir(QFileInfo(output).path()).removeRecursively();
     pressCreate();
     QCOMPARE(scripted.messages.size(), size_t(1));
