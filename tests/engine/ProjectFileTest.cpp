@@ -140,7 +140,9 @@ TEST_F(ProjectFixture, SavedProjectOpensWithEveryValueAndRecordInOrder) {
     EXPECT_EQ(b.sourcePath, a.sourcePath) << i;
     EXPECT_EQ(b.caption, a.caption) << i;
     EXPECT_EQ(b.rotation, a.rotation) << i;
-    if (!a.isAlbum) EXPECT_TRUE(samePixels(a.thumbnail.get(), b.thumbnail.get())) << "thumbnail " << i;
+    if (!a.isAlbum) {
+      EXPECT_TRUE(samePixels(a.thumbnail.get(), b.thumbnail.get())) << "thumbnail " << i;
+    }
   }
   EXPECT_EQ(opened.state.items.list[3]->caption, "alt\xE4 \xFF");
 
@@ -215,6 +217,8 @@ TEST_F(ProjectFixture, NewerDamagedOrHostileFilesChangeNothing) {
       {variant("\"rotation\": 90", "\"rotation\": 45"), "beschädigt"},
       {variant("\"name\": \"Küste\"", "\"name\": \"..\""), "beschädigt"},
       {variant("\"albumPath\": \"/Küste/Tag 2\"", "\"albumPath\": \"/../../etc\""), "beschädigt"},
+      {variant("\"albumPath\": \"/Küste/Tag 2\"", "\"albumPath\": \"/Küste/a:b\""), "beschädigt"},
+      {variant("\"quality\": 91", "\"quality\": 5000000000"), "beschädigt"},
   };
   Session current{env};
   ASSERT_TRUE(openProject(good, current.state, current.pages()).ok);
@@ -227,6 +231,11 @@ TEST_F(ProjectFixture, NewerDamagedOrHostileFilesChangeNothing) {
     EXPECT_EQ(projectText(current.state, current.pages(), folder), before) << c.message;
   }
   EXPECT_FALSE(openProject(dir.path() + "fehlt.pvproj", current.state, current.pages()).ok);
+
+  // Numbers a window field would not take are brought into its range.
+  dir.write("weit.pvproj", variant("\"transparency\": 99", "\"transparency\": 100000"));
+  ASSERT_TRUE(openProject(dir.path() + "weit.pvproj", current.state, current.pages()).ok);
+  EXPECT_EQ(current.image.transparency, 255);
 }
 
 TEST_F(ProjectFixture, AFailingSaveKeepsTheOldFile) {
