@@ -263,10 +263,15 @@ TEST_F(ProjectFixture, AFailingSaveKeepsTheOldFile) {
   EXPECT_EQ(now, old);
   for (const DirEntry& e : listDirectory(folder)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
 
-  // A folder that cannot be written to fails with the window's message.
+  // A folder that does not exist, and a name a folder already has: both fail
+  // with the window's message, and the folder is left as it was.
   ProjectResult r = saveProject(dir.path() + "kein/Ordner.pvproj", saved.state, saved.pages());
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("konnte nicht"), std::string::npos);
+  makeDirectory(folder + "Ordner.pvproj");
+  EXPECT_FALSE(saveProject(folder + "Ordner.pvproj", saved.state, saved.pages()).ok);
+  EXPECT_TRUE(directoryExists(folder + "Ordner.pvproj"));
+  for (const DirEntry& e : listDirectory(folder)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
 }
 
 TEST_F(ProjectFixture, RecoveryCopySurvivesAKilledProcess) {
