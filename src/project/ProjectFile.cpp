@@ -508,8 +508,9 @@ ProjectResult saveProject(const std::string& path, const AppState& state, const 
 
 namespace {
 
-ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages,
-                       const std::string& cacheFolder) {
+// The thumbnails come from the cache of the project file: the file itself,
+// or for the recovery copy the file the work belonged to.
+ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery) {
   ReadProject read;
   json doc;
   ProjectResult r = readProject(path, state, pages, read, doc);
@@ -527,7 +528,10 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
   keepInRange(pages.image, pages.project);
   setDialogValues(state, read.dialogs);
   state.items.list = std::move(read.items);
-  r.missingSources = loadThumbnails(state.items, cacheFolder, cacheFolder.empty() ? "" : folderOfFile(path));
+  const std::string projectFile = recovery ? read.projectFile : path;
+  const bool cached = !projectFile.empty();
+  r.missingSources = loadThumbnails(state.items, cached ? thumbnailFolder(projectFile) : "",
+                                    cached ? folderOfFile(projectFile) : "");
   r.projectFile = read.projectFile;
   return r;
 }
@@ -535,7 +539,7 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
 }  // namespace
 
 ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages) {
-  return openFrom(path, state, pages, thumbnailFolder(path));
+  return openFrom(path, state, pages, false);
 }
 
 // ---- Recovery ----
@@ -554,7 +558,7 @@ bool hasRecovery(const AppState& state) { return fileExists(recoveryPath(state))
 void removeRecovery(const AppState& state) { std::remove(recoveryPath(state).c_str()); }
 
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages) {
-  return openFrom(recoveryPath(state), state, pages, "");
+  return openFrom(recoveryPath(state), state, pages, true);
 }
 
 // ---- Missing sources ----

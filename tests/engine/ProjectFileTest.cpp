@@ -104,6 +104,22 @@ struct ProjectFixture : ::testing::Test {
     items.toggleFlipVertical(*items.list[4]);
   }
 
+  // Marks the last pixel of every cached thumbnail: an opened image that
+  // shows the mark was not decoded again.
+  static void markCachedThumbnails(const std::string& cache) {
+    ASSERT_EQ(listDirectory(cache).size(), 4u);
+    for (const DirEntry& e : listDirectory(cache)) {
+      std::string bytes;
+      readWholeFile(cache + e.name, bytes);
+      std::memset(bytes.data() + bytes.size() - 4, 0x7B, 4);
+      writeWholeFile(cache + e.name, bytes);
+    }
+  }
+  static bool showsMark(const CollectionItem& item) {
+    const BYTE* last = FreeImage_GetScanLine(item.thumbnail.get(), kThumbnailHeight - 1) + (kThumbnailWidth - 1) * 4;
+    return last[0] == 0x7B;
+  }
+
   std::string save(const std::string& path) {
     ProjectResult r = saveProject(path, saved.state, saved.pages());
     EXPECT_TRUE(r.ok) << r.message;
@@ -163,26 +179,14 @@ TEST_F(ProjectFixture, ProjectMovedWithItsPhotosOpensFromTheThumbnailCache) {
   makeDirectories(dir.path() + "anderswo/");
   fs::rename(folder, moved);
 
-  // Mark the cached thumbnails: an opened image that shows the mark was not
-  // decoded again.
-  const std::string cache = moved + "Reise.pvthumbs/";
-  ASSERT_EQ(listDirectory(cache).size(), 4u);
-  for (const DirEntry& e : listDirectory(cache)) {
-    std::string bytes;
-    readWholeFile(cache + e.name, bytes);
-    std::memset(bytes.data() + bytes.size() - 4, 0x7B, 4);
-    writeWholeFile(cache + e.name, bytes);
-  }
-
+  markCachedThumbnails(moved + "Reise.pvthumbs/");
   Session opened{env};
   ProjectResult r = openProject(moved + "Reise.pvproj", opened.state, opened.pages());
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.missingSources, 0);
   EXPECT_EQ(opened.state.items.list[4]->sourcePath, moved + "Fotos/Tag 2/exif_kodak_dc210_comment.jpg");
   EXPECT_EQ(opened.image.watermarkFile, pvtest::photo("watermark_rgba.png"));
-  const CollectionItem& back = *opened.state.items.list[5];
-  const BYTE* last = FreeImage_GetScanLine(back.thumbnail.get(), kThumbnailHeight - 1) + (kThumbnailWidth - 1) * 4;
-  EXPECT_EQ(last[0], 0x7B);
+  EXPECT_TRUE(showsMark(*opened.state.items.list[5]));
 
   // A changed source is not shown from a stale entry.
   fs::last_write_time(moved + "Fotos/bmpsuite_rgb24.bmp",
@@ -276,6 +280,8 @@ TEST_F(ProjectFixture, AFailingSaveKeepsTheOldFile) {
 
 TEST_F(ProjectFixture, RecoveryCopySurvivesAKilledProcess) {
   fillProject();
+  save(folder + "Reise.pvproj");
+  markCachedThumbnails(folder + "Reise.pvthumbs/");
   EXPECT_FALSE(hasRecovery(saved.state));
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -299,6 +305,7 @@ TEST_F(ProjectFixture, RecoveryCopySurvivesAKilledProcess) {
   EXPECT_EQ(restarted.state.items.size(), saved.state.items.size());
   EXPECT_TRUE(startsWith(restarted.state.items.list[2]->caption, "Fassung "));
   EXPECT_EQ(restarted.create.projectName, "Reise ans Meer");
+  EXPECT_TRUE(showsMark(*restarted.state.items.list[5]));  // from the project's thumbnail cache
   removeRecovery(restarted.state);
   EXPECT_FALSE(hasRecovery(restarted.state));
 }
