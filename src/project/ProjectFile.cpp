@@ -9,6 +9,7 @@
 #include <concepts>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -205,9 +206,28 @@ void fromJson(const json& j, T& v) {
   } else if constexpr (std::is_same_v<T, bool>) {
     v = j.get<bool>();  // get<bool> also refuses numbers
   } else {
-    if (!j.is_number_integer()) throw std::invalid_argument("not a whole number");
-    v = j.get<T>();
+    using Number = std::conditional_t<std::is_enum_v<T>, int, T>;
+    if (!j.is_number_integer() ||
+        (j.is_number_unsigned() ? j.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<Number>::max())
+                                : j.get<std::int64_t>() < std::int64_t(std::numeric_limits<Number>::min()) ||
+                                      j.get<std::int64_t>() > std::int64_t(std::numeric_limits<Number>::max())))
+      throw std::invalid_argument("not a whole number in range");
+    v = T(j.get<Number>());
   }
+}
+
+// The ranges the pages' controls keep, applied as if the values had been
+// typed: a hand-edited file cannot ask the build for a 2-gigapixel image.
+void keepInRange(ImagePageValues& image, ProjectPageValues& project) {
+  for (int f = int(ImageNumber::WidthA); f <= int(ImageNumber::OffsetY); ++f) clampImageNumber(image, ImageNumber(f));
+  for (int f = int(ProjectNumber::TableWidth); f <= int(ProjectNumber::DisplayTime); ++f)
+    clampProjectNumber(project, ProjectNumber(f));
+  for (int row = 0; row < 3; ++row)
+    image.sizes[row].choice = std::clamp(image.sizes[row].choice, 0, int(sizeChoices(row).size()) - 1);
+  image.quality = std::clamp(image.quality, 25, 100);
+  image.format = std::clamp(image.format, 0, int(std::size(kFormatChoices)) - 1);
+  image.watermarkPosition = std::clamp(image.watermarkPosition, 0, int(std::size(kWatermarkPositions)) - 1);
+  image.resizeFilter = std::clamp(image.resizeFilter, 0, int(std::size(kResizeFilters)) - 1);
 }
 
 // ---- Paths ----
@@ -267,8 +287,13 @@ void checkItem(const CollectionItem& item) {
   if (item.albumPath.empty() || item.albumPath[0] != '/') throw std::invalid_argument("album path");
   if (item.isAlbum && cleanAlbumName(item.name) != item.name) throw std::invalid_argument("album name");
   if (item.rotation % 90 != 0 || item.rotation < 0 || item.rotation >= 360) throw std::invalid_argument("rotation");
-  for (const char* part : {"/./", "/../"})
-    if ((item.albumPath + "/").find(part) != std::string::npos) throw std::invalid_argument("album path");
+  // Every part of the album path is a name an album may have.
+  for (size_t start = 1; start < item.albumPath.size();) {
+    const size_t end = std::min(item.albumPath.find('/', start), item.albumPath.size());
+    const std::string part = item.albumPath.substr(start, end - start);
+    if (part.empty() || cleanAlbumName(part) != part) throw std::invalid_argument("album path");
+    start = end + 1;
+  }
 }
 
 // ---- Thumbnail cache ----
@@ -431,6 +456,7 @@ ProjectResult readProject(const std::string& path, const AppState& state, const 
     if (auto it = doc.find("imagePage"); it != doc.end()) fromJson(*it, image);
     if (auto it = doc.find("projectPage"); it != doc.end()) fromJson(*it, project);
     if (auto it = doc.find("createPage"); it != doc.end()) fromJson(*it, create);
+    keepInRange(image, project);
     if (auto it = doc.find("projectFile"); it != doc.end()) fromJson(*it, out.projectFile);
     const json& items = doc.at("items");
     if (!items.is_array()) return failure(damagedMessage(path));
@@ -484,8 +510,9 @@ ProjectResult saveProject(const std::string& path, const AppState& state, const 
 
 namespace {
 
-ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages,
-                       const std::string& cacheFolder) {
+// The thumbnails come from the cache of the project file: the file itself,
+// or for the recovery copy the file the work belonged to.
+ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery) {
   ReadProject read;
   json doc;
   ProjectResult r = readProject(path, state, pages, read, doc);
@@ -500,9 +527,13 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
   if (auto it = doc.find("imagePage"); it != doc.end()) fromJson(*it, pages.image);
   if (auto it = doc.find("projectPage"); it != doc.end()) fromJson(*it, pages.project);
   if (auto it = doc.find("createPage"); it != doc.end()) fromJson(*it, pages.create);
+  keepInRange(pages.image, pages.project);
   setDialogValues(state, read.dialogs);
   state.items.list = std::move(read.items);
-  r.missingSources = loadThumbnails(state.items, cacheFolder, cacheFolder.empty() ? "" : folderOfFile(path));
+  const std::string projectFile = recovery ? read.projectFile : path;
+  const bool cached = !projectFile.empty();
+  r.missingSources = loadThumbnails(state.items, cached ? thumbnailFolder(projectFile) : "",
+                                    cached ? folderOfFile(projectFile) : "");
   r.projectFile = read.projectFile;
   return r;
 }
@@ -510,7 +541,7 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
 }  // namespace
 
 ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages) {
-  return openFrom(path, state, pages, thumbnailFolder(path));
+  return openFrom(path, state, pages, false);
 }
 
 // ---- Recovery ----
@@ -529,7 +560,7 @@ bool hasRecovery(const AppState& state) { return fileExists(recoveryPath(state))
 void removeRecovery(const AppState& state) { std::remove(recoveryPath(state).c_str()); }
 
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages) {
-  return openFrom(recoveryPath(state), state, pages, "");
+  return openFrom(recoveryPath(state), state, pages, true);
 }
 
 // ---- Missing sources ----

@@ -104,6 +104,22 @@ struct ProjectFixture : ::testing::Test {
     items.toggleFlipVertical(*items.list[4]);
   }
 
+  // Marks the last pixel of every cached thumbnail: an opened image that
+  // shows the mark was not decoded again.
+  static void markCachedThumbnails(const std::string& cache) {
+    ASSERT_EQ(listDirectory(cache).size(), 4u);
+    for (const DirEntry& e : listDirectory(cache)) {
+      std::string bytes;
+      readWholeFile(cache + e.name, bytes);
+      std::memset(bytes.data() + bytes.size() - 4, 0x7B, 4);
+      writeWholeFile(cache + e.name, bytes);
+    }
+  }
+  static bool showsMark(const CollectionItem& item) {
+    const BYTE* last = FreeImage_GetScanLine(item.thumbnail.get(), kThumbnailHeight - 1) + (kThumbnailWidth - 1) * 4;
+    return last[0] == 0x7B;
+  }
+
   std::string save(const std::string& path) {
     ProjectResult r = saveProject(path, saved.state, saved.pages());
     EXPECT_TRUE(r.ok) << r.message;
@@ -140,7 +156,9 @@ TEST_F(ProjectFixture, SavedProjectOpensWithEveryValueAndRecordInOrder) {
     EXPECT_EQ(b.sourcePath, a.sourcePath) << i;
     EXPECT_EQ(b.caption, a.caption) << i;
     EXPECT_EQ(b.rotation, a.rotation) << i;
-    if (!a.isAlbum) EXPECT_TRUE(samePixels(a.thumbnail.get(), b.thumbnail.get())) << "thumbnail " << i;
+    if (!a.isAlbum) {
+      EXPECT_TRUE(samePixels(a.thumbnail.get(), b.thumbnail.get())) << "thumbnail " << i;
+    }
   }
   EXPECT_EQ(opened.state.items.list[3]->caption, "alt\xE4 \xFF");
 
@@ -161,26 +179,14 @@ TEST_F(ProjectFixture, ProjectMovedWithItsPhotosOpensFromTheThumbnailCache) {
   makeDirectories(dir.path() + "anderswo/");
   fs::rename(folder, moved);
 
-  // Mark the cached thumbnails: an opened image that shows the mark was not
-  // decoded again.
-  const std::string cache = moved + "Reise.pvthumbs/";
-  ASSERT_EQ(listDirectory(cache).size(), 4u);
-  for (const DirEntry& e : listDirectory(cache)) {
-    std::string bytes;
-    readWholeFile(cache + e.name, bytes);
-    std::memset(bytes.data() + bytes.size() - 4, 0x7B, 4);
-    writeWholeFile(cache + e.name, bytes);
-  }
-
+  markCachedThumbnails(moved + "Reise.pvthumbs/");
   Session opened{env};
   ProjectResult r = openProject(moved + "Reise.pvproj", opened.state, opened.pages());
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.missingSources, 0);
   EXPECT_EQ(opened.state.items.list[4]->sourcePath, moved + "Fotos/Tag 2/exif_kodak_dc210_comment.jpg");
   EXPECT_EQ(opened.image.watermarkFile, pvtest::photo("watermark_rgba.png"));
-  const CollectionItem& back = *opened.state.items.list[5];
-  const BYTE* last = FreeImage_GetScanLine(back.thumbnail.get(), kThumbnailHeight - 1) + (kThumbnailWidth - 1) * 4;
-  EXPECT_EQ(last[0], 0x7B);
+  EXPECT_TRUE(showsMark(*opened.state.items.list[5]));
 
   // A changed source is not shown from a stale entry.
   fs::last_write_time(moved + "Fotos/bmpsuite_rgb24.bmp",
@@ -215,6 +221,8 @@ TEST_F(ProjectFixture, NewerDamagedOrHostileFilesChangeNothing) {
       {variant("\"rotation\": 90", "\"rotation\": 45"), "beschädigt"},
       {variant("\"name\": \"Küste\"", "\"name\": \"..\""), "beschädigt"},
       {variant("\"albumPath\": \"/Küste/Tag 2\"", "\"albumPath\": \"/../../etc\""), "beschädigt"},
+      {variant("\"albumPath\": \"/Küste/Tag 2\"", "\"albumPath\": \"/Küste/a:b\""), "beschädigt"},
+      {variant("\"quality\": 91", "\"quality\": 5000000000"), "beschädigt"},
   };
   Session current{env};
   ASSERT_TRUE(openProject(good, current.state, current.pages()).ok);
@@ -227,6 +235,11 @@ TEST_F(ProjectFixture, NewerDamagedOrHostileFilesChangeNothing) {
     EXPECT_EQ(projectText(current.state, current.pages(), folder), before) << c.message;
   }
   EXPECT_FALSE(openProject(dir.path() + "fehlt.pvproj", current.state, current.pages()).ok);
+
+  // Numbers a window field would not take are brought into its range.
+  dir.write("weit.pvproj", variant("\"transparency\": 99", "\"transparency\": 100000"));
+  ASSERT_TRUE(openProject(dir.path() + "weit.pvproj", current.state, current.pages()).ok);
+  EXPECT_EQ(current.image.transparency, 255);
 }
 
 TEST_F(ProjectFixture, AFailingSaveKeepsTheOldFile) {
@@ -254,14 +267,21 @@ TEST_F(ProjectFixture, AFailingSaveKeepsTheOldFile) {
   EXPECT_EQ(now, old);
   for (const DirEntry& e : listDirectory(folder)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
 
-  // A folder that cannot be written to fails with the window's message.
+  // A folder that does not exist, and a name a folder already has: both fail
+  // with the window's message, and the folder is left as it was.
   ProjectResult r = saveProject(dir.path() + "kein/Ordner.pvproj", saved.state, saved.pages());
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find("konnte nicht"), std::string::npos);
+  makeDirectory(folder + "Ordner.pvproj");
+  EXPECT_FALSE(saveProject(folder + "Ordner.pvproj", saved.state, saved.pages()).ok);
+  EXPECT_TRUE(directoryExists(folder + "Ordner.pvproj"));
+  for (const DirEntry& e : listDirectory(folder)) EXPECT_EQ(e.name.find(".tmp"), std::string::npos) << e.name;
 }
 
 TEST_F(ProjectFixture, RecoveryCopySurvivesAKilledProcess) {
   fillProject();
+  save(folder + "Reise.pvproj");
+  markCachedThumbnails(folder + "Reise.pvthumbs/");
   EXPECT_FALSE(hasRecovery(saved.state));
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -285,6 +305,7 @@ TEST_F(ProjectFixture, RecoveryCopySurvivesAKilledProcess) {
   EXPECT_EQ(restarted.state.items.size(), saved.state.items.size());
   EXPECT_TRUE(startsWith(restarted.state.items.list[2]->caption, "Fassung "));
   EXPECT_EQ(restarted.create.projectName, "Reise ans Meer");
+  EXPECT_TRUE(showsMark(*restarted.state.items.list[5]));  // from the project's thumbnail cache
   removeRecovery(restarted.state);
   EXPECT_FALSE(hasRecovery(restarted.state));
 }
