@@ -146,6 +146,7 @@ bool CPicoVandDlg::openProjectFile(const std::string& path) {
 void CPicoVandDlg::showOpenedProject(const pv::ProjectResult& r) {
   pages_.project->showProjectType(state_.settings.presetNumber);
   pages_.album->collectionCleared();
+  pages_.create->showValues();
   pages_.create->refresh();
   goToPage(currentPage());
   if (r.missingSources > 0)

@@ -12,9 +12,11 @@
 #include <memory>
 
 #include "app/AppState.h"
+#include "build/BuildManifest.h"
 #include "pages/OwnPage.h"
 #include "settings/FileSystem.h"
 #include "settings/Presets.h"
+#include "settings/Text.h"
 #include "ui/Desktop.h"
 #include "ui/Explorer.h"
 #include "ui/QtText.h"
@@ -203,7 +205,9 @@ void CTabOutput::create() {
                      "Projektordner fehlt", QMessageBox::Information);
     return;
   }
-  if (holdsFiles(cmd.outputFolder) &&
+  // A gallery an earlier build wrote is simply built again: the build keeps
+  // what did not change and removes only what it wrote itself.
+  if (holdsFiles(cmd.outputFolder) && !pv::fileExists(pv::withSlash(cmd.outputFolder) + pv::kManifestName) &&
       !desktop_.askYesNo(this,
                          QString("Der Ausgabeordner %1 enthält bereits Dateien. Dateien mit gleichem Namen werden "
                                  "ersetzt. Möchten Sie das Projekt trotzdem dort erstellen?")
@@ -260,6 +264,12 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
                      "Ausgabeordner", QMessageBox::Warning);
     return;
   }
+  if (!result.missingSources.empty())
+    desktop_.message(this,
+                     QString("%1 Bilder wurden übersprungen, weil ihre Datei fehlt. Mit \"Projekt\" > \"Fehlende "
+                             "Bilder suchen …\" geben Sie ihren neuen Ordner an.")
+                         .arg(int(result.missingSources.size())),
+                     "Fehlende Bilder", QMessageBox::Information);
   if (!result.cancelled) emit pageRequested(5);
 }
 

@@ -38,9 +38,11 @@ class CTabOutput : public CPage {
   void waitForBuild();
 
   QTableWidget* previewList() const { return list_; }
+  // Shows name and folders of values again, after they were set from
+  // elsewhere (a project opened).
+  void showValues();
 
  private:
-  void showValues();
   void nameEdited(const QString& text);
   void chooseProjectFolder();
   void showProgress(pv::BuildStep step, int done, int total);
