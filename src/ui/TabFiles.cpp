@@ -286,7 +286,12 @@ std::string CTabFiles::currentAlbumPath() const {
   return text.empty() ? "/" : text;
 }
 
-int CTabFiles::thumbnailPicture(const pv::CollectionItem& item) { return pictures_.add(thumbnailImage(item)); }
+// Made when the row is first drawn. Until the list is shown anew, rows and
+// their records stay together: every command that removes a record removes
+// its row first.
+int CTabFiles::thumbnailPicture(const pv::CollectionItem& item) {
+  return pictures_.addLater([&item] { return thumbnailImage(item); });
+}
 
 void CTabFiles::showAlbum(const std::string& path) {
   list_->setUpdatesEnabled(false);
