@@ -166,8 +166,15 @@ class AlbumPageTest : public QObject {
 
   void captionsAreTrimmedAndShownInTheRow() {
     writePhoto(path("caption/a.jpg"));
-    page->addPaths({path("caption/a.jpg")});
+    press("addImages");  // cancelled: nothing
+    scripted.fileLists.push_back({path("caption/a.jpg")});
+    press("addImages");
     waitForWorker();
+    QCOMPARE(scripted.fileFilters.size(), size_t(2));
+    QVERIFY(scripted.fileFilters[0].startsWith("All Image Formats (*.jpg *.jpeg *.jif *.jpe *.gif *.bmp *.png *.tif "
+                                               "*.tiff *.psd);;JPEG Image Format (*.jpg,*.jpeg,*.jif,*.jpe) (*.jpg"));
+    QVERIFY(scripted.fileFilters[0].endsWith(";;Adobe Photoshop (*.psd) (*.psd)"));
+    QCOMPARE(list()->count(), 1);
     list()->setCurrentRow(0);
     QVERIFY(find<QLineEdit>("caption")->isEnabled());
     find<QLineEdit>("caption")->setText("  Am Strand \t");
