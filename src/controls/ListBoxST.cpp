@@ -38,11 +38,29 @@ bool splitLines(const QString& text, QString lines[3]) {
 
 QColor listSelectionColour() { return QColor(162, 199, 240); }
 
+QImage CImageList::fitted(const QImage& picture) const {
+  return picture.size() == size || picture.isNull()
+             ? picture
+             : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 int CImageList::add(const QImage& picture) {
-  pictures.push_back(picture.size() == size || picture.isNull()
-                         ? picture
-                         : picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-  return int(pictures.size()) - 1;
+  pictures_.push_back({fitted(picture), {}});
+  return count() - 1;
+}
+
+int CImageList::addLater(std::function<QImage()> make) {
+  pictures_.push_back({QImage(), std::move(make)});
+  return count() - 1;
+}
+
+const QImage& CImageList::picture(int index) const {
+  const Picture& p = pictures_[size_t(index)];
+  if (p.make) {
+    p.image = fitted(p.make());
+    p.make = nullptr;
+  }
+  return p.image;
 }
 
 class CListBoxST::Model : public QAbstractListModel {
@@ -106,8 +124,8 @@ class CListBoxST::Delegate : public QStyledItemDelegate {
     p->fillRect(r, fill);
 
     const int picture = list_->image(index.row());
-    if (hasImages && picture >= 0 && size_t(picture) < list_->imageList()->pictures.size()) {
-      const QImage& image = list_->imageList()->pictures[size_t(picture)];
+    if (hasImages && picture >= 0 && picture < list_->imageList()->count()) {
+      const QImage& image = list_->imageList()->picture(picture);
       const QRect target(r.left() + 3, r.top() + 4, icon.width(), icon.height());
       if (enabled) {
         p->drawImage(target, image);
@@ -165,11 +183,19 @@ int CListBoxST::entryHeight(const QString& text) const {
   return std::max(textHeight, images_ ? images_->size.height() + 4 : 0) + 4;
 }
 
+void CListBoxST::rowHeightsChanged() {
+  const std::vector<Entry>& rows = model_->entries;
+  const bool uniform =
+      std::all_of(rows.begin(), rows.end(), [&](const Entry& e) { return e.height == rows.front().height; });
+  if (uniform != uniformItemSizes()) setUniformItemSizes(uniform);
+}
+
 int CListBoxST::addEntry(const QString& text, int image) { return insertEntry(count(), text, image); }
 
 int CListBoxST::insertEntry(int index, const QString& text, int image) {
   if (index < 0 || index > count()) return -1;
   model_->insert(index, {Entry{text, image, 0, nullptr, entryHeight(text)}});
+  rowHeightsChanged();
   return index;
 }
 
@@ -178,17 +204,20 @@ void CListBoxST::addEntries(const std::vector<NewEntry>& entries) {
   rows.reserve(entries.size());
   for (const NewEntry& e : entries) rows.push_back(Entry{e.text, e.image, 0, nullptr, entryHeight(e.text)});
   model_->insert(count(), std::move(rows));
+  rowHeightsChanged();
 }
 
 bool CListBoxST::deleteEntry(int index) {
   if (!model_->valid(index)) return false;
   model_->remove(index);
+  rowHeightsChanged();
   return true;
 }
 
 bool CListBoxST::replaceEntry(int index, const QString& text, int image) {
   if (!model_->valid(index)) return false;
   model_->entries[size_t(index)] = Entry{text, image, 0, nullptr, entryHeight(text)};
+  rowHeightsChanged();
   model_->changed(index);
   return true;
 }
@@ -226,6 +255,7 @@ void CListBoxST::setText(int index, const QString& text) {
   Entry& e = model_->entries[size_t(index)];
   e.text = text;
   e.height = entryHeight(text);
+  rowHeightsChanged();
   model_->changed(index);
 }
 
@@ -233,6 +263,7 @@ void CListBoxST::setImageList(const CImageList* list) {
   images_ = list;
   // Row heights depend on the picture size.
   for (Entry& e : model_->entries) e.height = entryHeight(e.text);
+  rowHeightsChanged();
   scheduleDelayedItemsLayout();
   viewport()->update();
 }

@@ -7,17 +7,32 @@
 #include <QListView>
 #include <QSize>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Pictures of one size that rows refer to by index. The owner keeps it alive
 // as long as a list shows it.
 struct CImageList {
+  explicit CImageList(QSize pictureSize) : size(pictureSize) {}
   QSize size;
-  std::vector<QImage> pictures;
   // Appends a picture (scaled to the list's size when it differs) and
   // returns its index.
   int add(const QImage& picture);
-  void clear() { pictures.clear(); }
+  // Appends a picture made when it is first drawn: a long list makes only
+  // the pictures of the rows that are shown.
+  int addLater(std::function<QImage()> make);
+  // The picture at index, made now if it was added for later.
+  const QImage& picture(int index) const;
+  int count() const { return int(pictures_.size()); }
+  void clear() { pictures_.clear(); }
+
+ private:
+  struct Picture {
+    mutable QImage image;
+    mutable std::function<QImage()> make;
+  };
+  QImage fitted(const QImage& picture) const;
+  std::vector<Picture> pictures_;
 };
 
 // The selection colour of the rows.
@@ -81,6 +96,8 @@ class CListBoxST : public QListView {
  private:
   class Model;
   class Delegate;
+  // Rows of one height let the view skip measuring every row.
+  void rowHeightsChanged();
   Model* model_;
   const CImageList* images_ = nullptr;
 };

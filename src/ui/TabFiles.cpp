@@ -113,16 +113,18 @@ CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictur
       pages_(pages),
       albumPicture_(albumRowPicture()),
       upPicture_(upRowPicture()) {
-  auto* right = makeColumn({makeImagesGroup(), makeCaptionGroup(), makeOrderGroup(), makeEditGroup()});
-  auto* layout = new QGridLayout(this);
+  // The caption of the selected row right under the list; the commands beside it.
+  auto* left = new QVBoxLayout;
+  left->setSpacing(10);
+  left->addWidget(makeListGroup(), 1);
+  left->addWidget(makeCaptionGroup());
+  auto* right = makeColumn({makeImagesGroup(), makeOrderGroup(), makeEditGroup()});
+  right->addWidget(makeAlbumGroup());
+  auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
-  layout->addWidget(makeListGroup(), 0, 0, 2, 1);
-  layout->addLayout(right, 0, 1);
-  layout->addWidget(makeAlbumGroup(), 1, 1);
-  layout->setColumnStretch(0, 3);
-  layout->setColumnStretch(1, 2);
-  layout->setRowStretch(0, 1);
+  layout->addLayout(left, 3);
+  layout->addLayout(right, 2);
 
   list_->setImageList(&pictures_);
   refreshAlbumChooser();
@@ -286,7 +288,12 @@ std::string CTabFiles::currentAlbumPath() const {
   return text.empty() ? "/" : text;
 }
 
-int CTabFiles::thumbnailPicture(const pv::CollectionItem& item) { return pictures_.add(thumbnailImage(item)); }
+// Made when the row is first drawn. Until the list is shown anew, rows and
+// their records stay together: every command that removes a record removes
+// its row first.
+int CTabFiles::thumbnailPicture(const pv::CollectionItem& item) {
+  return pictures_.addLater([&item] { return thumbnailImage(item); });
+}
 
 void CTabFiles::showAlbum(const std::string& path) {
   list_->setUpdatesEnabled(false);

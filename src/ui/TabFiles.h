@@ -88,7 +88,7 @@ class CTabFiles : public CPage {
   pv::AppState& state_;
   const Pages& pages_;
   bool albumsAllowed_ = true;
-  CImageList pictures_{{80, 48}, {}};
+  CImageList pictures_{QSize(80, 48)};
   QImage albumPicture_;
   QImage upPicture_;
   QPointer<QThread> worker_;

@@ -49,7 +49,7 @@ class ListBoxTest : public QObject {
   }
 
   void textWithoutTwoBreaksShowsThePictureOnly() {
-    CImageList pictures{{80, 48}, {}};
+    CImageList pictures(QSize(80, 48));
     pictures.add(solid(Qt::red, {80, 48}));
     CListBoxST list;
     list.setImageList(&pictures);
