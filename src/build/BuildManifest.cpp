@@ -2,12 +2,14 @@
 
 #include <openssl/evp.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "app/AppState.h"
 #include "build/Conversion.h"
+#include "model/Encoding.h"
 #include "settings/FileSystem.h"
 #include "settings/Product.h"
 #include "settings/Text.h"
@@ -38,14 +40,35 @@ bool safeRelativePath(const std::string& path) {
   return true;
 }
 
-// Size and modification time of a file (nanoseconds), or zeros.
+// Paths and captions are bytes that need not be UTF-8 (a legacy caption, a
+// folder named on another system); JSON holds only UTF-8, so such a text is
+// kept as its bytes in hex.
+nlohmann::json byteText(const std::string& text) {
+  if (isValidUtf8(text)) return text;
+  std::string hex;
+  for (unsigned char c : text) hex += format("%02x", c);
+  return {{"bytes", hex}};
+}
+
+std::optional<std::string> textOf(const nlohmann::json& value) {
+  if (value.is_string()) return value.get<std::string>();
+  const std::string hex = value.at("bytes").get<std::string>();
+  if (hex.size() % 2 || hex.find_first_not_of("0123456789abcdef") != std::string::npos) return std::nullopt;
+  std::string text;
+  for (size_t i = 0; i < hex.size(); i += 2) text += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return text;
+}
+
+// Size and modification time of a file (nanoseconds since 1970), or zeros.
 nlohmann::json fileStamp(const std::string& path) {
   std::error_code ec, ec2;
   const auto size = fs::file_size(path, ec);
   const auto time = fs::last_write_time(path, ec2);
-  return {{"path", path},
+  const auto since1970 = std::chrono::duration_cast<std::chrono::nanoseconds>(
+      std::chrono::file_clock::to_sys(time).time_since_epoch());
+  return {{"path", byteText(path)},
           {"size", ec ? 0 : std::uint64_t(size)},
-          {"modified", ec2 ? 0 : std::int64_t(time.time_since_epoch().count())}};
+          {"modified", ec2 ? 0 : std::int64_t(since1970.count())}};
 }
 
 }  // namespace
@@ -92,9 +115,9 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
     BuildManifest manifest;
     manifest.programVersion = doc.at("program").get<std::string>();
     for (const nlohmann::json& f : doc.at("files")) {
-      const std::string path = f.at("path").get<std::string>();
-      if (!safeRelativePath(path)) return std::nullopt;
-      ManifestFile& entry = manifest.files[path];
+      const std::optional<std::string> path = textOf(f.at("path"));
+      if (!path || !safeRelativePath(*path)) return std::nullopt;
+      ManifestFile& entry = manifest.files[*path];
       entry.size = f.at("size").get<std::uint64_t>();
       entry.sha256 = f.at("sha256").get<std::string>();
       if (f.contains("recipe")) entry.recipe = f.at("recipe");
@@ -108,12 +131,13 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
 bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest) {
   nlohmann::json files = nlohmann::json::array();
   for (const auto& [path, entry] : manifest.files) {
-    nlohmann::json f = {{"path", path}, {"size", entry.size}, {"sha256", entry.sha256}};
+    nlohmann::json f = {{"path", byteText(path)}, {"size", entry.size}, {"sha256", entry.sha256}};
     if (!entry.recipe.is_null()) f["recipe"] = entry.recipe;
     files.push_back(std::move(f));
   }
   const nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
-  // Replacement bytes keep a record of odd file names readable and writable.
+  // Every text went through byteText; replacing stays the guard against a
+  // build that ends without its record for an overlooked one.
   return writeFileAtomically(withSlash(outputFolder) + kManifestName,
                              doc.dump(1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
 }
@@ -143,11 +167,11 @@ nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, in
   if (s.imageFormat == 0) {
     auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? item.caption : setting; };
     recipe["quality"] = s.jpegQuality;
-    recipe["texts"] = {{"comment", orCaption(state.jpegComment)},
-                       {"caption", orCaption(state.iptcCaption)},
-                       {"title", state.iptcTitle},
-                       {"author", state.iptcAuthor},
-                       {"copyright", state.iptcCopyright}};
+    recipe["texts"] = {{"comment", byteText(orCaption(state.jpegComment))},
+                       {"caption", byteText(orCaption(state.iptcCaption))},
+                       {"title", byteText(state.iptcTitle)},
+                       {"author", byteText(state.iptcAuthor)},
+                       {"copyright", byteText(state.iptcCopyright)}};
   }
   return recipe;
 }

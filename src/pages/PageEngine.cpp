@@ -200,9 +200,16 @@ void appendCredit(AppState& state, std::string& page) {
 }
 
 bool writePage(AppState& state, const std::string& path, std::string& page) {
-  appendCredit(state, page);
-  // Whole or not at all: a build that dies here leaves the older page.
-  if (!writeFileAtomically(path, page)) return false;
+  const int creditPending = state.creditPending;
+  std::string credited = page;
+  appendCredit(state, credited);
+  // Whole or not at all: a build that dies here leaves the older page. A page
+  // that cannot be written leaves the credit for the next one.
+  if (!writeFileAtomically(path, credited)) {
+    state.creditPending = creditPending;
+    return false;
+  }
+  page = std::move(credited);
   state.pagesWritten.push_back(path);
   return true;
 }

@@ -206,6 +206,14 @@ TEST_F(RebuildFixture, EachKindOfChangeGivesWhatAFullBuildGives) {
 
   scene.photos[2].caption = "Neue Bildunterschrift";
   expectSameAsFullBuild("a caption", 1);
+  // Bytes that are not UTF-8 (a caption of old software, a folder named on
+  // another system) are remembered as they are.
+  scene.photos[2].caption = "Gr\xFC\xDF" "e";
+  scene.photos[3].album = "/Reise \xE4";
+  expectSameAsFullBuild("a caption and an album in Windows-1252", 2);
+  expectSameAsFullBuild("nothing changed after them", 0);
+  scene.photos[3].album = "/Reise";
+  expectSameAsFullBuild("the album's name", 1);
 
   scene.photos[0].rotation = 90;
   expectSameAsFullBuild("a rotation", 1);
