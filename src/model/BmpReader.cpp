@@ -4,18 +4,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/ImageHeaders.h"
+
 namespace pv {
 
 namespace {
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 
-std::uint32_t number(std::string_view d, size_t at, int bytes) {
-  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
-  std::uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(d[at + size_t(i)]);
-  return v;
-}
+std::uint32_t number(std::string_view d, size_t at, int bytes) { return numberAt(d, at, bytes, false); }
 
 // One colour channel given by a bit mask, scaled to 8 bits.
 struct Channel {

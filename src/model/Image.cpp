@@ -182,11 +182,6 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
 
 namespace {
 
-// 16-bit samples to 8, rounded (FreeImage's own conversion cuts the low
-// byte off, and its standard-type step stretches to the picture's range).
-BYTE from16(WORD v) { return BYTE((unsigned(v) * 255 + 32767) / 65535); }
-BYTE fromFloat(float v) { return !(v > 0.0f) ? 0 : v >= 1.0f ? 255 : BYTE(v * 255.0f + 0.5f); }
-
 // An image of a type other than FIT_BITMAP with 8 bits per channel: grey
 // stays grey (8 bits with a grey palette), colour becomes 24 or 32 bits.
 ImagePtr eightBitsPerChannel(FIBITMAP* src) {
@@ -211,28 +206,28 @@ ImagePtr eightBitsPerChannel(FIBITMAP* src) {
     for (unsigned x = 0; x < w; ++x) {
       BYTE* p = line + size_t(x) * unsigned(channels);
       switch (type) {
-        case FIT_UINT16: p[0] = from16(reinterpret_cast<const WORD*>(in)[x]); break;
-        case FIT_FLOAT: p[0] = fromFloat(reinterpret_cast<const float*>(in)[x]); break;
+        case FIT_UINT16: p[0] = eightBitsOf16(reinterpret_cast<const WORD*>(in)[x]); break;
+        case FIT_FLOAT: p[0] = eightBitsOfFloat(reinterpret_cast<const float*>(in)[x]); break;
         case FIT_RGB16: {
           const FIRGB16& c = reinterpret_cast<const FIRGB16*>(in)[x];
-          p[FI_RGBA_RED] = from16(c.red), p[FI_RGBA_GREEN] = from16(c.green), p[FI_RGBA_BLUE] = from16(c.blue);
+          p[FI_RGBA_RED] = eightBitsOf16(c.red), p[FI_RGBA_GREEN] = eightBitsOf16(c.green), p[FI_RGBA_BLUE] = eightBitsOf16(c.blue);
           break;
         }
         case FIT_RGBA16: {
           const FIRGBA16& c = reinterpret_cast<const FIRGBA16*>(in)[x];
-          p[FI_RGBA_RED] = from16(c.red), p[FI_RGBA_GREEN] = from16(c.green), p[FI_RGBA_BLUE] = from16(c.blue);
-          p[FI_RGBA_ALPHA] = from16(c.alpha);
+          p[FI_RGBA_RED] = eightBitsOf16(c.red), p[FI_RGBA_GREEN] = eightBitsOf16(c.green), p[FI_RGBA_BLUE] = eightBitsOf16(c.blue);
+          p[FI_RGBA_ALPHA] = eightBitsOf16(c.alpha);
           break;
         }
         case FIT_RGBF: {
           const FIRGBF& c = reinterpret_cast<const FIRGBF*>(in)[x];
-          p[FI_RGBA_RED] = fromFloat(c.red), p[FI_RGBA_GREEN] = fromFloat(c.green), p[FI_RGBA_BLUE] = fromFloat(c.blue);
+          p[FI_RGBA_RED] = eightBitsOfFloat(c.red), p[FI_RGBA_GREEN] = eightBitsOfFloat(c.green), p[FI_RGBA_BLUE] = eightBitsOfFloat(c.blue);
           break;
         }
         default: {
           const FIRGBAF& c = reinterpret_cast<const FIRGBAF*>(in)[x];
-          p[FI_RGBA_RED] = fromFloat(c.red), p[FI_RGBA_GREEN] = fromFloat(c.green), p[FI_RGBA_BLUE] = fromFloat(c.blue);
-          p[FI_RGBA_ALPHA] = fromFloat(c.alpha);
+          p[FI_RGBA_RED] = eightBitsOfFloat(c.red), p[FI_RGBA_GREEN] = eightBitsOfFloat(c.green), p[FI_RGBA_BLUE] = eightBitsOfFloat(c.blue);
+          p[FI_RGBA_ALPHA] = eightBitsOfFloat(c.alpha);
         }
       }
     }

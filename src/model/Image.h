@@ -42,6 +42,12 @@ struct LoadedImage {
 // size. fullWidth/fullHeight always give the undecimated upright size.
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
 
+// Deep samples to 8 bits, rounded: 16-bit integers over their full range,
+// floats from 0 to 1 (clamped; NaN is 0). Cutting the low byte or stretching
+// to the picture's own range would change its tones.
+inline BYTE eightBitsOf16(unsigned v) { return BYTE((v * 255 + 32767) / 65535); }
+inline BYTE eightBitsOfFloat(double v) { return !(v > 0.0) ? 0 : v >= 1.0 ? 255 : BYTE(v * 255.0 + 0.5); }
+
 // The 24-bit form of any image, metadata kept. Deeper samples (16-bit grey
 // or colour, floats from 0 to 1) are scaled to 8 bits, grey staying grey up
 // to this step; every import and conversion reduces through here.

@@ -7,19 +7,8 @@ namespace pv {
 
 namespace {
 
-std::uint32_t bigEndianNumber(std::string_view d, size_t at, int bytes) {
-  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v = (v << 8) | std::uint8_t(d[at + size_t(i)]);
-  return v;
-}
-
-std::uint32_t littleEndianNumber(std::string_view d, size_t at, int bytes) {
-  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
-  std::uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(d[at + size_t(i)]);
-  return v;
-}
+std::uint32_t bigEndianNumber(std::string_view d, size_t at, int bytes) { return numberAt(d, at, bytes, true); }
+std::uint32_t littleEndianNumber(std::string_view d, size_t at, int bytes) { return numberAt(d, at, bytes, false); }
 
 ClaimedSize jpegSize(std::string_view d) {
   // Markers up to the first scan; a frame header (SOF) gives the size.
@@ -81,7 +70,7 @@ ClaimedSize bigTiffSize(std::string_view d, bool bigEndian) {
       const std::uint64_t b = bigEndian ? bigEndianNumber(d, at + 4, 4) : littleEndianNumber(d, at, 4);
       return a << 32 | b;
     }
-    return bigEndian ? bigEndianNumber(d, at, bytes) : littleEndianNumber(d, at, bytes);
+    return numberAt(d, at, bytes, bigEndian);
   };
   const std::uint64_t ifd = number(8, 8);
   if (ifd >= d.size() || d.size() - ifd < 8) return {};
@@ -185,6 +174,13 @@ int webpOrientation(std::string_view d) {
 
 }  // namespace
 
+std::uint32_t numberAt(std::string_view d, size_t at, int bytes, bool bigEndian) {
+  if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v = (v << 8) | std::uint8_t(d[at + size_t(bigEndian ? i : bytes - 1 - i)]);
+  return v;
+}
+
 bool TiffView::open(std::string_view bytes) {
   data = bytes;
   if (bytes.size() < 8) return false;
@@ -193,9 +189,7 @@ bool TiffView::open(std::string_view bytes) {
   return number(2, 2) == 42;
 }
 
-std::uint32_t TiffView::number(size_t at, int bytes) const {
-  return bigEndian ? bigEndianNumber(data, at, bytes) : littleEndianNumber(data, at, bytes);
-}
+std::uint32_t TiffView::number(size_t at, int bytes) const { return numberAt(data, at, bytes, bigEndian); }
 
 std::uint32_t TiffView::tagValue(std::uint32_t ifd, std::uint32_t tag, std::uint32_t fallback) const {
   if (size_t(ifd) + 2 > data.size()) return fallback;

@@ -13,6 +13,10 @@ namespace pv {
 // kilobytes of header can otherwise make a reader allocate gigabytes.
 inline constexpr std::uint64_t kMaxImagePixels = 200'000'000;
 
+// An unsigned number of 1 to 4 bytes at offset at; 0 when it does not lie
+// wholly inside d.
+std::uint32_t numberAt(std::string_view d, std::size_t at, int bytes, bool bigEndian);
+
 struct ClaimedSize {
   std::uint64_t width = 0;
   std::uint64_t height = 0;

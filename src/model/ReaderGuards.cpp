@@ -4,17 +4,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "model/Image.h"
 #include "model/ImageHeaders.h"
 
 namespace pv {
 
 namespace {
-
-std::uint32_t readNumber(std::string_view d, size_t at, int bytes, bool bigEndian) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v = (v << 8) | std::uint8_t(d[at + size_t(bigEndian ? i : bytes - 1 - i)]);
-  return v;
-}
 
 // IPTC-NAA and the ICC profile: FreeImage's TIFF reader mishandles both.
 constexpr std::uint32_t kTiffIptcTag = 33723;
@@ -29,7 +24,7 @@ std::string iptcCaption(std::string_view iim) {
   for (size_t i = 0; i + 5 <= iim.size();) {
     if (std::uint8_t(iim[i]) != 0x1C) break;
     std::uint8_t record = std::uint8_t(iim[i + 1]), dataset = std::uint8_t(iim[i + 2]);
-    size_t len = readNumber(iim, i + 3, 2, true);
+    size_t len = numberAt(iim, i + 3, 2, true);
     if (len & 0x8000) break;  // extended lengths are not used for texts
     i += 5;
     if (i + len > iim.size()) break;
@@ -62,14 +57,13 @@ bool unpackRow(std::string_view in, size_t rowBytes, std::string& out) {
 }
 
 // One PSD channel sample of 16 bits or 32-bit float (both big-endian)
-// reduced to 8 bits, rounded; floats are clamped to 0..1 first.
+// reduced to 8 bits.
 char reducedSample(std::string_view raw, size_t at, std::uint32_t depth) {
-  if (depth == 16) return char((readNumber(raw, at, 2, true) * 255 + 32767) / 65535);
-  const std::uint32_t bits = readNumber(raw, at, 4, true);
+  if (depth == 16) return char(eightBitsOf16(numberAt(raw, at, 2, true)));
+  const std::uint32_t bits = numberAt(raw, at, 4, true);
   float v;
   std::memcpy(&v, &bits, sizeof v);
-  if (!(v > 0.0f)) return 0;  // NaN too
-  return char(v >= 1.0f ? 255 : int(v * 255.0f + 0.5f));
+  return char(eightBitsOfFloat(v));
 }
 
 }  // namespace
@@ -89,7 +83,7 @@ bool hideBrokenExif(std::string& d) {
       at += 2;
       continue;
     }
-    const size_t length = readNumber(d, at + 2, 2, true);
+    const size_t length = numberAt(d, at + 2, 2, true);
     if (length < 2) break;
     const std::string_view segment = std::string_view(d).substr(at + 4, length - 2);
     if (marker == 0xE1 && segment.size() >= 6 && segment.substr(0, 6) == std::string_view("Exif\0\0", 6)) {
@@ -108,20 +102,20 @@ bool hideTiffTags(std::string& d, std::string& caption) {
   if (d.size() < 8) return false;
   const bool big = d[0] == 'M' && d[1] == 'M';
   if (!big && !(d[0] == 'I' && d[1] == 'I')) return false;
-  size_t ifd = readNumber(d, 4, 4, big);
+  size_t ifd = numberAt(d, 4, 4, big);
   if (ifd + 2 > d.size()) return false;
-  size_t n = readNumber(d, ifd, 2, big);
+  size_t n = numberAt(d, ifd, 2, big);
   static constexpr std::uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
   bool changed = false;
   for (size_t k = 0; k < n; ++k) {
     size_t e = ifd + 2 + 12 * k;
     if (e + 12 > d.size()) break;
-    const std::uint32_t tag = readNumber(d, e, 2, big);
+    const std::uint32_t tag = numberAt(d, e, 2, big);
     if (tag != kTiffIptcTag && tag != kTiffIccTag) continue;
     if (tag == kTiffIptcTag) {
-      std::uint32_t type = readNumber(d, e + 2, 2, big), count = readNumber(d, e + 4, 4, big);
+      std::uint32_t type = numberAt(d, e + 2, 2, big), count = numberAt(d, e + 4, 4, big);
       std::uint64_t len = type < 13 ? std::uint64_t(kTypeSize[type]) * count : 0;
-      size_t at = len <= 4 ? e + 8 : readNumber(d, e + 8, 4, big);
+      size_t at = len <= 4 ? e + 8 : numberAt(d, e + 8, 4, big);
       if (len > 0 && at + len <= d.size()) caption = iptcCaption(std::string_view(d).substr(at, size_t(len)));
     }
     // The number just below is private and unused: the directory stays
@@ -136,7 +130,7 @@ bool hideTiffTags(std::string& d, std::string& caption) {
 
 bool rebuildPsd(const std::string& file, std::string& clean) {
   std::string_view d(file);
-  auto number = [&](size_t at, int bytes) { return readNumber(d, at, bytes, true); };
+  auto number = [&](size_t at, int bytes) { return numberAt(d, at, bytes, true); };
   if (d.size() < 26 || d.substr(0, 4) != "8BPS" || number(4, 2) != 1) return false;
   const std::uint32_t channels = number(12, 2), height = number(14, 4), width = number(18, 4);
   const std::uint32_t depth = number(22, 2), mode = number(24, 2);
@@ -162,11 +156,11 @@ bool rebuildPsd(const std::string& file, std::string& clean) {
   std::string kept;
   for (size_t r = 0; r + 12 <= resources.size();) {
     if (resources.substr(r, 4) != "8BIM") break;
-    std::uint32_t id = readNumber(resources, r + 4, 2, true);
+    std::uint32_t id = numberAt(resources, r + 4, 2, true);
     size_t nameLen = std::uint8_t(resources[r + 6]);
     size_t p = r + 6 + ((nameLen + 2) & ~size_t(1));
     if (p + 4 > resources.size()) break;
-    size_t size = readNumber(resources, p, 4, true);
+    size_t size = numberAt(resources, p, 4, true);
     if (size > resources.size() - p - 4) break;
     std::string_view data = resources.substr(p + 4, size);
     if (id == 0x0404 || id == 0x0422 || id == 0x0423 || id == 0x040F || (id == 0x03ED && size == 16)) {

@@ -63,8 +63,7 @@ std::uint8_t sampleAt(const std::uint8_t* row, size_t i, const Layout& l) {
     } else {
       std::memcpy(&v, row + 8 * i, 8);
     }
-    if (!(v > 0.0)) return 0;
-    return v >= 1.0 ? 255 : std::uint8_t(v * 255.0 + 0.5);
+    return eightBitsOfFloat(v);
   }
   std::uint64_t v = 0;
   if (l.bits == 8) {
@@ -72,7 +71,7 @@ std::uint8_t sampleAt(const std::uint8_t* row, size_t i, const Layout& l) {
   } else if (l.bits == 16) {
     std::uint16_t s;
     std::memcpy(&s, row + 2 * i, 2);
-    v = s;
+    return eightBitsOf16(s);
   } else if (l.bits == 32) {
     std::uint32_t s;
     std::memcpy(&s, row + 4 * i, 4);
