@@ -25,6 +25,7 @@ class CTabOutput : public CPage {
   CTabOutput(pv::AppState& state, const Pages& pages, const SharedPictures& pictures, Desktop& desktop,
              QWidget* parent = nullptr);
   pv::CreatePageValues values;
+  pv::AppState& state() const { return state_; }
   // Fresh name and folders for a project, as at start and for a new project.
   void setupPage(const std::string& projectsFolder);
   // Rebuilds the list of planned files from the settings pages; run whenever
