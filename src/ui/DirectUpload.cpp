@@ -73,6 +73,8 @@ CDirectUpload::CDirectUpload(Desktop& desktop, const std::string& outputFolder, 
   protocol_->addItems({"FTP", "FTPS (FTP mit TLS)", "SFTP"});
   protocol_->setCurrentIndex(1);
   port_->setRange(1, 65535);
+  // The field inside the spin box is what has the focus; it reads the same.
+  if (auto* edit = port_->findChild<QLineEdit*>()) edit->setAccessibleName("Port");
   port_->setValue(pv::defaultPort(pv::UploadProtocol::Ftps));
   connect(protocol_, &QComboBox::currentIndexChanged, this,
           [this](int i) { port_->setValue(pv::defaultPort(pv::UploadProtocol(i))); });
