@@ -437,10 +437,13 @@ std::uint64_t bytesOf(const Manifest& m) {
   return sum;
 }
 
+// One record per output folder, however its path is written.
 std::string recordPath(const std::string& recordFolder, const std::string& outputFolder) {
+  std::string folder = outputFolder;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   std::error_code ec;
-  const std::string canonical = std::filesystem::weakly_canonical(outputFolder, ec).string();
-  return withSlash(recordFolder) + "uploads/" + sha256OfText(ec ? outputFolder : canonical).substr(0, 24) + ".json";
+  const std::string canonical = std::filesystem::weakly_canonical(folder, ec).string();
+  return withSlash(recordFolder) + "uploads/" + sha256OfText(ec ? folder : canonical).substr(0, 24) + ".json";
 }
 
 std::string nowUtc() {

@@ -26,6 +26,7 @@ class CTabOutput : public CPage {
              QWidget* parent = nullptr);
   ~CTabOutput() override;
   pv::CreatePageValues values;
+  pv::AppState& state() const { return state_; }
   // Fresh name and folders for a project, as at start and for a new project.
   void setupPage(const std::string& projectsFolder);
   // Rebuilds the list of planned files from the settings pages; run whenever

@@ -6,9 +6,11 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/AppState.h"
 #include "build/BuildDriver.h"
 #include "settings/Text.h"
 #include "ui/Desktop.h"
+#include "ui/DirectUpload.h"
 #include "ui/Explorer.h"
 #include "ui/Ftp.h"
 #include "ui/QtText.h"
@@ -56,10 +58,18 @@ CTabOutput2::CTabOutput2(const Pages& pages, const SharedPictures& pictures, Des
   preview->addWidget(warning_);
   preview->addWidget(browser_, 1);
 
+  lastUpload_ = makeLabel(QString(), "lastUpload");
+  lastUpload_->setContentsMargins(10, 0, 10, 8);
+  lastUpload_->hide();
+  auto* closing = new QVBoxLayout;
+  closing->setContentsMargins(0, 0, 0, 0);
+  closing->addLayout(actions);
+  closing->addWidget(lastUpload_);
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
-  layout->addWidget(makeGroup("   Abschliessende Aktionen", actions));
+  layout->addWidget(makeGroup("   Abschliessende Aktionen", closing));
   layout->addWidget(makeGroup("   Vorschau", preview), 1);
   updateStatistics(pv::ProjectSettings{});
 }
@@ -104,12 +114,25 @@ void CTabOutput2::updateStatistics(const pv::ProjectSettings& s) {
   uploadTimeLine_->setText(toQt(info.uploadTime));
   folderLine_->setText(toQt(info.folder));
   fileCountLine_->setText(toQt(info.fileCount));
+  showLastUpload();
+}
+
+void CTabOutput2::showLastUpload() {
+  if (!pages_.create) return;
+  const QString text = lastUploadText(pages_.create->state().settings.appDataFolder, pages_.create->values.outputFolder);
+  lastUpload_->setText(text);
+  lastUpload_->setAccessibleName(text);
+  lastUpload_->setVisible(!text.isEmpty());
 }
 
 void CTabOutput2::showWarningStrip(bool on) { warning_->setVisible(on); }
 
 void CTabOutput2::upload() {
   CFtp dialog(desktop_, pv::withSlash(pages_.create->values.outputFolder), this);
+  auto* direct = new CDirectUpload(desktop_, pages_.create->values.outputFolder,
+                                   pages_.create->state().settings.appDataFolder, &dialog);
+  dialog.sections()->addWidget(direct);
+  connect(direct, &CDirectUpload::finished, this, &CTabOutput2::showLastUpload);
   dialog.exec();
 }
 

@@ -29,6 +29,9 @@ class CTabOutput2 : public CPage {
   void upload();
   // "Projektdateien anzeigen": the output folder in the file manager.
   void showOutputFolder();
+  // When and where the output folder was last uploaded directly; hidden when never.
+  void showLastUpload();
+  QLabel* lastUploadLine() const { return lastUpload_; }
 
  private:
   QWidget* makeAction(QStyle::StandardPixmap picture, const QString& text, const char* name, QLabel* lines[2],
@@ -41,4 +44,5 @@ class CTabOutput2 : public CPage {
   QLabel* uploadTimeLine_;
   QLabel* folderLine_;
   QLabel* fileCountLine_;
+  QLabel* lastUpload_;
 };

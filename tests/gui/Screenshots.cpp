@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
 #include <cstdio>
 
 #include "GuiSupport.h"
@@ -20,6 +21,7 @@
 #include "controls/EnTabCtrl.h"
 #include "model/Image.h"
 #include "settings/FileSystem.h"
+#include "ui/DirectUpload.h"
 #include "ui/Explorer.h"
 #include "ui/AddStructureDlg.h"
 #include "ui/Ftp.h"
@@ -192,6 +194,7 @@ int main(int argc, char** argv) {
   if (!save(&own, out + "/eigene-vorlage.png")) ++failures;
   own.close();
   CFtp upload(scripted.desktop, state->settings.projectsFolder, &window);
+  upload.sections()->addWidget(new CDirectUpload(scripted.desktop, state->settings.projectsFolder, "", &upload));
   upload.show();
   if (!save(&upload, out + "/projekt-uploaden.png")) ++failures;
   upload.close();
