@@ -32,9 +32,8 @@ QString stepText(pv::BuildStep step) {
   switch (step) {
     case pv::BuildStep::Watermarks: return "Wasserzeichen vorbereiten";
     case pv::BuildStep::OutputFolder: return "Ausgabeordner anlegen";
-    case pv::BuildStep::ConvertA: return "Bilder umwandeln (Bildgrösse A)";
-    case pv::BuildStep::ConvertB: return "Bilder umwandeln (Bildgrösse B)";
-    case pv::BuildStep::ConvertC: return "Bilder umwandeln (Bildgrösse C)";
+    case pv::BuildStep::CheckOutputs: return "Vorhandene Ausgabe prüfen";
+    case pv::BuildStep::Convert: return "Bilder umwandeln";
     case pv::BuildStep::StyleFiles: return "Projektdateien kopieren";
     case pv::BuildStep::Pages: return "Webseiten schreiben";
     case pv::BuildStep::Statistics: return "Ausgabe zählen";
@@ -229,20 +228,20 @@ void CTabOutput::create() {
   build_ = startWorker(
       this,
       [this, result, folder] {
-        *result = pv::buildProject(state_, folder, [this](pv::BuildStep step, int done, int total) {
-          postToGui(this, [this, step, done, total] { showProgress(step, done, total); });
+        *result = pv::buildProject(state_, folder, [this](pv::BuildStep step, int done, int total, int reused) {
+          postToGui(this, [this, step, done, total, reused] { showProgress(step, done, total, reused); });
         });
       },
       [this, result, folder] { buildDone(*result, folder); });
 }
 
-void CTabOutput::showProgress(pv::BuildStep step, int done, int total) {
-  const bool converting =
-      step == pv::BuildStep::ConvertA || step == pv::BuildStep::ConvertB || step == pv::BuildStep::ConvertC;
-  if (converting && total > 0) {
+void CTabOutput::showProgress(pv::BuildStep step, int done, int total, int reused) {
+  if (step == pv::BuildStep::Convert && total > 0) {
     progress_->setRange(0, total);
     progress_->setValue(done);
-    step_->setText(QString("%1: %2 von %3 Bilddateien").arg(stepText(step)).arg(done).arg(total));
+    QString text = QString("%1: %2 von %3 Bildern").arg(stepText(step)).arg(done).arg(total);
+    if (reused > 0) text += QString(" (%1 unverändert übernommen)").arg(reused);
+    step_->setText(text);
   } else {
     step_->setText(stepText(step));
   }

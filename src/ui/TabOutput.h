@@ -46,7 +46,7 @@ class CTabOutput : public CPage {
  private:
   void nameEdited(const QString& text);
   void chooseProjectFolder();
-  void showProgress(pv::BuildStep step, int done, int total);
+  void showProgress(pv::BuildStep step, int done, int total, int reused);
   void buildDone(const pv::BuildResult& result, const std::string& outputFolder);
 
   pv::AppState& state_;
