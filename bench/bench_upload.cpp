@@ -5,7 +5,6 @@
 //   bench_upload [rounds]     default 3; of the rounds each tool's fastest counts
 #include <chrono>
 #include <cstdio>
-#include <csignal>
 #include <cstdlib>
 #include <random>
 
@@ -38,7 +37,6 @@ void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::signal(SIGPIPE, SIG_IGN);
   if (!pv::fileExists("/usr/bin/lftp")) {
     std::fprintf(stderr, "lftp is not installed (scripts/setup --bench installs it)\n");
     return 1;
