@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("bench_upload: 500 files (%s) to vsftpd on 127.0.0.1 over FTP, best of %d\n",
-              pvtest::run("du -sh '" + gallery + "' | cut -f1").substr(0, 4).c_str(), rounds);
+              pv::trimWhite(pvtest::run("du -sh '" + gallery + "' | cut -f1")).c_str(), rounds);
   std::printf("  uploadGallery, full:                 %6.2f s\n", ours);
   std::printf("  lftp mirror -R, full:                %6.2f s\n", lftp);
   std::printf("  uploadGallery, one picture changed:  %6.2f s\n", again);
