@@ -5,7 +5,6 @@
 //   bench_upload [rounds]     default 3; of the rounds each tool's fastest counts
 #include <chrono>
 #include <cstdio>
-#include <csignal>
 #include <cstdlib>
 #include <random>
 
@@ -38,7 +37,6 @@ void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::signal(SIGPIPE, SIG_IGN);
   if (!pv::fileExists("/usr/bin/lftp")) {
     std::fprintf(stderr, "lftp is not installed (scripts/setup --bench installs it)\n");
     return 1;
@@ -99,7 +97,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("bench_upload: 500 files (%s) to vsftpd on 127.0.0.1 over FTP, best of %d\n",
-              pvtest::run("du -sh '" + gallery + "' | cut -f1").substr(0, 4).c_str(), rounds);
+              pv::trimWhite(pvtest::run("du -sh '" + gallery + "' | cut -f1")).c_str(), rounds);
   std::printf("  uploadGallery, full:                 %6.2f s\n", ours);
   std::printf("  lftp mirror -R, full:                %6.2f s\n", lftp);
   std::printf("  uploadGallery, one picture changed:  %6.2f s\n", again);

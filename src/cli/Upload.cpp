@@ -141,7 +141,6 @@ int uploadCommand(const std::vector<std::string>& args) {
   UploadProgressDisplay display(stderr);
   if (!options.dryRun) options.progress = [&](const pv::UploadProgress& p) { display(p); };
   std::signal(SIGINT, onUploadInterrupt);
-  std::signal(SIGPIPE, SIG_IGN);  // a server that goes away must not end the program
   const pv::UploadResult r = pv::uploadGallery(folder, target, options);
   std::signal(SIGINT, SIG_DFL);
   display.finish();

@@ -1,6 +1,8 @@
 #include "publish/Upload.h"
 
 #include <curl/curl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <openssl/evp.h>
 
 #include <chrono>
@@ -52,7 +54,7 @@ std::string percentDecode(const std::string& s, bool& ok) {
       continue;
     }
     auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-    if (i + 2 >= s.size() + 0 || !hex(s[i + 1]) || !hex(s[i + 2])) {
+    if (i + 2 >= s.size() || !hex(s[i + 1]) || !hex(s[i + 2])) {
       ok = false;
       return {};
     }
@@ -127,6 +129,30 @@ std::string fingerprintOf(const curl_khkey* key) {
   EVP_Digest(blob.data(), blob.size(), digest, &n, EVP_sha256(), nullptr);
   return "SHA256:" + base64(digest, n);
 }
+
+// A server that goes away mid-write must not end the program with SIGPIPE,
+// whichever library writes to the socket: the signal is blocked on this
+// thread while the upload runs, and one that came meanwhile is taken away
+// before the old mask returns.
+class BrokenPipeGuard {
+ public:
+  BrokenPipeGuard() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+  }
+  ~BrokenPipeGuard() {
+    const timespec none{0, 0};
+    while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+    }
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+  }
+  BrokenPipeGuard(const BrokenPipeGuard&) = delete;
+  BrokenPipeGuard& operator=(const BrokenPipeGuard&) = delete;
+
+ private:
+  sigset_t pipe_, old_;
+};
 
 bool isConnectionLoss(CURLcode c) {
   switch (c) {
@@ -679,7 +705,10 @@ bool Upload::sendAll(const std::vector<ManifestEntry>& files) {
   inFlight_.assign(helpers + 1, 0);
   std::vector<std::thread> threads;
   for (size_t h = 0; h < helpers; ++h)
-    threads.emplace_back([&, h] { sendFrom(*helpers_[h], true, files, inFlight_[h + 1]); });
+    threads.emplace_back([&, h] {
+      BrokenPipeGuard guard;
+      sendFrom(*helpers_[h], true, files, inFlight_[h + 1]);
+    });
   sendFrom(session_, false, files, inFlight_[0]);
   for (std::thread& t : threads) t.join();
   if (!leftOver_.empty() && !stop_) {
@@ -880,6 +909,7 @@ std::string uploadAddress(const UploadTarget& t) {
 }
 
 UploadResult uploadGallery(const std::string& outputFolder, const UploadTarget& target, const UploadOptions& options) {
+  BrokenPipeGuard guard;
   return Upload(outputFolder, target, options).run();
 }
 

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <csignal>
 
 #include "GuiSupport.h"
 #include "Servers.h"
@@ -39,7 +38,6 @@ class DirectUploadTest : public QObject {
 
  private slots:
   void initTestCase() {
-    std::signal(SIGPIPE, SIG_IGN);
     gallery = local.path() + "Reise/";
     local.write("Reise/bilder/00000.jpg", std::string(30000, 'x'));
     local.write("Reise/Grüße 100%.htm", "<html>seite</html>");

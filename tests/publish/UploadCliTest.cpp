@@ -1,7 +1,6 @@
 // picovand-cli upload as a user runs it, on a gallery that picovand-cli
 // built from the shared test photos.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <csignal>
 #include <set>
@@ -39,18 +38,20 @@ struct CliUpload : ::testing::Test {
     makeDirectories(dir.path() + "photos");
   }
   CliRun cliRun(const std::vector<std::string>& args, const std::string& password) {
-    // The password goes by the environment, as a user gives it; home and
-    // data folders are the scratch folder's.
-    std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= PICOVAND_PASSWORD=" + shellQuoted(password) +
-                      " " + shellQuoted(cli);
+    // The password goes by the environment, as a user gives it, not on a
+    // command line; home and data folders are the scratch folder's.
+    setenv("PICOVAND_PASSWORD", password.c_str(), 1);
+    std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= " + shellQuoted(cli);
     for (const std::string& a : args) cmd += " " + shellQuoted(a);
     CliRun r;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((cmd + " 2>&1 </dev/null").c_str(), "r"), pclose);
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) r.output.append(buf, n);
-    const int raw = pclose(pipe.release());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    // The exit status rides on the last line of the output.
+    r.output = run(cmd + " 2>&1 </dev/null; echo \"exit=$?\"");
+    const size_t at = r.output.rfind("exit=");
+    if (at != std::string::npos) {
+      r.status = std::atoi(r.output.c_str() + at + 5);
+      r.output.erase(at);
+    }
+    unsetenv("PICOVAND_PASSWORD");
     return r;
   }
   // FTP with TLS where only the login matters; plain FTP for the transfers,

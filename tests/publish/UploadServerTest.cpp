@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <csignal>
 #include <thread>
 
 #include "Servers.h"
@@ -52,7 +51,6 @@ struct UploadFixture : ::testing::Test {
   UploadOptions options;
 
   void SetUp() override {
-    std::signal(SIGPIPE, SIG_IGN);
     gallery = local.path() + "Urlaub/";
     for (const auto& [name, content] : kGalleryFiles) local.write("Urlaub/" + name, content);
     options.abort = &abort;
