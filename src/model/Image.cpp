@@ -122,10 +122,10 @@ struct Decoded {
 };
 
 // Every reader is given the file from memory, after the guards have looked
-// at it; a header claiming too many pixels is never decoded.
+// at it; a header claiming too many pixels, or none, is never decoded.
 Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
   std::string data;
-  if (!readWholeFile(path, data) || claimsTooManyPixels(data, fif)) return {};
+  if (!readWholeFile(path, data) || !headerWorthDecoding(data, fif)) return {};
   Decoded out;
   switch (fif) {
     case FIF_TIFF: out.image = loadTiff(data, flags); break;

@@ -225,9 +225,11 @@ ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif) {
   }
 }
 
-bool claimsTooManyPixels(std::string_view file, FREE_IMAGE_FORMAT fif) {
+bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif) {
+  if (fif != FIF_JPEG && fif != FIF_PNG && fif != FIF_GIF && fif != FIF_BMP && fif != FIF_TIFF && fif != FIF_PSD)
+    return true;
   const ClaimedSize size = claimedSize(file, fif);
-  return size.width * size.height > kMaxImagePixels;
+  return size.width > 0 && size.height > 0 && size.width * size.height <= kMaxImagePixels;
 }
 
 int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif) {

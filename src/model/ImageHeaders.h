@@ -24,7 +24,10 @@ struct ClaimedSize {
 // The largest picture the header of a JPEG, PNG, GIF, BMP, TIFF or PSD
 // announces; 0 x 0 when it cannot be found.
 ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif);
-bool claimsTooManyPixels(std::string_view file, FREE_IMAGE_FORMAT fif);
+// False for one of those six formats when its header shows no picture (too
+// short, damaged) or more than kMaxImagePixels: the file is then not given
+// to a decoder at all. Other formats pass.
+bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif);
 
 // A TIFF structure ("II" or "MM", as in a TIFF file or an EXIF block).
 struct TiffView {
