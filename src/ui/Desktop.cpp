@@ -42,7 +42,6 @@ Desktop systemDesktop() {
   d.chooseSaveFile = [](QWidget* owner, const QString& filter, const QString& suggested) {
     return QFileDialog::getSaveFileName(owner, QString(), suggested, filter);
   };
-  };
   d.open = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return d;
 }

@@ -33,5 +33,5 @@ class CSelTemplate : public QDialog {
   std::string pagePath_;
   QLineEdit* path_;
   CListBoxST* sets_;
-  CImageList previews_{QSize(80, 48), {}};
+  CImageList previews_{QSize(80, 48)};
 };

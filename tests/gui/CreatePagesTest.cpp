@@ -309,7 +309,7 @@ class CreatePagesTest : public QObject {
       QVERIFY(dialog.controlSets()->count() >= 2);
       CListBoxST* sets = dialog.controlSets();
       for (int i = 0; i < sets->count(); ++i) {
-        const QImage& picture = sets->imageList()->pictures[size_t(sets->image(i))];
+        const QImage& picture = sets->imageList()->picture(sets->image(i));
         QCOMPARE(picture.size(), QSize(80, 48));
         QVERIFY(picture.pixelColor(40, 24).alpha() > 0 || picture.pixelColor(10, 10).alpha() > 0);
         QVERIFY(sets->text(i).startsWith("Name: "));

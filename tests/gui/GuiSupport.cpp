@@ -87,7 +87,6 @@ void ScriptedDesktop::clear() {
   saveQuestions.clear();
   saveAnswers.clear();
   saveFiles.clear();
-  folders.clear();
 }
 
 }  // namespace guitest

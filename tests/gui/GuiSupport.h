@@ -75,7 +75,6 @@ struct ScriptedDesktop {
   std::vector<QString> saveQuestions;
   std::deque<QMessageBox::StandardButton> saveAnswers;
   std::deque<QString> saveFiles;
-  std::deque<QString> folders;
   Desktop desktop;
 
   ScriptedDesktop();
