@@ -477,7 +477,7 @@ class CreatePagesTest : public QObject {
     auto* cancel = find<CLinkStatic2>(window.get(), "cancel");
     QVERIFY(cancel->isVisible());
     QVERIFY(!window->tabControl()->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 32 && bar->value() >= 1, 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 16 && bar->value() >= 1, 120000);
     emit cancel->clicked();
     waitForBuild();
     QVERIFY(!cancel->isVisible());
@@ -531,7 +531,7 @@ class CreatePagesTest : public QObject {
     const QString output = newProject("Schliessen");
     pressCreate();
     auto* bar = find<QProgressBar>(createPage(), "buildProgress");
-    QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 32 && bar->value() >= 1, 120000);
+    QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() == 16 && bar->value() >= 1, 120000);
     // No: the window stays and the build goes on.
     scripted.answers = {false};
     QVERIFY(!window->close());
