@@ -1,11 +1,7 @@
 #include "build/BuildManifest.h"
 
-#include <openssl/evp.h>
-
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 
 #include "app/AppState.h"
 #include "build/Conversion.h"
@@ -73,36 +69,22 @@ nlohmann::json fileStamp(const std::string& path) {
 
 }  // namespace
 
-std::string fileSha256(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-  if (!context || !EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr)) return {};
-  std::vector<char> buffer(1 << 16);
-  while (in) {
-    in.read(buffer.data(), std::streamsize(buffer.size()));
-    if (in.gcount() > 0 && !EVP_DigestUpdate(context.get(), buffer.data(), size_t(in.gcount()))) return {};
-  }
-  if (in.bad()) return {};
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  if (!EVP_DigestFinal_ex(context.get(), digest, &length)) return {};
-  std::string hex;
-  for (unsigned int i = 0; i < length; ++i) hex += format("%02x", digest[i]);
-  return hex;
+bool holdsOtherFiles(const std::string& folder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) && !fileExists(withSlash(folder) + kManifestName);
 }
 
 std::optional<ManifestFile> describeFile(const std::string& path) {
   if (!fileExists(path)) return std::nullopt;
   ManifestFile entry;
-  entry.sha256 = fileSha256(path);
+  entry.sha256 = sha256OfFile(path);
   if (entry.sha256.empty()) return std::nullopt;
   entry.size = fileSizeOf(path);
   return entry;
 }
 
 bool fileMatches(const std::string& path, const ManifestFile& entry) {
-  return !entry.sha256.empty() && fileExists(path) && fileSizeOf(path) == entry.size && fileSha256(path) == entry.sha256;
+  return !entry.sha256.empty() && fileExists(path) && fileSizeOf(path) == entry.size && sha256OfFile(path) == entry.sha256;
 }
 
 std::optional<BuildManifest> readManifest(const std::string& outputFolder) {

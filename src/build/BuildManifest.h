@@ -17,6 +17,11 @@ struct CollectionItem;
 
 inline constexpr const char* kManifestName = ".picovand-build.json";
 
+// The folder holds files but no build record of ours: a build into it could
+// replace files somebody else made, so the front ends ask first. A gallery of
+// ours is simply built again.
+bool holdsOtherFiles(const std::string& folder);
+
 struct ManifestFile {
   std::uint64_t size = 0;
   std::string sha256;     // lower-case hex; empty: written by a build that did not finish
@@ -35,8 +40,6 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder);
 // one, so a reader sees either the old record or the new, never a part.
 bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest);
 
-// SHA-256 of a file's bytes in hex; empty when it cannot be read.
-std::string fileSha256(const std::string& path);
 // The entry of a file as it is on disk now; nothing when it cannot be read.
 std::optional<ManifestFile> describeFile(const std::string& path);
 // The file still holds what the entry recorded (size and hash).

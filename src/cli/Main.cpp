@@ -91,10 +91,7 @@ std::string chooseOutput(const BuildRequest& request, const std::string& target,
   if (!directoryExists(projectFolder)) return "the project folder " + projectFolder + " does not exist";
   const std::string output = projectFolder + cleaned;
   if (fs::exists(output, ec) && !directoryExists(output)) return output + " exists and is not a folder";
-  // A folder with our build record is a gallery of ours: building again
-  // updates it.
-  if (directoryExists(output) && !fs::is_empty(output, ec) && !request.overwrite &&
-      !fileExists(withSlash(output) + kManifestName))
+  if (!request.overwrite && holdsOtherFiles(output))
     return output + " already holds files: give --overwrite to build into it (files of the same name are replaced)";
   create.projectFolder = projectFolder;
   create.projectName = name;

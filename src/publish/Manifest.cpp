@@ -1,7 +1,5 @@
 #include "publish/Manifest.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,35 +8,12 @@
 #include <nlohmann/json.hpp>
 
 #include "build/BuildManifest.h"
+#include "settings/FileSystem.h"
 #include "settings/Text.h"
 
 namespace pv {
 
 namespace {
-
-struct DigestDeleter {
-  void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
-};
-using Digest = std::unique_ptr<EVP_MD_CTX, DigestDeleter>;
-
-Digest newDigest() {
-  Digest d(EVP_MD_CTX_new());
-  if (d && EVP_DigestInit_ex(d.get(), EVP_sha256(), nullptr) != 1) d.reset();
-  return d;
-}
-
-std::string finishHex(EVP_MD_CTX* d) {
-  unsigned char out[EVP_MAX_MD_SIZE];
-  unsigned int n = 0;
-  if (EVP_DigestFinal_ex(d, out, &n) != 1) return {};
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned i = 0; i < n; ++i) {
-    hex += digits[out[i] >> 4];
-    hex += digits[out[i] & 15];
-  }
-  return hex;
-}
 
 bool isHexDigest(const std::string& s) {
   return s.size() == 64 && s.find_first_not_of("0123456789abcdef") == std::string::npos;
@@ -54,24 +29,6 @@ int uploadRank(const std::string& path) {
   if (path.find('/') != std::string::npos) return 1;
   const std::string stem = toLower(path.substr(0, path.rfind('.')));
   return endsWith(stem, "00000") || stem == "index" ? 2 : 1;
-}
-
-std::string sha256OfFile(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-  Digest d = newDigest();
-  if (!f || !d) return {};
-  std::vector<char> buffer(1 << 16);
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), f.get())) > 0) EVP_DigestUpdate(d.get(), buffer.data(), n);
-  if (std::ferror(f.get())) return {};
-  return finishHex(d.get());
-}
-
-std::string sha256OfText(const std::string& text) {
-  Digest d = newDigest();
-  if (!d) return {};
-  EVP_DigestUpdate(d.get(), text.data(), text.size());
-  return finishHex(d.get());
 }
 
 bool scanGallery(const std::string& folder, Manifest& files, const Manifest& known) {

@@ -22,10 +22,6 @@ using Manifest = std::map<std::string, ManifestEntry>;  // by path
 // The manifest's name in the remote gallery folder. Never part of a gallery.
 inline constexpr const char* kUploadManifestName = ".picovand-upload.json";
 
-// SHA-256 of a file's content as hexadecimal; empty when it cannot be read.
-std::string sha256OfFile(const std::string& path);
-std::string sha256OfText(const std::string& text);
-
 // Every regular file below folder (symbolic links followed, the manifest
 // itself left out), with size and checksum. A file whose size and
 // modification time equal its entry in `known` keeps that checksum unread.

@@ -1,12 +1,15 @@
 #include "settings/FileSystem.h"
 
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -120,6 +123,52 @@ std::string executableFolder() {
   if (ec) return "./";
   std::string folder = exe.parent_path().string();
   return folder.empty() || folder.back() != '/' ? folder + "/" : folder;
+}
+
+namespace {
+
+struct DigestDeleter {
+  void operator()(EVP_MD_CTX* c) const { EVP_MD_CTX_free(c); }
+};
+using Digest = std::unique_ptr<EVP_MD_CTX, DigestDeleter>;
+
+Digest newDigest() {
+  Digest d(EVP_MD_CTX_new());
+  if (d && EVP_DigestInit_ex(d.get(), EVP_sha256(), nullptr) != 1) d.reset();
+  return d;
+}
+
+std::string finishHex(EVP_MD_CTX* d) {
+  unsigned char out[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  if (EVP_DigestFinal_ex(d, out, &n) != 1) return {};
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned i = 0; i < n; ++i) {
+    hex += digits[out[i] >> 4];
+    hex += digits[out[i] & 15];
+  }
+  return hex;
+}
+
+}  // namespace
+
+std::string sha256OfFile(const std::string& path) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+  Digest d = newDigest();
+  if (!f || !d) return {};
+  std::vector<char> buffer(1 << 16);
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), f.get())) > 0) EVP_DigestUpdate(d.get(), buffer.data(), n);
+  if (std::ferror(f.get())) return {};
+  return finishHex(d.get());
+}
+
+std::string sha256OfText(const std::string& text) {
+  Digest d = newDigest();
+  if (!d) return {};
+  EVP_DigestUpdate(d.get(), text.data(), text.size());
+  return finishHex(d.get());
 }
 
 }  // namespace pv

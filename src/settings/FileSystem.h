@@ -21,6 +21,10 @@ bool makeDirectory(const std::string& path);    // one level; an existing folder
 bool makeDirectories(const std::string& path);  // with every missing parent
 bool copyFileReplacing(const std::string& from, const std::string& to);
 std::uint64_t fileSizeOf(const std::string& path);  // 0 when unreadable
+// SHA-256 of a file's bytes or of a text, in lower-case hex; empty when the
+// file cannot be read.
+std::string sha256OfFile(const std::string& path);
+std::string sha256OfText(const std::string& text);
 
 struct DirEntry {
   std::string name;

@@ -588,10 +588,7 @@ QString CTabFiles::noteText() const { return note_->isHidden() ? QString() : not
 void CTabFiles::jobFinished(const Job& job, size_t before) {
   worker_ = nullptr;
   std::vector<std::string> unreadable;
-  for (size_t i = before; i < state_.items.size(); ++i) {
-    const pv::CollectionItem& item = *state_.items.list[i];
-    if (!item.isAlbum && item.width == 0 && item.height == 0) unreadable.push_back(item.sourcePath);
-  }
+  for (const pv::CollectionItem* item : pv::unreadableImages(state_.items, before)) unreadable.push_back(item->sourcePath);
 
   QStringList lines, details;
   auto report = [&](const std::vector<std::string>& paths, const QString& line) {

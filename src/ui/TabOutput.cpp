@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <filesystem>
 #include <memory>
 
 #include "app/AppState.h"
@@ -16,7 +15,6 @@
 #include "pages/OwnPage.h"
 #include "settings/FileSystem.h"
 #include "settings/Presets.h"
-#include "settings/Text.h"
 #include "ui/Desktop.h"
 #include "ui/Explorer.h"
 #include "ui/QtText.h"
@@ -47,11 +45,6 @@ QLineEdit* readOnlyField(const char* name, const QString& label, QWidget* parent
   f->setReadOnly(true);
   f->setAccessibleName(label);
   return f;
-}
-
-bool holdsFiles(const std::string& folder) {
-  std::error_code ec;
-  return std::filesystem::is_directory(folder, ec) && !std::filesystem::is_empty(folder, ec);
 }
 
 }  // namespace
@@ -204,9 +197,7 @@ void CTabOutput::create() {
                      "Projektordner fehlt", QMessageBox::Information);
     return;
   }
-  // A gallery an earlier build wrote is simply built again: the build keeps
-  // what did not change and removes only what it wrote itself.
-  if (holdsFiles(cmd.outputFolder) && !pv::fileExists(pv::withSlash(cmd.outputFolder) + pv::kManifestName) &&
+  if (pv::holdsOtherFiles(cmd.outputFolder) &&
       !desktop_.askYesNo(this,
                          QString("Der Ausgabeordner %1 enthält bereits Dateien. Dateien mit gleichem Namen werden "
                                  "ersetzt. Möchten Sie das Projekt trotzdem dort erstellen?")

@@ -290,7 +290,7 @@ TEST_F(RebuildFixture, ARecordThatCannotBeTrustedMeansAFullBuild) {
   const std::string outside = dir.write("projects/opfer.txt", "bleibt");
   ASSERT_TRUE(readWholeFile(record, text));
   nlohmann::json doc = nlohmann::json::parse(text);
-  doc["files"].push_back({{"path", "../opfer.txt"}, {"size", 6}, {"sha256", fileSha256(outside)}});
+  doc["files"].push_back({{"path", "../opfer.txt"}, {"size", 6}, {"sha256", sha256OfFile(outside)}});
   writeWholeFile(record, doc.dump());
   EXPECT_EQ(build(scene).imagesConverted, n);
   EXPECT_TRUE(fileExists(outside));

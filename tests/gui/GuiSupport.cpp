@@ -13,61 +13,50 @@ std::string readFile(const std::string& path) {
   return f.readAll().toStdString();
 }
 
+namespace {
+
+// The next scripted answer, or the fallback when none is queued.
+template <class T>
+T takeFront(std::deque<T>& queue, T fallback = T()) {
+  if (queue.empty()) return fallback;
+  T first = std::move(queue.front());
+  queue.pop_front();
+  return first;
+}
+
+}  // namespace
+
 ScriptedDesktop::ScriptedDesktop() {
   desktop.askYesNo = [this](QWidget*, const QString& text, const QString& caption) {
     questions.push_back(caption + ": " + text);
-    if (answers.empty()) return false;
-    bool a = answers.front();
-    answers.pop_front();
-    return a;
+    return takeFront(answers, false);
   };
   desktop.message = [this](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon icon) {
     messages.push_back({text, caption, icon});
   };
-  desktop.chooseColour = [this](QWidget*, const QColor& initial) -> std::optional<QColor> {
+  desktop.chooseColour = [this](QWidget*, const QColor& initial) {
     colourRequests.push_back(initial);
-    if (colours.empty()) return std::nullopt;
-    auto c = colours.front();
-    colours.pop_front();
-    return c;
+    return takeFront(colours);
   };
   desktop.chooseFile = [this](QWidget*, const QString& filter) {
     fileFilters.push_back(filter);
-    if (files.empty()) return QString();
-    QString f = files.front();
-    files.pop_front();
-    return f;
+    return takeFront(files);
   };
   desktop.chooseFiles = [this](QWidget*, const QString& filter) {
     fileFilters.push_back(filter);
-    if (fileLists.empty()) return QStringList();
-    QStringList f = fileLists.front();
-    fileLists.pop_front();
-    return f;
+    return takeFront(fileLists);
   };
   desktop.chooseFolder = [this](QWidget*, const QString& title, const QString&) {
     folderTitles.push_back(title);
-    if (folders.empty()) return QString();
-    QString f = folders.front();
-    folders.pop_front();
-    return f;
+    return takeFront(folders);
   };
   desktop.askSave = [this](QWidget*, const QString& text, const QString& caption) {
     saveQuestions.push_back(caption + ": " + text);
-    if (saveAnswers.empty()) return QMessageBox::Discard;
-    QMessageBox::StandardButton a = saveAnswers.front();
-    saveAnswers.pop_front();
-    return a;
+    return takeFront(saveAnswers, QMessageBox::Discard);
   };
-  auto next = [](std::deque<QString>& queue) {
-    if (queue.empty()) return QString();
-    QString f = queue.front();
-    queue.pop_front();
-    return f;
-  };
-  desktop.chooseSaveFile = [this, next](QWidget*, const QString& filter, const QString&) {
+  desktop.chooseSaveFile = [this](QWidget*, const QString& filter, const QString&) {
     fileFilters.push_back(filter);
-    return next(saveFiles);
+    return takeFront(saveFiles);
   };
   desktop.open = [this](const QUrl& url) { opened.push_back(url); };
 }
