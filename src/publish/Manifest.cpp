@@ -71,17 +71,24 @@ bool isSafeRelativePath(const std::string& path) {
   return true;
 }
 
-std::string manifestToJson(const Manifest& files) {
+nlohmann::json manifestToJsonValue(const Manifest& files) {
   nlohmann::json list = nlohmann::json::array();
   for (const auto& [path, e] : files)
     list.push_back({{"path", e.path}, {"size", e.size}, {"sha256", e.sha256}, {"modified", e.modified}});
+  return {{"format", 1}, {"files", std::move(list)}};
+}
+
+std::string manifestToJson(const Manifest& files) {
   // Paths are bytes from the disk; invalid UTF-8 is written replaced rather
   // than failing the whole upload.
-  return nlohmann::json{{"format", 1}, {"files", list}}.dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return manifestToJsonValue(files).dump(1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::optional<Manifest> manifestFromJson(const std::string& text) {
-  const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+  return manifestFromJsonValue(nlohmann::json::parse(text, nullptr, false));
+}
+
+std::optional<Manifest> manifestFromJsonValue(const nlohmann::json& j) {
   if (j.is_discarded() || !j.is_object() || j.value("format", 0) != 1 || !j.contains("files") || !j["files"].is_array())
     return std::nullopt;
   Manifest files;

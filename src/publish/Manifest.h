@@ -5,6 +5,7 @@
 // send only what changed.
 #include <cstdint>
 #include <map>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,9 +30,11 @@ inline constexpr const char* kUploadManifestName = ".picovand-upload.json";
 bool scanGallery(const std::string& folder, Manifest& files, const Manifest& known = {});
 
 std::string manifestToJson(const Manifest& files);
+nlohmann::json manifestToJsonValue(const Manifest& files);
 // Nothing when the text is not a manifest or holds a path that could leave
 // the gallery folder (absolute, "..", empty parts).
 std::optional<Manifest> manifestFromJson(const std::string& text);
+std::optional<Manifest> manifestFromJsonValue(const nlohmann::json& j);
 
 // A relative path that stays inside its folder.
 bool isSafeRelativePath(const std::string& path);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -486,7 +487,7 @@ void writeUploadRecord(const std::string& recordFolder, const std::string& outpu
   makeDirectories(parentOf(path));
   nlohmann::json j{{"address", r.address},     {"time", r.timeUtc}, {"complete", r.complete},
                    {"files", r.files},         {"bytes", r.bytes}, {"remoteSha", r.remoteSha},
-                   {"manifest", nlohmann::json::parse(manifestToJson(r.manifest))}};
+                   {"manifest", manifestToJsonValue(r.manifest)}};
   writeFileAtomically(path, j.dump(1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
@@ -565,7 +566,8 @@ class Upload {
     });
   }
 
-  CURLcode readRemote(RemoteState& remote);
+  // The remote manifest's text and the result of the first try to fetch it.
+  CURLcode readRemote(RemoteState& remote, std::string text, CURLcode r);
   void listRemote(const std::string& dir, int depth, std::map<std::string, std::uint64_t>& files);
   CURLcode sendFile(Session& session, const ManifestEntry& e, std::uint64_t& inFlight);
   bool sendAll(const std::vector<ManifestEntry>& files);
@@ -597,9 +599,9 @@ class Upload {
   std::chrono::steady_clock::time_point checkpoint_;
 };
 
-CURLcode Upload::readRemote(RemoteState& remote) {
-  std::string text;
-  const CURLcode r = withRetries(session_, kUploadManifestName, [&] { return session_.get(kUploadManifestName, text); });
+CURLcode Upload::readRemote(RemoteState& remote, std::string text, CURLcode r) {
+  if (isConnectionLoss(r) && session_.everConnected())
+    r = withRetries(session_, kUploadManifestName, [&] { return session_.get(kUploadManifestName, text); });
   if (r == CURLE_OK) {
     if (auto m = manifestFromJson(text)) {
       remote.hasManifest = true;
@@ -765,13 +767,22 @@ void Upload::saveProgress(bool complete) {
 }
 
 UploadResult Upload::run() {
+  if (!directoryExists(folder_)) return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
+  // The server takes longer to log us in than we take to read the gallery:
+  // both at once. A retry after a lost connection comes later, on this thread.
+  std::string remoteText;
+  std::future<CURLcode> fetched = std::async(std::launch::async, [&] {
+    BrokenPipeGuard guard;
+    return session_.get(kUploadManifestName, remoteText);
+  });
   if (!o_.recordFolder.empty()) previous_ = readUploadRecord(o_.recordFolder, folder_);
   Manifest local;
-  if (!scanGallery(folder_, local, previous_ ? previous_->manifest : Manifest()))
-    return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
-
+  const bool scanned = scanGallery(folder_, local, previous_ ? previous_->manifest : Manifest());
+  const CURLcode fetchResult = fetched.get();
+  if (!scanned) return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
   RemoteState remote;
-  if (const CURLcode r = readRemote(remote); r != CURLE_OK) return failWith(r, "reading the remote folder failed");
+  if (const CURLcode r = readRemote(remote, std::move(remoteText), fetchResult); r != CURLE_OK)
+    return failWith(r, "reading the remote folder failed");
   result_.remoteManifestMissing = !remote.hasManifest;
   listed_ = remote.listing;
   result_.plan = planUpload(local, remote);
@@ -918,7 +929,7 @@ std::optional<UploadRecord> readUploadRecord(const std::string& recordFolder, co
   if (!readWholeFile(recordPath(recordFolder, outputFolder), text)) return std::nullopt;
   const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
   if (j.is_discarded() || !j.is_object() || !j.contains("manifest")) return std::nullopt;
-  auto manifest = manifestFromJson(j["manifest"].dump());
+  auto manifest = manifestFromJsonValue(j["manifest"]);
   if (!manifest) return std::nullopt;
   UploadRecord r;
   r.address = j.value("address", "");
