@@ -47,7 +47,7 @@ struct AppState {
   int watermarkOffsetX = 0;
   int watermarkOffsetY = 0;
   ItemCollection items;
-  std::vector<std::string> pagesWritten;  // by the running build, for its record of the files it wrote
+  std::vector<std::string> pagesWritten;  // by the running build (pages and their stylesheet), for its record of the files it wrote
 };
 
 // Shared greys of the window and its controls (0xRRGGBB).

@@ -6,6 +6,7 @@
 #include "pages/ScriptSlideshow.h"
 #include "pages/Template.h"
 #include "pages/WriterSupport.h"
+#include "settings/FileSystem.h"
 #include "settings/Product.h"
 #include "settings/Text.h"
 
@@ -22,6 +23,68 @@ bool readOwnPage(AppState& state) {
   state.settings.pageScratch = std::move(text);
   return true;
 }
+
+bool isChosenColour(const std::string& v) { return !v.empty() && v != kStandard; }
+
+// The gallery's look is a stylesheet beside the pages that the fragment
+// links: HTML5 takes a stylesheet link in the body but no style element
+// there, and style attributes could neither hold the link and hover rules
+// of fonts and colours nor let the user's own CSS win over the table's look
+// as it did over the old table attributes. The rules that stand for those
+// attributes (border, cellspacing, cellpadding, width, height, bgcolor,
+// bordercolor, align, valign, center) give what browsers made of them and
+// sit in a cascade layer, which every rule of the user's page outranks, as
+// it outranked the attributes; a browser older than cascade layers (2022)
+// shows a plain table. The font and colour rules stay outside the layer, as
+// they were; their .PicoVandNAV still meets the cells' PicovandNAV only where
+// a page without doctype compares class names regardless of case.
+constexpr const char* kStyleSheet = "gallery.css";
+
+// cellWidth: the share in per cent of each album table cell, 0 for none;
+// middleWidth: that of the navigation bar's page-number cell.
+std::string styleSheet(const ProjectSettings& s, int cellWidth, int middleWidth) {
+  std::string table = s.tableWidth != 0 ? format("width: %dpx;", s.tableWidth) : std::string("width: 100%;");
+  table += format(" border-spacing: %dpx;", s.cellSpacing);
+  if (isChosenColour(s.backgroundColor)) table += format(" background-color: %s;", s.backgroundColor.c_str());
+  std::string cell = format("padding: %dpx;", s.cellPadding);
+  if (cellWidth > 0) cell += format(" width: %d%%;", cellWidth);
+  // A border of n pixels is n pixels outset around the table and one inset
+  // around each cell; with a border colour both are solid in that colour.
+  if (s.tableBorder > 0) {
+    const bool coloured = isChosenColour(s.borderColor);
+    table += coloured ? format(" border: %dpx solid %s;", s.tableBorder, s.borderColor.c_str())
+                      : format(" border: %dpx outset;", s.tableBorder);
+    cell += coloured ? " border: 1px solid; border-color: inherit;" : " border: 1px inset; border-color: inherit;";
+  }
+  return "@layer PicoVand {\n"
+         ".PicoVandTable {" + table + "}\n"
+         ".PicoVandTable > tbody > tr > td {" + cell + "}\n"
+         ".PicoVandTable > tbody > tr > td[colspan] {width: 100%;}\n"
+         ".PicoVandTitle {text-align: left;}\n"
+         ".PicoVandPosition {text-align: right;}\n" +
+         format(".PicoVandPicture {height: %dpx;}\n", s.sizeAHeight + 2 * s.cellPadding + 2) +
+         ".PicoVandCenter {text-align: center;}\n"
+         ".PicoVandBar {width: 100%; border-spacing: 5px;}\n"
+         ".PicoVandBar > tbody > tr > td {width: 1%; padding: 0; text-align: center; vertical-align: middle;}\n" +
+         format(".PicoVandBar > tbody > tr > td.PicovandNAV {width: %d%%;}\n", middleWidth) + "}\n" +
+         galleryStyleRules(s);
+}
+
+// Written like the preset stylesheets, only when it changed, and recorded
+// with the pages.
+void writeStyleSheet(AppState& state, const std::string& outputFolder, int cellWidth, int middleWidth) {
+  const ProjectSettings& s = state.settings;
+  const std::string folder = outputFolder + templateImageFolder(s) + "/";
+  if (makeDirectories(folder) && writeFileIfDifferent(folder + kStyleSheet, styleSheet(s, cellWidth, middleWidth)))
+    state.pagesWritten.push_back(folder + kStyleSheet);
+}
+
+std::string styleSheetLink(const ProjectSettings& s) {
+  const std::string href = encodeWebPath(templateImageFolder(s) + "/" + kStyleSheet);
+  return format("<link rel=\"stylesheet\" href=\"%s\">\n", href.c_str());
+}
+
+constexpr const char* kGalleryTable = "<table class=\"PicoVandCSS PicoVandTable\">";
 
 // The fragment is finished on its own (the user's page is never touched but
 // for the credit block), then put into a copy of the user's page.
@@ -50,16 +113,6 @@ void writeOwnPage(AppState& state, const std::string& path, std::string fragment
   writePage(state, path, page);
 }
 
-bool isChosenColour(const std::string& v) { return !v.empty() && v != kStandard; }
-
-std::string tableHead(const ProjectSettings& s, const char* opening) {
-  std::string out = format(opening, s.tableBorder, s.cellSpacing, s.cellPadding);
-  out += s.tableWidth != 0 ? format(" width=\"%d\"", s.tableWidth) : " width=\"100%\"";
-  if (isChosenColour(s.backgroundColor)) out += format(" bgcolor=\"%s\"", s.backgroundColor.c_str());
-  if (isChosenColour(s.borderColor)) out += format(" bordercolor=\"%s\"", s.borderColor.c_str());
-  return out;
-}
-
 std::string buttonImage(const ProjectSettings& s, const char* graphic) {
   return encodeWebPath(controlFolder(s) + graphic);
 }
@@ -73,7 +126,7 @@ std::string buttonCell(const ProjectSettings& s, const char* graphic, const char
   const std::string relation = *rel ? format(" rel=\"%s\"", rel) : std::string();
   const std::string button =
       target < 0 ? img : format("<a href=\"%s\"%s>", pageFileName(s, target).c_str(), relation.c_str()) + img + "</a>";
-  return "<td width=\"1%\" valign=\"middle\" align=\"center\">" + button + "</td>\n";
+  return "<td>" + button + "</td>\n";
 }
 
 std::string linkedPicture(const std::string& folder, const CollectionItem& r, bool lazy = false) {
@@ -99,24 +152,30 @@ std::string openWinScript(const char* afterName) {
          gestureScript("PicoVand_follow('prev')", "PicoVand_follow('next')") + "</script>\n";
 }
 
-constexpr const char* kNavTable =
-    "<table class=\"PicoVandCSS\" border=\"0\" width=\"100%\" cellspacing=\"5\" cellpadding=\"0\">\n<tr>\n";
+constexpr const char* kNavTable = "<table class=\"PicoVandCSS PicoVandBar\">\n<tr>\n";
 
-// The image row of the per-image and slideshow tables: tall enough for the
-// largest picture of size A with the cell's padding around it.
-std::string imageRowStart(const ProjectSettings& s) {
-  return format("<tr>\n<td height=\"%d\" width=\"100%%\" colspan=\"2\">\n<center>\n",
-                s.sizeAHeight + 2 * s.cellPadding + 2);
+// The image row of the per-image and slideshow tables; its height (the
+// stylesheet's) fits the largest picture of size A with the cell's padding.
+constexpr const char* kImageRowStart =
+    "<tr>\n<td class=\"PicoVandPicture\" colspan=\"2\">\n<div class=\"PicoVandCenter\">\n";
+
+// The title and the position of the per-image and slideshow tables.
+std::string headRow(const ProjectSettings& s, const std::string& position) {
+  return "<tr>\n<td class=\"PicoVandTitle\">" + s.projectName + "</td>\n<td class=\"PicoVandPosition\">" + position +
+         "</td></tr>\n";
 }
 
 // The navigation row's outer cell carries no height: the row takes the
 // height of the control set's buttons, whatever set was chosen.
-constexpr const char* kNavRowStart = "<tr>\n<td width=\"100%\" colspan=\"2\">\n";
+constexpr const char* kNavRowStart = "<tr>\n<td colspan=\"2\">\n";
 
 }  // namespace
 
 bool writeOwnAlbum(AppState& state, const std::string& outputFolder) {
   if (!readOwnPage(state)) return false;
+  const int columns = state.settings.columns;
+  if (columns <= 0) return true;  // no table to lay out, so no page
+  writeStyleSheet(state, withSlash(outputFolder), 100 / columns, 94);
   albumPageWalk(state, withSlash(outputFolder), "/", 0, -1, writeOwnAlbumPage);
   return true;
 }
@@ -124,12 +183,11 @@ bool writeOwnAlbum(AppState& state, const std::string& outputFolder) {
 void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
   const ProjectSettings& s = state.settings;
   std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript(" ");
-  f += galleryStyleBlock(s);
-  f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
-  f += format("<tr><td width=\"100%%\" colspan=\"%d\">\n", s.columns);
+  f += styleSheetLink(s);
+  f += std::string(kGalleryTable) + "\n";
+  f += format("<tr><td colspan=\"%d\">\n", s.columns);
   f += (p.albumPath == "/" ? s.projectName : p.albumPath) + "\n</td></tr>\n";
 
-  const int w = 100 / s.columns;
   const int maximum = p.maximum == 0 ? 999999 : p.maximum;
   const auto& list = state.items.list;
   int col = 0, shown = 0;
@@ -138,14 +196,14 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
     if (r.albumPath != p.albumPath) continue;
     ++shown;
     if (col == 0) f += "<tr>\n";
-    f += format("<td class=\"PicovandNAV\" width=\"%d%%\"><center>", w);
+    f += "<td class=\"PicovandNAV\"><div class=\"PicoVandCenter\">";
     if (r.isAlbum)
       f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
                   pageFileName(s, r.firstPageNumber).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
                   escapeAttribute(r.name).c_str(), r.name.c_str());
     else
       f += linkedPicture(p.outputFolder, r, shown > 2 * s.columns);
-    f += "</td>\n";
+    f += "</div></td>\n";
     if (col + 1 == s.columns) {
       f += "</tr>\n";
       col = 0;
@@ -154,22 +212,21 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
     }
   }
   if (col != 0) {
-    for (; col < s.columns; ++col) f += format("<td width=\"%d%%\" align=\"center\">&nbsp;</td>", w);
+    for (; col < s.columns; ++col) f += "<td class=\"PicoVandCenter\">&nbsp;</td>";
     f += "</tr>\n";
   }
 
   if (!(p.parent == -1 && p.first == p.current && p.current == p.last)) {
-    f += format("<tr><td width=\"100%%\" colspan=\"%d\"><center>\n", s.columns);
+    f += format("<tr><td colspan=\"%d\"><div class=\"PicoVandCenter\">\n", s.columns);
     f += kNavTable;
     f += buttonCell(s, "home.gif", "Startseite", p.parent != -1 ? 0 : -1);
     f += buttonCell(s, "first.gif", "Erste Seite", p.current != p.first ? p.first : -1);
     f += buttonCell(s, "rev.gif", "Vorherige Seite", p.current - 1 >= p.first ? p.current - 1 : -1, "prev");
-    f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
-         pageNumberLinks(s, p.first, p.last, p.current) + "</td>\n";
+    f += "<td class=\"PicovandNAV\">\n" + pageNumberLinks(s, p.first, p.last, p.current) + "</td>\n";
     f += buttonCell(s, "for.gif", "N&auml;chste Seite", p.current + 1 <= p.last ? p.current + 1 : -1, "next");
     f += buttonCell(s, "last.gif", "Letzte Seite", p.current != p.last ? p.last : -1);
     f += buttonCell(s, "up.gif", "&Uuml;bergeordnetes Album", p.parent);
-    f += "</tr></table>\n\n</center></td></tr>\n";
+    f += "</tr></table>\n\n</div></td></tr>\n";
   }
   f += "</table>\n<!-- end Pico Vand -->\n";
   writeOwnPage(state, p.outputFolder + pageFileName(s, p.current), std::move(f), true);
@@ -179,24 +236,23 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
   if (!readOwnPage(state)) return false;
   const ProjectSettings& s = state.settings;
   const std::string folder = withSlash(outputFolder);
+  writeStyleSheet(state, folder, 0, 96);
   const auto images = imageRecords(state.items);
   const int n = int(images.size());
   for (int i = 0; i < n; ++i) {
     const CollectionItem& r = *images[i];
     std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript("");
-    f += galleryStyleBlock(s);
-    f += tableHead(s, "<table class=\"PicoVandCSS\"  border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">\n";
-    f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" + format("%d/%d", i + 1, n) +
-         "</td></tr>\n";
-    f += imageRowStart(s) + linkedPicture(folder, r) + "</center></td></tr>\n";
+    f += styleSheetLink(s);
+    f += std::string(kGalleryTable) + "\n";
+    f += headRow(s, format("%d/%d", i + 1, n));
+    f += kImageRowStart + linkedPicture(folder, r) + "</div></td></tr>\n";
     if (!r.caption.empty())
-      f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center>" + r.caption + "</center></td></tr>\n";
+      f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\">" + r.caption + "</div></td></tr>\n";
     f += kNavRowStart;
     f += kNavTable;
     f += buttonCell(s, "first.gif", "Erstes Bild", i != 0 ? 0 : -1);
     f += buttonCell(s, "rev.gif", "Vorheriges Bild", i != 0 ? i - 1 : -1, "prev");
-    f += "<td width=\"96%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n" +
-         pageNumberLinks(s, 0, n - 1, i) + "</td>\n";
+    f += "<td class=\"PicovandNAV\">\n" + pageNumberLinks(s, 0, n - 1, i) + "</td>\n";
     f += buttonCell(s, "for.gif", "N&auml;chstes Bild", i != n - 1 ? i + 1 : -1, "next");
     f += buttonCell(s, "last.gif", "Letztes Bild", i != n - 1 ? n - 1 : -1);
     f += "</tr></table>\n";
@@ -211,24 +267,24 @@ bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
   const ProjectSettings& s = state.settings;
   const SlideshowScript script = slideshowScript(state);
   const size_t n = imageRecords(state.items).size();
+  writeStyleSheet(state, withSlash(outputFolder), 0, 94);
   std::string f = std::string("\n<!-- Corvane Pico Vand ") + kMakerAddress + " -->\n<!-- begin Pico Vand -->\n";
   f += "<script type=\"text/javascript\">\n<!--\n" + script.program + "//-->\n</script>\n";
-  f += galleryStyleBlock(s);
-  f += tableHead(s, "<table class=\"PicoVandCSS\" border=\"%d\" cellspacing=\"%d\" cellpadding=\"%d\"") + ">";
-  f += "<tr>\n<td align=\"left\">" + s.projectName + "</td>\n<td align=\"right\">" +
-       format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n) + "</td></tr>\n";
-  f += imageRowStart(s) + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt) + "</center></td></tr>\n";
-  f += "<tr>\n<td width=\"100%\" colspan=\"2\">\n<center><p><span id=\"PicoVand_Comment\">" + script.firstCaption +
-       "</span></p>\n</center></td></tr>\n";
+  f += styleSheetLink(s);
+  f += kGalleryTable;
+  f += headRow(s, format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n));
+  f += kImageRowStart + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt) + "</div></td></tr>\n";
+  f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\"><p><span id=\"PicoVand_Comment\">" +
+       script.firstCaption + "</span></p>\n</div></td></tr>\n";
   f += kNavRowStart;
   f += kNavTable;
   const auto control = [&](const char* graphic, const char* call, const char* name) {
-    f += std::string("<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"") + call + "\">" +
+    f += std::string("<td><a href=\"#\" onClick=\"") + call + "\">" +
          format("<img src=\"%s\" alt=\"%s\" border=\"0\"></a>\n", buttonImage(s, graphic).c_str(), name) + "</td>\n";
   };
   control("pause.gif", "PicoVand_stop();", "Diashow anhalten");
   control("for.gif", "PicoVand_play();", "Diashow starten");
-  f += "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n";
+  f += "<td class=\"PicovandNAV\">&nbsp;</td>\n";
   control("first.gif", "PicoVand_gofirst();", "Erstes Bild");
   control("back.gif", "PicoVand_goback();", "Vorheriges Bild");
   control("next.gif", "PicoVand_gonext();", "N&auml;chstes Bild");

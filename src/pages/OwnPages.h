@@ -1,8 +1,8 @@
 #pragma once
 // Galleries put into a web page of the user's own: the gallery is built as
-// one fragment (script, style block, table, navigation buttons of the chosen
-// control set) that takes the place of every "##PICOVAND##" in a copy of the
-// user's page. Each writer returns false and writes nothing when
+// one fragment (script, link to the gallery's stylesheet, table, navigation
+// buttons of the chosen control set) that takes the place of every
+// "##PICOVAND##" in a copy of the user's page. Each writer returns false and writes nothing when
 // ownTemplatePage is empty, cannot be read or lacks the placeholder.
 #include <string>
 

@@ -62,7 +62,7 @@ std::string slidePageNumberLinks(const ProjectSettings& s, int first, int last, 
   return numberLinks(s, first, last, current, "<a href=\"%s-sld-%05d.htm\">%d</a> \n");
 }
 
-std::string galleryStyleBlock(const ProjectSettings& s) {
+std::string galleryStyleRules(const ProjectSettings& s) {
   std::string main, link;
   if (isChosen(s.textFont)) {
     main += format("font-family:%s; ", s.textFont.c_str());
@@ -75,14 +75,12 @@ std::string galleryStyleBlock(const ProjectSettings& s) {
   if (isChosen(s.textColor)) main += format("color:%s; ", s.textColor.c_str());
   if (isChosen(s.linkColor)) link += format("color:%s; ", s.linkColor.c_str());
 
-  std::string out = "<style type=\"text/css\">\n";
-  out += ".PicoVandCSS {" + main + "}\n";
+  std::string out = ".PicoVandCSS {" + main + "}\n";
   for (const char* selector :
        {".PicoVandNAV a {text-decoration:none; ", ".PicoVandNAV a:link {text-decoration:none; ",
         ".PicoVandNAV a:visited {text-decoration:none; ", ".PicoVandNAV a:active {text-decoration:none; ",
         ".PicoVandNAV a:hover {text-decoration:none; ", ".PicoVandNAV {text-decoration:none; "})
     out += selector + link + "}\n";
-  out += "</style>\n";
   return out;
 }
 

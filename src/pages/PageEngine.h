@@ -1,6 +1,6 @@
 #pragma once
 // What every page writer shares: page names, the page-number links, the
-// style block, the window-opener script, folder titles, EXIF slots, the
+// gallery style rules, the window-opener script, folder titles, EXIF slots, the
 // finishing steps (scripts removed, text normalised, credit placed, colours
 // filled in) and the escapes that keep user texts from breaking a page.
 #include <string>
@@ -25,7 +25,8 @@ std::string controlFolder(const ProjectSettings& s);
 
 std::string pageNumberLinks(const ProjectSettings& s, int first, int last, int current);
 std::string slidePageNumberLinks(const ProjectSettings& s, int first, int last, int current);
-std::string galleryStyleBlock(const ProjectSettings& s);
+// The font and colour rules of the own-page galleries (their stylesheet).
+std::string galleryStyleRules(const ProjectSettings& s);
 // The window-opener script; functionName is "PicoVand_openimg" or "PicoVand_opensld".
 std::string windowOpenerScript(const char* functionName);
 std::string albumTitle(const ProjectSettings& s, const std::string& albumPath);

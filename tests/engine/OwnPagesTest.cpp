@@ -27,6 +27,13 @@ struct OwnPages : pvtest::WriterFixture {
     size_t b = p.find("<!-- begin Pico Vand -->"), e = p.find("<!-- end Pico Vand -->");
     return b == std::string::npos || e == std::string::npos ? std::string() : p.substr(b, e - b);
   }
+  // The pages written; the stylesheet lies in the image folder.
+  size_t pagesWritten() const {
+    size_t n = 0;
+    for (const pv::DirEntry& e : pv::listDirectory(out)) n += pv::endsWith(e.name, ".htm") ? 1 : 0;
+    return n;
+  }
+  std::string styleSheet() const { return page("images/_pcv_" + std::to_string(s.presetNumber) + "/gallery.css"); }
 };
 
 // A navigation cell: a linked button names what it does (album pages count
@@ -40,8 +47,8 @@ std::string button(const std::string& graphic, int target, bool perImage = false
   const std::string img = "<img src=\"images/_ctrl_0101/" + graphic + "\" alt=\"" +
                           (target < 0 ? "" : perImage ? n.second : n.first) + "\" border=\"0\">";
   const std::string rel = graphic == "rev.gif" ? " rel=\"prev\"" : graphic == "for.gif" ? " rel=\"next\"" : "";
-  return "<td width=\"1%\" valign=\"middle\" align=\"center\">" +
-         (target < 0 ? img : pv::format("<a href=\"pcv%05d.htm\"", target) + rel + ">" + img + "</a>") + "</td>\n";
+  const std::string link = target < 0 ? img : pv::format("<a href=\"pcv%05d.htm\"", target) + rel + ">" + img + "</a>";
+  return "<td>" + link + "</td>\n";
 }
 
 }  // namespace
@@ -61,22 +68,30 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(user.ends_with("<!-- end Pico Vand -->\n\n</body></html>"));
   const std::string top = fragment("pcv00000.htm");
   EXPECT_TRUE(contains(top,
-                       "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"600\" "
-                       "bordercolor=\"#abcdef\">\n<tr><td width=\"100%\" colspan=\"3\">\nReise\n</td></tr>\n"));
-  EXPECT_FALSE(contains(top, "bgcolor"));
+                       "<link rel=\"stylesheet\" href=\"images/_pcv_2001/gallery.css\">\n"
+                       "<table class=\"PicoVandCSS PicoVandTable\">\n<tr><td colspan=\"3\">\nReise\n</td></tr>\n"));
   EXPECT_TRUE(contains(top, "window.open(x,\"PicoVandWindow\", \"location=no"));
   EXPECT_TRUE(contains(top,
-                       "<td class=\"PicovandNAV\" width=\"33%\"><center><a href=\"images/pcvb00000.jpg\" "
+                       "<td class=\"PicovandNAV\"><div class=\"PicoVandCenter\"><a href=\"images/pcvb00000.jpg\" "
                        "onclick=\"PicoVandOpenWin (this.href); return false\"><img src=\"images/pcva00000.jpg\" "
-                       "alt=\"nicht gezeigt\" border=\"0\"></a></td>\n"));
-  EXPECT_TRUE(contains(top, "<center><img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></td>"));
+                       "alt=\"nicht gezeigt\" border=\"0\"></a></div></td>\n"));
+  EXPECT_TRUE(
+      contains(top, "<div class=\"PicoVandCenter\"><img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></div>"));
   EXPECT_TRUE(contains(top,
-                       "<center><a href=\"pcv00001.htm\"><img src=\"images/_pcv_2001/folder.gif\" "
-                       "alt=\"Rom &amp; Paris\" border=\"0\"><br>Rom & Paris</a></td>\n</tr>\n<tr>\n"));
-  // 3 columns, 4 entries: the second row gets one picture and two fillers.
+                       "<div class=\"PicoVandCenter\"><a href=\"pcv00001.htm\"><img "
+                       "src=\"images/_pcv_2001/folder.gif\" alt=\"Rom &amp; Paris\" border=\"0\"><br>Rom & Paris</a>"
+                       "</div></td>\n</tr>\n<tr>\n"));
+  // 3 columns, 4 entries: the second row gets one picture and two fillers,
+  // every cell a third of the table.
   EXPECT_TRUE(contains(top,
-                       "</td>\n<td width=\"33%\" align=\"center\">&nbsp;</td><td width=\"33%\" "
-                       "align=\"center\">&nbsp;</td></tr>\n</table>\n"));
+                       "</td>\n<td class=\"PicoVandCenter\">&nbsp;</td><td class=\"PicoVandCenter\">&nbsp;</td></tr>\n"
+                       "</table>\n"));
+  // The table settings are the stylesheet's: width, border in its colour,
+  // spacing, padding, the column share; no background of "(Standard)".
+  const std::string sheet = styleSheet();
+  EXPECT_TRUE(contains(sheet, ".PicoVandTable {width: 600px; border-spacing: 2px; border: 1px solid #abcdef;}\n"));
+  EXPECT_TRUE(contains(sheet, "{padding: 4px; width: 33%; border: 1px solid; border-color: inherit;}\n"));
+  EXPECT_FALSE(contains(sheet, "background"));
   EXPECT_EQ(occurrences(top, "<tr>\n"), 2);
   EXPECT_FALSE(contains(top, "home.gif"));       // a top album on a single page has no navigation row
   // The album table shows no caption; the picture names itself with it.
@@ -87,9 +102,8 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(contains(sub, "src=\"images/Rom%20%26%20Paris/pcva00003.jpg\""));
   EXPECT_TRUE(
       contains(sub, "<tr>\n" + button("home.gif", 0) + button("first.gif", -1) + button("rev.gif", -1) +
-                        "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">\n[1]\n</td>\n" +
-                        button("for.gif", -1) + button("last.gif", -1) + button("up.gif", 0) +
-                        "</tr></table>\n</center></td></tr>\n</table>\n"));
+                        "<td class=\"PicovandNAV\">\n[1]\n</td>\n" + button("for.gif", -1) +
+                        button("last.gif", -1) + button("up.gif", 0) + "</tr></table>\n</div></td></tr>\n</table>\n"));
 }
 
 TEST_F(OwnPages, AlbumPagesOfALongAlbum) {
@@ -118,21 +132,23 @@ TEST_F(OwnPages, OnePagePerImage) {
   EXPECT_EQ(pagesWritten(), 2u);
   const std::string first = fragment("pcv00000.htm");
   EXPECT_TRUE(contains(first, "window.open(x,\"PicoVandWindow\",\"location=no"));
-  EXPECT_TRUE(
-      contains(first, "<table class=\"PicoVandCSS\" border=\"1\" cellspacing=\"2\" cellpadding=\"4\" width=\"100%\""));
-  EXPECT_TRUE(
-      contains(first,
-               "<tr>\n<td align=\"left\">Reise</td>\n<td align=\"right\">1/2</td></tr>\n"
-               "<tr>\n<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"images/pcvb00000.jpg\""));
-  EXPECT_TRUE(contains(first, "<center>Am Meer</center></td></tr>\n"));
-  EXPECT_TRUE(contains(first, "<tr>\n<td width=\"100%\" colspan=\"2\">\n<table class=\"PicoVandCSS\" border=\"0\""));
+  EXPECT_TRUE(contains(first,
+                       "<table class=\"PicoVandCSS PicoVandTable\">\n"
+                       "<tr>\n<td class=\"PicoVandTitle\">Reise</td>\n<td class=\"PicoVandPosition\">1/2</td></tr>\n"
+                       "<tr>\n<td class=\"PicoVandPicture\" colspan=\"2\">\n<div class=\"PicoVandCenter\">\n"
+                       "<a href=\"images/pcvb00000.jpg\""));
+  EXPECT_TRUE(contains(first, "<div class=\"PicoVandCenter\">Am Meer</div></td></tr>\n"));
+  EXPECT_TRUE(contains(first, "<tr>\n<td colspan=\"2\">\n<table class=\"PicoVandCSS PicoVandBar\">"));
+  // The picture's row is tall enough for size A and the padding.
+  EXPECT_TRUE(contains(styleSheet(), ".PicoVandPicture {height: 100px;}"));
   EXPECT_TRUE(contains(first, button("first.gif", -1, true) + button("rev.gif", -1, true)));
   EXPECT_TRUE(contains(first, button("for.gif", 1, true) + button("last.gif", 1, true) + "</tr></table>\n</td></tr></table>\n"));
   const std::string second = fragment("pcv00001.htm");
   EXPECT_TRUE(contains(second, ">2/2<"));
   EXPECT_FALSE(contains(second, "Am Meer"));
   EXPECT_EQ(occurrences(second, "colspan=\"2\""), 2);  // an empty caption gives no caption row
-  EXPECT_TRUE(contains(second, "<center>\n<img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></center>"));
+  EXPECT_TRUE(contains(
+      second, "<div class=\"PicoVandCenter\">\n<img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></div>"));
 
   s.noJavaScript = true;
   ASSERT_TRUE(writeOwnImagePages(state, out));
@@ -154,20 +170,21 @@ TEST_F(OwnPages, ScriptSlideshowFragment) {
   const std::string f = fragment("pcv00000.htm");
   EXPECT_TRUE(contains(f, "<script type=\"text/javascript\">\n<!--\nvar PicoVand_speed=3000;"));
   EXPECT_TRUE(contains(f, "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";"));
-  EXPECT_TRUE(contains(f, "bordercolor=\"#abcdef\"><tr>\n<td align=\"left\">Reise</td>"));
+  EXPECT_TRUE(contains(f, "<table class=\"PicoVandCSS PicoVandTable\"><tr>\n<td class=\"PicoVandTitle\">Reise</td>"));
   EXPECT_TRUE(contains(f, "<span id=\"PicoVand_Counter\">1/2</span>"));
-  EXPECT_TRUE(contains(
-      f, "<td height=\"100\" width=\"100%\" colspan=\"2\">\n<center>\n<a href=\"javascript:PicoVand_openimg()\">"));
-  EXPECT_TRUE(contains(f, "<center><p><span id=\"PicoVand_Comment\"></span></p>"));  // present though empty
+  EXPECT_TRUE(contains(f,
+                       "<td class=\"PicoVandPicture\" colspan=\"2\">\n<div class=\"PicoVandCenter\">\n"
+                       "<a href=\"javascript:PicoVand_openimg()\">"));
+  // The caption row is there even with an empty caption.
+  EXPECT_TRUE(contains(f, "<div class=\"PicoVandCenter\"><p><span id=\"PicoVand_Comment\"></span></p>"));
   EXPECT_TRUE(contains(
       f,
       "<a href=\"#\" onClick=\"PicoVand_stop();\"><img src=\"images/_ctrl_0101/pause.gif\" alt=\"Diashow anhalten\" "
       "border=\"0\"></a>\n"
-      "</td>\n<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_play();\">"));
+      "</td>\n<td><a href=\"#\" onClick=\"PicoVand_play();\">"));
   EXPECT_TRUE(
       contains(f,
-               "<td width=\"94%\" class=\"PicovandNAV\" valign=\"middle\" align=\"center\">&nbsp;</td>\n"
-               "<td width=\"1%\" valign=\"middle\" align=\"center\"><a href=\"#\" onClick=\"PicoVand_gofirst();\">"));
+               "<td class=\"PicovandNAV\">&nbsp;</td>\n<td><a href=\"#\" onClick=\"PicoVand_gofirst();\">"));
   for (const char* call : {"PicoVand_goback", "PicoVand_gonext", "PicoVand_golast"}) EXPECT_TRUE(contains(f, call));
 }
 

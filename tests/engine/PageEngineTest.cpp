@@ -94,8 +94,8 @@ TEST(PageEngine, NamesTitlesAndStyleBlock) {
   s.textSize = kStandard;
   s.textColor = "#333333";
   s.linkColor = "";
-  std::string style = galleryStyleBlock(s);
-  EXPECT_EQ(style.substr(0, 22), "<style type=\"text/css\"");
+  std::string style = galleryStyleRules(s);
+  EXPECT_EQ(style.find('<'), std::string::npos);  // rules for a stylesheet file, no markup
   EXPECT_NE(style.find(".PicoVandCSS {font-family:Georgia; color:#333333; }\n"), std::string::npos);
   EXPECT_NE(style.find(".PicoVandNAV a:hover {text-decoration:none; font-family:Georgia; }\n"), std::string::npos);
   EXPECT_EQ(style.find("(Standard)"), std::string::npos);

@@ -40,6 +40,7 @@ struct Scenario {
   int quality = 80;
   std::string watermark;
   int watermarkPosition = 8;
+  std::string ownPage;  // the user's web page of the own-page presets
 };
 
 // The credit's link texts are picked at random for every build.
@@ -151,6 +152,7 @@ struct RebuildFixture : ::testing::Test {
     image.quality = sc.quality;
     image.watermarkFile = sc.watermark;
     image.watermarkPosition = sc.watermarkPosition;
+    project.ownWebPage = sc.ownPage;
     state.iptcCaption = "<IMAGE>";
     std::set<std::string> albums;
     for (const Photo& p : sc.photos) {
@@ -247,6 +249,13 @@ TEST_F(RebuildFixture, EachKindOfChangeGivesWhatAFullBuildGives) {
   scene.preset = 7001;
   expectSameAsFullBuild("the preset changed", -1);
   EXPECT_FALSE(directoryExists(gallery() + "images/_pcv_1001"));
+
+  // The own-page gallery's stylesheet is part of the record, and its link holds.
+  scene.preset = 2001;
+  scene.ownPage = dir.write("seite.htm", "<!DOCTYPE html>\n<body>\n##PICOVAND##\n</body>\n");
+  expectSameAsFullBuild("an own web page", -1);
+  EXPECT_TRUE(fileExists(gallery() + "images/_pcv_2001/gallery.css"));
+  EXPECT_EQ(brokenLinks(gallery()), std::vector<std::string>{});
 }
 
 TEST_F(RebuildFixture, FilesNotOfTheBuildAreNeverTouched) {
