@@ -24,8 +24,6 @@ bool readOwnPage(AppState& state) {
   return true;
 }
 
-bool isChosenColour(const std::string& v) { return !v.empty() && v != kStandard; }
-
 // The gallery's look is a stylesheet beside the pages that the fragment
 // links: HTML5 takes a stylesheet link in the body but no style element
 // there, and style attributes could neither hold the link and hover rules
@@ -45,13 +43,13 @@ constexpr const char* kStyleSheet = "gallery.css";
 std::string styleSheet(const ProjectSettings& s, int cellWidth, int middleWidth) {
   std::string table = s.tableWidth != 0 ? format("width: %dpx;", s.tableWidth) : std::string("width: 100%;");
   table += format(" border-spacing: %dpx;", s.cellSpacing);
-  if (isChosenColour(s.backgroundColor)) table += format(" background-color: %s;", s.backgroundColor.c_str());
+  if (isChosen(s.backgroundColor)) table += format(" background-color: %s;", s.backgroundColor.c_str());
   std::string cell = format("padding: %dpx;", s.cellPadding);
   if (cellWidth > 0) cell += format(" width: %d%%;", cellWidth);
   // A border of n pixels is n pixels outset around the table and one inset
   // around each cell; with a border colour both are solid in that colour.
   if (s.tableBorder > 0) {
-    const bool coloured = isChosenColour(s.borderColor);
+    const bool coloured = isChosen(s.borderColor);
     table += coloured ? format(" border: %dpx solid %s;", s.tableBorder, s.borderColor.c_str())
                       : format(" border: %dpx outset;", s.tableBorder);
     cell += coloured ? " border: 1px solid; border-color: inherit;" : " border: 1px inset; border-color: inherit;";

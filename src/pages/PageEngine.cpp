@@ -50,9 +50,9 @@ std::string numberLinks(const ProjectSettings& s, int first, int last, int curre
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isChosen(const std::string& v) { return !v.empty() && v != kStandard; }
-
 }  // namespace
+
+bool isChosen(const std::string& v) { return !v.empty() && v != kStandard; }
 
 std::string pageNumberLinks(const ProjectSettings& s, int first, int last, int current) {
   return numberLinks(s, first, last, current, "<a href=\"%s%05d.htm\">%d</a> \n");

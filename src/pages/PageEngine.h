@@ -23,6 +23,9 @@ std::string templateImageFolder(const ProjectSettings& s);
 // "images/_ctrl_0101/": the navigation buttons of the own-page writers.
 std::string controlFolder(const ProjectSettings& s);
 
+// A font, size or colour the user chose rather than left at "(Standard)".
+bool isChosen(const std::string& v);
+
 std::string pageNumberLinks(const ProjectSettings& s, int first, int last, int current);
 std::string slidePageNumberLinks(const ProjectSettings& s, int first, int last, int current);
 // The font and colour rules of the own-page galleries (their stylesheet).
