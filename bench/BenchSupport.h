@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "model/Image.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 extern char** environ;
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "controls/TabFilesListBox.h"
 #include "ui/Desktop.h"
 #include "ui/TabFiles.h"

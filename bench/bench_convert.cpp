@@ -9,9 +9,9 @@
 #include <cstdlib>
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
-#include "build/Conversion.h"
-#include "build/OutputLayout.h"
+#include "state/AppState.h"
+#include "convert/Conversion.h"
+#include "gallery/OutputLayout.h"
 #include "model/Metadata.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "project/ProjectFile.h"
 #include "settings/Presets.h"
 

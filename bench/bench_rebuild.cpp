@@ -10,8 +10,8 @@
 #include <filesystem>
 
 #include "BenchSupport.h"
-#include "app/AppState.h"
-#include "build/BuildDriver.h"
+#include "state/AppState.h"
+#include "gallery/BuildDriver.h"
 #include "settings/Presets.h"
 
 namespace {

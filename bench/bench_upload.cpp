@@ -14,7 +14,7 @@
 
 #include "Servers.h"
 #include "publish/Upload.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace {
 

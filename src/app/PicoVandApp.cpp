@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <cmath>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "app/PicoVandDlg.h"
 #include "model/Image.h"
 #include "ui/Desktop.h"

@@ -10,14 +10,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "app/Info.h"
 #include "app/WebAddresses.h"
 #include "controls/EnTabCtrl.h"
 #include "controls/ResourcePicture.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Presets.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 #include "ui/Desktop.h"
 #include "ui/Explorer.h"
 #include "ui/QtText.h"

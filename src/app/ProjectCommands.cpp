@@ -8,10 +8,10 @@
 #include <QToolButton>
 #include <functional>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "app/PicoVandDlg.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
 #include "ui/TabFiles.h"

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QFont>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "app/PicoVandApp.h"
 #include "ui/Desktop.h"
 

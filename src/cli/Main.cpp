@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "build/BuildDriver.h"
-#include "build/BuildManifest.h"
+#include "state/AppState.h"
+#include "gallery/BuildDriver.h"
+#include "gallery/BuildManifest.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "cli/Upload.h"
 #include "model/FolderImport.h"
 #include "pages/ControlSets.h"
 #include "project/ProjectFile.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 using namespace pvcli;

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "model/Image.h"
 #include "pages/ControlSets.h"
 #include "pages/OwnPage.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 using namespace pv;
 

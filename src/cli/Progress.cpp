@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pvcli {
 

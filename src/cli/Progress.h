@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "build/BuildDriver.h"
+#include "gallery/BuildDriver.h"
 
 namespace pvcli {
 

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "cli/Progress.h"
 #include "publish/Upload.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pvcli {
 

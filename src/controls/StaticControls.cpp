@@ -4,14 +4,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "settings/PageValues.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
-QColor windowQColor() { return QColor(QRgb(pv::kWindowColor)); }
-QColor pageQColor() { return QColor(QRgb(pv::kPageColor)); }
-QColor frameQColor() { return QColor(QRgb(pv::kFrameColor)); }
-QColor labelTextQColor() { return QColor(QRgb(pv::kLabelTextColor)); }
+// Shared greys of the window and its controls.
+QColor windowQColor() { return QColor(QRgb(0xE0E0E0)); }
+QColor pageQColor() { return QColor(QRgb(0xEFEFEF)); }
+QColor frameQColor() { return QColor(QRgb(0x808080)); }
+QColor labelTextQColor() { return QColor(QRgb(0x000000)); }
 
 namespace {
 // A 1-pixel outline just inside the widget.

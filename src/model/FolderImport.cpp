@@ -5,8 +5,8 @@
 #include <set>
 #include <utility>
 
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -11,7 +11,7 @@
 #include "model/ImageHeaders.h"
 #include "model/ReaderGuards.h"
 #include "model/TiffReader.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 
 namespace pv {
 

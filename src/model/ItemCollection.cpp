@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

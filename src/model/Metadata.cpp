@@ -3,8 +3,8 @@
 #include <mutex>
 
 #include "model/Encoding.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

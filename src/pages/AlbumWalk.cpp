@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 namespace pv {
 

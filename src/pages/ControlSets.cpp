@@ -1,8 +1,8 @@
 #include "pages/ControlSets.h"
 
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Ini.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -1,7 +1,7 @@
 #include "pages/OwnPage.h"
 
 #include "pages/Template.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

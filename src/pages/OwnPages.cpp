@@ -1,14 +1,14 @@
 #include "pages/OwnPages.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/AlbumWalk.h"
 #include "pages/PageEngine.h"
 #include "pages/ScriptSlideshow.h"
 #include "pages/Template.h"
 #include "pages/WriterSupport.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -3,11 +3,11 @@
 #include <chrono>
 #include <random>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/Template.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

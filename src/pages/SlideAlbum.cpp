@@ -1,10 +1,10 @@
 #include "pages/SlideAlbum.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/WebAlbum.h"
 #include "pages/WriterSupport.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -1,7 +1,7 @@
 #include "pages/Template.h"
 
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

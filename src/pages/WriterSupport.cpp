@@ -1,6 +1,6 @@
 #include "pages/WriterSupport.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
 

@@ -1,6 +1,6 @@
 #include "pages/Writers.h"
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/ImagePages.h"
 #include "pages/OwnPages.h"
 #include "pages/ScriptSlideshow.h"

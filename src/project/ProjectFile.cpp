@@ -15,12 +15,12 @@
 #include <thread>
 #include <type_traits>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "model/Encoding.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;

@@ -7,9 +7,9 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
-#include "build/BuildManifest.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "gallery/BuildManifest.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -16,8 +16,8 @@
 #include <set>
 #include <thread>
 
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

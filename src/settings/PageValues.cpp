@@ -2,9 +2,9 @@
 
 #include <ctime>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "settings/Ini.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -1,9 +1,9 @@
 #include "settings/Presets.h"
 
-#include "app/AppState.h"
-#include "settings/FileSystem.h"
+#include "state/AppState.h"
+#include "util/FileSystem.h"
 #include "settings/Ini.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

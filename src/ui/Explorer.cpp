@@ -1,6 +1,6 @@
 #include "ui/Explorer.h"
 
-#include "settings/Text.h"
+#include "util/Text.h"
 #include "ui/QtText.h"
 
 void CExplorer1::navigate(const std::string& target) {

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "settings/Ini.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 #include "ui/QtText.h"
 
 namespace {

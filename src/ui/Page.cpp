@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "controls/ResourcePicture.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 #include "ui/Desktop.h"
 
 namespace {

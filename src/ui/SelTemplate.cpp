@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/ControlSets.h"
 #include "pages/OwnPage.h"
 #include "ui/Desktop.h"

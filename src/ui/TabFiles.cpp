@@ -14,11 +14,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "controls/TabFilesListBox.h"
 #include "model/FolderImport.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
 #include "ui/TabOptions2.h"

@@ -10,7 +10,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "controls/ResourcePicture.h"
 #include "ui/Desktop.h"
 #include "ui/IPTCTags.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
 #include "ui/SelTemplate.h"

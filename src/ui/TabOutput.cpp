@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "app/AppState.h"
-#include "build/BuildManifest.h"
+#include "state/AppState.h"
+#include "gallery/BuildManifest.h"
 #include "pages/OwnPage.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "ui/Desktop.h"
 #include "ui/Explorer.h"

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QThread>
 
-#include "build/BuildDriver.h"
+#include "gallery/BuildDriver.h"
 #include "settings/PageValues.h"
 #include "ui/Page.h"
 #include "ui/Pages.h"

@@ -6,9 +6,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
-#include "build/BuildDriver.h"
-#include "settings/Text.h"
+#include "state/AppState.h"
+#include "gallery/BuildDriver.h"
+#include "util/Text.h"
 #include "ui/Desktop.h"
 #include "ui/DirectUpload.h"
 #include "ui/Explorer.h"

@@ -6,7 +6,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/Template.h"
 #include "ui/Explorer.h"
 #include "ui/Pages.h"

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "DataSupport.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "pages/Template.h"
 #include "settings/Ini.h"
 #include "settings/Presets.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pvdata {
 

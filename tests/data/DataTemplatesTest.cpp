@@ -5,7 +5,7 @@
 #include <map>
 
 #include "DataSupport.h"
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "settings/Ini.h"
 #include "settings/Presets.h"
 

@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "build/BuildDriver.h"
-#include "build/BuildManifest.h"
+#include "gallery/BuildDriver.h"
+#include "gallery/BuildManifest.h"
 #include "pages/OwnPage.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 

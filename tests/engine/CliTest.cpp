@@ -8,11 +8,11 @@
 #include <map>
 
 #include "TestSupport.h"
-#include "build/BuildDriver.h"
-#include "build/BuildManifest.h"
+#include "gallery/BuildDriver.h"
+#include "gallery/BuildManifest.h"
 #include "project/ProjectFile.h"
 #include "settings/Presets.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "ConversionTestSupport.h"
-#include "app/AppState.h"
-#include "build/Conversion.h"
+#include "state/AppState.h"
+#include "convert/Conversion.h"
 #include "model/Encoding.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Product.h"
 #include "settings/ProjectSettings.h"
 

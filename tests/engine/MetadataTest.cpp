@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 #include "model/ItemCollection.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 

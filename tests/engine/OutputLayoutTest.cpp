@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ConversionTestSupport.h"
-#include "app/AppState.h"
-#include "build/Conversion.h"
-#include "build/OutputLayout.h"
+#include "state/AppState.h"
+#include "convert/Conversion.h"
+#include "gallery/OutputLayout.h"
 
 using namespace pv;
 

@@ -12,10 +12,10 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "build/BuildDriver.h"
+#include "gallery/BuildDriver.h"
 #include "project/ProjectFile.h"
 #include "settings/Presets.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 namespace fs = std::filesystem;

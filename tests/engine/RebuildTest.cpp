@@ -15,10 +15,10 @@
 #include <set>
 
 #include "TestSupport.h"
-#include "build/BuildDriver.h"
-#include "build/BuildManifest.h"
+#include "gallery/BuildDriver.h"
+#include "gallery/BuildManifest.h"
 #include "settings/Presets.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 namespace fs = std::filesystem;

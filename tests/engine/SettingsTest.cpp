@@ -4,7 +4,7 @@
 #include "settings/Ini.h"
 #include "settings/PageValues.h"
 #include "settings/ProjectSettings.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 

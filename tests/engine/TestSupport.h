@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/AppState.h"
-#include "settings/FileSystem.h"
+#include "state/AppState.h"
+#include "util/FileSystem.h"
 
 namespace pvtest {
 

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "pages/WebAlbum.h"
 #include "pages/Writers.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 

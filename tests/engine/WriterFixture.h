@@ -7,8 +7,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pvtest {
 

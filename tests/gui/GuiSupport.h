@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "state/AppState.h"
 #include "ui/Desktop.h"
 
 namespace guitest {

@@ -20,7 +20,7 @@
 #include "app/PicoVandDlg.h"
 #include "controls/EnTabCtrl.h"
 #include "model/Image.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "ui/DirectUpload.h"
 #include "ui/Explorer.h"
 #include "ui/AddStructureDlg.h"

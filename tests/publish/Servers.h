@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 
 namespace pvtest {
 

@@ -7,7 +7,7 @@
 
 #include "Servers.h"
 #include "publish/Manifest.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 using namespace pvtest;

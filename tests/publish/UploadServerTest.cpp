@@ -8,7 +8,7 @@
 
 #include "Servers.h"
 #include "publish/Upload.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 using namespace pv;
 using namespace pvtest;

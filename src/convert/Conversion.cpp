@@ -1,4 +1,4 @@
-#include "build/Conversion.h"
+#include "convert/Conversion.h"
 
 #include <unistd.h>
 
@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppState.h"
-#include "build/GpsData.h"
+#include "state/AppState.h"
+#include "convert/GpsData.h"
 #include "model/Encoding.h"
 #include "model/Image.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Product.h"
 
 namespace pv {

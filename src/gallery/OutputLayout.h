@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "build/Conversion.h"
+#include "convert/Conversion.h"
 
 namespace pv {
 

@@ -1,11 +1,11 @@
-#include "build/GpsData.h"
+#include "convert/GpsData.h"
 
 #include <exiv2/exiv2.hpp>
 
 #include <mutex>
 
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

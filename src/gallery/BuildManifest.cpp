@@ -1,14 +1,14 @@
-#include "build/BuildManifest.h"
+#include "gallery/BuildManifest.h"
 
 #include <chrono>
 #include <filesystem>
 
-#include "app/AppState.h"
-#include "build/Conversion.h"
+#include "state/AppState.h"
+#include "convert/Conversion.h"
 #include "model/Encoding.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

@@ -4,7 +4,6 @@
 // its pages beside it; the engine only ever sees this record (or parts of it)
 // as a parameter, so tests and picovand-cli make their own.
 #include <atomic>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,12 +48,6 @@ struct AppState {
   ItemCollection items;
   std::vector<std::string> pagesWritten;  // by the running build (pages and their stylesheet), for its record of the files it wrote
 };
-
-// Shared greys of the window and its controls (0xRRGGBB).
-inline constexpr std::uint32_t kFrameColor = 0x808080;
-inline constexpr std::uint32_t kPageColor = 0xEFEFEF;
-inline constexpr std::uint32_t kLabelTextColor = 0x000000;
-inline constexpr std::uint32_t kWindowColor = 0xE0E0E0;
 
 // Reads the IPTC defaults and the projects folder from config.ini.
 void readConfigIni(AppState& state);

@@ -1,20 +1,20 @@
-#include "build/BuildDriver.h"
+#include "gallery/BuildDriver.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <set>
 
-#include "app/AppState.h"
-#include "build/BuildManifest.h"
-#include "build/Conversion.h"
-#include "build/OutputLayout.h"
+#include "state/AppState.h"
+#include "gallery/BuildManifest.h"
+#include "convert/Conversion.h"
+#include "gallery/OutputLayout.h"
 #include "pages/PageEngine.h"
 #include "pages/Writers.h"
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 

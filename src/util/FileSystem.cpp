@@ -1,4 +1,4 @@
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 
 #include <fcntl.h>
 #include <openssl/evp.h>

@@ -1,4 +1,4 @@
-#include "settings/Text.h"
+#include "util/Text.h"
 
 #include <cctype>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "build/OutputLayout.h"
+#include "gallery/OutputLayout.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/AppState.h"
-#include "build/Conversion.h"
+#include "state/AppState.h"
+#include "convert/Conversion.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
-#include "settings/FileSystem.h"
-#include "settings/Text.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 

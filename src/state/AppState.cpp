@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "state/AppState.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -7,9 +7,9 @@
 
 #include <cstdlib>
 
-#include "settings/FileSystem.h"
+#include "util/FileSystem.h"
 #include "settings/Ini.h"
-#include "settings/Text.h"
+#include "util/Text.h"
 
 namespace pv {
 
