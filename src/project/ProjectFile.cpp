@@ -392,9 +392,11 @@ void onEveryCore(size_t n, Work work) {
 }
 
 // Thumbnails for the opened images: from the cache (empty folder: none),
-// else read from the source and cached. Marks images whose file is gone.
-int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const std::string& base) {
-  if (!cacheFolder.empty()) makeDirectory(cacheFolder);
+// else read from the source and cached; none without withThumbnails. Marks
+// images whose file is gone.
+int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const std::string& base,
+                   bool withThumbnails) {
+  if (withThumbnails && !cacheFolder.empty()) makeDirectory(cacheFolder);
   std::atomic<int> missing{0};
   onEveryCore(items.list.size(), [&](size_t i) {
     CollectionItem& item = *items.list[i];
@@ -402,6 +404,7 @@ int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const 
     const SourceState source = sourceState(item.sourcePath);
     item.sourceMissing = !source.exists;
     if (item.sourceMissing) ++missing;
+    if (!withThumbnails) return;
     const std::string cache =
         cacheFolder.empty() ? std::string() : cacheFolder + cacheFileName(storedPath(item.sourcePath, base));
     if (!cache.empty()) item.thumbnail = readCachedThumbnail(cache, item, source);
@@ -512,7 +515,8 @@ namespace {
 
 // The thumbnails come from the cache of the project file: the file itself,
 // or for the recovery copy the file the work belonged to.
-ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery) {
+ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery,
+                       bool withThumbnails) {
   ReadProject read;
   json doc;
   ProjectResult r = readProject(path, state, pages, read, doc);
@@ -533,15 +537,15 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
   const std::string projectFile = recovery ? read.projectFile : path;
   const bool cached = !projectFile.empty();
   r.missingSources = loadThumbnails(state.items, cached ? thumbnailFolder(projectFile) : "",
-                                    cached ? folderOfFile(projectFile) : "");
+                                    cached ? folderOfFile(projectFile) : "", withThumbnails);
   r.projectFile = read.projectFile;
   return r;
 }
 
 }  // namespace
 
-ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages) {
-  return openFrom(path, state, pages, false);
+ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages, bool withThumbnails) {
+  return openFrom(path, state, pages, false, withThumbnails);
 }
 
 // ---- Recovery ----
@@ -560,7 +564,7 @@ bool hasRecovery(const AppState& state) { return fileExists(recoveryPath(state))
 void removeRecovery(const AppState& state) { std::remove(recoveryPath(state).c_str()); }
 
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages) {
-  return openFrom(recoveryPath(state), state, pages, true);
+  return openFrom(recoveryPath(state), state, pages, true, true);
 }
 
 // ---- Missing sources ----

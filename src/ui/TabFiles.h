@@ -81,7 +81,7 @@ class CTabFiles : public CPage {
   void startJob(Job job);
   void runJob(Job& job);
   void jobProgress(int done, int total);
-  void jobFinished(const Job& job, size_t before);
+  void jobFinished(const Job& job);
   void setRowText(int row);
   int thumbnailPicture(const pv::CollectionItem& item);
 

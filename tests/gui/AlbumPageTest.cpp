@@ -300,6 +300,18 @@ class AlbumPageTest : public QObject {
     QVERIFY(details.contains("kaputt.jpg") && details.contains("fehlt.jpg") && details.contains("liesmich.txt"));
     QVERIFY(!details.contains("gut.jpg"));
     QVERIFY(list()->text(rowOf("Image: kaputt.jpg")).contains("(0*0)"));
+
+    // Found in a folder, an unreadable picture is left out; videos and
+    // hidden files are counted by their reason.
+    writePhoto(path("ordner/gut.jpg"));
+    writeText(path("ordner/kaputt.jpg"), "no picture at all");
+    for (const char* video : {"ordner/a.mp4", "ordner/b.MOV", "ordner/c.avi"}) writeText(path(video), "video");
+    writeText(path("ordner/.hidden.jpg"), "hidden");
+    drop({path("ordner")});
+    QCOMPARE(namesIn("/"), (std::vector<std::string>{"gut.jpg", "kaputt.jpg", "gesperrt.jpg", "gut.jpg"}));
+    QCOMPARE(page->noteText(), QString("1 Datei konnte nicht gelesen werden\n3 Videos werden nicht übernommen\n"
+                                       "1 versteckte Datei wird nicht übernommen"));
+    QVERIFY(find<QLabel>("note")->toolTip().contains("b.MOV"));
   }
 
   void aLinkBackIntoTheTreeIsSkipped() {
@@ -357,11 +369,14 @@ class AlbumPageTest : public QObject {
 
   void folderImportHonoursTheImageType() {
     writePhoto(path("typ/a.jpg"));
-    // Only the names count here.
-    for (const char* name : {"typ/b.TIF", "typ/c.tiff", "typ/d.png"}) QVERIFY(QFile::copy(path("typ/a.jpg"), path(name)));
+    pv::ImagePtr photo(FreeImage_Load(FIF_JPEG, pathFromQtPath(path("typ/a.jpg")).c_str(), 0));
+    for (const char* name : {"typ/b.TIF", "typ/c.tiff"})
+      QVERIFY(FreeImage_Save(FIF_TIFF, photo.get(), pathFromQtPath(path(name)).c_str(), 0));
+    QVERIFY(FreeImage_Save(FIF_PNG, photo.get(), pathFromQtPath(path("typ/d.png")).c_str(), 0));
     page->importFolder({pathFromQtPath(path("typ")), 5, false, false});
     waitForWorker();
     QCOMPARE(namesIn("/"), (std::vector<std::string>{"b.TIF", "c.tiff"}));
+    QCOMPARE(page->noteText(), QString("2 Bilder eines nicht gewählten Typs werden nicht übernommen"));
   }
 
  private:
