@@ -72,11 +72,10 @@ const std::vector<std::string>& videoEndings() {
 }
 
 const std::vector<std::string>& otherPictureEndings() {
-  static const std::vector<std::string> e = {
-      ".heic", ".heif", ".avif", ".webp", ".jxl", ".jp2", ".j2k", ".jxr", ".wdp", ".svg", ".ico", ".tga",
-      ".pcx", ".pbm", ".pgm", ".ppm", ".pnm", ".xcf", ".exr", ".hdr", ".dds", ".dng", ".cr2", ".cr3",
-      ".crw", ".nef", ".nrw", ".arw", ".srf", ".sr2", ".orf", ".rw2", ".raf", ".pef", ".srw", ".x3f",
-      ".3fr", ".erf", ".kdc", ".dcr", ".mrw", ".raw", ".rwl", ".iiq"};
+  static const std::vector<std::string> e = {".jxl", ".jp2", ".j2k", ".jxr", ".wdp", ".svg", ".ico", ".tga",
+                                             ".pcx", ".pbm", ".pgm", ".ppm", ".pnm", ".xcf", ".exr", ".hdr",
+                                             ".dds", ".crw", ".nrw", ".srf", ".sr2", ".srw", ".x3f", ".3fr",
+                                             ".erf", ".kdc", ".dcr", ".mrw", ".raw", ".rwl", ".iiq"};
   return e;
 }
 

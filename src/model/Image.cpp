@@ -145,6 +145,7 @@ Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
   if (w == 0 || h == 0 || w * h > kMaxImagePixels) return out;
   if (flags & FIF_LOAD_NOPIXELS) {
     out.image = std::move(header);
+    out.orientation = embeddedOrientation(data, FIF_RAW);
     return out;
   }
   if (minLongSide > 0) {

@@ -204,13 +204,19 @@ TEST(PhoneFormats, EveryFrontEndKnowsTheNewTypes) {
   dir.write("e.txt", "no picture");
   std::atomic<bool> abort{false};
   ItemCollection items;
-  EXPECT_EQ(importFolderTree(items, {dir.path(), "/", false, false, endingsOfType(0), {}}, abort), 4);
+  auto import = [&](int type) {
+    ImportRequest request;
+    request.sources = {{dir.path(), false, false}};
+    request.endings = endingsOfType(type);
+    return importPaths(items, request, abort).added;
+  };
+  EXPECT_EQ(import(0), 4);
   for (const char* type : {"High Efficiency", "AV1", "WebP", "Camera RAW"}) {
     int index = -1;
     for (size_t i = 0; i < imageTypeFilters().size(); ++i)
       if (std::string(imageTypeFilters()[i].text).find(type) == 0) index = int(i);
     ASSERT_GE(index, 0) << type;
-    EXPECT_EQ(importFolderTree(items, {dir.path(), "/", false, false, endingsOfType(index), {}}, abort), 1) << type;
+    EXPECT_EQ(import(index), 1) << type;
   }
   const std::string filter = fileDialogFilter();
   for (const char* pattern : {"*.heic", "*.avif", "*.webp", "*.dng", "*.cr3", "*.raf"})
