@@ -71,8 +71,10 @@ std::vector<std::string> environment() {
 }
 
 bench::Command cliBuild(const std::string& output, const std::vector<std::string>& inputs) {
+  // The preset fixes size A; --force sets it as the other benchmarks do.
   bench::Command c = {pv::executableFolder() + "picovand-cli", "build", "--preset", "1001", "--output", output,
-                      "--size-a", "160x120", "--size-b", "1024x768", "--quality", "85", "--filter", "bilinear"};
+                      "--force", "--size-a", "160x120", "--size-b", "1024x768", "--quality", "85", "--filter",
+                      "bilinear"};
   c.insert(c.end(), inputs.begin(), inputs.end());
   return c;
 }
