@@ -185,7 +185,7 @@ ImportResult carryOutImport(ItemCollection& items, const ImportPlan& plan, const
   result.notTaken = plan.notTaken;
   result.emptyFolders = plan.emptyFolders;
   result.repeatedFolders = plan.repeatedFolders;
-  std::vector<std::unique_ptr<CollectionItem>> read = readImageRecords(plan.files, request.captions, request.thumbnails, abort, progress);
+  std::vector<std::unique_ptr<CollectionItem>> read = readImageRecords(plan.files, request.captions, false, abort, progress);
 
   // Albums and images in walk order; after a cancel, up to the first file not read.
   std::vector<std::pair<std::string, std::string>> created;

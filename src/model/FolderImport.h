@@ -53,7 +53,6 @@ struct ImportRequest {
   // image library knows its type.
   std::vector<std::string> endings = endingsOfType(0);
   CaptionSources captions;
-  bool thumbnails = false;  // only the window shows them
 };
 
 // What an import will do, found before any file is read: albums to create

@@ -12,10 +12,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "state/AppState.h"
 #include "controls/TabFilesListBox.h"
 #include "model/FolderImport.h"
+#include "model/ThumbnailCache.h"
 #include "util/FileSystem.h"
 #include "util/Text.h"
 #include "ui/Desktop.h"
@@ -115,6 +120,7 @@ CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictur
 }
 
 CTabFiles::~CTabFiles() {
+  stopThumbnails();
   if (worker_) {
     state_.abortRequested = true;
     worker_->wait();
@@ -319,6 +325,7 @@ void CTabFiles::setAlbumsAllowed(bool allowed) {
 }
 
 void CTabFiles::collectionCleared() {
+  stopThumbnails();
   refreshAlbumChooser();
   showAlbum("/");
   clearFields();
@@ -493,9 +500,10 @@ void CTabFiles::importFolder(const AddStructureValues& values) {
 
 void CTabFiles::startJob(Job job) {
   if (worker_) return;
+  // The add changes the collection; the thumbnails not made yet follow it.
+  stopThumbnails();
   job.request.albumPath = currentAlbumPath();
   job.request.captions = pages_.settings->values.captions;
-  job.request.thumbnails = true;
   state_.abortRequested = false;
   note_->hide();
   progressText_->setText("Bilder werden gesucht …");
@@ -566,4 +574,83 @@ void CTabFiles::jobFinished(const Job& job) {
   refreshAlbumChooser();
   emit busy(false);
   state_.abortRequested = false;
+  startThumbnails();
+}
+
+// ---- thumbnails ----
+
+// The thumbnails of added images, made on every core after the rows are
+// shown, each from the user's cache when it holds one for the photo as it
+// is now. Finished ones wait in ready until the GUI thread takes them all
+// at once, so a burst from the cache costs one repaint, not hundreds.
+struct CTabFiles::ThumbnailRun {
+  std::vector<pv::ThumbnailOrder> orders;
+  std::vector<pv::CollectionItem*> records;  // compared, never read, on the working threads
+  std::atomic<bool> abort{false};
+  std::thread thread;
+  std::mutex lock;
+  std::vector<std::pair<size_t, pv::ImagePtr>> ready;
+  bool queued = false;  // thumbnailsArrived is on its way to the GUI thread
+  size_t arrived = 0;
+};
+
+void CTabFiles::startThumbnails() {
+  stopThumbnails();
+  auto run = std::make_shared<ThumbnailRun>();
+  for (const auto& item : state_.items.list)
+    if (!item->isAlbum && !item->thumbnail && !item->sourceMissing) {
+      run->orders.push_back({item->sourcePath, item->rotation, item->flipHorizontal, item->flipVertical});
+      run->records.push_back(item.get());
+    }
+  if (run->orders.empty()) return;
+  thumbnails_ = run;
+  // The thread ends before the run goes (stopThumbnails joins it); a
+  // delivery still queued then finds the run gone.
+  ThumbnailRun* r = run.get();
+  std::weak_ptr<ThumbnailRun> weak = run;
+  run->thread = std::thread([this, r, weak] {
+    pv::makeThumbnails(r->orders, pv::userThumbnailFolder(), r->abort, [&](size_t i, pv::ImagePtr thumbnail) {
+      std::lock_guard<std::mutex> guard(r->lock);
+      r->ready.emplace_back(i, std::move(thumbnail));
+      if (r->queued) return;
+      r->queued = true;
+      postToGui(this, [this, weak] {
+        if (std::shared_ptr<ThumbnailRun> run = weak.lock(); run && run == thumbnails_) thumbnailsArrived(*run);
+      });
+    });
+  });
+}
+
+// Waits for the pictures in hand.
+void CTabFiles::stopThumbnails() {
+  if (!thumbnails_) return;
+  thumbnails_->abort = true;
+  thumbnails_->thread.join();
+  thumbnails_.reset();
+}
+
+void CTabFiles::thumbnailsArrived(ThumbnailRun& run) {
+  std::vector<std::pair<size_t, pv::ImagePtr>> ready;
+  {
+    std::lock_guard<std::mutex> guard(run.lock);
+    ready.swap(run.ready);
+    run.queued = false;
+  }
+  // A record removed, turned or pointed at another file since keeps its own thumbnail.
+  std::unordered_set<const pv::CollectionItem*> live;
+  for (const auto& item : state_.items.list) live.insert(item.get());
+  std::unordered_map<const pv::CollectionItem*, int> rows;
+  for (int row = 0; row < list_->count(); ++row)
+    if (const pv::CollectionItem* item = record(row)) rows.emplace(item, row);
+  for (auto& [index, thumbnail] : ready) {
+    pv::CollectionItem* item = run.records[index];
+    const pv::ThumbnailOrder& order = run.orders[index];
+    if (!live.count(item) || item->sourcePath != order.sourcePath || item->rotation != order.rotation ||
+        item->flipHorizontal != order.flipHorizontal || item->flipVertical != order.flipVertical)
+      continue;
+    item->thumbnail = std::move(thumbnail);
+    if (auto row = rows.find(item); row != rows.end()) list_->setImage(row->second, thumbnailPicture(*item));
+  }
+  run.arrived += ready.size();
+  if (run.arrived == run.orders.size()) stopThumbnails();
 }

@@ -15,7 +15,10 @@
 
 #include "GuiSupport.h"
 #include "controls/TabFilesListBox.h"
+#include "model/ThumbnailCache.h"
 #include "ui/AddStructureDlg.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 #include "ui/TabFiles.h"
 #include "ui/TabOptions2.h"
 
@@ -82,7 +85,7 @@ class AlbumPageTest : public QObject {
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, r.center());
   }
   QString path(const QString& relative) const { return files.path() + "/" + relative; }
-  void waitForWorker() const { QTRY_VERIFY_WITH_TIMEOUT(!page->worker(), 60000); }
+  void waitForWorker() const { QTRY_VERIFY_WITH_TIMEOUT(!page->worker() && !page->thumbnailsPending(), 60000); }
   void drop(const QStringList& paths) const {
     QMimeData data;
     QList<QUrl> urls;
@@ -244,6 +247,24 @@ class AlbumPageTest : public QObject {
     QTest::keyClick(list(), Qt::Key_Delete);
     QCOMPARE(list()->count(), 0);
     QCOMPARE(state->items.size(), size_t(0));
+  }
+
+  // The rows come as soon as the files are read; their pictures follow from
+  // other threads and are kept in the user's cache for the next add.
+  void thumbnailsFollowTheRowsAndAreCached() {
+    writePhoto(path("cache/a.jpg"));
+    page->addPaths({path("cache/a.jpg")});
+    QTRY_VERIFY_WITH_TIMEOUT(!page->worker(), 60000);
+    QCOMPARE(namesIn(page->currentAlbumPath()).back(), std::string("a.jpg"));
+    waitForWorker();
+    const pv::CollectionItem& added = *state->items.list.back();
+    QVERIFY(added.thumbnail);
+    const std::string file = pathFromQtPath(path("cache/a.jpg"));
+    const std::string entry = pv::userThumbnailFolder() + pv::thumbnailCacheName(file);
+    QVERIFY(pv::fileExists(entry));
+    QVERIFY(pv::startsWith(pv::userThumbnailFolder(), qgetenv("XDG_CACHE_HOME").toStdString()));
+    const int row = rowOf("Image: a.jpg");
+    QVERIFY(!list()->imageList()->picture(list()->image(row)).isNull());
   }
 
   void withoutAlbumsTheNameFieldSaysSoAndFoldersFlatten() {
