@@ -22,6 +22,17 @@ TEST(Fields, ClampingKeepsTheWindowsRanges) {
   ImagePageValues image;
   ProjectPageValues project;
   const PageRecords records = pageRecords(image, project);
+  // The start values of the pages.
+  EXPECT_EQ(image.quality, 75);
+  EXPECT_EQ(image.transparency, 150);
+  EXPECT_EQ(image.resizeFilter, 2);
+  EXPECT_EQ(image.sizes[2].prefix, "pcvc");
+  EXPECT_EQ(image.imageFolder, "images");
+  EXPECT_EQ(project.displayTime, 5000);
+  EXPECT_EQ(project.columns, 1);
+  EXPECT_TRUE(project.captions.captionFromIptc && project.captions.captionFromJpegComment);
+  EXPECT_FALSE(project.captions.captionFromExif || project.captions.captionFromFileName);
+  EXPECT_EQ(project.style[kLinkColourRow].value, kStandard);
   // name, least, greatest: the ranges the pages' notes show.
   const struct {
     const char* name;
@@ -42,17 +53,6 @@ TEST(Fields, ClampingKeepsTheWindowsRanges) {
     value = r.lo;
     EXPECT_FALSE(clampField(f, records)) << r.name;
   }
-  // The start values of the pages.
-  EXPECT_EQ(image.quality, 75);
-  EXPECT_EQ(image.transparency, 150);
-  EXPECT_EQ(image.resizeFilter, 2);
-  EXPECT_EQ(image.sizes[2].prefix, "pcvc");
-  EXPECT_EQ(image.imageFolder, "images");
-  EXPECT_EQ(project.displayTime, 5000);
-  EXPECT_EQ(project.columns, 1);
-  EXPECT_TRUE(project.captions.captionFromIptc && project.captions.captionFromJpegComment);
-  EXPECT_FALSE(project.captions.captionFromExif || project.captions.captionFromFileName);
-  EXPECT_EQ(project.style[kLinkColourRow].value, kStandard);
   EXPECT_THROW(settingsField("noSuchField"), std::out_of_range);
 }
 
@@ -99,14 +99,15 @@ TEST(Fields, ProjectFileKeepsEveryFieldWhereEarlierFilesHaveIt) {
 
   // A file as an earlier version wrote it, by hand, with a value out of range.
   const std::string path = dir.path() + "alt.pvproj";
-  ASSERT_TRUE(writeWholeFile(path, R"({"format": 1, "preset": 0, "items": [],
+  const std::string earlier = R"J({"format": 1, "preset": 0, "items": [],
     "imagePage": {"sizes": [{"width": 120, "height": 90, "prefix": "klein", "choice": 1, "fieldsEnabled": true},
                             {"width": 12000, "height": 700, "prefix": "pcvb", "choice": 1, "fieldsEnabled": true},
                             {"width": 0, "height": 0, "prefix": "pcvc", "choice": 0, "fieldsEnabled": false}],
                   "quality": 3, "transparency": 99, "format": 1},
     "projectPage": {"columns": 0, "style": [{"value": "#ABCDEF"}, {"value": "(Standard)"}, {"value": "Arial"},
                     {"value": "(Standard)"}, {"value": "(Standard)"}, {"value": "12px"}],
-                    "captions": {"iptc": false, "jpegComment": false, "exif": false, "fileName": true}}})"));
+                    "captions": {"iptc": false, "jpegComment": false, "exif": false, "fileName": true}}})J";
+  ASSERT_TRUE(writeWholeFile(path, earlier));
   ImagePageValues openedImage;
   ProjectPageValues openedProject;
   CreatePageValues openedCreate;
@@ -128,14 +129,14 @@ TEST(Fields, ProjectFileKeepsEveryFieldWhereEarlierFilesHaveIt) {
   EXPECT_FALSE(openedProject.captions.captionFromIptc);
 }
 
-struct Run {
+struct CliRun {
   int status = -1;
   std::string output;
 };
 
-Run runCli(const std::string& args) {
+CliRun runCli(const std::string& args) {
   const std::string cli = executableFolder() + "picovand-cli";
-  Run r;
+  CliRun r;
   FILE* pipe = popen(("HOME=/nonexistent XDG_DATA_HOME= '" + cli + "' " + args + " 2>&1 </dev/null").c_str(), "r");
   char buf[4096];
   size_t n;
@@ -147,7 +148,7 @@ Run runCli(const std::string& args) {
 
 TEST(Fields, EveryFieldWithAnOptionIsInTheHelpWithItsLabelAndRange) {
   if (!fileExists(executableFolder() + "picovand-cli")) GTEST_SKIP() << "picovand-cli is not built beside the tests";
-  const Run help = runCli("--help");
+  const CliRun help = runCli("--help");
   ASSERT_EQ(help.status, 0);
   int numbers = 0;
   for (const Field& f : settingsFields()) {
@@ -161,7 +162,7 @@ TEST(Fields, EveryFieldWithAnOptionIsInTheHelpWithItsLabelAndRange) {
     ++numbers;
     EXPECT_NE(entry.find(std::to_string(f.lo) + ".." + std::to_string(f.hi)), std::string::npos) << entry;
     // One above the range is refused before anything is built.
-    const Run over = runCli("build --preset 3001 --force --output /nonexistent/x " + std::string(f.option) + " " +
+    const CliRun over = runCli("build --preset 3001 --force --output /nonexistent/x " + std::string(f.option) + " " +
                             std::to_string(f.hi + 1));
     EXPECT_EQ(over.status, 2) << f.option;
     EXPECT_NE(over.output.find("out of range"), std::string::npos) << over.output;
