@@ -196,9 +196,9 @@ int build(const std::vector<std::string>& args) {
   Pages pages{state, image, project};
   for (const auto& [option, value] : request.values) {
     if (!request.force && option->locked(pages))
-      return fail(format("%s (%s) is fixed by preset %d \"%s\"; --force sets it anyway", option->label, option->name,
+      return fail(format("%s (%s) is fixed by preset %d \"%s\"; --force sets it anyway", option->label.c_str(), option->name.c_str(),
                          s.presetNumber, s.presetName.c_str()));
-    if (std::string e = option->apply(pages, value); !e.empty()) return fail(std::string(option->name) + ": " + e);
+    if (std::string e = option->apply(pages, value); !e.empty()) return fail(option->name + ": " + e);
   }
   if (isOwnTemplate(s.presetNumber) && project.ownWebPage.empty())
     return fail(format("preset %d puts the gallery into a web page of your own: give it with --page FILE",

@@ -35,21 +35,26 @@ std::string readNumber(const std::string& text, int lo, int hi, int& out) {
   return {};
 }
 
-// One of a fixed list of words, ignoring case; returns its index.
-std::string readChoice(const std::string& text, std::initializer_list<const char*> words, int& out) {
+// One of the words of a list "a|b|c", ignoring case; returns its index.
+std::string readChoice(const std::string& text, std::string_view words, int& out) {
   std::string list;
   int i = 0;
-  for (const char* w : words) {
+  for (size_t from = 0; from <= words.size(); ++i) {
+    const size_t bar = std::min(words.find('|', from), words.size());
+    const std::string w(words.substr(from, bar - from));
     if (equalsNoCase(trimWhite(text), w)) {
       out = i;
       return {};
     }
-    list += (i++ ? ", " : "") + std::string(w);
+    list += (i ? ", " : "") + w;
+    from = bar + 1;
   }
   return "'" + text + "' is none of " + list;
 }
 
-std::string setSize(Pages& p, int row, const std::string& text) {
+std::string setSize(Pages& p, const Field& field, const std::string& text) {
+  int row = 0;
+  while (row < 2 && std::get<int*>(field.value({&p.image, &p.project})) != &p.image.sizes[row].width) ++row;
   const std::string t = toLower(trimWhite(text));
   if (t == "off") {
     chooseSize(p.image, row, 0);
@@ -60,11 +65,13 @@ std::string setSize(Pages& p, int row, const std::string& text) {
     chooseSize(p.image, row, 2);
     return {};
   }
+  // A box of 0 would be "off": the least size is 1.
+  const int lo = std::max(1, field.lo);
   size_t x = t.find('x');
   int w = 0, h = 0;
   std::string error = x == std::string::npos ? "'" + text + "' is not WxH, off" + (row ? " or original" : "")
-                                              : readNumber(t.substr(0, x), 1, 9999, w);
-  if (error.empty()) error = readNumber(t.substr(x + 1), 1, 9999, h);
+                                              : readNumber(t.substr(0, x), lo, field.hi, w);
+  if (error.empty()) error = readNumber(t.substr(x + 1), lo, field.hi, h);
   if (!error.empty()) return error;
   chooseSize(p.image, row, 1);  // "(Benutzer)": the fields take the typed box
   p.image.sizes[row].width = w;
@@ -72,33 +79,31 @@ std::string setSize(Pages& p, int row, const std::string& text) {
   return {};
 }
 
-std::string setPrefix(Pages& p, int row, const std::string& text) {
+std::string setPrefix(std::string& prefix, const std::string& text) {
   if (text.find_first_of(kForbiddenNameChars) != std::string::npos)
     return "'" + text + "' holds a character a file name cannot have (\\ / : * ? \" < > |)";
-  p.image.sizes[row].prefix = text;
+  prefix = text;
   return {};
 }
 
-std::string setNumber(int& field, const std::string& text, int lo, int hi) { return readNumber(text, lo, hi, field); }
-
-std::string setColour(StyleValue& v, const std::string& text) {
+std::string setColour(std::string& value, const std::string& text) {
   const std::string t = trimWhite(text);
   if (equalsNoCase(t, "standard") || t == kStandard) {
-    v.value = kStandard;
+    value = kStandard;
     return {};
   }
   auto rgb = parseColourText(t);
   if (!rgb || t.find_first_not_of("#0123456789abcdefABCDEF") != std::string::npos)
     return "'" + text + "' is not a colour: give #RRGGBB or standard";
-  v.value = colourText(*rgb);
+  value = colourText(*rgb);
   return {};
 }
 
 // Font names and CSS sizes go into style rules: nothing that could end one.
-std::string setStyleText(StyleValue& v, const std::string& text, bool font) {
+std::string setStyleText(std::string& value, const std::string& text, bool font) {
   const std::string t = trimWhite(text);
   if (t.empty() || t.find_first_of("\"<>{};") != std::string::npos) return "'" + text + "' cannot be used here";
-  v.value = equalsNoCase(t, "standard") || t == kStandard ? std::string(kStandard) : font ? fontChoiceFor(t) : t;
+  value = equalsNoCase(t, "standard") || t == kStandard ? std::string(kStandard) : font ? fontChoiceFor(t) : t;
   return {};
 }
 
@@ -110,7 +115,7 @@ std::string setCaptions(Pages& p, const std::string& text) {
       size_t comma = text.find(',', from);
       std::string word = trimWhite(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
       int which = 0;
-      if (std::string e = readChoice(word, {"iptc", "comment", "exif", "filename"}, which); !e.empty()) return e;
+      if (std::string e = readChoice(word, "iptc|comment|exif|filename", which); !e.empty()) return e;
       bool* flags[] = {&c.captionFromIptc, &c.captionFromJpegComment, &c.captionFromExif, &c.captionFromFileName};
       *flags[which] = true;
       if (comma == std::string::npos) break;
@@ -141,119 +146,86 @@ std::string setControlSet(Pages& p, const std::string& text) {
   return format("no control set %d is installed (picovand-cli control-sets lists them)", n);
 }
 
+// A settings field set from the text given for its option, read as its kind says.
+std::string applyField(const Field& f, Pages& p, const std::string& t) {
+  const FieldValue value = f.value({&p.image, &p.project});
+  auto text = [&]() -> std::string& { return *std::get<std::string*>(value); };
+  switch (f.kind) {
+    case FieldKind::Number: return readNumber(t, f.lo, f.hi, *std::get<int*>(value));
+    case FieldKind::Choice: return readChoice(t, f.argument, *std::get<int*>(value));
+    case FieldKind::Switch: *std::get<bool*>(value) = true; return {};
+    case FieldKind::Text: text() = t; return {};
+    case FieldKind::Prefix: return setPrefix(text(), t);
+    case FieldKind::Picture:
+      if (formatFromFileName(t) == FIF_UNKNOWN) return "'" + t + "' is not an image file";
+      return setExistingFile(text(), t);
+    case FieldKind::WebPage: {
+      OwnPageCheck c = checkOwnPage(t);
+      if (!c.ok) return c.message;
+      text() = absolutePath(c.path);
+      return {};
+    }
+    case FieldKind::Colour: return setColour(text(), t);
+    case FieldKind::Font: return setStyleText(text(), t, true);
+    case FieldKind::CssSize: return setStyleText(text(), t, false);
+    case FieldKind::Size: return setSize(p, f, t);
+    case FieldKind::Captions: return setCaptions(p, t);
+    case FieldKind::State: break;
+  }
+  return "cannot be set";
+}
+
+ValueOption fieldOption(const Field& f) {
+  return {f.option, f.argument ? f.argument : "", optionLabel(f), fieldText(f.help, f),
+          [&f](const Pages& p) { return f.enabled && !f.enabled({&p.image, &p.project}); },
+          [&f](Pages& p, const std::string& t) { return applyField(f, p, t); }};
+}
+
 bool never(const Pages&) { return false; }
+
+// The options of values outside the settings pages, each placed after the
+// field option it belongs with.
+struct ExtraOption {
+  const char* after;
+  ValueOption option;
+};
 
 #define PAGES_APPLY(body) [](Pages& p, const std::string& t) -> std::string { body }
 #define PAGES_LOCK(cond) [](const Pages& p) -> bool { return cond; }
 
+const ExtraOption kExtraOptions[] = {
+    // Caption metadata dialog.
+    {"offsetY", {"--iptc-title", "TEXT", "IPTC: Titel", "IPTC object name of every JPEG written", never,
+                 PAGES_APPLY(p.state.iptcTitle = trimBlanks(t); return {};)}},
+    {"offsetY", {"--iptc-caption", "TEXT", "IPTC: Kommentar", "IPTC caption; <IMAGE> writes each image's own caption",
+                 never, PAGES_APPLY(p.state.iptcCaption = trimBlanks(t); return {};)}},
+    {"offsetY", {"--iptc-author", "TEXT", "IPTC: Autor", "IPTC by-line", never,
+                 PAGES_APPLY(p.state.iptcAuthor = trimBlanks(t); return {};)}},
+    {"offsetY", {"--iptc-copyright", "TEXT", "IPTC: Coypright", "IPTC copyright notice", never,
+                 PAGES_APPLY(p.state.iptcCopyright = trimBlanks(t); return {};)}},
+    {"offsetY", {"--jpeg-comment", "TEXT", "JPEG: Kommentar", "JPEG comment; <IMAGE> writes each image's own caption",
+                 never, PAGES_APPLY(p.state.jpegComment = trimBlanks(t); return {};)}},
+    {"crossFade", {"--no-cross-fade", "", "Überblendeffekt benutzen", "slideshow images change without fading",
+                   PAGES_LOCK(!p.project.slideshowEnabled),
+                   PAGES_APPLY((void)t; p.project.crossFade = false; return {};)}},
+    // The own page dialog's control set.
+    {"ownWebPage", {"--control-set", "N", "Steuerelemente",
+                    "navigation buttons of your own web page (default 101; picovand-cli control-sets lists them)",
+                    PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(return setControlSet(p, t);)}},
+};
+
 }  // namespace
 
 const std::vector<ValueOption>& valueOptions() {
-  static const std::vector<ValueOption> options = {
-      // Image settings page.
-      {"--size-a", "WxH|off", "Bild A", "box of the thumbnails in pixels",
-       PAGES_LOCK(!p.image.sizes[kSizeA].rowEnabled), PAGES_APPLY(return setSize(p, kSizeA, t);)},
-      {"--size-b", "WxH|off|original", "Bild B", "box of the large images; original copies the source files",
-       PAGES_LOCK(!p.image.sizes[kSizeB].rowEnabled), PAGES_APPLY(return setSize(p, kSizeB, t);)},
-      {"--size-c", "WxH|off|original", "Bild C", "box of a third size",
-       PAGES_LOCK(!p.image.sizes[kSizeC].rowEnabled), PAGES_APPLY(return setSize(p, kSizeC, t);)},
-      {"--prefix-a", "TEXT", "Datei-Prefix (Bild A)", "file name prefix of size A (default pcva)", never,
-       PAGES_APPLY(return setPrefix(p, kSizeA, t);)},
-      {"--prefix-b", "TEXT", "Datei-Prefix (Bild B)", "file name prefix of size B (default pcvb)", never,
-       PAGES_APPLY(return setPrefix(p, kSizeB, t);)},
-      {"--prefix-c", "TEXT", "Datei-Prefix (Bild C)", "file name prefix of size C (default pcvc)", never,
-       PAGES_APPLY(return setPrefix(p, kSizeC, t);)},
-      {"--image-folder", "NAME", "Ablageordner", "sub-folder of the output that holds the images (default images)",
-       never, PAGES_APPLY(p.image.imageFolder = t; return {};)},
-      {"--filter", "box|bicubic|bilinear|bspline", "Algorithmus", "scaling filter (default bilinear)", never,
-       PAGES_APPLY(return readChoice(t, {"box", "bicubic", "bilinear", "bspline"}, p.image.resizeFilter);)},
-      {"--format", "jpg|png|bmp|tif|gif", "Bildformat", "format of the written images (default jpg)",
-       PAGES_LOCK(!p.image.formatEnabled),
-       PAGES_APPLY(return readChoice(t, {"jpg", "png", "bmp", "tif", "gif"}, p.image.format);)},
-      {"--no-enlarge", nullptr, "Kleine Bilder nicht vergrößern",
-       "a picture smaller than its box keeps its own size", never,
-       PAGES_APPLY((void)t; p.image.noEnlarge = true; return {};)},
-      {"--strip-gps", nullptr, "Standortdaten entfernen",
-       "the unchanged copies of a size 'original' lose their GPS data, nothing else", never,
-       PAGES_APPLY((void)t; p.image.stripGps = true; return {};)},
-      {"--quality", "Q", "Bildqualität", "JPEG quality 25..100 (default 75)", never,
-       PAGES_APPLY(return setNumber(p.image.quality, t, 25, 100);)},
-      {"--watermark", "FILE", "Wasserzeichen: Bilddatei", "picture put onto every written image", never,
-       PAGES_APPLY(if (formatFromFileName(t) == FIF_UNKNOWN) return "'" + t + "' is not an image file";
-                   return setExistingFile(p.image.watermarkFile, t);)},
-      {"--watermark-position", "N", "Wasserzeichen: Position",
-       "0 Zentriert, 1 Oben-Links, 2 Oben-Mitte, 3 Oben-Rechts, 4 Links, 5 Rechts, 6 Unten-Links, 7 Unten-Mitte, "
-       "8 Unten-Rechts",
-       never, PAGES_APPLY(return setNumber(p.image.watermarkPosition, t, 0, 8);)},
-      {"--transparency", "N", "Wasserzeichen: Transparenz", "blend factor of the watermark 1..255 (default 150)",
-       never, PAGES_APPLY(return setNumber(p.image.transparency, t, 1, 255);)},
-      {"--watermark-size", "N", "Wasserzeichen: Grösse", "watermark size in percent 1..100 (default 50)", never,
-       PAGES_APPLY(return setNumber(p.image.watermarkSize, t, 1, 100);)},
-      {"--offset-x", "N", "Wasserzeichen: Abstand X", "horizontal distance from the edge 0..200", never,
-       PAGES_APPLY(return setNumber(p.image.offsetX, t, 0, 200);)},
-      {"--offset-y", "N", "Wasserzeichen: Abstand Y", "vertical distance from the edge 0..200", never,
-       PAGES_APPLY(return setNumber(p.image.offsetY, t, 0, 200);)},
-      // Caption metadata dialog.
-      {"--iptc-title", "TEXT", "IPTC: Titel", "IPTC object name of every JPEG written", never,
-       PAGES_APPLY(p.state.iptcTitle = trimBlanks(t); return {};)},
-      {"--iptc-caption", "TEXT", "IPTC: Kommentar", "IPTC caption; <IMAGE> writes each image's own caption", never,
-       PAGES_APPLY(p.state.iptcCaption = trimBlanks(t); return {};)},
-      {"--iptc-author", "TEXT", "IPTC: Autor", "IPTC by-line", never,
-       PAGES_APPLY(p.state.iptcAuthor = trimBlanks(t); return {};)},
-      {"--iptc-copyright", "TEXT", "IPTC: Coypright", "IPTC copyright notice", never,
-       PAGES_APPLY(p.state.iptcCopyright = trimBlanks(t); return {};)},
-      {"--jpeg-comment", "TEXT", "JPEG: Kommentar", "JPEG comment; <IMAGE> writes each image's own caption", never,
-       PAGES_APPLY(p.state.jpegComment = trimBlanks(t); return {};)},
-      // Project settings page.
-      {"--columns", "N", "Spaltenanzahl", "images per table row 1..100", PAGES_LOCK(!p.project.tableSizeEnabled),
-       PAGES_APPLY(return setNumber(p.project.columns, t, 1, 100);)},
-      {"--rows", "N", "Zeilenanzahl", "table rows per page 0..100 (0: all on one page)",
-       PAGES_LOCK(!p.project.tableSizeEnabled), PAGES_APPLY(return setNumber(p.project.rowsPerPage, t, 0, 100);)},
-      {"--table-width", "N", "Tabellenbreite", "table width in pixels 0..10000 (0: full width)",
-       PAGES_LOCK(!p.project.tableWidthEnabled), PAGES_APPLY(return setNumber(p.project.tableWidth, t, 0, 10000);)},
-      {"--table-border", "N", "Tabellenrand", "table border in pixels 0..10", PAGES_LOCK(!p.project.tableBorderEnabled),
-       PAGES_APPLY(return setNumber(p.project.tableBorder, t, 0, 10);)},
-      {"--cell-spacing", "N", "Zellenabstand", "cell spacing in pixels 0..100",
-       PAGES_LOCK(!p.project.cellSpacingEnabled), PAGES_APPLY(return setNumber(p.project.cellSpacing, t, 0, 100);)},
-      {"--cell-padding", "N", "Textabstand", "cell padding in pixels 0..100", PAGES_LOCK(!p.project.cellPaddingEnabled),
-       PAGES_APPLY(return setNumber(p.project.cellPadding, t, 0, 100);)},
-      {"--background-color", "#RRGGBB|standard", "Hintergrundfarbe", "page background",
-       PAGES_LOCK(!p.project.style[kBackgroundRow].enabled),
-       PAGES_APPLY(return setColour(p.project.style[kBackgroundRow], t);)},
-      {"--foreground-color", "#RRGGBB|standard", "Vordergrundfarbe", "table and border colour",
-       PAGES_LOCK(!p.project.style[kForegroundRow].enabled),
-       PAGES_APPLY(return setColour(p.project.style[kForegroundRow], t);)},
-      {"--font", "NAME|standard", "Schriftart", "font family of the page texts",
-       PAGES_LOCK(!p.project.style[kFontRow].enabled),
-       PAGES_APPLY(return setStyleText(p.project.style[kFontRow], t, true);)},
-      {"--text-color", "#RRGGBB|standard", "Schriftfarbe", "text colour",
-       PAGES_LOCK(!p.project.style[kTextColourRow].enabled),
-       PAGES_APPLY(return setColour(p.project.style[kTextColourRow], t);)},
-      {"--link-color", "#RRGGBB|standard", "Link Color", "link colour",
-       PAGES_LOCK(!p.project.style[kLinkColourRow].enabled),
-       PAGES_APPLY(return setColour(p.project.style[kLinkColourRow], t);)},
-      {"--text-size", "SIZE|standard", "Textgrösse", "text size as a CSS size, e.g. 12px",
-       PAGES_LOCK(!p.project.style[kTextSizeRow].enabled),
-       PAGES_APPLY(return setStyleText(p.project.style[kTextSizeRow], t, false);)},
-      {"--captions", "iptc,comment,exif,filename|none", "Bildkommentar",
-       "where captions come from, tried in this order; filename stands alone (default iptc,comment)", never,
-       PAGES_APPLY(return setCaptions(p, t);)},
-      {"--no-javascript", nullptr, "Kein Javascript benutzen", "pages without scripts",
-       PAGES_LOCK(!p.project.noScriptEnabled), PAGES_APPLY((void)t; p.project.noScript = true; return {};)},
-      {"--display-time", "MS", "Dauer der Bildeinblendung", "slideshow time per image 1000..120000 ms",
-       PAGES_LOCK(!p.project.slideshowEnabled), PAGES_APPLY(return setNumber(p.project.displayTime, t, 1000, 120000);)},
-      {"--cross-fade", nullptr, "Überblendeffekt benutzen", "slideshow images fade into each other",
-       PAGES_LOCK(!p.project.slideshowEnabled), PAGES_APPLY((void)t; p.project.crossFade = true; return {};)},
-      {"--no-cross-fade", nullptr, "Überblendeffekt benutzen", "slideshow images change without fading",
-       PAGES_LOCK(!p.project.slideshowEnabled), PAGES_APPLY((void)t; p.project.crossFade = false; return {};)},
-      {"--page", "FILE", "Webseite", "your own web page holding ##PICOVAND## (own-page presets)",
-       PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(OwnPageCheck c = checkOwnPage(t);
-                                                             if (!c.ok) return c.message;
-                                                             p.project.ownWebPage = absolutePath(c.path); return {};)},
-      {"--control-set", "N", "Steuerelemente",
-       "navigation buttons of your own web page (default 101; picovand-cli control-sets lists them)",
-       PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(return setControlSet(p, t);)},
-  };
+  static const std::vector<ValueOption> options = [] {
+    std::vector<ValueOption> list;
+    for (const Field& f : settingsFields()) {
+      if (f.option) list.push_back(fieldOption(f));
+      for (const ExtraOption& extra : kExtraOptions)
+        if (std::string_view(extra.after) == f.name) list.push_back(extra.option);
+    }
+    return list;
+  }();
   return options;
 }
 
@@ -319,8 +291,8 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
         if (arg == o.name) option = &o;
       if (!option) return "unknown option " + arg + " (see picovand-cli --help)";
       std::string v;
-      if (option->argument && !takeValue(v)) return arg + " needs a value (" + option->argument + ")";
-      if (!option->argument && !noValue().empty()) return noValue();
+      if (!option->argument.empty() && !takeValue(v)) return arg + " needs a value (" + option->argument + ")";
+      if (option->argument.empty() && !noValue().empty()) return noValue();
       r.values.emplace_back(option, v);
     }
   }
@@ -376,8 +348,8 @@ std::string helpText() {
                                 "IPTC/JPEG Bildbeschreibung bearbeiten:", "--columns", "Projekt - Einstellungen:"};
   for (const ValueOption& o : valueOptions()) {
     for (size_t g = 0; g < std::size(groups); g += 2)
-      if (std::string(o.name) == groups[g]) h += std::string("\n") + groups[g + 1] + "\n";
-    line(std::string(o.name) + (o.argument ? std::string(" ") + o.argument : ""), o.label, o.help);
+      if (o.name == groups[g]) h += std::string("\n") + groups[g + 1] + "\n";
+    line(o.name + (o.argument.empty() ? "" : " " + o.argument), o.label, o.help);
   }
   h += "\nBuilding:\n";
   line("--force", "", "set values the preset locks (their fields are disabled in the window)");

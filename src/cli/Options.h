@@ -1,6 +1,7 @@
 #pragma once
 // The command line of picovand-cli: what it accepts, how each option lands
 // in the window's working values, and the help text.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,16 +16,17 @@ struct Pages {
   pv::ProjectPageValues& project;
 };
 
-// One option that sets a page value.
+// One option that sets a page value; those of the settings pages come from
+// the field table.
 struct ValueOption {
-  const char* name;      // "--quality"
-  const char* argument;  // "Q"; null for a switch
-  const char* label;     // where the window shows the value, in its own words
-  const char* help;
+  std::string name;      // "--quality"
+  std::string argument;  // "Q"; empty for a switch
+  std::string label;     // where the window shows the value, in its own words
+  std::string help;
   // True when the preset has the control disabled.
-  bool (*locked)(const Pages&);
+  std::function<bool(const Pages&)> locked;
   // Sets the value; returns why the text was refused, or nothing.
-  std::string (*apply)(Pages&, const std::string& text);
+  std::function<std::string(Pages&, const std::string&)> apply;
 };
 const std::vector<ValueOption>& valueOptions();
 

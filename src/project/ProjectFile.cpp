@@ -28,59 +28,13 @@ namespace {
 
 // ---- What is stored of each record ----
 // One list per record serves writing and reading alike: a field added to a
-// record is stored by adding one line here. Fields the preset decides (the
-// enabled state of controls) are not stored; the preset gives them again.
+// record is stored by adding one line here. The settings pages' fields come
+// from the field table, which says where each is kept. Fields the preset
+// decides (the enabled state of controls) are not stored; the preset gives
+// them again.
 
 template <class R, class T>
 concept RecordOf = std::same_as<std::remove_const_t<R>, T>;
-
-void fieldsOf(RecordOf<SizeRow> auto& r, auto&& f) {
-  f("width", r.width);
-  f("height", r.height);
-  f("prefix", r.prefix);
-  f("choice", r.choice);
-  f("fieldsEnabled", r.fieldsEnabled);  // follows the size choice, not the preset
-}
-
-void fieldsOf(RecordOf<ImagePageValues> auto& v, auto&& f) {
-  f("sizes", v.sizes);
-  f("quality", v.quality);
-  f("format", v.format);
-  f("watermarkFile", v.watermarkFile);
-  f("watermarkPosition", v.watermarkPosition);
-  f("imageFolder", v.imageFolder);
-  f("transparency", v.transparency);
-  f("watermarkSize", v.watermarkSize);
-  f("offsetX", v.offsetX);
-  f("offsetY", v.offsetY);
-  f("resizeFilter", v.resizeFilter);
-  f("noEnlarge", v.noEnlarge);
-  f("stripGps", v.stripGps);
-}
-
-void fieldsOf(RecordOf<CaptionSources> auto& c, auto&& f) {
-  f("iptc", c.captionFromIptc);
-  f("jpegComment", c.captionFromJpegComment);
-  f("exif", c.captionFromExif);
-  f("fileName", c.captionFromFileName);
-}
-
-void fieldsOf(RecordOf<StyleValue> auto& s, auto&& f) { f("value", s.value); }
-
-void fieldsOf(RecordOf<ProjectPageValues> auto& v, auto&& f) {
-  f("captions", v.captions);
-  f("tableWidth", v.tableWidth);
-  f("columns", v.columns);
-  f("rowsPerPage", v.rowsPerPage);
-  f("tableBorder", v.tableBorder);
-  f("cellSpacing", v.cellSpacing);
-  f("cellPadding", v.cellPadding);
-  f("style", v.style);
-  f("ownWebPage", v.ownWebPage);
-  f("crossFade", v.crossFade);
-  f("displayTime", v.displayTime);
-  f("noScript", v.noScript);
-}
 
 void fieldsOf(RecordOf<CreatePageValues> auto& v, auto&& f) {
   f("projectName", v.projectName);
@@ -213,18 +167,30 @@ void fromJson(const json& j, T& v) {
   }
 }
 
-// The ranges the pages' controls keep, applied as if the values had been
-// typed: a hand-edited file cannot ask the build for a 2-gigapixel image.
-void keepInRange(ImagePageValues& image, ProjectPageValues& project) {
-  for (int f = int(ImageNumber::WidthA); f <= int(ImageNumber::OffsetY); ++f) clampImageNumber(image, ImageNumber(f));
-  for (int f = int(ProjectNumber::TableWidth); f <= int(ProjectNumber::DisplayTime); ++f)
-    clampProjectNumber(project, ProjectNumber(f));
-  for (int row = 0; row < 3; ++row)
-    image.sizes[row].choice = std::clamp(image.sizes[row].choice, 0, int(sizeChoices(row).size()) - 1);
-  image.quality = std::clamp(image.quality, 25, 100);
-  image.format = std::clamp(image.format, 0, int(std::size(kFormatChoices)) - 1);
-  image.watermarkPosition = std::clamp(image.watermarkPosition, 0, int(std::size(kWatermarkPositions)) - 1);
-  image.resizeFilter = std::clamp(image.resizeFilter, 0, int(std::size(kResizeFilters)) - 1);
+// The settings page's fields where the field table keeps them.
+json pageJson(FieldPage page, PageRecords records) {
+  json o = json::object();
+  for (const Field& f : settingsFields())
+    if (f.page == page)
+      std::visit([&](const auto* v) { o[json::json_pointer(f.stored)] = toJson(*v); }, f.value(records));
+  return o;
+}
+
+void pageFromJson(const json& j, FieldPage page, PageRecords records) {
+  if (!j.is_object()) throw std::invalid_argument("not an object");
+  for (const Field& f : settingsFields()) {
+    const json::json_pointer at(f.stored);
+    if (f.page == page && j.contains(at)) std::visit([&](auto* v) { fromJson(j.at(at), *v); }, f.value(records));
+  }
+}
+
+// Both pages from a document; keys it lacks keep their values.
+void pagesFromDocument(const json& doc, ImagePageValues& image, ProjectPageValues& project) {
+  if (auto it = doc.find("imagePage"); it != doc.end()) pageFromJson(*it, FieldPage::Image, {&image, nullptr});
+  if (auto it = doc.find("projectPage"); it != doc.end()) pageFromJson(*it, FieldPage::Project, {nullptr, &project});
+  // The ranges the pages' controls keep, applied as if the values had been
+  // typed: a hand-edited file cannot ask the build for a 2-gigapixel image.
+  for (const Field& f : settingsFields()) clampField(f, pageRecords(image, project));
 }
 
 // ---- Paths ----
@@ -266,8 +232,8 @@ json projectDocument(const AppState& state, const ProjectPages& pages, const std
   doc["program"] = std::string(kProductName) + " " + kProductVersion;
   doc["preset"] = state.settings.presetNumber;
   doc["dialogs"] = toJson(dialogValuesOf(state));
-  doc["imagePage"] = toJson(pages.image);
-  doc["projectPage"] = toJson(pages.project);
+  doc["imagePage"] = pageJson(FieldPage::Image, pageRecords(pages.image, pages.project));
+  doc["projectPage"] = pageJson(FieldPage::Project, pageRecords(pages.image, pages.project));
   doc["createPage"] = toJson(pages.create);
   json items = json::array();
   for (const auto& item : state.items.list) items.push_back(toJson(*item));
@@ -375,10 +341,8 @@ ProjectResult readProject(const std::string& path, const AppState& state, const 
     ImagePageValues image = pages.image;
     ProjectPageValues project = pages.project;
     CreatePageValues create = pages.create;
-    if (auto it = doc.find("imagePage"); it != doc.end()) fromJson(*it, image);
-    if (auto it = doc.find("projectPage"); it != doc.end()) fromJson(*it, project);
+    pagesFromDocument(doc, image, project);
     if (auto it = doc.find("createPage"); it != doc.end()) fromJson(*it, create);
-    keepInRange(image, project);
     if (auto it = doc.find("projectFile"); it != doc.end()) fromJson(*it, out.projectFile);
     const json& items = doc.at("items");
     if (!items.is_array()) return failure(damagedMessage(path));
@@ -448,10 +412,8 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
   loadPreset(state, 0, pages.image, pages.project);
   if (read.preset != 0) selectProjectType(state, read.preset, pages.image, pages.project);
   state.items.clear();
-  if (auto it = doc.find("imagePage"); it != doc.end()) fromJson(*it, pages.image);
-  if (auto it = doc.find("projectPage"); it != doc.end()) fromJson(*it, pages.project);
+  pagesFromDocument(doc, pages.image, pages.project);
   if (auto it = doc.find("createPage"); it != doc.end()) fromJson(*it, pages.create);
-  keepInRange(pages.image, pages.project);
   setDialogValues(state, read.dialogs);
   state.items.list = std::move(read.items);
   const std::string projectFile = recovery ? read.projectFile : path;

@@ -22,46 +22,11 @@ const char* const kChooseProjectHint =
 const char* const kFontChoices[9] = {"(Standard)", "Arial",           "Comic Sans MS", "Courier New", "Georgia",
                                      "Impact",     "Times New Roman", "Trebuchet MS",  "Verdana"};
 
-ImagePageValues::ImagePageValues() : hintText(kChooseProjectHint) {}
+ImagePageValues::ImagePageValues() : hintText(kChooseProjectHint) { setStartValues(FieldPage::Image, {this, nullptr}); }
+
+ProjectPageValues::ProjectPageValues() { setStartValues(FieldPage::Project, {nullptr, this}); }
 
 // ---- image page ----
-
-int& imageNumberRef(ImagePageValues& v, ImageNumber f) {
-  switch (f) {
-    case ImageNumber::WidthA: return v.sizes[kSizeA].width;
-    case ImageNumber::WidthB: return v.sizes[kSizeB].width;
-    case ImageNumber::WidthC: return v.sizes[kSizeC].width;
-    case ImageNumber::HeightA: return v.sizes[kSizeA].height;
-    case ImageNumber::HeightB: return v.sizes[kSizeB].height;
-    case ImageNumber::HeightC: return v.sizes[kSizeC].height;
-    case ImageNumber::Transparency: return v.transparency;
-    case ImageNumber::WatermarkSize: return v.watermarkSize;
-    case ImageNumber::OffsetX: return v.offsetX;
-    case ImageNumber::OffsetY: return v.offsetY;
-  }
-  return v.offsetY;
-}
-
-namespace {
-// Upper bound first, then the lower one (typing 0 where 1 is the least gives 1).
-bool clampTo(int& value, int lo, int hi) {
-  int old = value;
-  if (value > hi) value = hi;
-  if (value < lo) value = lo;
-  return value != old;
-}
-}  // namespace
-
-bool clampImageNumber(ImagePageValues& v, ImageNumber f) {
-  int& value = imageNumberRef(v, f);
-  switch (f) {
-    case ImageNumber::Transparency: return clampTo(value, 1, 255);
-    case ImageNumber::WatermarkSize: return clampTo(value, 1, 100);
-    case ImageNumber::OffsetX:
-    case ImageNumber::OffsetY: return clampTo(value, 0, 200);
-    default: return clampTo(value, 0, 9999);
-  }
-}
 
 const std::vector<std::string>& sizeChoices(int row) {
   static const std::vector<std::string> sizes = {
@@ -147,33 +112,6 @@ const char* styleKey(StyleRow row) {
   return keys[row];
 }
 
-int& projectNumberRef(ProjectPageValues& v, ProjectNumber f) {
-  switch (f) {
-    case ProjectNumber::TableWidth: return v.tableWidth;
-    case ProjectNumber::Columns: return v.columns;
-    case ProjectNumber::RowsPerPage: return v.rowsPerPage;
-    case ProjectNumber::TableBorder: return v.tableBorder;
-    case ProjectNumber::CellSpacing: return v.cellSpacing;
-    case ProjectNumber::CellPadding: return v.cellPadding;
-    case ProjectNumber::DisplayTime: return v.displayTime;
-  }
-  return v.displayTime;
-}
-
-bool clampProjectNumber(ProjectPageValues& v, ProjectNumber f) {
-  int& value = projectNumberRef(v, f);
-  switch (f) {
-    case ProjectNumber::TableWidth: return clampTo(value, 0, 10000);
-    case ProjectNumber::Columns: return clampTo(value, 1, 100);
-    case ProjectNumber::RowsPerPage: return clampTo(value, 0, 100);
-    case ProjectNumber::TableBorder: return clampTo(value, 0, 10);
-    case ProjectNumber::CellSpacing:
-    case ProjectNumber::CellPadding: return clampTo(value, 0, 100);
-    case ProjectNumber::DisplayTime: return clampTo(value, 1000, 120000);
-  }
-  return false;
-}
-
 void tickCaptionSource(ProjectPageValues& v, CaptionSource source, bool ticked) {
   CaptionSources& c = v.captions;
   switch (source) {
@@ -257,9 +195,11 @@ void chooseProjectFolder(AppState& state, CreatePageValues& v, const std::string
 std::string cleanOutputName(const std::string& name) { return removeChars(name, kForbiddenNameChars); }
 
 void normalisePrefixes(std::string p[3], bool upperCaseDefaults) {
-  const char* const lower[3] = {"pcva", "pcvb", "pcvc"};
-  const char* const upper[3] = {"PCVA", "PCVB", "PCVC"};
-  const char* const* defaults = upperCaseDefaults ? upper : lower;
+  const std::string lower[3] = {settingsField("prefixA").startText, settingsField("prefixB").startText,
+                                settingsField("prefixC").startText};
+  const std::string defaults[3] = {upperCaseDefaults ? toUpper(lower[0]) : lower[0],
+                                   upperCaseDefaults ? toUpper(lower[1]) : lower[1],
+                                   upperCaseDefaults ? toUpper(lower[2]) : lower[2]};
   // A prefix is part of a file name: "../x" must not lead out of the folder.
   for (int i = 0; i < 3; ++i) {
     p[i] = cleanOutputName(p[i]);

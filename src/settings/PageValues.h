@@ -2,13 +2,15 @@
 // The values a user edits on the settings pages and the create page, with
 // the enabled state of each control. The window shows and reads these
 // records; picovand-cli fills them from its options. Every rule both need
-// (ranges, choices, caption sources, colours) lives here.
+// (choices, caption sources, colours) lives here; each field's label, range
+// and start value is declared once in settings/Fields.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "model/Metadata.h"
+#include "settings/Fields.h"
 #include "settings/ProjectSettings.h"
 
 namespace pv {
@@ -19,45 +21,42 @@ struct AppState;
 
 enum SizeIndex { kSizeA = 0, kSizeB = 1, kSizeC = 2 };
 
+// The values start as the field table says (setStartValues).
 struct SizeRow {
-  int width = 0;
-  int height = 0;
+  int width;
+  int height;
   std::string prefix;
-  int choice = 0;              // index into sizeChoices(row)
+  int choice;                  // index into sizeChoices(row)
   bool rowEnabled = false;     // the size choice (and with it the row)
-  bool fieldsEnabled = false;  // width and height fields
+  bool fieldsEnabled;          // width and height fields
 };
 
 enum class Illustration { ChooseProject, Batch, Own1, Own2, Own3, WebAlbum, SlideAlbum, Slideshow, ScriptSlideshow, PreviewSlideshow };
 
+// The fields the table declares start at its start values.
 struct ImagePageValues {
-  SizeRow sizes[3] = {{0, 0, "pcva"}, {0, 0, "pcvb"}, {0, 0, "pcvc"}};
-  int quality = 75;
-  int format = 0;
+  SizeRow sizes[3];
+  int quality;
+  int format;
   bool formatEnabled = false;
   std::string watermarkFile;
-  int watermarkPosition = 0;
-  std::string imageFolder = "images";
-  int transparency = 150;
-  int watermarkSize = 50;
-  int offsetX = 0;
-  int offsetY = 0;
-  int resizeFilter = 2;
+  int watermarkPosition;
+  std::string imageFolder;
+  int transparency;
+  int watermarkSize;
+  int offsetX;
+  int offsetY;
+  int resizeFilter;
   // "Kleine Bilder nicht vergrößern": a picture smaller than its box keeps
   // its own size.
-  bool noEnlarge = false;
+  bool noEnlarge;
   // "Standortdaten entfernen": the unchanged copies (box 9999 x 9999) lose
   // their GPS data.
-  bool stripGps = false;
+  bool stripGps;
   std::string hintText;
   Illustration illustration = Illustration::ChooseProject;
   ImagePageValues();
 };
-
-enum class ImageNumber { WidthA, WidthB, WidthC, HeightA, HeightB, HeightC, Transparency, WatermarkSize, OffsetX, OffsetY };
-// The field's range rule; true when it changed the value.
-bool clampImageNumber(ImagePageValues& v, ImageNumber field);
-int& imageNumberRef(ImagePageValues& v, ImageNumber field);
 
 // The texts of a size choice: A has no "(Orginalbild)".
 const std::vector<std::string>& sizeChoices(int row);
@@ -86,19 +85,20 @@ struct StyleValue {
   bool enabled = false;
 };
 
+// The fields the table declares start at its start values.
 struct ProjectPageValues {
   CaptionSources captions;
-  int tableWidth = 0;
-  int columns = 1;
-  int rowsPerPage = 0;
-  int tableBorder = 0;
-  int cellSpacing = 0;
-  int cellPadding = 0;
+  int tableWidth;
+  int columns;
+  int rowsPerPage;
+  int tableBorder;
+  int cellSpacing;
+  int cellPadding;
   StyleValue style[kStyleRowCount];
   std::string ownWebPage;
-  bool crossFade = false;
-  int displayTime = 5000;
-  bool noScript = false;
+  bool crossFade;
+  int displayTime;
+  bool noScript;
 
   bool tableSizeEnabled = false;  // columns and rows per page
   bool ownWebPageEnabled = false;  // its "Auswählen" button
@@ -108,11 +108,11 @@ struct ProjectPageValues {
   bool cellSpacingEnabled = false;
   bool slideshowEnabled = false;  // cross-fade box and display time
   bool noScriptEnabled = true;
+  ProjectPageValues();
 };
 
-enum class ProjectNumber { TableWidth, Columns, RowsPerPage, TableBorder, CellSpacing, CellPadding, DisplayTime };
-bool clampProjectNumber(ProjectPageValues& v, ProjectNumber field);
-int& projectNumberRef(ProjectPageValues& v, ProjectNumber field);
+// Both records' fields, for the table's accessors.
+inline PageRecords pageRecords(ImagePageValues& image, ProjectPageValues& project) { return {&image, &project}; }
 
 enum class CaptionSource { Iptc, JpegComment, Exif, FileName };
 // A caption check box was clicked into the state ticked; the file name

@@ -16,7 +16,7 @@
 #include "ui/IPTCTags.h"
 #include "ui/QtText.h"
 
-using pv::ImageNumber;
+using pv::settingsField;
 
 const char* const kWatermarkFilter =
     "All Image Formats|*.jpg;*.jpeg;*.jif;*.jpe;*.gif;*.bmp;*.png;*.tif;*.tiff;*.psd|JPEG Image Format "
@@ -26,8 +26,10 @@ const char* const kWatermarkFilter =
 
 namespace {
 
-const char* const kNumberNames[10] = {"widthA",  "widthB",       "widthC",        "heightA", "heightB",
-                                      "heightC", "transparency", "watermarkSize", "offsetX", "offsetY"};
+// The number fields in the order the page reads them: the sizes first, the
+// watermark's last.
+const char* const kSizeNumbers[6] = {"widthA", "widthB", "widthC", "heightA", "heightB", "heightC"};
+const char* const kWatermarkNumbers[4] = {"transparency", "watermarkSize", "offsetX", "offsetY"};
 
 // The picture of each kind of project, by pv::Illustration.
 const char* const kIllustrations[] = {"ill-choose-project",
@@ -60,10 +62,13 @@ QCheckBox* CTabOptions::makeCheckBox(const char* text, const char* name) {
 
 CTabOptions::CTabOptions(pv::AppState& state, const SharedPictures& pictures, Desktop& desktop, QWidget* parent)
     : CPage(pictures, desktop, parent), state_(state) {
-  for (int i = 0; i < 10; ++i) {
-    numbers_[i] = makeNumberField(kNumberNames[i]);
-    connect(numbers_[i], &QLineEdit::textEdited, this, [this, i] { numberEdited(ImageNumber(i)); });
-  }
+  auto addNumber = [this](const char* name) {
+    const pv::Field& field = settingsField(name);
+    numbers_.push_back({&field, makeNumberField(name)});
+    connect(numbers_.back().second, &QLineEdit::textEdited, this, [this, &field] { numberEdited(field); });
+  };
+  for (const char* name : kSizeNumbers) addNumber(name);
+  for (const char* name : kWatermarkNumbers) addNumber(name);
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
@@ -79,7 +84,6 @@ QWidget* CTabOptions::makeSizeGroup() {
   grid->addWidget(makeLabel("Breite: (*)"), 0, 2);
   grid->addWidget(makeLabel("Höhe: (*)"), 0, 4);
   grid->addWidget(makeLabel("Datei-Prefix"), 0, 6);
-  static const char* const rowLabels[3] = {"Bild A", "Bild B", "Bild C"};
   static const char* const choiceNames[3] = {"sizeChoiceA", "sizeChoiceB", "sizeChoiceC"};
   static const char* const prefixNames[3] = {"prefixA", "prefixB", "prefixC"};
   for (int row = 0; row < 3; ++row) {
@@ -91,16 +95,16 @@ QWidget* CTabOptions::makeSizeGroup() {
     connect(prefix_[row], &QLineEdit::textEdited, this,
             [this, row](const QString& text) { values.sizes[row].prefix = fromQt(text); });
     // One label names the row; its fields are told apart by the column titles.
-    const QString rowLabel = rowLabels[row];
+    const QString rowLabel = toQt(settingsField(kSizeNumbers[row]).label);
     sizeChoice_[row]->setAccessibleName(rowLabel);
-    numberField(ImageNumber(int(ImageNumber::WidthA) + row))->setAccessibleName(rowLabel + " - Breite");
-    numberField(ImageNumber(int(ImageNumber::HeightA) + row))->setAccessibleName(rowLabel + " - Höhe");
+    numberField(kSizeNumbers[row])->setAccessibleName(rowLabel + " - Breite");
+    numberField(kSizeNumbers[row + 3])->setAccessibleName(rowLabel + " - Höhe");
     prefix_[row]->setAccessibleName(rowLabel + " - Datei-Prefix");
     grid->addWidget(makeLabel(rowLabel), row + 1, 0);
     grid->addWidget(sizeChoice_[row], row + 1, 1);
-    grid->addWidget(numberField(ImageNumber(int(ImageNumber::WidthA) + row)), row + 1, 2);
+    grid->addWidget(numberField(kSizeNumbers[row]), row + 1, 2);
     grid->addWidget(makeLabel("x"), row + 1, 3);
-    grid->addWidget(numberField(ImageNumber(int(ImageNumber::HeightA) + row)), row + 1, 4);
+    grid->addWidget(numberField(kSizeNumbers[row + 3]), row + 1, 4);
     grid->addWidget(makeLabel("-"), row + 1, 5);
     grid->addWidget(prefix_[row], row + 1, 6);
   }
@@ -108,20 +112,20 @@ QWidget* CTabOptions::makeSizeGroup() {
   imageFolder_ = new QLineEdit(this);
   imageFolder_->setObjectName("imageFolder");
   connect(imageFolder_, &QLineEdit::textEdited, this, [this](const QString& t) { values.imageFolder = fromQt(t); });
-  grid->addWidget(makeLabel("Ablageordner", imageFolder_), 4, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("imageFolder").label), imageFolder_), 4, 0);
   grid->addWidget(imageFolder_, 4, 1);
   grid->addWidget(makeLabel("* Grössenverhältnis wird beibehalten"), 4, 2, 1, 5);
 
   filter_ = makeChoice(this, "resizeFilter");
   for (const char* f : pv::kResizeFilters) filter_->addItem(toQt(f));
   connect(filter_, &QComboBox::activated, this, [this](int i) { values.resizeFilter = i; });
-  grid->addWidget(makeLabel("Algorithmus", filter_), 5, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("resizeFilter").label), filter_), 5, 0);
   grid->addWidget(filter_, 5, 1, 1, 6);
 
-  noEnlarge_ = makeCheckBox("Kleine Bilder nicht vergrößern", "noEnlarge");
+  noEnlarge_ = makeCheckBox(settingsField("noEnlarge").label, "noEnlarge");
   connect(noEnlarge_, &QCheckBox::clicked, this, [this](bool on) { values.noEnlarge = on; });
   grid->addWidget(noEnlarge_, 6, 0, 1, 7);
-  stripGps_ = makeCheckBox("Standortdaten entfernen", "stripGps");
+  stripGps_ = makeCheckBox(settingsField("stripGps").label, "stripGps");
   stripGps_->setToolTip("Gilt für Größen mit (Orginalbild): die Kopie verliert nur ihre GPS-Daten.");
   connect(stripGps_, &QCheckBox::clicked, this, [this](bool on) { values.stripGps = on; });
   grid->addWidget(stripGps_, 7, 0, 1, 7);
@@ -148,7 +152,7 @@ QWidget* CTabOptions::makeFormatGroup() {
 
   quality_ = new QSlider(Qt::Horizontal, this);
   quality_->setObjectName("quality");
-  quality_->setRange(25, 100);
+  quality_->setRange(settingsField("quality").lo, settingsField("quality").hi);
   quality_->setTickPosition(QSlider::NoTicks);
   connect(quality_, &QSlider::valueChanged, this, [this](int v) { values.quality = v; });
   connect(quality_, &QSlider::sliderMoved, this,
@@ -162,10 +166,10 @@ QWidget* CTabOptions::makeFormatGroup() {
   scale->addWidget(makeLabel("Ausgezeichnet"));
 
   auto* grid = makeGroupGrid();
-  grid->addWidget(makeLabel("Bildformat", format_), 0, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("format").label), format_), 0, 0);
   grid->addWidget(format_, 0, 1);
   grid->addWidget(texts, 1, 1, Qt::AlignLeft);
-  grid->addWidget(makeLabel("Bildqualität", quality_), 2, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("quality").label), quality_), 2, 0);
   grid->addWidget(quality_, 2, 1);
   grid->addLayout(scale, 3, 1);
   grid->setColumnStretch(1, 1);
@@ -190,24 +194,17 @@ QWidget* CTabOptions::makeWatermarkGroup() {
   connect(position_, &QComboBox::activated, this, [this](int i) { values.watermarkPosition = i; });
 
   auto* grid = makeGroupGrid();
-  grid->addWidget(makeLabel("Bilddatei", watermarkFile_), 0, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("watermarkFile").label), watermarkFile_), 0, 0);
   grid->addWidget(watermarkFile_, 0, 1, 1, 2);
   grid->addLayout(buttons, 1, 1, 1, 2);
-  grid->addWidget(makeLabel("Position", position_), 2, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("watermarkPosition").label), position_), 2, 0);
   grid->addWidget(position_, 2, 1, 1, 2, Qt::AlignLeft);
-  const struct {
-    const char* label;
-    ImageNumber field;
-    const char* note;
-  } rows[] = {{"Transparenz", ImageNumber::Transparency, "[1..255]"},
-              {"Grösse", ImageNumber::WatermarkSize, "[1..100] - Grösse im Verhältnis zum Bild in %"},
-              {"Abstand X", ImageNumber::OffsetX, "[0..200] - Horizontaler Abstand"},
-              {"Abstand Y", ImageNumber::OffsetY, "[0..200] - Vertikaler Abstand"}};
   int r = 3;
-  for (const auto& row : rows) {
-    grid->addWidget(makeLabel(row.label, numberField(row.field)), r, 0);
-    grid->addWidget(numberField(row.field), r, 1);
-    grid->addWidget(makeLabel(row.note), r, 2);
+  for (const char* name : kWatermarkNumbers) {
+    const pv::Field& field = settingsField(name);
+    grid->addWidget(makeLabel(toQt(field.label), numberField(name)), r, 0);
+    grid->addWidget(numberField(name), r, 1);
+    grid->addWidget(makeLabel(toQt(pv::fieldText(field.note, field))), r, 2);
     ++r;
   }
   grid->setColumnStretch(2, 1);
@@ -215,16 +212,19 @@ QWidget* CTabOptions::makeWatermarkGroup() {
 }
 
 bool CTabOptions::readPage() {
-  for (int i = int(ImageNumber::WidthA); i <= int(ImageNumber::HeightC); ++i)
-    if (!readNumber(numbers_[i], pv::imageNumberRef(values, ImageNumber(i)))) return false;
+  auto number = [this](const auto& entry) {
+    return readNumber(entry.second, *std::get<int*>(entry.first->value({&values, nullptr})));
+  };
+  for (size_t i = 0; i < std::size(kSizeNumbers); ++i)
+    if (!number(numbers_[i])) return false;
   values.quality = quality_->value();
   for (int row = 0; row < 3; ++row) values.sizes[row].prefix = fromQt(prefix_[row]->text());
   values.format = format_->currentIndex();
   values.watermarkFile = pathFromQt(watermarkFile_->text());
   values.watermarkPosition = position_->currentIndex();
   values.imageFolder = fromQt(imageFolder_->text());
-  for (int i = int(ImageNumber::Transparency); i <= int(ImageNumber::OffsetY); ++i)
-    if (!readNumber(numbers_[i], pv::imageNumberRef(values, ImageNumber(i)))) return false;
+  for (size_t i = std::size(kSizeNumbers); i < numbers_.size(); ++i)
+    if (!number(numbers_[i])) return false;
   values.resizeFilter = filter_->currentIndex();
   values.noEnlarge = noEnlarge_->isChecked();
   values.stripGps = stripGps_->isChecked();
@@ -232,13 +232,14 @@ bool CTabOptions::readPage() {
 }
 
 void CTabOptions::showPage() {
-  for (int i = 0; i < 10; ++i) numbers_[i]->setText(QString::number(pv::imageNumberRef(values, ImageNumber(i))));
+  for (const auto& [field, edit] : numbers_)
+    edit->setText(QString::number(*std::get<int*>(field->value({&values, nullptr}))));
   for (int row = 0; row < 3; ++row) {
     const pv::SizeRow& r = values.sizes[row];
     sizeChoice_[row]->setCurrentIndex(r.choice);
     sizeChoice_[row]->setEnabled(r.rowEnabled);
-    numberField(ImageNumber(int(ImageNumber::WidthA) + row))->setEnabled(r.fieldsEnabled);
-    numberField(ImageNumber(int(ImageNumber::HeightA) + row))->setEnabled(r.fieldsEnabled);
+    numberField(kSizeNumbers[row])->setEnabled(r.fieldsEnabled);
+    numberField(kSizeNumbers[row + 3])->setEnabled(r.fieldsEnabled);
     prefix_[row]->setText(toQt(r.prefix));
   }
   quality_->setValue(values.quality);
@@ -263,9 +264,15 @@ void CTabOptions::sizeChosen(int row, int index) {
   showPage();
 }
 
-void CTabOptions::numberEdited(ImageNumber field) {
+void CTabOptions::numberEdited(const pv::Field& field) {
   readPage();
-  if (pv::clampImageNumber(values, field)) showPage();
+  if (pv::clampField(field, {&values, nullptr})) showPage();
+}
+
+QLineEdit* CTabOptions::numberField(std::string_view name) const {
+  for (const auto& [field, edit] : numbers_)
+    if (name == field->name) return edit;
+  return nullptr;
 }
 
 void CTabOptions::chooseWatermark() {

@@ -2,6 +2,10 @@
 // "Bild - Einstellungen": output sizes, image folder, resize filter, format,
 // quality and watermark. The page shows and reads its working values; the
 // engine's rules say what each change does to them.
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "settings/PageValues.h"
 #include "ui/Page.h"
 
@@ -35,16 +39,16 @@ class CTabOptions : public CPage {
   QWidget* makeFormatGroup();
   QWidget* makeWatermarkGroup();
   void sizeChosen(int row, int index);
-  void numberEdited(pv::ImageNumber field);
+  void numberEdited(const pv::Field& field);
   void chooseWatermark();
   void clearWatermark();
-  QLineEdit* numberField(pv::ImageNumber field) const { return numbers_[int(field)]; }
+  QLineEdit* numberField(std::string_view name) const;
 
   pv::AppState& state_;
   QComboBox* sizeChoice_[3];
   QLineEdit* prefix_[3];
-  // The ten number fields, indexed by pv::ImageNumber.
-  QLineEdit* numbers_[10];
+  // The ten number fields with their fields of the table, in reading order.
+  std::vector<std::pair<const pv::Field*, QLineEdit*>> numbers_;
   QLineEdit* imageFolder_;
   QComboBox* filter_;
   QCheckBox* noEnlarge_;

@@ -13,7 +13,7 @@
 #include "ui/SelTemplate.h"
 
 using pv::CaptionSource;
-using pv::ProjectNumber;
+using pv::settingsField;
 using pv::StyleRow;
 
 namespace {
@@ -21,34 +21,35 @@ namespace {
 const char* const kNumberNames[7] = {"tableWidth",  "columns",     "rowsPerPage", "tableBorder",
                                      "cellSpacing", "cellPadding", "displayTime"};
 
-const struct {
-  const char* label;
-  const char* name;
-} kStyleRows[pv::kStyleRowCount] = {{"Hintergrundfarbe", "backgroundColour"},
-                                    {"Vordergrundfarbe", "foregroundColour"},
-                                    {"Schriftart", "font"},
-                                    {"Schriftfarbe", "textColour"},
-                                    {"Link Color", "linkColour"},
-                                    {"Textgrösse", "textSize"}};
+// The table's field of each style row, by pv::StyleRow.
+const char* const kStyleFields[pv::kStyleRowCount] = {"backgroundColour", "foregroundColour", "font",
+                                                      "textColour",       "linkColour",       "textSize"};
 
 bool isColourRow(StyleRow row) { return row != pv::kFontRow && row != pv::kTextSizeRow; }
 
-// Label, field and range note in one row of a grid.
-void numberRow(QGridLayout* grid, int row, QLabel* label, QLineEdit* field, QLabel* note) {
-  label->setBuddy(field);
-  grid->addWidget(label, row, 0);
-  grid->addWidget(field, row, 1);
-  grid->addWidget(note, row, 2);
+}  // namespace
+
+// Label, field and range note of a number field in one row of a grid, as the table says.
+void CTabOptions2::numberRow(QGridLayout* grid, int row, const char* name) {
+  const pv::Field& field = settingsField(name);
+  grid->addWidget(makeLabel(toQt(field.label), numberField(name)), row, 0);
+  grid->addWidget(numberField(name), row, 1);
+  grid->addWidget(makeLabel(toQt(pv::fieldText(field.note, field))), row, 2);
   grid->setColumnStretch(2, 1);
 }
 
-}  // namespace
+QLineEdit* CTabOptions2::numberField(std::string_view name) const {
+  for (const auto& [field, edit] : numbers_)
+    if (name == field->name) return edit;
+  return nullptr;
+}
 
 CTabOptions2::CTabOptions2(pv::AppState& state, const SharedPictures& pictures, Desktop& desktop, QWidget* parent)
     : CPage(pictures, desktop, parent), state_(state) {
-  for (int i = 0; i < 7; ++i) {
-    numbers_[i] = makeNumberField(kNumberNames[i]);
-    connect(numbers_[i], &QLineEdit::textEdited, this, [this, i] { numberEdited(ProjectNumber(i)); });
+  for (const char* name : kNumberNames) {
+    const pv::Field& field = settingsField(name);
+    numbers_.push_back({&field, makeNumberField(name)});
+    connect(numbers_.back().second, &QLineEdit::textEdited, this, [this, &field] { numberEdited(field); });
   }
 
   auto* layout = new QHBoxLayout(this);
@@ -73,32 +74,25 @@ QWidget* CTabOptions2::makeProjectGroup() {
   connect(chooseOwnWebPage_, &QPushButton::clicked, this, &CTabOptions2::chooseOwnWebPage);
 
   auto* grid = makeGroupGrid();
-  numberRow(grid, 0, makeLabel("Spaltenanzahl"), numberField(ProjectNumber::Columns),
-            makeLabel("[1..100] - Anzahl der Bilder pro Zeile"));
-  numberRow(grid, 1, makeLabel("Zeilenanzahl"), numberField(ProjectNumber::RowsPerPage),
-            makeLabel("[0..100] - Anzahl der Zeilen pro Seite (0 = max)"));
+  numberRow(grid, 0, "columns");
+  numberRow(grid, 1, "rowsPerPage");
   QLabel* line = makeLabel("Zur Integration der Grafiken in eine vorhandene Webseite wählen Sie diese hier aus ...");
   line->setWordWrap(true);
   grid->addWidget(line, 2, 0, 1, 3);
   auto* page = new QHBoxLayout;
   page->addWidget(ownWebPage_, 1);
   page->addWidget(chooseOwnWebPage_);
-  grid->addWidget(makeLabel("Webseite", ownWebPage_), 3, 0);
+  grid->addWidget(makeLabel(toQt(settingsField("ownWebPage").label), ownWebPage_), 3, 0);
   grid->addLayout(page, 3, 1, 1, 2);
   return makeGroup("   Projekteinstellungen", grid);
 }
 
 QWidget* CTabOptions2::makeCaptionGroup() {
-  const struct {
-    const char* text;
-    const char* name;
-  } boxes[4] = {{"   Kommentar aus IPTC Image Caption importieren", "captionFromIptc"},
-                {"   Kommentar aus JPEG Image Comments importieren", "captionFromJpegComment"},
-                {"   Kommentar aus EXIF Image Description importieren", "captionFromExif"},
-                {"   Dateiname als Bildkommentar verwenden", "captionFromFileName"}};
+  const char* const boxes[4] = {"captionFromIptc", "captionFromJpegComment", "captionFromExif",
+                                "captionFromFileName"};
   auto* column = makeGroupGrid();
   for (int i = 0; i < 4; ++i) {
-    captions_[i] = makeCheckBox(boxes[i].text, boxes[i].name);
+    captions_[i] = makeCheckBox(QStringLiteral("   ") + toQt(settingsField(boxes[i]).label), boxes[i]);
     connect(captions_[i], &QCheckBox::clicked, this,
             [this, i](bool ticked) { captionClicked(CaptionSource(i), ticked); });
     column->addWidget(captions_[i], i, 0);
@@ -107,29 +101,24 @@ QWidget* CTabOptions2::makeCaptionGroup() {
 }
 
 QWidget* CTabOptions2::makeScriptGroup() {
-  noScript_ = makeCheckBox("   Kein Javascript benutzen", "noScript");
+  noScript_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("noScript").label), "noScript");
   connect(noScript_, &QCheckBox::clicked, this, [this](bool ticked) { values.noScript = ticked; });
   crossFade_ = makeCheckBox("   Überblendeffekt benutzen / Bilder werden sanft ineinandergeblendet", "crossFade");
   connect(crossFade_, &QCheckBox::clicked, this, [this](bool ticked) { values.crossFade = ticked; });
 
   auto* grid = makeGroupGrid();
   grid->addWidget(noScript_, 0, 0, 1, 3);
-  numberRow(grid, 1, makeLabel("Dauer der Bildeinblendung"), numberField(ProjectNumber::DisplayTime),
-            makeLabel("Millisekunden [1000...120000]"));
+  numberRow(grid, 1, "displayTime");
   grid->addWidget(crossFade_, 2, 0, 1, 3);
   return makeGroup("   Javaskript Optionen", grid);
 }
 
 QWidget* CTabOptions2::makeTableGroup() {
   auto* grid = makeGroupGrid();
-  numberRow(grid, 0, makeLabel("Tabellenbreite"), numberField(ProjectNumber::TableWidth),
-            makeLabel("[0..10000] Pixel (0 = max)"));
-  numberRow(grid, 1, makeLabel("Tabellenrand"), numberField(ProjectNumber::TableBorder),
-            makeLabel("[0..10] - Breite in Pixel"));
-  numberRow(grid, 2, makeLabel("Zellenabstand"), numberField(ProjectNumber::CellSpacing),
-            makeLabel("[0..100] - Abstand in Pixel"));
-  numberRow(grid, 3, makeLabel("Textabstand"), numberField(ProjectNumber::CellPadding),
-            makeLabel("[0..100] - Abstand in Pixel"));
+  numberRow(grid, 0, "tableWidth");
+  numberRow(grid, 1, "tableBorder");
+  numberRow(grid, 2, "cellSpacing");
+  numberRow(grid, 3, "cellPadding");
   return makeGroup("   Tabelle", grid);
 }
 
@@ -137,11 +126,12 @@ QWidget* CTabOptions2::makeStyleGroup() {
   auto* grid = makeGroupGrid();
   for (int i = 0; i < pv::kStyleRowCount; ++i) {
     const StyleRow row = StyleRow(i);
-    QLabel* label = makeLabel(kStyleRows[i].label);
+    const pv::Field& field = settingsField(kStyleFields[i]);
+    QLabel* label = makeLabel(toQt(field.label));
     grid->addWidget(label, i, 0);
     if (row == pv::kFontRow) {
       font_ = new QComboBox(this);
-      font_->setObjectName(kStyleRows[i].name);
+      font_->setObjectName(kStyleFields[i]);
       font_->setEditable(true);
       font_->setInsertPolicy(QComboBox::NoInsert);
       font_->setCompleter(nullptr);
@@ -153,7 +143,7 @@ QWidget* CTabOptions2::makeStyleGroup() {
       continue;
     }
     styleText_[i] = new QLineEdit(this);
-    styleText_[i]->setObjectName(kStyleRows[i].name);
+    styleText_[i]->setObjectName(kStyleFields[i]);
     label->setBuddy(styleText_[i]);
     connect(styleText_[i], &QLineEdit::textEdited, this, [this, row](const QString& text) {
       if (isColourRow(row))
@@ -164,13 +154,13 @@ QWidget* CTabOptions2::makeStyleGroup() {
     grid->addWidget(styleText_[i], i, 1);
     if (isColourRow(row)) {
       preview_[i] = new CStaticColorPreview(this);
-      preview_[i]->setObjectName(QString(kStyleRows[i].name) + "Preview");
+      preview_[i]->setObjectName(QString(kStyleFields[i]) + "Preview");
       grid->addWidget(preview_[i], i, 2);
-      choose_[i] = makeButton("Auswählen", QString(kStyleRows[i].name) + "Choose", pictures_.chooseIcon);
+      choose_[i] = makeButton("Auswählen", QString(kStyleFields[i]) + "Choose", pictures_.chooseIcon);
       connect(choose_[i], &QPushButton::clicked, this, [this, row] { chooseColour(row); });
       grid->addWidget(choose_[i], i, 3);
     }
-    standard_[i] = makeButton("Standard", QString(kStyleRows[i].name) + "Standard", pictures_.standardIcon);
+    standard_[i] = makeButton("Standard", QString(kStyleFields[i]) + "Standard", pictures_.standardIcon);
     connect(standard_[i], &QPushButton::clicked, this, [this, row] { standardValue(row); });
     grid->addWidget(standard_[i], i, 4);
   }
@@ -179,25 +169,26 @@ QWidget* CTabOptions2::makeStyleGroup() {
 }
 
 bool CTabOptions2::readPage() {
-  auto number = [this](ProjectNumber f) { return readNumber(numberField(f), pv::projectNumberRef(values, f)); };
+  auto number = [this](const char* name) {
+    return readNumber(numberField(name), *std::get<int*>(settingsField(name).value({nullptr, &values})));
+  };
   auto style = [this](StyleRow row) { values.style[row].value = fromQt(styleText_[row]->text()); };
   pv::CaptionSources& c = values.captions;
   c.captionFromIptc = captions_[int(CaptionSource::Iptc)]->isChecked();
   c.captionFromJpegComment = captions_[int(CaptionSource::JpegComment)]->isChecked();
   c.captionFromExif = captions_[int(CaptionSource::Exif)]->isChecked();
-  if (!number(ProjectNumber::TableWidth) || !number(ProjectNumber::Columns) || !number(ProjectNumber::RowsPerPage))
-    return false;
+  if (!number("tableWidth") || !number("columns") || !number("rowsPerPage")) return false;
   style(pv::kForegroundRow);
   style(pv::kBackgroundRow);
   style(pv::kTextColourRow);
   style(pv::kTextSizeRow);
-  if (!number(ProjectNumber::TableBorder)) return false;
+  if (!number("tableBorder")) return false;
   values.style[pv::kFontRow].value = fromQt(font_->currentText());
-  if (!number(ProjectNumber::CellSpacing) || !number(ProjectNumber::CellPadding)) return false;
+  if (!number("cellSpacing") || !number("cellPadding")) return false;
   values.ownWebPage = pathFromQt(ownWebPage_->text());
   style(pv::kLinkColourRow);
   values.crossFade = crossFade_->isChecked();
-  if (!number(ProjectNumber::DisplayTime)) return false;
+  if (!number("displayTime")) return false;
   c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
   values.noScript = noScript_->isChecked();
   return true;
@@ -217,14 +208,10 @@ void CTabOptions2::showPage() {
   captions_[int(CaptionSource::JpegComment)]->setChecked(c.captionFromJpegComment);
   captions_[int(CaptionSource::Exif)]->setChecked(c.captionFromExif);
   captions_[int(CaptionSource::FileName)]->setChecked(c.captionFromFileName);
-  for (int i = 0; i < 7; ++i) numbers_[i]->setText(QString::number(pv::projectNumberRef(values, ProjectNumber(i))));
-  numberField(ProjectNumber::Columns)->setEnabled(values.tableSizeEnabled);
-  numberField(ProjectNumber::RowsPerPage)->setEnabled(values.tableSizeEnabled);
-  numberField(ProjectNumber::TableWidth)->setEnabled(values.tableWidthEnabled);
-  numberField(ProjectNumber::TableBorder)->setEnabled(values.tableBorderEnabled);
-  numberField(ProjectNumber::CellSpacing)->setEnabled(values.cellSpacingEnabled);
-  numberField(ProjectNumber::CellPadding)->setEnabled(values.cellPaddingEnabled);
-  numberField(ProjectNumber::DisplayTime)->setEnabled(values.slideshowEnabled);
+  for (const auto& [field, edit] : numbers_) {
+    edit->setText(QString::number(*std::get<int*>(field->value({nullptr, &values}))));
+    edit->setEnabled(field->enabled({nullptr, &values}));
+  }
   for (int i = 0; i < pv::kStyleRowCount; ++i) {
     const pv::StyleValue& v = values.style[i];
     if (i == pv::kFontRow) {
@@ -253,9 +240,9 @@ void CTabOptions2::showPage() {
   noScript_->setEnabled(values.noScriptEnabled);
 }
 
-void CTabOptions2::numberEdited(ProjectNumber field) {
+void CTabOptions2::numberEdited(const pv::Field& field) {
   readPage();
-  if (pv::clampProjectNumber(values, field)) showPage();
+  if (pv::clampField(field, {nullptr, &values})) showPage();
 }
 
 void CTabOptions2::captionClicked(CaptionSource source, bool ticked) {

@@ -2,6 +2,10 @@
 // "Projekt - Einstellungen": table layout, caption sources, slideshow
 // options, colours and fonts, and the own web page. The page shows and reads
 // its working values; the engine's rules say what each change does.
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "settings/PageValues.h"
 #include "ui/Page.h"
 
@@ -32,18 +36,19 @@ class CTabOptions2 : public CPage {
   QWidget* makeTableGroup();
   QWidget* makeStyleGroup();
   QCheckBox* makeCheckBox(const QString& text, const char* name);
-  void numberEdited(pv::ProjectNumber field);
+  void numberEdited(const pv::Field& field);
+  void numberRow(QGridLayout* grid, int row, const char* name);
   void captionClicked(pv::CaptionSource source, bool ticked);
   void colourEdited(pv::StyleRow row, const QString& text);
   void chooseColour(pv::StyleRow row);
   void standardValue(pv::StyleRow row);
   void chooseOwnWebPage();
-  QLineEdit* numberField(pv::ProjectNumber field) const { return numbers_[int(field)]; }
+  QLineEdit* numberField(std::string_view name) const;
 
   pv::AppState& state_;
   QCheckBox* captions_[4];  // by pv::CaptionSource
-  // The seven number fields, indexed by pv::ProjectNumber.
-  QLineEdit* numbers_[7];
+  // The seven number fields with their fields of the table, in reading order.
+  std::vector<std::pair<const pv::Field*, QLineEdit*>> numbers_;
   // The text field of each style row (none for the font row).
   QLineEdit* styleText_[pv::kStyleRowCount] = {};
   CStaticColorPreview* preview_[pv::kStyleRowCount] = {};

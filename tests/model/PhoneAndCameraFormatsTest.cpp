@@ -256,3 +256,19 @@ TEST(Readers, BitmapsWithTwoBitPalettesAndEmbeddedStreams) {
     EXPECT_TRUE(near(pixelAt(stream.get(), 23, 0), {255, 255, 40}, fif == FIF_JPEG ? 12 : 0)) << compression;
   }
 }
+
+TEST(CameraRaw, OrientationOfTheRawLayoutsThatAreNoPlainTiff) {
+  auto box = [](const std::string& type, const std::string& body) {
+    return be(std::uint32_t(8 + body.size()), 4) + type + body;
+  };
+  // CR3: the EXIF directory sits in the CMT1 box inside Canon's box of the movie box.
+  const std::string canon = box("uuid", std::string(16, '\x85') + box("CNCV", "CanonCR3_001") +
+                                            box("CMT1", exifOrientationBlock(8)));
+  const std::string cr3 = box("ftyp", "crx " + be(1, 4) + "crx isom") + box("moov", box("mvhd", std::string(100, '\0')) + canon);
+  EXPECT_EQ(embeddedOrientation(cr3, FIF_RAW), 8);
+  // Olympus and Panasonic mark their TIFF layouts with numbers of their own.
+  const std::string ifd = le(8, 4) + le(1, 2) + le(0x0112, 2) + le(3, 2) + le(1, 4) + le(6, 4) + le(0, 4);
+  EXPECT_EQ(embeddedOrientation("IIRO" + ifd, FIF_RAW), 6);
+  EXPECT_EQ(embeddedOrientation(std::string("IIU\0", 4) + ifd, FIF_RAW), 6);
+  EXPECT_EQ(embeddedOrientation(box("ftyp", "crx ") + box("moov", ""), FIF_RAW), 1);
+}

@@ -142,33 +142,33 @@ TEST(ImagePage, SizeChoicesAndRanges) {
   EXPECT_FALSE(v.sizes[kSizeA].fieldsEnabled);
 
   v.sizes[kSizeA].width = 12345;
-  EXPECT_TRUE(clampImageNumber(v, ImageNumber::WidthA));
+  EXPECT_TRUE(clampField(settingsField("widthA"), {&v, nullptr}));
   EXPECT_EQ(v.sizes[kSizeA].width, 9999);
   v.transparency = 0;
-  EXPECT_TRUE(clampImageNumber(v, ImageNumber::Transparency));
+  EXPECT_TRUE(clampField(settingsField("transparency"), {&v, nullptr}));
   EXPECT_EQ(v.transparency, 1);
   v.watermarkSize = 400;
-  clampImageNumber(v, ImageNumber::WatermarkSize);
+  clampField(settingsField("watermarkSize"), {&v, nullptr});
   EXPECT_EQ(v.watermarkSize, 100);
   v.offsetX = 0;
-  EXPECT_FALSE(clampImageNumber(v, ImageNumber::OffsetX));
+  EXPECT_FALSE(clampField(settingsField("offsetX"), {&v, nullptr}));
   v.offsetY = 201;
-  clampImageNumber(v, ImageNumber::OffsetY);
+  clampField(settingsField("offsetY"), {&v, nullptr});
   EXPECT_EQ(v.offsetY, 200);
 }
 
 TEST(ProjectPage, RangesCaptionRulesColoursFonts) {
   ProjectPageValues v;
   v.columns = 0;
-  EXPECT_TRUE(clampProjectNumber(v, ProjectNumber::Columns));
+  EXPECT_TRUE(clampField(settingsField("columns"), {nullptr, &v}));
   EXPECT_EQ(v.columns, 1);
   v.rowsPerPage = 0;
-  EXPECT_FALSE(clampProjectNumber(v, ProjectNumber::RowsPerPage));
+  EXPECT_FALSE(clampField(settingsField("rowsPerPage"), {nullptr, &v}));
   v.displayTime = 3;
-  clampProjectNumber(v, ProjectNumber::DisplayTime);
+  clampField(settingsField("displayTime"), {nullptr, &v});
   EXPECT_EQ(v.displayTime, 1000);
   v.tableBorder = 11;
-  clampProjectNumber(v, ProjectNumber::TableBorder);
+  clampField(settingsField("tableBorder"), {nullptr, &v});
   EXPECT_EQ(v.tableBorder, 10);
 
   tickCaptionSource(v, CaptionSource::FileName, true);
