@@ -123,8 +123,15 @@ std::string setCaptions(Pages& p, const std::string& text) {
   return {};
 }
 
+// A message about a file with the system's reason added, when there is one
+// ("File name too long", "is not a regular file").
+std::string withReason(const std::string& message, const std::string& path) {
+  const std::string problem = path.empty() ? std::string() : fileProblem(path);
+  return problem.empty() ? message : message + " ('" + path + "': " + problem + ")";
+}
+
 std::string setExistingFile(std::string& field, const std::string& text) {
-  if (!fileExists(text)) return "'" + text + "' is not a file";
+  if (const std::string problem = fileProblem(text); !problem.empty()) return "'" + text + "': " + problem;
   field = absolutePath(text);
   return {};
 }
@@ -248,7 +255,7 @@ const std::vector<ValueOption>& valueOptions() {
        PAGES_LOCK(!p.project.slideshowEnabled), PAGES_APPLY((void)t; p.project.crossFade = false; return {};)},
       {"--page", "FILE", "Webseite", "your own web page holding ##PICOVAND## (own-page presets)",
        PAGES_LOCK(!p.project.ownWebPageEnabled), PAGES_APPLY(OwnPageCheck c = checkOwnPage(t);
-                                                             if (!c.ok) return c.message;
+                                                             if (!c.ok) return withReason(c.message, c.path);
                                                              p.project.ownWebPage = absolutePath(c.path); return {};)},
       {"--control-set", "N", "Steuerelemente",
        "navigation buttons of your own web page (default 101; picovand-cli control-sets lists them)",

@@ -1,5 +1,7 @@
 #include "gallery/BuildManifest.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
 
@@ -7,6 +9,7 @@
 #include "convert/Conversion.h"
 #include "model/Encoding.h"
 #include "util/FileSystem.h"
+#include "util/Json.h"
 #include "settings/Product.h"
 #include "util/Text.h"
 
@@ -16,25 +19,9 @@ namespace {
 
 // Raised when the layout of the record changes; an older layout is read as
 // no record at all.
-constexpr int kManifestFormat = 1;
+constexpr int kManifestFormat = 2;
 
 namespace fs = std::filesystem;
-
-// A path the record may name: relative, inside the folder, no empty or dot
-// segment. Anything else makes the record untrustworthy as a whole, since
-// its paths decide what a build removes.
-bool safeRelativePath(const std::string& path) {
-  if (path.empty() || path.front() == '/' || path.back() == '/' || path.find('\0') != std::string::npos) return false;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string_view segment(path.data() + start, end - start);
-    if (segment.empty() || segment == "." || segment == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
 
 // Paths and captions are bytes that need not be UTF-8 (a legacy caption, a
 // folder named on another system); JSON holds only UTF-8, so such a text is
@@ -67,11 +54,22 @@ nlohmann::json fileStamp(const std::string& path) {
           {"modified", ec2 ? 0 : std::int64_t(since1970.count())}};
 }
 
+// The seal of a record: the keyed digest of its compact text, which a
+// record read back gives again byte for byte.
+std::string sealOf(const nlohmann::json& doc, const std::string& secret) {
+  return hmacSha256Hex(secret, doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
 }  // namespace
 
-bool holdsOtherFiles(const std::string& folder) {
+std::string recordSecret(const std::string& keyFolder, bool create) {
+  return userSecret(withSlash(keyFolder) + "build-record.key", create);
+}
+
+bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder) {
   std::error_code ec;
-  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) && !fileExists(withSlash(folder) + kManifestName);
+  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) &&
+         !readManifest(folder, recordSecret(keyFolder, false));
 }
 
 std::optional<ManifestFile> describeFile(const std::string& path) {
@@ -87,22 +85,28 @@ bool fileMatches(const std::string& path, const ManifestFile& entry) {
   return !entry.sha256.empty() && fileExists(path) && fileSizeOf(path) == entry.size && sha256OfFile(path) == entry.sha256;
 }
 
-std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
-  std::string text;
-  if (!readWholeFile(withSlash(outputFolder) + kManifestName, text)) return std::nullopt;
-  const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
-  if (doc.is_discarded() || !doc.is_object()) return std::nullopt;
+std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret) {
+  if (secret.empty()) return std::nullopt;
+  const std::string path = withSlash(outputFolder) + kManifestName;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::optional<nlohmann::json> parsed = readJsonFile(path, kMaxManifestBytes);
+  if (!parsed || !parsed->is_object()) return std::nullopt;
+  nlohmann::json& doc = *parsed;
   try {
+    const std::string seal = doc.at("seal").get<std::string>();
+    doc.erase("seal");
+    if (seal != sealOf(doc, secret)) return std::nullopt;
     if (doc.at("format").get<int>() != kManifestFormat) return std::nullopt;
     BuildManifest manifest;
     manifest.programVersion = doc.at("program").get<std::string>();
     for (const nlohmann::json& f : doc.at("files")) {
       const std::optional<std::string> path = textOf(f.at("path"));
-      if (!path || !safeRelativePath(*path)) return std::nullopt;
+      if (!path || !isPlainRelativePath(*path)) return std::nullopt;
       ManifestFile& entry = manifest.files[*path];
       entry.size = f.at("size").get<std::uint64_t>();
       entry.sha256 = f.at("sha256").get<std::string>();
-      if (f.contains("recipe")) entry.recipe = f.at("recipe");
+      if (f.contains("recipe")) entry.recipe = f.at("recipe").get<std::string>();
     }
     return manifest;
   } catch (const nlohmann::json::exception&) {
@@ -110,14 +114,16 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
   }
 }
 
-bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest) {
+bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest, const std::string& secret) {
+  if (secret.empty()) return false;
   nlohmann::json files = nlohmann::json::array();
   for (const auto& [path, entry] : manifest.files) {
     nlohmann::json f = {{"path", byteText(path)}, {"size", entry.size}, {"sha256", entry.sha256}};
-    if (!entry.recipe.is_null()) f["recipe"] = entry.recipe;
+    if (!entry.recipe.empty()) f["recipe"] = entry.recipe;
     files.push_back(std::move(f));
   }
-  const nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
+  nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
+  doc["seal"] = sealOf(doc, secret);
   // Every text went through byteText; replacing stays the guard against a
   // build that ends without its record for an overlooked one.
   return writeFileAtomically(withSlash(outputFolder) + kManifestName,
@@ -156,6 +162,10 @@ nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, in
                        {"copyright", byteText(state.iptcCopyright)}};
   }
   return recipe;
+}
+
+std::string recipeDigest(const nlohmann::json& recipe, const std::string& secret) {
+  return hmacSha256Hex(secret, recipe.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 }  // namespace pv

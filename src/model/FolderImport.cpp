@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -43,11 +44,16 @@ struct Walk {
   const std::atomic<bool>& abort;
   FolderImportPlan& plan;
   std::set<std::pair<dev_t, ino_t>> visited;
+  std::optional<std::pair<dev_t, ino_t>> output;
 
   // False when the folder (reached through any link) was walked already.
   bool firstVisit(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return true;
+    if (output && *output == std::pair(st.st_dev, st.st_ino)) {
+      plan.leftOut.push_back(path);
+      return false;
+    }
     return visited.insert({st.st_dev, st.st_ino}).second;
   }
 
@@ -59,8 +65,9 @@ struct Walk {
 
   void folder(const std::string& path, const std::string& albumPath) {
     if (abort) return;
+    const size_t leftOut = plan.leftOut.size();
     if (!firstVisit(path)) {
-      plan.skippedFolders.push_back(path);
+      if (plan.leftOut.size() == leftOut) plan.skippedFolders.push_back(path);
       return;
     }
     const std::string base = withSlash(path);
@@ -91,7 +98,10 @@ struct Walk {
 
 FolderImportPlan planFolderImport(const FolderImportRequest& request, const std::atomic<bool>& abort) {
   FolderImportPlan plan;
-  Walk walk{request, abort, plan, {}};
+  Walk walk{request, abort, plan, {}, {}};
+  struct stat st {};
+  if (!request.outputFolder.empty() && ::stat(request.outputFolder.c_str(), &st) == 0)
+    walk.output = std::pair(st.st_dev, st.st_ino);
   walk.folder(request.folder, request.albumPath);
   return plan;
 }

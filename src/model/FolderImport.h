@@ -25,6 +25,9 @@ struct FolderImportRequest {
   bool albumsFromSubfolders = false;
   std::vector<std::string> endings;
   CaptionSources sources;
+  // The gallery's output folder: left out wherever the walk meets it, or
+  // every build would import the pictures of the one before.
+  std::string outputFolder;
 };
 
 using ImportProgress = AddProgress;
@@ -41,6 +44,8 @@ struct FolderImportPlan {
   // Folders left out because the walk had been there before (a link back
   // into the tree would otherwise repeat it without end).
   std::vector<std::string> skippedFolders;
+  // The output folder, where the walk met it and left it out.
+  std::vector<std::string> leftOut;
 };
 
 // Walks the folder (by name order; hidden entries skipped). Stops between

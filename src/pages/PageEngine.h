@@ -57,8 +57,9 @@ std::string encodeWebPath(std::string_view path);
 // quotes within an HTML script element.
 std::string escapeJsString(std::string_view text);
 
-// A text made safe inside a double-quoted HTML attribute: &, <, > and " as
-// character references.
+// A text made safe as HTML text or inside a double-quoted attribute: &, <,
+// > and " as character references. Every text from files, names and the
+// user goes through it on its way into a page.
 std::string escapeAttribute(std::string_view text);
 
 // What a picture of the record says to someone who cannot see it: its

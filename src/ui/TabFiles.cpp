@@ -20,6 +20,7 @@
 #include "util/FileSystem.h"
 #include "util/Text.h"
 #include "ui/Desktop.h"
+#include "ui/TabOutput.h"
 #include "ui/QtText.h"
 #include "ui/TabOptions2.h"
 #include "ui/Worker.h"
@@ -104,6 +105,8 @@ struct CTabFiles::Job {
   std::vector<std::string> notImages;       // files of no image type
   std::vector<std::string> emptyFolders;    // folders without a matching file
   std::vector<std::string> skippedFolders;  // folders reached a second time through a link
+  std::string outputFolder;                 // the gallery's, never imported
+  std::vector<std::string> leftOut;         // where the import met it
 };
 
 CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictures& pictures, Desktop& desktop,
@@ -510,6 +513,7 @@ void CTabFiles::startJob(Job job) {
   job.album = currentAlbumPath();
   job.sources = pages_.settings->values.captions;
   job.albumsAllowed = albumsAllowed_;
+  if (pages_.create) job.outputFolder = pages_.create->values.projectFolder + pages_.create->values.projectName;
   state_.abortRequested = false;
   note_->hide();
   progressText_->setText("Bilder werden gesucht …");
@@ -536,6 +540,7 @@ void CTabFiles::runJob(Job& job) {
     pv::FolderImportPlan p = pv::planFolderImport(request, abort);
     if (p.files.empty()) job.emptyFolders.push_back(request.folder);
     job.skippedFolders.insert(job.skippedFolders.end(), p.skippedFolders.begin(), p.skippedFolders.end());
+    job.leftOut.insert(job.leftOut.end(), p.leftOut.begin(), p.leftOut.end());
     parts.push_back({{}, std::move(p)});
   };
   if (job.folder) {
@@ -544,13 +549,13 @@ void CTabFiles::runJob(Job& job) {
       job.missing.push_back(v.folder);
     else
       plan({v.folder, job.album, v.includeSubfolders, v.albumsFromSubfolders, pv::endingsOfType(v.imageType),
-            job.sources});
+            job.sources, job.outputFolder});
   }
   for (const QString& path : job.paths) {
     if (abort) break;
     const std::string p = pathFromQt(path);
     if (pv::directoryExists(p)) {
-      plan({p, job.album, true, job.albumsAllowed, pv::endingsOfType(0), job.sources});
+      plan({p, job.album, true, job.albumsAllowed, pv::endingsOfType(0), job.sources, job.outputFolder});
     } else if (!pv::fileExists(p)) {
       job.missing.push_back(p);
     } else if (pv::formatFromFileName(p) == FIF_UNKNOWN) {
@@ -607,6 +612,8 @@ void CTabFiles::jobFinished(const Job& job, size_t before) {
   report(job.skippedFolders,
          countText(job.skippedFolders.size(), "1 Ordner wurde übersprungen, weil er schon gelesen war",
                    "%1 Ordner wurden übersprungen, weil sie schon gelesen waren"));
+  report(job.leftOut, countText(job.leftOut.size(), "Der Ausgabeordner des Projekts wurde nicht eingelesen",
+                                "Der Ausgabeordner des Projekts wurde %1-mal nicht eingelesen"));
   if (job.cancelled) lines.prepend(QString("Abgebrochen: %1 Bilder hinzugefügt").arg(job.added));
   note_->setText(lines.join("\n"));
   note_->setToolTip(details.join("\n"));

@@ -2,7 +2,13 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <atomic>
@@ -11,26 +17,64 @@
 #include <fstream>
 #include <memory>
 
+#include "util/Text.h"
+
 namespace fs = std::filesystem;
 
 namespace pv {
 
-bool readWholeFile(const std::string& path, std::string& content) {
+bool readWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes) {
   content.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return false;
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= maxBytes;
+  if (ok) {
+    content.resize(size_t(st.st_size));
+    size_t got = 0;
+    // The file may grow or shrink while it is read: take what is there, up to the cap.
+    for (;;) {
+      if (got == content.size()) {
+        if (content.size() >= maxBytes) break;
+        content.resize(std::min<std::uint64_t>(maxBytes, content.size() + 65536));
+      }
+      const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      got += size_t(n);
+    }
+    content.resize(got);
+    if (!ok) content.clear();
+  }
+  ::close(fd);
+  return ok;
+}
+
+std::string fileProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  return S_ISREG(st.st_mode) ? std::string() : "is not a regular file";
 }
 
 bool writeWholeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(content.data(), std::streamsize(content.size()));
-  out.close();
-  return !out.fail();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      errno = error;
+      return false;
+    }
+    done += size_t(n);
+  }
+  // A full disk may only show when the file is closed (network and some
+  // local file systems write late).
+  return ::close(fd) == 0;
 }
 
 namespace {
@@ -47,14 +91,15 @@ bool writeFileAtomically(const std::string& path, const std::string& content, bo
   static std::atomic<unsigned> counter{0};
   std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   if (!writeWholeFile(tmp, content) || (durable && !syncToDisk(tmp))) {
-    std::error_code ec;
-    fs::remove(tmp, ec);
+    const int error = errno;
+    ::unlink(tmp.c_str());
+    errno = error;
     return false;
   }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(tmp.c_str());
+    errno = error;
     return false;
   }
   if (durable) syncToDisk(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path().string());
@@ -92,6 +137,7 @@ bool makeDirectories(const std::string& path) {
 bool copyFileReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  if (ec) errno = ec.value();
   return !ec;
 }
 
@@ -99,6 +145,43 @@ std::uint64_t fileSizeOf(const std::string& path) {
   std::error_code ec;
   auto n = fs::file_size(path, ec);
   return ec ? 0 : std::uint64_t(n);
+}
+
+bool isPlainRelativePath(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return false;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view segment = path.substr(start, end - start);
+    if (segment.empty() || segment == "." || segment == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+bool staysBelow(const std::string& folder, const std::string& relative) {
+  if (!isPlainRelativePath(relative)) return false;
+  std::string path = withSlash(folder);
+  size_t start = 0;
+  while (start < relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    path.append(relative, start, end - start);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISLNK(st.st_mode)) return false;
+    if (end < relative.size() && !S_ISDIR(st.st_mode)) return false;
+    path += '/';
+    start = end + 1;
+  }
+  return true;
+}
+
+bool staysBelowFolder(const std::string& folder, const std::string& path) {
+  const std::string base = withSlash(folder);
+  return path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+         staysBelow(base, path.substr(base.size()));
 }
 
 std::vector<DirEntry> listDirectory(const std::string& folder) {
@@ -169,6 +252,40 @@ std::string sha256OfText(const std::string& text) {
   if (!d) return {};
   EVP_DigestUpdate(d.get(), text.data(), text.size());
   return finishHex(d.get());
+}
+
+std::string hmacSha256Hex(std::string_view key, std::string_view text) {
+  unsigned char out[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  if (!HMAC(EVP_sha256(), key.data(), int(key.size()), reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+            out, &n))
+    return {};
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned i = 0; i < n; ++i) {
+    hex += digits[out[i] >> 4];
+    hex += digits[out[i] & 15];
+  }
+  return hex;
+}
+
+std::string userSecret(const std::string& path, bool create) {
+  auto valid = [](const std::string& text) {
+    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+  };
+  std::string secret;
+  if (readWholeFile(path, secret, 64) && valid(secret)) return secret;
+  if (!create) return {};
+  unsigned char bytes[32];
+  if (RAND_bytes(bytes, sizeof bytes) != 1) return {};
+  secret = hmacSha256Hex(std::string_view(reinterpret_cast<const char*>(bytes), sizeof bytes), "picovand");
+  // Made once: a second process that raced us keeps the first one's secret.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return readWholeFile(path, secret, 64) && valid(secret) ? secret : std::string();
+  const bool ok = ::write(fd, secret.data(), secret.size()) == ssize_t(secret.size()) && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok) ::unlink(path.c_str());
+  return ok ? secret : std::string();
 }
 
 }  // namespace pv

@@ -186,7 +186,8 @@ struct RebuildFixture : ::testing::Test {
     EXPECT_EQ(full.imagesReused, 0);
     EXPECT_EQ(differences(treeOf(gallery()), treeOf(dir.path() + "full/Galerie")), std::vector<std::string>{});
     // The record names exactly the files of the gallery.
-    std::optional<BuildManifest> record = readManifest(gallery());
+    std::optional<BuildManifest> record =
+        readManifest(gallery(), recordSecret(dir.path() + "home/.local/share/Corvane/Pico Vand/", false));
     ASSERT_TRUE(record.has_value());
     std::vector<std::string> files, named;
     for (const auto& [path, content] : treeOf(gallery()))
@@ -282,7 +283,7 @@ TEST_F(RebuildFixture, ARecordThatCannotBeTrustedMeansAFullBuild) {
   // Cut short, not JSON at all, another program version, another layout.
   const std::string damaged[] = {text.substr(0, text.size() / 2), "\x89PNG garbage",
                                  std::string(text).replace(text.rfind("\"program\": \"") + 12, 1, "0."),
-                                 std::string(text).replace(text.find("\"format\": 1"), 11, "\"format\": 9")};
+                                 std::string(text).replace(text.find("\"format\": 2"), 11, "\"format\": 9")};
   for (const std::string& bad : damaged) {
     writeWholeFile(record, bad);
     const BuildResult r = build(scene);
