@@ -221,17 +221,21 @@ Digest newDigest() {
   return d;
 }
 
+std::string hexOf(const unsigned char* bytes, size_t n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (size_t i = 0; i < n; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 15];
+  }
+  return hex;
+}
+
 std::string finishHex(EVP_MD_CTX* d) {
   unsigned char out[EVP_MAX_MD_SIZE];
   unsigned int n = 0;
   if (EVP_DigestFinal_ex(d, out, &n) != 1) return {};
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned i = 0; i < n; ++i) {
-    hex += digits[out[i] >> 4];
-    hex += digits[out[i] & 15];
-  }
-  return hex;
+  return hexOf(out, n);
 }
 
 }  // namespace
@@ -260,13 +264,7 @@ std::string hmacSha256Hex(std::string_view key, std::string_view text) {
   if (!HMAC(EVP_sha256(), key.data(), int(key.size()), reinterpret_cast<const unsigned char*>(text.data()), text.size(),
             out, &n))
     return {};
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned i = 0; i < n; ++i) {
-    hex += digits[out[i] >> 4];
-    hex += digits[out[i] & 15];
-  }
-  return hex;
+  return hexOf(out, n);
 }
 
 std::string userSecret(const std::string& path, bool create) {
@@ -278,7 +276,7 @@ std::string userSecret(const std::string& path, bool create) {
   if (!create) return {};
   unsigned char bytes[32];
   if (RAND_bytes(bytes, sizeof bytes) != 1) return {};
-  secret = hmacSha256Hex(std::string_view(reinterpret_cast<const char*>(bytes), sizeof bytes), "picovand");
+  secret = hexOf(bytes, sizeof bytes);
   // Made once: a second process that raced us keeps the first one's secret.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return readWholeFile(path, secret, 64) && valid(secret) ? secret : std::string();

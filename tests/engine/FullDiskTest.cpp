@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <regex>
 
 #include "TestSupport.h"
 #include "gallery/BuildDriver.h"
@@ -26,19 +25,6 @@ std::map<std::string, std::string> filesOf(const std::string& root) {
   for (const auto& e : fs::recursive_directory_iterator(root))
     if (e.is_regular_file()) readWholeFile(e.path().string(), files[fs::relative(e.path(), root).string()]);
   return files;
-}
-
-// The local files the pages link to that do not exist.
-std::vector<std::string> brokenLinks(const std::string& gallery) {
-  std::vector<std::string> broken;
-  const std::regex link("(?:src|href)=\"([^\"#:]+)\"");
-  for (const DirEntry& e : listDirectory(gallery)) {
-    std::string page;
-    if (!endsWith(e.name, ".htm") || !readWholeFile(gallery + e.name, page)) continue;
-    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
-      if (!fileExists(gallery + (*it)[1].str())) broken.push_back(e.name + " -> " + (*it)[1].str());
-  }
-  return broken;
 }
 
 struct FullDisk : ::testing::Test {
@@ -112,7 +98,7 @@ TEST_F(FullDisk, ARebuildOnAFullDiskFailsAndLeavesThePreviousGalleryWhole) {
   EXPECT_TRUE(saysWhy(r, "No space left on device")) << ::testing::PrintToString(r.failedWrites);
   EXPECT_FALSE(r.pagesWritten);
   EXPECT_EQ(filesOf(gallery), before) << "no page, no picture of the previous gallery changed";
-  EXPECT_EQ(brokenLinks(gallery), std::vector<std::string>{});
+  EXPECT_EQ(pvtest::brokenLinks(gallery), std::vector<std::string>{});
 
   // A new gallery on a disk without room even for its record.
   fill(0);
@@ -125,7 +111,7 @@ TEST_F(FullDisk, ARebuildOnAFullDiskFailsAndLeavesThePreviousGalleryWhole) {
   r = build(4);
   EXPECT_TRUE(r.failedWrites.empty()) << ::testing::PrintToString(r.failedWrites);
   EXPECT_EQ(r.imagesConverted, 2);
-  EXPECT_EQ(brokenLinks(gallery), std::vector<std::string>{});
+  EXPECT_EQ(pvtest::brokenLinks(gallery), std::vector<std::string>{});
 }
 
 TEST_F(FullDisk, ARebuildOnAReadOnlyDiskFailsWithTheSystemsReason) {
