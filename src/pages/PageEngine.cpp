@@ -228,7 +228,7 @@ int fillColourTokens(const ProjectSettings& s, std::string& text) {
 bool applyColourTokens(const ProjectSettings& s, const std::string& path) {
   std::string text;
   if (!loadTemplate(path, text)) return false;
-  return fillColourTokens(s, text) > 0 && writeFileAtomically(path, text);
+  return fillColourTokens(s, text) == 0 || writeFileAtomically(path, text);
 }
 
 std::string encodeWebPath(std::string_view path) {

@@ -44,6 +44,7 @@ bool writePage(AppState& state, const std::string& path, std::string& page);
 void appendCredit(AppState& state, std::string& page);
 // The colour and font placeholders of a stylesheet filled; returns how many.
 int fillColourTokens(const ProjectSettings& s, std::string& text);
+// False when the file could not be read back or written again (errno says why).
 bool applyColourTokens(const ProjectSettings& s, const std::string& path);
 
 // Replaces token only where no further digit follows it, so that the token of

@@ -1,5 +1,8 @@
 #include "pages/ScriptSlideshow.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
@@ -141,7 +144,8 @@ bool writeScriptSlideshow(AppState& state, const std::string& outputFolder) {
   // Scripts stay whatever noJavaScript says: without them this page shows nothing.
   normalizePage(page);
   const std::string path = withSlash(outputFolder) + pageFileName(s, 0);
-  if (writePage(state, path, page)) applyColourTokens(s, path);
+  if (writePage(state, path, page) && !applyColourTokens(s, path))
+    state.writeFailures.push_back(path + ": " + std::strerror(errno));
   return true;
 }
 
