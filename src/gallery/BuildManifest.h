@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "records/FileRecord.h"
+
 namespace pv {
 
 struct AppState;
@@ -29,9 +31,9 @@ std::string recordSecret(const std::string& keyFolder, bool create);
 // ours is simply built again.
 bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder);
 
-struct ManifestFile {
-  std::uint64_t size = 0;
-  std::string sha256;  // lower-case hex; empty: about to be written by a build that did not finish
+// A file of the gallery; an empty hash: about to be written by a build that
+// did not finish.
+struct ManifestFile : FileRecord {
   // What made a converted image, as a keyed digest (recipeDigest), so the
   // served folder names no source path, caption or user; empty for every
   // other file.
@@ -53,11 +55,6 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder, const
 // Written beside the gallery under a temporary name and renamed over the old
 // one, so a reader sees either the old record or the new, never a part.
 bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest, const std::string& secret);
-
-// The entry of a file as it is on disk now; nothing when it cannot be read.
-std::optional<ManifestFile> describeFile(const std::string& path);
-// The file still holds what the entry recorded (size and hash).
-bool fileMatches(const std::string& path, const ManifestFile& entry);
 
 // Everything that decides the bytes of one converted image: the source file
 // (path, size, modification time), the box and every scaled box of the same

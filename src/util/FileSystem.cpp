@@ -7,16 +7,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "records/FileRecord.h"
 #include "util/Text.h"
 
 namespace fs = std::filesystem;
@@ -147,21 +148,8 @@ std::uint64_t fileSizeOf(const std::string& path) {
   return ec ? 0 : std::uint64_t(n);
 }
 
-bool isPlainRelativePath(std::string_view path) {
-  if (path.empty() || path.find('\0') != std::string_view::npos) return false;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string_view::npos) end = path.size();
-    const std::string_view segment = path.substr(start, end - start);
-    if (segment.empty() || segment == "." || segment == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 bool staysBelow(const std::string& folder, const std::string& relative) {
-  if (!isPlainRelativePath(relative)) return false;
+  if (!isSafeRelativePath(relative)) return false;
   std::string path = withSlash(folder);
   size_t start = 0;
   while (start < relative.size()) {

@@ -34,7 +34,7 @@ bool makeDirectories(const std::string& path);  // with every missing parent
 bool copyFileReplacing(const std::string& from, const std::string& to);
 std::uint64_t fileSizeOf(const std::string& path);  // 0 when unreadable
 
-// relative (with "/", no "." or ".." segment) names a place below folder
+// relative (a path a record may name, isSafeRelativePath) names a place below folder
 // that passes through no symbolic link: every part that exists is a real
 // folder, the last one anything but a link. Parts that do not exist yet are
 // fine, as the caller creates them. A gallery folder can come from someone
@@ -42,9 +42,6 @@ std::uint64_t fileSizeOf(const std::string& path);  // 0 when unreadable
 bool staysBelow(const std::string& folder, const std::string& relative);
 // The same for an absolute path that begins with folder.
 bool staysBelowFolder(const std::string& folder, const std::string& path);
-// relative is a path a record may name: relative, with "/", no empty, "."
-// or ".." segment, no zero byte.
-bool isPlainRelativePath(std::string_view relative);
 // SHA-256 of a file's bytes or of a text, in lower-case hex; empty when the
 // file cannot be read.
 std::string sha256OfFile(const std::string& path);

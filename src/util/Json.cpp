@@ -1,5 +1,7 @@
 #include "util/Json.h"
 
+#include <sys/stat.h>
+
 #include "util/FileSystem.h"
 #include "util/Text.h"
 
@@ -7,23 +9,19 @@ namespace pv {
 
 namespace {
 
-// The deepest nesting of arrays and objects in text, counted without
-// parsing (brackets inside strings do not count); stops once past limit.
-int nestingDepth(std::string_view text, int limit) {
+// The deepest nesting of brackets outside strings; stops counting past cap.
+int nestingDepth(std::string_view text, int cap) {
   int depth = 0, deepest = 0;
   bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
+  for (size_t i = 0; i < text.size() && deepest <= cap; ++i) {
     const char c = text[i];
     if (inString) {
-      if (c == '\\')
-        ++i;
-      else if (c == '"')
-        inString = false;
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
     } else if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {
       deepest = std::max(deepest, ++depth);
-      if (deepest > limit) break;
     } else if (c == ']' || c == '}') {
       --depth;
     }
@@ -31,40 +29,31 @@ int nestingDepth(std::string_view text, int limit) {
   return deepest;
 }
 
-void setError(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-}
-
 }  // namespace
 
-std::optional<nlohmann::json> parseJsonCapped(std::string_view text, std::uint64_t maxBytes, std::string* error,
-                                              int maxDepth) {
-  if (text.size() > maxBytes) {
-    setError(error, format("it is larger than %llu bytes", static_cast<unsigned long long>(maxBytes)));
-    return std::nullopt;
+JsonRead parseJsonCapped(std::string_view text, const JsonLimits& limits) {
+  JsonRead read;
+  if (text.size() > limits.maxBytes) {
+    read.error = format("is larger than %llu bytes", static_cast<unsigned long long>(limits.maxBytes));
+    return read;
   }
-  if (nestingDepth(text, maxDepth) > maxDepth) {
-    setError(error, format("it nests deeper than %d levels", maxDepth));
-    return std::nullopt;
+  if (nestingDepth(text, limits.maxDepth) > limits.maxDepth) {
+    read.error = format("is nested deeper than %d levels", limits.maxDepth);
+    return read;
   }
-  nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
-  if (value.is_discarded()) {
-    setError(error, "it is not valid JSON");
-    return std::nullopt;
-  }
-  return value;
+  read.value = nlohmann::json::parse(text, nullptr, false);
+  if (read.value.is_discarded()) read.error = "is not valid JSON";
+  return read;
 }
 
-std::optional<nlohmann::json> readJsonFile(const std::string& path, std::uint64_t maxBytes, std::string* error,
-                                           int maxDepth) {
+JsonRead readJsonFileCapped(const std::string& path, const JsonLimits& limits) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {{}, "is not a readable file"};
+  if (std::uint64_t(st.st_size) > limits.maxBytes)
+    return {{}, format("is larger than %llu bytes", static_cast<unsigned long long>(limits.maxBytes))};
   std::string text;
-  if (!readWholeFile(path, text, maxBytes)) {
-    const std::string problem = fileProblem(path);
-    setError(error, !problem.empty() ? problem : format("it cannot be read or is larger than %llu bytes",
-                                                          static_cast<unsigned long long>(maxBytes)));
-    return std::nullopt;
-  }
-  return parseJsonCapped(text, maxBytes, error, maxDepth);
+  if (!readWholeFile(path, text)) return {{}, "cannot be read"};
+  return parseJsonCapped(text, limits);
 }
 
 }  // namespace pv

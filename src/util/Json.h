@@ -1,25 +1,28 @@
 #pragma once
-// Reading JSON that may come from someone else (a build record in a folder
-// somebody sent, a project file, an upload record from a server): with a
-// limit on size and nesting, since the parsed value is copied and destroyed
-// recursively and a record nested a few hundred thousand deep would
-// overflow the stack.
+// JSON the program reads from files and servers, with limits: a record
+// someone else wrote may be huge or nested deep enough to exhaust the stack
+// of every recursive JSON operation (copy, compare, dump).
 #include <cstdint>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pv {
 
-inline constexpr int kMaxJsonDepth = 64;
+struct JsonLimits {
+  std::uint64_t maxBytes = 64u << 20;
+  int maxDepth = 64;  // arrays and objects inside each other
+};
 
-// The value of text, or nothing with the reason in error when it is not
-// JSON, nests deeper than maxDepth or is larger than maxBytes.
-std::optional<nlohmann::json> parseJsonCapped(std::string_view text, std::uint64_t maxBytes, std::string* error = nullptr,
-                                              int maxDepth = kMaxJsonDepth);
-// The same for a regular file of at most maxBytes.
-std::optional<nlohmann::json> readJsonFile(const std::string& path, std::uint64_t maxBytes, std::string* error = nullptr,
-                                           int maxDepth = kMaxJsonDepth);
+struct JsonRead {
+  nlohmann::json value;
+  std::string error;  // why the text was refused, in English; empty when read
+  bool ok() const { return error.empty(); }
+};
+
+// The document in text, refused past the limits before it is parsed.
+JsonRead parseJsonCapped(std::string_view text, const JsonLimits& limits = {});
+// The same for a regular file; its size is checked before it is read.
+JsonRead readJsonFileCapped(const std::string& path, const JsonLimits& limits = {});
 
 }  // namespace pv
