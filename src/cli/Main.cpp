@@ -1,8 +1,12 @@
 // picovand-cli: the headless front end. It fills the same working values the
 // window's pages hold, then runs the window's create command and build.
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -73,7 +77,8 @@ bool presetInstalled(const ProjectSettings& s, int number) {
 
 // Where DIR puts the gallery: its parent is the project folder, its name
 // the project name. Returns an error text, or nothing.
-std::string chooseOutput(const BuildRequest& request, const std::string& target, CreatePageValues& create) {
+std::string chooseOutput(const BuildRequest& request, const std::string& target, const std::string& keyFolder,
+                         CreatePageValues& create) {
   namespace fs = std::filesystem;
   std::string dir = target;
   while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
@@ -91,8 +96,10 @@ std::string chooseOutput(const BuildRequest& request, const std::string& target,
   if (!directoryExists(projectFolder)) return "the project folder " + projectFolder + " does not exist";
   const std::string output = projectFolder + cleaned;
   if (fs::exists(output, ec) && !directoryExists(output)) return output + " exists and is not a folder";
-  if (!request.overwrite && holdsOtherFiles(output))
-    return output + " already holds files: give --overwrite to build into it (files of the same name are replaced)";
+  if (!request.overwrite && holdsOtherFiles(output, keyFolder))
+    return output +
+           " already holds files and no build record of yours: give --overwrite to build into it (files of the same "
+           "name are replaced)";
   create.projectFolder = projectFolder;
   create.projectName = name;
   create.outputFolder = output;
@@ -104,13 +111,18 @@ std::string chooseOutput(const BuildRequest& request, const std::string& target,
 // (0 x 0, no output files); one found in a folder is left out. Returns an
 // error text, or nothing.
 std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project,
-                      ProgressDisplay& display, ImportResult& imported) {
+                      const std::string& outputFolder, ProgressDisplay& display, ImportResult& imported) {
   ImportRequest import;
   import.captions = project.captions;
+  import.outputFolder = outputFolder;
   std::error_code ec;
   for (const Input& in : request.inputs) {
-    if (in.folder ? !directoryExists(in.path) : !fileExists(in.path))
-      return "'" + in.path + "' is not " + (in.folder ? "a folder" : "a file");
+    if (!in.folder) {
+      if (const std::string problem = fileProblem(in.path); !problem.empty()) return "'" + in.path + "': " + problem;
+    } else if (!directoryExists(in.path)) {
+      struct stat st {};
+      return "'" + in.path + "': " + (::stat(in.path.c_str(), &st) != 0 ? std::strerror(errno) : "is not a folder");
+    }
     if (in.albums && !state.settings.albumsAllowed && !request.force)
       return "--albums: preset " + std::to_string(state.settings.presetNumber) +
              " has no albums (Erzeuge Alben aus Unterverzeichnissen is disabled); --force makes them anyway";
@@ -122,6 +134,8 @@ std::string addInputs(AppState& state, const BuildRequest& request, const Projec
   imported = carryOutImport(state.items, plan, import, state.abortRequested,
                             [&](int n, const std::string&) { display.reading(n); });
   display.finish();
+  for (const std::string& folder : imported.leftOut)
+    std::fprintf(stderr, "picovand-cli: left out %s: it is the output folder\n", folder.c_str());
   for (const std::string& path : imported.keptUnreadable)
     std::fprintf(stderr, "picovand-cli: warning: %s cannot be read as an image; it gets no output files\n",
                  path.c_str());
@@ -206,13 +220,14 @@ int build(const std::vector<std::string>& args) {
   const bool builds = !request.output.empty() || !request.project.empty();
   if (builds) {
     const std::string output = request.output.empty() ? create.projectFolder + create.projectName : request.output;
-    if (std::string e = chooseOutput(request, output, create); !e.empty()) return fail(e);
+    if (std::string e = chooseOutput(request, output, s.appDataFolder, create); !e.empty()) return fail(e);
   }
   if (!request.saveProject.empty() && fileExists(request.saveProject) && !request.overwrite)
     return fail(request.saveProject + " already exists: give --overwrite to replace it");
   ProgressDisplay display(stderr);
   ImportResult imported;
-  if (std::string e = addInputs(state, request, project, display, imported); !e.empty()) return fail(e);
+  const std::string outputFolder = builds ? create.outputFolder : std::string();
+  if (std::string e = addInputs(state, request, project, outputFolder, display, imported); !e.empty()) return fail(e);
   if (unreadableImages(state.items).size() == size_t(countImages(state.items))) {
     reportNotTaken(imported);
     const bool none = imported.added == 0 && pathsByReason(imported)[size_t(SkipReason::Unreadable)].empty();
@@ -246,7 +261,19 @@ int build(const std::vector<std::string>& args) {
 
   if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
   if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);
+  if (!result.linkInTheWay.empty())
+    return fail(cmd.outputFolder + result.linkInTheWay +
+                    " is a symbolic link (or a file where a folder belongs): a build writes through no link, so nothing "
+                    "was written",
+                kBuildFailed);
   std::fprintf(stderr, "%d images converted, %d unchanged and reused\n", result.imagesConverted, result.imagesReused);
+  if (!result.failedWrites.empty()) {
+    for (const std::string& failure : result.failedWrites)
+      std::fprintf(stderr, "picovand-cli: cannot write %s\n", failure.c_str());
+    return fail(format("%zu files could not be written (first: %s); the previous gallery was left as it was",
+                       result.failedWrites.size(), result.failedWrites.front().c_str()),
+                kBuildFailed);
+  }
   const OutputInfo info = outputInfo(s);
   std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
   if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);

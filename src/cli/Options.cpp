@@ -128,8 +128,15 @@ std::string setCaptions(Pages& p, const std::string& text) {
   return {};
 }
 
+// A message about a file with the system's reason added, when there is one
+// ("File name too long", "is not a regular file").
+std::string withReason(const std::string& message, const std::string& path) {
+  const std::string problem = path.empty() ? std::string() : fileProblem(path);
+  return problem.empty() ? message : message + " ('" + path + "': " + problem + ")";
+}
+
 std::string setExistingFile(std::string& field, const std::string& text) {
-  if (!fileExists(text)) return "'" + text + "' is not a file";
+  if (const std::string problem = fileProblem(text); !problem.empty()) return "'" + text + "': " + problem;
   field = absolutePath(text);
   return {};
 }
@@ -161,7 +168,7 @@ std::string applyField(const Field& f, Pages& p, const std::string& t) {
       return setExistingFile(text(), t);
     case FieldKind::WebPage: {
       OwnPageCheck c = checkOwnPage(t);
-      if (!c.ok) return c.message;
+      if (!c.ok) return withReason(c.message, c.path);
       text() = absolutePath(c.path);
       return {};
     }

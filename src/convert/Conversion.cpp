@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -65,10 +67,13 @@ std::string temporaryBeside(const std::string& destination) {
   return destination + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
-bool finishReplacing(bool written, const std::string& temporary, const std::string& destination) {
-  if (written && std::rename(temporary.c_str(), destination.c_str()) == 0) return true;
+// 0 when the temporary file became destination, else the system's reason.
+int finishReplacing(bool written, const std::string& temporary, const std::string& destination) {
+  int error = written ? 0 : errno ? errno : EIO;
+  if (written && std::rename(temporary.c_str(), destination.c_str()) == 0) return 0;
+  if (written) error = errno;
   std::remove(temporary.c_str());
-  return false;
+  return error;
 }
 
 ImagePtr to32Bits(ImagePtr image) {
@@ -211,7 +216,10 @@ void clearMetadata(FIBITMAP* image) {
     FreeImage_SetMetadata(FREE_IMAGE_MDMODEL(model), image, nullptr, nullptr);
 }
 
-bool saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
+// 0 when saved, else the system's reason. The image is encoded in memory
+// and written by us: FreeImage does not check its file's close, so a full
+// disk would pass as a short file.
+int saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
   const FREE_IMAGE_FORMAT fif = outputFormat(state.settings.imageFormat);
   clearMetadata(image);
   int flags = 0;
@@ -222,11 +230,16 @@ bool saveImage(const AppState& state, FIBITMAP* image, const std::string& destin
   ImagePtr quantised;
   if (fif == FIF_GIF) {
     quantised.reset(FreeImage_ColorQuantize(image, FIQ_WUQUANT));
-    if (!quantised) return false;
+    if (!quantised) return ENOMEM;
     image = quantised.get();
   }
-  const std::string temporary = temporaryBeside(destination);
-  return finishReplacing(FreeImage_Save(fif, image, temporary.c_str(), flags), temporary, destination);
+  std::unique_ptr<FIMEMORY, void (*)(FIMEMORY*)> memory(FreeImage_OpenMemory(), FreeImage_CloseMemory);
+  BYTE* data = nullptr;
+  DWORD size = 0;
+  if (!memory || !FreeImage_SaveToMemory(fif, image, memory.get(), flags) ||
+      !FreeImage_AcquireMemory(memory.get(), &data, &size))
+    return EIO;
+  return writeFileAtomically(destination, std::string(reinterpret_cast<const char*>(data), size)) ? 0 : errno;
 }
 
 // IIM allows 2000 bytes for the longest field, the caption; FreeImage writes
@@ -312,8 +325,11 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
       const std::string temporary = temporaryBeside(o.destination);
       // A copy whose GPS data cannot be taken out is not written at all.
       const bool copied = copyFileReplacing(sourcePath, temporary);
-      o.written = finishReplacing(copied && (!state.settings.stripGps || stripGpsData(temporary)), temporary,
-                                  o.destination);
+      const int copyError = copied ? 0 : errno ? errno : EIO;
+      const bool stripped = copied && (!state.settings.stripGps || stripGpsData(temporary));
+      o.error = finishReplacing(stripped, temporary, o.destination);
+      if (!stripped) o.error = copyError;
+      o.written = stripped && o.error == 0;
     } else {
       scaled.push_back(&o);
     }
@@ -348,7 +364,8 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
       if (ImagePtr copy{FreeImage_Clone(image.get())}) made.push_back(std::move(copy));
     if (output->keep) continue;
     pasteWatermark(state, image, output->boxWidth, output->boxHeight);
-    output->written = saveImage(state, image.get(), output->destination, caption);
+    output->error = saveImage(state, image.get(), output->destination, caption);
+    output->written = output->error == 0;
   }
   return true;
 }

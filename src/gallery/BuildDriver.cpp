@@ -1,6 +1,8 @@
 #include "gallery/BuildDriver.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -86,7 +88,7 @@ std::string relativeTo(const std::string& folder, const std::string& path) { ret
 // The output of the previous build that this one may keep: named by the
 // record with the same recipe, and still holding the recorded bytes.
 bool reusable(const std::optional<BuildManifest>& previous, const std::string& folder, const std::string& path,
-              const nlohmann::json& recipe) {
+              const std::string& recipe) {
   if (!previous) return false;
   auto it = previous->files.find(path);
   return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder, it->second);
@@ -98,7 +100,8 @@ void removeTemporaries(const std::string& folder, const BuildManifest& record) {
   std::set<std::string> folders;
   for (const auto& [path, entry] : record.files)
     folders.insert(path.rfind('/') == std::string::npos ? std::string() : path.substr(0, path.rfind('/') + 1));
-  for (const std::string& dir : folders)
+  for (const std::string& dir : folders) {
+    if (!dir.empty() && !staysBelow(folder, dir.substr(0, dir.size() - 1))) continue;
     for (const DirEntry& e : listDirectory(folder + dir)) {
       const size_t tmp = e.name.rfind(".tmp");
       if (e.isDirectory || tmp == std::string::npos || !record.files.count(dir + e.name.substr(0, tmp))) continue;
@@ -109,48 +112,64 @@ void removeTemporaries(const std::string& folder, const BuildManifest& record) {
         continue;
       std::remove((folder + dir + e.name).c_str());
     }
+  }
 }
 
 // The files the previous build wrote that this one did not, where they still
 // hold what that build wrote (a file the user changed since stays), and
-// then the folders that held only them.
+// then the folders that held only them. Nothing is removed through a link:
+// a folder sent by someone else may hold one leading anywhere.
 void removeLeftovers(const std::string& folder, const BuildManifest& previous, const BuildManifest& current,
                      const std::set<std::string>& galleryFolders) {
   namespace fs = std::filesystem;
   removeTemporaries(folder, previous);
   for (const auto& [path, entry] : previous.files) {
     if (current.files.count(path)) continue;
-    // An entry without hash comes from a build that died before its record
-    // was complete: the file is ours whatever it holds.
-    if (!entry.sha256.empty() && !fileMatches(folder, entry)) continue;
+    // An entry without hash names a file a build that died was about to
+    // write; what the file holds now is unknown, so it stays.
+    if (entry.sha256.empty() || !staysBelow(folder, path) || !fileMatches(folder, entry)) continue;
     std::error_code ec;
-    if (!fs::is_regular_file(folder + path, ec)) continue;
     fs::remove(folder + path, ec);
     for (std::string dir = path; dir.rfind('/') != std::string::npos;) {
       dir.erase(dir.rfind('/'));
-      if (galleryFolders.count(dir) || !fs::is_empty(folder + dir, ec) || ec) break;
+      if (galleryFolders.count(dir) || !staysBelow(folder, dir) || !fs::is_empty(folder + dir, ec) || ec) break;
       fs::remove(folder + dir, ec);
     }
   }
 }
 
-// The recipe of every output of every image, in the order of the plan.
-std::vector<std::vector<nlohmann::json>> imageRecipes(const AppState& state, const std::vector<ImageConversion>& plan,
-                                                      const std::vector<OutputSizeBox>& sizes) {
+// The first place the build would write through that is a link or not a
+// folder, relative to folder; empty when there is none.
+std::string linkInTheWay(const ProjectSettings& s, const std::string& folder, const std::vector<ImageConversion>& plan,
+                         const std::set<std::string>& folders) {
+  std::set<std::string> places(folders.begin(), folders.end());
+  places.insert(templateImageFolder(s));
+  places.insert(controlFolder(s).substr(0, controlFolder(s).size() - 1));
+  for (const ImageConversion& image : plan)
+    for (const SizeOutput& output : image.outputs) places.insert(relativeTo(folder, output.destination));
+  for (const std::string& place : places)
+    if (!staysBelow(folder, place)) return place;
+  return {};
+}
+
+// The recipe digest of every output of every image, in the order of the plan.
+std::vector<std::vector<std::string>> imageRecipes(const AppState& state, const std::vector<ImageConversion>& plan,
+                                                   const std::vector<OutputSizeBox>& sizes, const std::string& secret) {
   std::vector<std::pair<int, int>> scaledBoxes;
   for (const OutputSizeBox& size : sizes)
     if (size.width != kCopyBoxSide || size.height != kCopyBoxSide) scaledBoxes.emplace_back(size.width, size.height);
-  std::vector<std::vector<nlohmann::json>> recipes(plan.size());
+  std::vector<std::vector<std::string>> recipes(plan.size());
   for (size_t i = 0; i < plan.size(); ++i)
     for (const SizeOutput& output : plan[i].outputs)
-      recipes[i].push_back(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes));
+      recipes[i].push_back(
+          recipeDigest(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes), secret));
   return recipes;
 }
 
 // Marks the outputs of one image that the folder already holds as kept and
 // records them in current; every other output is named in intent as about
 // to be replaced. True when every output is kept.
-bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& recipes,
+bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recipes,
                    const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current,
                    BuildManifest& intent) {
   bool all = true;
@@ -158,10 +177,11 @@ bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& re
     SizeOutput& output = image.outputs[j];
     const std::string path = relativeTo(folder, output.destination);
     output.keep = reusable(previous, folder, path, recipes[j]);
-    // A file about to be replaced is ours whatever a dying build leaves in it.
+    // A file about to be replaced keeps its old entry in the intent record:
+    // what a dying build leaves there is ours only if it is the old file.
     if (output.keep)
       current.files[path] = previous->files.at(path);
-    else
+    else if (!intent.files.count(path))
       intent.files[path] = {{path}};
     all = all && output.keep;
   }
@@ -172,7 +192,7 @@ bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& re
 // not converted (cancelled, failed) while an older file of the previous
 // build is still there keeps that file's entry: it is still ours, described
 // by its older recipe.
-void recordConverted(const std::vector<ImageConversion>& plan, const std::vector<std::vector<nlohmann::json>>& recipes,
+void recordConverted(const std::vector<ImageConversion>& plan, const std::vector<std::vector<std::string>>& recipes,
                      const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current) {
   for (size_t i = 0; i < plan.size(); ++i)
     for (size_t j = 0; j < plan[i].outputs.size(); ++j) {
@@ -256,12 +276,19 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     // The record of the previous build: which files are ours, and what made
     // each image. A full build converts everything but still removes what
     // the previous one wrote and this one does not.
-    const std::optional<BuildManifest> previous = readManifest(folder);
+    const std::string secret = recordSecret(s.appDataFolder, true);
+    const std::optional<BuildManifest> previous = readManifest(folder, secret);
     const bool reuse = mode == BuildMode::Reuse && previous && previous->programVersion == kProductVersion;
 
     report(BuildStep::CheckOutputs);
     std::vector<ImageConversion> plan = planConversions(state, folder, sizes);
-    std::vector<std::vector<nlohmann::json>> recipes = imageRecipes(state, plan, sizes);
+    result.linkInTheWay = linkInTheWay(s, folder, plan, galleryFolders(state, BuildManifest{}));
+    if (!result.linkInTheWay.empty()) {
+      releaseWatermarks(state);
+      state.abortRequested = false;
+      return result;
+    }
+    std::vector<std::vector<std::string>> recipes = imageRecipes(state, plan, sizes, secret);
     BuildManifest current{kProductVersion, {}};
     // What this build is about to write, with the previous record: a build
     // that dies half-way still leaves every file it may have written named.
@@ -275,7 +302,16 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
         work.push_back(&plan[i]);
       }
     }
-    writeManifest(folder, intent);
+    // Without the intent record nothing is written: a build that then died
+    // would leave files nobody knows to be ours.
+    if (secret.empty() || !writeManifest(folder, intent, secret)) {
+      result.failedWrites.push_back(secret.empty() ? s.appDataFolder + "build-record.key: " + std::strerror(errno)
+                                                   : folder + kManifestName + ": " + std::strerror(errno));
+      releaseWatermarks(state);
+      countOutput(s, folder);
+      state.abortRequested = false;
+      return result;
+    }
 
     report(BuildStep::Convert);
     const int before = done;
@@ -283,29 +319,52 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       done = before + converted;
       report(BuildStep::Convert);
     });
-    result.imagesConverted = done - before;
+    result.imagesConverted = 0;
+    for (const ImageConversion* image : work) {
+      bool all = true;
+      for (const SizeOutput& output : image->outputs) {
+        if (!output.keep && !output.written && output.error != 0)
+          result.failedWrites.push_back(output.destination + ": " + std::strerror(output.error));
+        all = all && (output.keep || output.written);
+      }
+      result.imagesConverted += all ? 1 : 0;
+    }
     recordConverted(plan, recipes, previous, folder, current);
 
-    report(BuildStep::StyleFiles);
-    std::vector<std::string> written = copyProjectTypeFiles(state, folder);
-    report(BuildStep::Pages);
-    if (isOwnTemplate(s.presetNumber))
-      for (std::string& path : copyControlSet(state, folder)) written.push_back(std::move(path));
-    state.pagesWritten.clear();
-    result.pagesWritten = writeProjectPages(state, folder);
-    written.insert(written.end(), state.pagesWritten.begin(), state.pagesWritten.end());
-    state.pagesWritten.clear();
-    for (const std::string& path : written)
-      if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
-        current.files[file->path] = {*file};
+    // Pages that would link to pictures that could not be written are not
+    // written: the previous pages stay, with the previous pictures.
+    state.writeFailures.clear();
+    if (result.failedWrites.empty()) {
+      report(BuildStep::StyleFiles);
+      std::vector<std::string> written = copyProjectTypeFiles(state, folder);
+      report(BuildStep::Pages);
+      if (isOwnTemplate(s.presetNumber))
+        for (std::string& path : copyControlSet(state, folder)) written.push_back(std::move(path));
+      state.pagesWritten.clear();
+      result.pagesWritten = writeProjectPages(state, folder);
+      written.insert(written.end(), state.pagesWritten.begin(), state.pagesWritten.end());
+      state.pagesWritten.clear();
+      for (const std::string& path : written)
+        if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
+          current.files[file->path] = {*file};
+    }
+    result.failedWrites.insert(result.failedWrites.end(), state.writeFailures.begin(), state.writeFailures.end());
+    state.writeFailures.clear();
 
-    removeLeftovers(folder, intent, current, galleryFolders(state, current));
+    // After a failure nothing of the previous gallery is removed, and the
+    // record keeps naming what either build wrote.
+    if (result.failedWrites.empty())
+      removeLeftovers(folder, intent, current, galleryFolders(state, current));
+    else
+      for (const auto& [path, entry] : intent.files)
+        if (!current.files.count(path) && !entry.sha256.empty()) current.files[path] = entry;
     releaseWatermarks(state);
 
     report(BuildStep::Statistics);
     countOutput(s, folder);
     // Last, and whole or not at all: until here the intent record stands.
-    writeManifest(folder, current);
+    if (!writeManifest(folder, current, secret))
+      result.failedWrites.push_back(folder + kManifestName + ": " + std::strerror(errno));
   } else {
     releaseWatermarks(state);
     report(BuildStep::Statistics);

@@ -63,6 +63,13 @@ struct BuildResult {
   int imagesReused = 0;       // every size kept from the earlier build
   std::string previewPage;    // what the output page shows now; empty: leave it as it is
   std::vector<std::string> missingSources;  // images left out: their file is gone
+  // A place below the output folder the build would write through that is
+  // a link (or a file where a folder belongs): nothing was written.
+  std::string linkInTheWay;
+  // "path: reason" of every file the build could not write (a full disk, a
+  // read-only folder). When a picture failed, no page was written: the
+  // previous pages stay, and so does every file of the previous build.
+  std::vector<std::string> failedWrites;
 };
 
 // Runs the whole build into outputFolder (ending in "/") and fills the

@@ -1,5 +1,7 @@
 #include "gallery/BuildManifest.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
 
@@ -16,7 +18,7 @@ namespace {
 
 // Raised when the layout of the record changes; an older layout is read as
 // no record at all.
-constexpr int kManifestFormat = 1;
+constexpr int kManifestFormat = 2;
 
 namespace fs = std::filesystem;
 
@@ -32,18 +34,36 @@ nlohmann::json fileStamp(const std::string& path) {
           {"modified", ec2 ? 0 : std::int64_t(since1970.count())}};
 }
 
-}  // namespace
-
-bool holdsOtherFiles(const std::string& folder) {
-  std::error_code ec;
-  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) && !fileExists(withSlash(folder) + kManifestName);
+// The seal of a record: the keyed digest of its compact text, which a
+// record read back gives again byte for byte.
+std::string sealOf(const nlohmann::json& doc, const std::string& secret) {
+  return hmacSha256Hex(secret, doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
-  const JsonRead read = readJsonFileCapped(withSlash(outputFolder) + kManifestName);
-  const nlohmann::json& doc = read.value;
+}  // namespace
+
+std::string recordSecret(const std::string& keyFolder, bool create) {
+  return userSecret(withSlash(keyFolder) + "build-record.key", create);
+}
+
+bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) &&
+         !readManifest(folder, recordSecret(keyFolder, false));
+}
+
+std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret) {
+  if (secret.empty()) return std::nullopt;
+  const std::string path = withSlash(outputFolder) + kManifestName;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  JsonRead read = readJsonFileCapped(path, {kMaxManifestBytes});
+  nlohmann::json& doc = read.value;
   if (!read.ok() || !doc.is_object()) return std::nullopt;
   try {
+    const std::string seal = doc.at("seal").get<std::string>();
+    doc.erase("seal");
+    if (seal != sealOf(doc, secret)) return std::nullopt;
     if (doc.at("format").get<int>() != kManifestFormat) return std::nullopt;
     BuildManifest manifest;
     manifest.programVersion = doc.at("program").get<std::string>();
@@ -51,7 +71,7 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
       std::optional<FileRecord> file = fileRecordFromJson(f);
       if (!file) return std::nullopt;
       const std::string path = file->path;
-      manifest.files[path] = {std::move(*file), f.contains("recipe") ? f.at("recipe") : nlohmann::json()};
+      manifest.files[path] = {std::move(*file), f.contains("recipe") ? f.at("recipe").get<std::string>() : ""};
     }
     return manifest;
   } catch (const nlohmann::json::exception&) {
@@ -59,14 +79,16 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder) {
   }
 }
 
-bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest) {
+bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest, const std::string& secret) {
+  if (secret.empty()) return false;
   nlohmann::json files = nlohmann::json::array();
   for (const auto& [path, entry] : manifest.files) {
     nlohmann::json f = fileRecordJson({path, entry.size, entry.sha256});
-    if (!entry.recipe.is_null()) f["recipe"] = entry.recipe;
+    if (!entry.recipe.empty()) f["recipe"] = entry.recipe;
     files.push_back(std::move(f));
   }
-  const nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
+  nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
+  doc["seal"] = sealOf(doc, secret);
   // Every text went through byteTextJson; replacing stays the guard against a
   // build that ends without its record for an overlooked one.
   return writeFileAtomically(withSlash(outputFolder) + kManifestName,
@@ -105,6 +127,10 @@ nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, in
                        {"copyright", byteTextJson(state.iptcCopyright)}};
   }
   return recipe;
+}
+
+std::string recipeDigest(const nlohmann::json& recipe, const std::string& secret) {
+  return hmacSha256Hex(secret, recipe.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 }  // namespace pv

@@ -19,14 +19,25 @@ struct CollectionItem;
 
 inline constexpr const char* kManifestName = ".picovand-build.json";
 
+// The secret that seals this user's build records and keys their recipe
+// digests, kept in keyFolder (the program's data folder). A record sealed
+// with another secret was written by someone else (a gallery folder that
+// was sent, unpacked, copied from another machine) and grants nothing:
+// no reuse, no removal. A build makes the secret; a check only reads it.
+std::string recordSecret(const std::string& keyFolder, bool create);
+
 // The folder holds files but no build record of ours: a build into it could
 // replace files somebody else made, so the front ends ask first. A gallery of
 // ours is simply built again.
-bool holdsOtherFiles(const std::string& folder);
+bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder);
 
-// A file of the gallery; an empty hash: written by a build that did not finish.
+// A file of the gallery; an empty hash: about to be written by a build that
+// did not finish.
 struct ManifestFile : FileRecord {
-  nlohmann::json recipe;  // what made a converted image; null for every other file
+  // What made a converted image, as a keyed digest (recipeDigest), so the
+  // served folder names no source path, caption or user; empty for every
+  // other file.
+  std::string recipe;
 };
 
 struct BuildManifest {
@@ -34,12 +45,16 @@ struct BuildManifest {
   std::map<std::string, ManifestFile> files;  // by path relative to the output folder, with "/"
 };
 
+// The most a record may hold; a larger one is not believed.
+inline constexpr std::uint64_t kMaxManifestBytes = std::uint64_t(256) << 20;
+
 // The manifest of outputFolder; nothing when it is missing, cannot be read,
-// is damaged or names a path outside the folder.
-std::optional<BuildManifest> readManifest(const std::string& outputFolder);
+// is damaged, larger or deeper than a record of ours can be, names a path
+// outside the folder, or is not sealed with secret.
+std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret);
 // Written beside the gallery under a temporary name and renamed over the old
 // one, so a reader sees either the old record or the new, never a part.
-bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest);
+bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest, const std::string& secret);
 
 // Everything that decides the bytes of one converted image: the source file
 // (path, size, modification time), the box and every scaled box of the same
@@ -48,5 +63,8 @@ bool writeManifest(const std::string& outputFolder, const BuildManifest& manifes
 // JPEG, and the program version.
 nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, int boxWidth, int boxHeight,
                            const std::vector<std::pair<int, int>>& scaledBoxes);
+// The recipe as the record keeps it: equal recipes give equal digests, and
+// without the secret nobody can tell from it which file or text made it.
+std::string recipeDigest(const nlohmann::json& recipe, const std::string& secret);
 
 }  // namespace pv

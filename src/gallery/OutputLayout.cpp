@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -126,9 +128,15 @@ namespace {
 
 // A file that already holds the bytes is left alone, so a rebuild does not
 // touch style files that did not change.
-bool copyIfDifferent(const std::string& from, const std::string& to, std::vector<std::string>& written) {
+// A file that cannot be written is named in failed with the system's reason.
+bool copyIfDifferent(const std::string& from, const std::string& to, std::vector<std::string>& written,
+                     std::vector<std::string>& failed) {
   std::string content;
-  if (!readWholeFile(from, content) || !writeFileIfDifferent(to, content)) return false;
+  if (!readWholeFile(from, content)) return false;
+  if (!writeFileIfDifferent(to, content)) {
+    failed.push_back(to + ": " + std::strerror(errno));
+    return false;
+  }
   written.push_back(to);
   return true;
 }
@@ -149,14 +157,17 @@ std::vector<std::string> copyProjectTypeFiles(AppState& state, const std::string
     std::string style;
     if ((entry.name == "pcv.css" || entry.name == "pcv2.css") && loadTemplate(source + entry.name, style) &&
         fillColourTokens(s, style) > 0) {
-      if (writeFileIfDifferent(destination + entry.name, style)) written.push_back(destination + entry.name);
+      if (writeFileIfDifferent(destination + entry.name, style))
+        written.push_back(destination + entry.name);
+      else
+        state.writeFailures.push_back(destination + entry.name + ": " + std::strerror(errno));
     } else {
-      copyIfDifferent(source + entry.name, destination + entry.name, written);
+      copyIfDifferent(source + entry.name, destination + entry.name, written, state.writeFailures);
     }
   }
   if (s.albumsAllowed) {
     makeDirectories(destination);
-    copyIfDifferent(s.draftsFolder + "folder.gif", destination + "folder.gif", written);
+    copyIfDifferent(s.draftsFolder + "folder.gif", destination + "folder.gif", written, state.writeFailures);
   }
   return written;
 }
@@ -170,7 +181,7 @@ std::vector<std::string> copyControlSet(AppState& state, const std::string& outp
   std::vector<std::string> written;
   for (const DirEntry& entry : listDirectory(source))
     if (!entry.isDirectory && endsWithNoCase(entry.name, ".gif"))
-      copyIfDifferent(source + entry.name, destination + entry.name, written);
+      copyIfDifferent(source + entry.name, destination + entry.name, written, state.writeFailures);
   return written;
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -98,11 +99,17 @@ struct Walk {
   const std::atomic<bool>& abort;
   ImportPlan& plan;
   std::set<std::pair<dev_t, ino_t>> visited;
+  std::optional<std::pair<dev_t, ino_t>> output;
 
-  // False when the folder (reached through any link) was walked already.
+  // False when the folder (reached through any link) was walked already,
+  // or is the output folder.
   bool firstVisit(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return true;
+    if (output && *output == std::pair(st.st_dev, st.st_ino)) {
+      plan.leftOut.push_back(path);
+      return false;
+    }
     return visited.insert({st.st_dev, st.st_ino}).second;
   }
 
@@ -122,8 +129,9 @@ struct Walk {
 
   void folder(const std::string& path, const std::string& albumPath, const ImportSource& source) {
     if (abort) return;
+    const size_t leftOut = plan.leftOut.size();
     if (!firstVisit(path)) {
-      plan.repeatedFolders.push_back(path);
+      if (plan.leftOut.size() == leftOut) plan.repeatedFolders.push_back(path);
       return;
     }
     const std::string base = withSlash(path);
@@ -158,7 +166,10 @@ struct Walk {
 
 ImportPlan planImport(const ImportRequest& request, const std::atomic<bool>& abort) {
   ImportPlan plan;
-  Walk walk{request, abort, plan, {}};
+  Walk walk{request, abort, plan, {}, {}};
+  struct stat st {};
+  if (!request.outputFolder.empty() && ::stat(request.outputFolder.c_str(), &st) == 0)
+    walk.output = std::pair(st.st_dev, st.st_ino);
   for (const ImportSource& source : request.sources) {
     if (abort) break;
     if (directoryExists(source.path)) {
@@ -185,6 +196,7 @@ ImportResult carryOutImport(ItemCollection& items, const ImportPlan& plan, const
   result.notTaken = plan.notTaken;
   result.emptyFolders = plan.emptyFolders;
   result.repeatedFolders = plan.repeatedFolders;
+  result.leftOut = plan.leftOut;
   std::vector<std::unique_ptr<CollectionItem>> read = readImageRecords(plan.files, request.captions, false, abort, progress);
 
   // Albums and images in walk order; after a cancel, up to the first file not read.

@@ -53,6 +53,9 @@ struct ImportRequest {
   // image library knows its type.
   std::vector<std::string> endings = endingsOfType(0);
   CaptionSources captions;
+  // The gallery's output folder: left out wherever the walk meets it, or
+  // every build would import the pictures of the one before.
+  std::string outputFolder;
 };
 
 // What an import will do, found before any file is read: albums to create
@@ -68,6 +71,7 @@ struct ImportPlan {
   std::vector<NotTaken> notTaken;
   std::vector<std::string> emptyFolders;     // given folders without a file to take
   std::vector<std::string> repeatedFolders;  // reached again through a link: walked once only
+  std::vector<std::string> leftOut;          // the output folder, where the walk met it
 };
 
 struct ImportResult {
@@ -80,6 +84,7 @@ struct ImportResult {
   std::vector<std::string> keptUnreadable;
   std::vector<std::string> emptyFolders;
   std::vector<std::string> repeatedFolders;
+  std::vector<std::string> leftOut;
   bool cancelled = false;
 };
 

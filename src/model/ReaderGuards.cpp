@@ -66,6 +66,28 @@ char reducedSample(std::string_view raw, size_t at, std::uint32_t depth) {
   return char(eightBitsOfFloat(v));
 }
 
+constexpr std::uint32_t kExifDirectoryTag = 0x8769;
+constexpr std::uint32_t kMakerNoteTag = 0x927C;
+
+// Renames the maker note of a sound EXIF block (the TIFF data at offset
+// start of d) to the private number just below it, which FreeImage keeps
+// as an unknown tag of checked length. True when there was one.
+bool hideMakerNote(std::string& d, size_t start, const TiffView& exif) {
+  const std::uint32_t ifd = exif.tagValue(exif.firstDirectory(), kExifDirectoryTag, 0);
+  if (ifd < 8 || size_t(ifd) + 2 > exif.data.size()) return false;
+  const size_t n = exif.number(ifd, 2);
+  for (size_t k = 0; k < n; ++k) {
+    const size_t e = ifd + 2 + 12 * k;
+    if (e + 12 > exif.data.size()) break;
+    if (exif.number(e, 2) != kMakerNoteTag) continue;
+    const std::uint32_t renamed = kMakerNoteTag - 1;
+    d[start + e + (exif.bigEndian ? 0 : 1)] = char(renamed >> 8);
+    d[start + e + (exif.bigEndian ? 1 : 0)] = char(renamed & 0xFF);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool hideBrokenExif(std::string& d) {
@@ -90,6 +112,8 @@ bool hideBrokenExif(std::string& d) {
       TiffView exif;
       if (!exif.open(segment.substr(6)) || !exif.sound()) {
         d[at + 4] = 'X';
+        changed = true;
+      } else if (hideMakerNote(d, at + 4 + 6, exif)) {
         changed = true;
       }
     }

@@ -21,8 +21,11 @@ bool rebuildPsd(const std::string& file, std::string& clean);
 
 // JPEG: an EXIF block whose directories or values reach past its end makes
 // FreeImage's EXIF reader read out of bounds or crash. Such a block is
-// renamed so that FreeImage passes over it; the picture still loads. False
-// when the file needs no change.
+// renamed so that FreeImage passes over it; the picture still loads. The
+// maker note of a sound block is hidden as well: FreeImage's readers of the
+// vendors' maker notes trust the counts and offsets in them (a Canon note
+// claiming more than its segment holds is read past its end), and nothing
+// here uses them. False when the file needs no change.
 bool hideBrokenExif(std::string& jpeg);
 
 }  // namespace pv

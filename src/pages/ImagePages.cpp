@@ -28,9 +28,9 @@ std::string linkedImage(const std::string& folder, const CollectionItem& r, size
 
 void fillHead(std::string& page, const ProjectSettings& s, bool opener, int i, int n, const CollectionItem& r) {
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", opener ? windowOpenerScript("PicoVand_openimg") : "");
-  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("%d/%d", i + 1, n));
-  replaceToken(page, "CORVANE_PICOVAND_COMMENT", r.caption.empty() ? "&nbsp;" : r.caption);
+  replaceToken(page, "CORVANE_PICOVAND_COMMENT", r.caption.empty() ? "&nbsp;" : escapeAttribute(r.caption));
 }
 
 // Back and next stop at the ends ("#"); first and last always lead somewhere.

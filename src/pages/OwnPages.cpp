@@ -1,5 +1,8 @@
 #include "pages/OwnPages.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "state/AppState.h"
 #include "pages/AlbumWalk.h"
 #include "pages/PageEngine.h"
@@ -75,6 +78,8 @@ void writeStyleSheet(AppState& state, const std::string& outputFolder, int cellW
   const std::string folder = outputFolder + templateImageFolder(s) + "/";
   if (makeDirectories(folder) && writeFileIfDifferent(folder + kStyleSheet, styleSheet(s, cellWidth, middleWidth)))
     state.pagesWritten.push_back(folder + kStyleSheet);
+  else
+    state.writeFailures.push_back(folder + kStyleSheet + ": " + std::strerror(errno));
 }
 
 std::string styleSheetLink(const ProjectSettings& s) {
@@ -159,7 +164,7 @@ constexpr const char* kImageRowStart =
 
 // The title and the position of the per-image and slideshow tables.
 std::string headRow(const ProjectSettings& s, const std::string& position) {
-  return "<tr>\n<td class=\"PicoVandTitle\">" + s.projectName + "</td>\n<td class=\"PicoVandPosition\">" + position +
+  return "<tr>\n<td class=\"PicoVandTitle\">" + escapeAttribute(s.projectName) + "</td>\n<td class=\"PicoVandPosition\">" + position +
          "</td></tr>\n";
 }
 
@@ -184,7 +189,7 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
   f += styleSheetLink(s);
   f += std::string(kGalleryTable) + "\n";
   f += format("<tr><td colspan=\"%d\">\n", s.columns);
-  f += (p.albumPath == "/" ? s.projectName : p.albumPath) + "\n</td></tr>\n";
+  f += escapeAttribute(p.albumPath == "/" ? s.projectName : p.albumPath) + "\n</td></tr>\n";
 
   const int maximum = p.maximum == 0 ? 999999 : p.maximum;
   const auto& list = state.items.list;
@@ -198,7 +203,7 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
     if (r.isAlbum)
       f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
                   pageFileName(s, r.firstPageNumber).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
-                  escapeAttribute(r.name).c_str(), r.name.c_str());
+                  escapeAttribute(r.name).c_str(), escapeAttribute(r.name).c_str());
     else
       f += linkedPicture(p.outputFolder, r, shown > 2 * s.columns);
     f += "</div></td>\n";
@@ -245,7 +250,7 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
     f += headRow(s, format("%d/%d", i + 1, n));
     f += kImageRowStart + linkedPicture(folder, r) + "</div></td></tr>\n";
     if (!r.caption.empty())
-      f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\">" + r.caption + "</div></td></tr>\n";
+      f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\">" + escapeAttribute(r.caption) + "</div></td></tr>\n";
     f += kNavRowStart;
     f += kNavTable;
     f += buttonCell(s, "first.gif", "Erstes Bild", i != 0 ? 0 : -1);
@@ -273,7 +278,7 @@ bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
   f += headRow(s, format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n));
   f += kImageRowStart + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt) + "</div></td></tr>\n";
   f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\"><p><span id=\"PicoVand_Comment\">" +
-       script.firstCaption + "</span></p>\n</div></td></tr>\n";
+       escapeAttribute(script.firstCaption) + "</span></p>\n</div></td></tr>\n";
   f += kNavRowStart;
   f += kNavTable;
   const auto control = [&](const char* graphic, const char* call, const char* name) {

@@ -1,6 +1,8 @@
 #include "pages/PageEngine.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <random>
 
 #include "state/AppState.h"
@@ -130,7 +132,7 @@ void fillExifSlot(std::string& page, const CollectionItem* image, int slot) {
   // A value the image lacks (and every value of an album or an empty slot)
   // shows as a blank cell, not as nothing or a bare "ISO ".
   auto shown = [](const std::string& prefix, const std::string& value) {
-    return value.empty() ? std::string("&nbsp;") : prefix + value;
+    return value.empty() ? std::string("&nbsp;") : prefix + escapeAttribute(value);
   };
   static const CollectionItem emptySlot;
   const CollectionItem& r = image ? *image : emptySlot;
@@ -204,6 +206,7 @@ bool writePage(AppState& state, const std::string& path, std::string& page) {
   // Whole or not at all: a build that dies here leaves the older page. A page
   // that cannot be written leaves the credit for the next one.
   if (!writeFileAtomically(path, credited)) {
+    state.writeFailures.push_back(path + ": " + std::strerror(errno));
     state.creditPending = creditPending;
     return false;
   }
@@ -225,7 +228,7 @@ int fillColourTokens(const ProjectSettings& s, std::string& text) {
 bool applyColourTokens(const ProjectSettings& s, const std::string& path) {
   std::string text;
   if (!loadTemplate(path, text)) return false;
-  return fillColourTokens(s, text) > 0 && writeFileAtomically(path, text);
+  return fillColourTokens(s, text) == 0 || writeFileAtomically(path, text);
 }
 
 std::string encodeWebPath(std::string_view path) {

@@ -44,6 +44,7 @@ bool writePage(AppState& state, const std::string& path, std::string& page);
 void appendCredit(AppState& state, std::string& page);
 // The colour and font placeholders of a stylesheet filled; returns how many.
 int fillColourTokens(const ProjectSettings& s, std::string& text);
+// False when the file could not be read back or written again (errno says why).
 bool applyColourTokens(const ProjectSettings& s, const std::string& path);
 
 // Replaces token only where no further digit follows it, so that the token of
@@ -57,8 +58,9 @@ std::string encodeWebPath(std::string_view path);
 // quotes within an HTML script element.
 std::string escapeJsString(std::string_view text);
 
-// A text made safe inside a double-quoted HTML attribute: &, <, > and " as
-// character references.
+// A text made safe as HTML text or inside a double-quoted attribute: &, <,
+// > and " as character references. Every text from files, names and the
+// user goes through it on its way into a page.
 std::string escapeAttribute(std::string_view text);
 
 // What a picture of the record says to someone who cannot see it: its

@@ -1,5 +1,8 @@
 #include "pages/ScriptSlideshow.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
@@ -25,8 +28,9 @@ SlideshowScript slideshowScript(const AppState& state) {
       p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(r, 1)).c_str());
       out.noLink = false;
     }
-    p +=
-        format("PicoVand_comarray[%zu]=\"%s\";\n", i, r.caption.empty() ? "&nbsp;" : escapeJsString(r.caption).c_str());
+    // Shown as text: an empty caption keeps its line with a no-break space.
+    p += format("PicoVand_comarray[%zu]=\"%s\";\n", i,
+                r.caption.empty() ? "\\u00a0" : escapeJsString(r.caption).c_str());
     p += format("PicoVand_altarray[%zu]=\"%s\";\n", i, escapeJsString(pictureAlt(r)).c_str());
   }
   if (!slides.empty()) {
@@ -60,7 +64,7 @@ SlideshowScript slideshowScript(const AppState& state) {
        "PicoVand_load(PicoVand_pic + 1); PicoVand_load(PicoVand_pic - 1);}\n"
        "window.addEventListener('load', function () {PicoVand_load(1); PicoVand_load(-1);});\n"
        "function PicoVand_changetext(src, txt)\n"
-       "{PicoVand_each(src, function (e) {e.innerHTML = txt;});}\n"
+       "{PicoVand_each(src, function (e) {e.textContent = txt;});}\n"
        "function PicoVand_update() \n";
   if (s.crossFade)
     p += "{PicoVand_fadeout(); setTimeout ('PicoVand_fadein()',200);}\n";
@@ -134,13 +138,14 @@ bool writeScriptSlideshow(AppState& state, const std::string& outputFolder) {
   std::string& page = s.pageScratch;
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", script.program);
   replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageRecords(state.items).size()));
-  replaceToken(page, "CORVANE_PICOVAND_COMMENT", script.firstCaption);
+  replaceToken(page, "CORVANE_PICOVAND_COMMENT", escapeAttribute(script.firstCaption));
   replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage, script.firstAlt));
-  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   // Scripts stay whatever noJavaScript says: without them this page shows nothing.
   normalizePage(page);
   const std::string path = withSlash(outputFolder) + pageFileName(s, 0);
-  if (writePage(state, path, page)) applyColourTokens(s, path);
+  if (writePage(state, path, page) && !applyColourTokens(s, path))
+    state.writeFailures.push_back(path + ": " + std::strerror(errno));
   return true;
 }
 

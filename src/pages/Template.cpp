@@ -6,8 +6,11 @@
 namespace pv {
 
 bool loadTemplate(const std::string& path, std::string& text) {
+  // A web page of 64 MB is no web page; the cap keeps a wrong file from
+  // filling the memory.
+  constexpr std::uint64_t kMaxTemplateBytes = std::uint64_t(64) << 20;
   std::string raw;
-  if (!readWholeFile(path, raw)) {
+  if (!readWholeFile(path, raw, kMaxTemplateBytes)) {
     text.clear();
     return false;
   }

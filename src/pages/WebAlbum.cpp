@@ -41,7 +41,7 @@ std::string slotText(const ProjectSettings& s, const std::string& outputFolder, 
   if (r.isAlbum)
     text += format("<img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>", imageFolderValue(s).c_str(),
                    escapeAttribute(r.name).c_str()) +
-            r.name;
+            escapeAttribute(r.name);
   else
     text += pictureTag(outputFolder, r, 0, isBelowFirstScreen(s, slot));
   if (!link.empty()) text += "</a>";
@@ -72,15 +72,15 @@ void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKi
   const std::string path = p.outputFolder + pageFileName(s, p.current);
 
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript(kind.opener) : "");
-  replaceToken(page, "CORVANE_PICOVAND_TITLE", s.projectName);
-  replaceToken(page, "CORVANE_PICOVAND_FOLDER", albumTitle(s, p.albumPath));
+  replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
+  replaceToken(page, "CORVANE_PICOVAND_FOLDER", escapeAttribute(albumTitle(s, p.albumPath)));
 
   const int maximum = p.maximum == 0 ? 999999 : p.maximum;
   int slot = 0;
   for (size_t i = p.start; i < list.size() && slot < maximum; ++i) {
     const CollectionItem& r = *list[i];
     if (r.albumPath != p.albumPath) continue;
-    replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + r.caption + "</p>");
+    replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
     replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, p.outputFolder, r, i, slot, kind));
     fillExifSlot(page, &r, slot);
     ++slot;

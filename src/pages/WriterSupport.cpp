@@ -1,5 +1,8 @@
 #include "pages/WriterSupport.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
@@ -30,7 +33,8 @@ void finishTemplatePage(AppState& state, const std::string& path, std::string& p
   const ProjectSettings& s = state.settings;
   if (s.noJavaScript) page = stripScripts(page);
   normalizePage(page);
-  if (writePage(state, path, page)) applyColourTokens(s, path);
+  if (writePage(state, path, page) && !applyColourTokens(s, path))
+    state.writeFailures.push_back(path + ": " + std::strerror(errno));
 }
 
 }  // namespace pv

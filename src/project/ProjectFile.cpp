@@ -15,6 +15,7 @@
 #include "model/Encoding.h"
 #include "model/ThumbnailCache.h"
 #include "util/FileSystem.h"
+#include "util/Json.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
 #include "util/Text.h"
@@ -25,6 +26,10 @@ using json = nlohmann::json;
 namespace pv {
 
 namespace {
+
+// Far above any project of this program (a hundred thousand images take a
+// few megabytes), far below what would exhaust the memory.
+constexpr std::uint64_t kMaxProjectFileBytes = std::uint64_t(256) << 20;
 
 // ---- What is stored of each record ----
 // One list per record serves writing and reading alike: a field added to a
@@ -321,9 +326,14 @@ struct ReadProject {
 ProjectResult readProject(const std::string& path, const AppState& state, const ProjectPages& pages,
                           ReadProject& out, json& doc) {
   std::string text;
-  if (!readWholeFile(path, text)) return failure("Die Projektdatei '" + path + "' kann nicht gelesen werden.");
-  doc = json::parse(text, nullptr, false);
-  if (doc.is_discarded() || !doc.is_object()) return failure(damagedMessage(path));
+  if (!readWholeFile(path, text, kMaxProjectFileBytes)) {
+    const std::string problem = fileProblem(path);
+    return failure("Die Projektdatei '" + path + "' kann nicht gelesen werden" +
+                   (problem.empty() ? std::string(" (größer als 256 MB).") : " (" + problem + ")."));
+  }
+  JsonRead read = parseJsonCapped(text, {kMaxProjectFileBytes});
+  if (!read.ok() || !read.value.is_object()) return failure(damagedMessage(path));
+  doc = std::move(read.value);
   auto version = doc.find("format");
   if (version == doc.end() || !version->is_number_integer() || version->get<long long>() < 1)
     return failure(damagedMessage(path));

@@ -46,13 +46,13 @@ int uploadRank(const std::string& path) {
   return endsWith(stem, "00000") || stem == "index" ? 2 : 1;
 }
 
-KnownHashes knownHashes(const std::string& folder, const Manifest& uploaded) {
+KnownHashes knownHashes(const std::string& folder, const Manifest& uploaded, const std::string& secret) {
   KnownHashes known;
   known.uploaded = uploaded;
   std::error_code ec;
   const fs::file_time_type written = fs::last_write_time(withSlash(folder) + kManifestName, ec);
   if (ec) return known;
-  if (std::optional<BuildManifest> build = readManifest(folder)) {
+  if (std::optional<BuildManifest> build = readManifest(folder, secret)) {
     known.built = std::move(build->files);
     known.builtAt = nanoseconds(written);
   }

@@ -38,8 +38,9 @@ struct KnownHashes {
   // modification time.
   Manifest uploaded;
 };
-// The build record of folder, if there is one, and the last upload's files.
-KnownHashes knownHashes(const std::string& folder, const Manifest& uploaded);
+// The build record of folder, if there is one sealed with secret (the
+// user's, recordSecret), and the last upload's files.
+KnownHashes knownHashes(const std::string& folder, const Manifest& uploaded, const std::string& secret);
 
 // A file of the gallery that is not sent, and why.
 struct SkippedFile {

@@ -816,7 +816,8 @@ UploadResult Upload::run() {
       result_.warnings.push_back("the record of the last upload from here was not used: it " + why +
                                  "; no file is removed from the server");
   }
-  GalleryScan scan = scanGallery(folder_, knownHashes(folder_, previous_ ? previous_->manifest : Manifest()));
+  GalleryScan scan = scanGallery(folder_, knownHashes(folder_, previous_ ? previous_->manifest : Manifest(),
+                                                   recordSecret(o_.recordFolder, false)));
   const CURLcode fetchResult = fetched.get();
   if (!scan.error.empty()) return fail(UploadFailure::LocalFolder, scan.error);
   result_.skipped = std::move(scan.skipped);

@@ -47,6 +47,7 @@ struct AppState {
   int watermarkOffsetY = 0;
   ItemCollection items;
   std::vector<std::string> pagesWritten;  // by the running build (pages and their stylesheet), for its record of the files it wrote
+  std::vector<std::string> writeFailures;  // by the running build: "path: reason" of each page or style file it could not write
 };
 
 // Reads the IPTC defaults and the projects folder from config.ini.

@@ -25,6 +25,7 @@
 #include "util/Text.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
+#include "ui/TabOutput.h"
 #include "ui/TabOptions2.h"
 #include "ui/Worker.h"
 
@@ -504,6 +505,8 @@ void CTabFiles::startJob(Job job) {
   stopThumbnails();
   job.request.albumPath = currentAlbumPath();
   job.request.captions = pages_.settings->values.captions;
+  if (pages_.create)
+    job.request.outputFolder = pages_.create->values.projectFolder + pages_.create->values.projectName;
   state_.abortRequested = false;
   note_->hide();
   progressText_->setText("Bilder werden gesucht …");
@@ -563,6 +566,8 @@ void CTabFiles::jobFinished(const Job& job) {
   report(result.emptyFolders, "In 1 Ordner wurden keine Bilder gefunden", "In %1 Ordnern wurden keine Bilder gefunden");
   report(result.repeatedFolders, "1 Ordner wurde übersprungen, weil er schon gelesen war",
          "%1 Ordner wurden übersprungen, weil sie schon gelesen waren");
+  report(result.leftOut, "Der Ausgabeordner des Projekts wurde nicht eingelesen",
+         "Der Ausgabeordner des Projekts wurde %1-mal nicht eingelesen");
   if (result.cancelled) lines.prepend(QString("Abgebrochen: %1 Bilder hinzugefügt").arg(result.added));
   note_->setText(lines.join("\n"));
   note_->setToolTip(details.join("\n"));

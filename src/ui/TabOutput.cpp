@@ -197,7 +197,7 @@ void CTabOutput::create() {
                      "Projektordner fehlt", QMessageBox::Information);
     return;
   }
-  if (pv::holdsOtherFiles(cmd.outputFolder) &&
+  if (pv::holdsOtherFiles(cmd.outputFolder, state_.settings.appDataFolder) &&
       !desktop_.askYesNo(this,
                          QString("Der Ausgabeordner %1 enthält bereits Dateien. Dateien mit gleichem Namen werden "
                                  "ersetzt. Möchten Sie das Projekt trotzdem dort erstellen?")
@@ -251,6 +251,25 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
                      QString("Der Ausgabeordner %1 konnte nicht angelegt werden. Bitte prüfen Sie, ob der "
                              "Projektordner beschreibbar ist und genug Platz bietet.")
                          .arg(pathToQt(outputFolder)),
+                     "Ausgabeordner", QMessageBox::Warning);
+    return;
+  }
+  if (!result.linkInTheWay.empty()) {
+    desktop_.message(this,
+                     QString("Im Ausgabeordner %1 ist %2 eine Verknüpfung (oder eine Datei, wo ein Ordner "
+                             "hingehört). Das Projekt schreibt durch keine Verknüpfung; es wurde nichts "
+                             "geschrieben. Bitte entfernen Sie sie oder wählen Sie einen anderen Ordner.")
+                         .arg(pathToQt(outputFolder), pathToQt(result.linkInTheWay)),
+                     "Ausgabeordner", QMessageBox::Warning);
+    return;
+  }
+  if (!result.failedWrites.empty()) {
+    QStringList names;
+    for (const std::string& failure : result.failedWrites) names << pathToQt(failure);
+    desktop_.message(this,
+                     QString("%1 Dateien konnten nicht geschrieben werden; die bisherige Galerie bleibt erhalten.\n\n%2")
+                         .arg(int(result.failedWrites.size()))
+                         .arg(names.mid(0, 10).join("\n")),
                      "Ausgabeordner", QMessageBox::Warning);
     return;
   }

@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <algorithm>
 #include <atomic>
@@ -13,49 +17,65 @@
 #include <fstream>
 #include <memory>
 
+#include "records/FileRecord.h"
+#include "util/Text.h"
+
 namespace fs = std::filesystem;
 
 namespace pv {
 
-bool readWholeFile(const std::string& path, std::string& content) {
+bool readWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes) {
   content.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
-  // Read in one piece of the size the file has; one that grows meanwhile is
-  // still read to its end, one that shrinks ends where it ends.
-  content.resize(S_ISREG(st.st_mode) ? size_t(st.st_size) : 0);
-  size_t have = 0;
-  char more[65536];
-  bool ok = true;
-  for (;;) {
-    const bool inPlace = have < content.size();
-    const ssize_t n = inPlace ? ::read(fd, content.data() + have, content.size() - have) : ::read(fd, more, sizeof more);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= maxBytes;
+  if (ok) {
+    content.resize(size_t(st.st_size));
+    size_t got = 0;
+    // The file may grow or shrink while it is read: take what is there, up to the cap.
+    for (;;) {
+      if (got == content.size()) {
+        if (content.size() >= maxBytes) break;
+        content.resize(std::min<std::uint64_t>(maxBytes, content.size() + 65536));
+      }
+      const ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      got += size_t(n);
     }
-    if (inPlace)
-      have += size_t(n);
-    else
-      content.append(more, size_t(n)), have = content.size();
+    content.resize(got);
+    if (!ok) content.clear();
   }
   ::close(fd);
-  content.resize(ok ? have : 0);
   return ok;
 }
 
+std::string fileProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  return S_ISREG(st.st_mode) ? std::string() : "is not a regular file";
+}
+
 bool writeWholeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(content.data(), std::streamsize(content.size()));
-  out.close();
-  return !out.fail();
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      errno = error;
+      return false;
+    }
+    done += size_t(n);
+  }
+  // A full disk may only show when the file is closed (network and some
+  // local file systems write late).
+  return ::close(fd) == 0;
 }
 
 namespace {
@@ -72,14 +92,15 @@ bool writeFileAtomically(const std::string& path, const std::string& content, bo
   static std::atomic<unsigned> counter{0};
   std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
   if (!writeWholeFile(tmp, content) || (durable && !syncToDisk(tmp))) {
-    std::error_code ec;
-    fs::remove(tmp, ec);
+    const int error = errno;
+    ::unlink(tmp.c_str());
+    errno = error;
     return false;
   }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
+  if (::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(tmp.c_str());
+    errno = error;
     return false;
   }
   if (durable) syncToDisk(fs::path(path).parent_path().empty() ? "." : fs::path(path).parent_path().string());
@@ -117,6 +138,7 @@ bool makeDirectories(const std::string& path) {
 bool copyFileReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  if (ec) errno = ec.value();
   return !ec;
 }
 
@@ -124,6 +146,30 @@ std::uint64_t fileSizeOf(const std::string& path) {
   std::error_code ec;
   auto n = fs::file_size(path, ec);
   return ec ? 0 : std::uint64_t(n);
+}
+
+bool staysBelow(const std::string& folder, const std::string& relative) {
+  if (!isSafeRelativePath(relative)) return false;
+  std::string path = withSlash(folder);
+  size_t start = 0;
+  while (start < relative.size()) {
+    size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    path.append(relative, start, end - start);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (S_ISLNK(st.st_mode)) return false;
+    if (end < relative.size() && !S_ISDIR(st.st_mode)) return false;
+    path += '/';
+    start = end + 1;
+  }
+  return true;
+}
+
+bool staysBelowFolder(const std::string& folder, const std::string& path) {
+  const std::string base = withSlash(folder);
+  return path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+         staysBelow(base, path.substr(base.size()));
 }
 
 std::vector<DirEntry> listDirectory(const std::string& folder) {
@@ -163,17 +209,21 @@ Digest newDigest() {
   return d;
 }
 
+std::string hexOf(const unsigned char* bytes, size_t n) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (size_t i = 0; i < n; ++i) {
+    hex += digits[bytes[i] >> 4];
+    hex += digits[bytes[i] & 15];
+  }
+  return hex;
+}
+
 std::string finishHex(EVP_MD_CTX* d) {
   unsigned char out[EVP_MAX_MD_SIZE];
   unsigned int n = 0;
   if (EVP_DigestFinal_ex(d, out, &n) != 1) return {};
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned i = 0; i < n; ++i) {
-    hex += digits[out[i] >> 4];
-    hex += digits[out[i] & 15];
-  }
-  return hex;
+  return hexOf(out, n);
 }
 
 }  // namespace
@@ -194,6 +244,34 @@ std::string sha256OfText(const std::string& text) {
   if (!d) return {};
   EVP_DigestUpdate(d.get(), text.data(), text.size());
   return finishHex(d.get());
+}
+
+std::string hmacSha256Hex(std::string_view key, std::string_view text) {
+  unsigned char out[EVP_MAX_MD_SIZE];
+  unsigned int n = 0;
+  if (!HMAC(EVP_sha256(), key.data(), int(key.size()), reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+            out, &n))
+    return {};
+  return hexOf(out, n);
+}
+
+std::string userSecret(const std::string& path, bool create) {
+  auto valid = [](const std::string& text) {
+    return text.size() == 64 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+  };
+  std::string secret;
+  if (readWholeFile(path, secret, 64) && valid(secret)) return secret;
+  if (!create) return {};
+  unsigned char bytes[32];
+  if (RAND_bytes(bytes, sizeof bytes) != 1) return {};
+  secret = hexOf(bytes, sizeof bytes);
+  // Made once: a second process that raced us keeps the first one's secret.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return readWholeFile(path, secret, 64) && valid(secret) ? secret : std::string();
+  const bool ok = ::write(fd, secret.data(), secret.size()) == ssize_t(secret.size()) && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok) ::unlink(path.c_str());
+  return ok ? secret : std::string();
 }
 
 }  // namespace pv

@@ -122,8 +122,9 @@ TEST_F(CliFixture, BadInputIsRefusedBeforeAnythingIsWritten) {
       {build("x", {"--prefix-a", "../a"}), "--prefix-a"},
       {build("x", {"--captions", "iptc,filename"}), "filename cannot be combined"},
       {build("x", {"--text-color", "red"}), "#RRGGBB"},
-      {build("x", {dir.path() + "missing.jpg"}), "is not a file"},
-      {build("x", {"--import", dir.path() + "nowhere"}), "is not a folder"},
+      {build("x", {dir.path() + "missing.jpg"}), "missing.jpg': No such file or directory"},
+      {build("x", {"--import", dir.path() + "nowhere"}), "nowhere': No such file or directory"},
+      {build("x", {"--import", dir.write("datei.txt", "x")}), "datei.txt': is not a folder"},
       {build("x", {"--albums"}), "--albums belongs after --import"},
       {build("x", {"--bogus"}), "unknown option --bogus"},
       {{"build", "--preset", "1001", "--output", dir.path() + "nowhere/x"}, "does not exist"},
@@ -146,6 +147,25 @@ TEST_F(CliFixture, BadInputIsRefusedBeforeAnythingIsWritten) {
   PV_REQUIRE_PHOTOS();
   CliRun r = cliRun(build("forced", {photo, "--size-a", "100x100", "--force"}));
   EXPECT_EQ(r.status, 0) << r.output;
+}
+
+TEST_F(CliFixture, AnOutputFolderInsideTheImportedFolderIsLeftOut) {
+  PV_REQUIRE_PHOTOS();
+  // The gallery lives inside the folder of photos it is built from: once
+  // every rebuild took the previous gallery's pictures in as new photos.
+  const std::string photos = dir.path() + "fotos/";
+  makeDirectories(photos);
+  std::filesystem::copy_file(pvtest::photo("portrait_nikon_d70s.jpg"), photos + "a.jpg");
+  std::filesystem::copy_file(pvtest::photo("exif_kodak_dc210_comment.jpg"), photos + "b.jpg");
+  const std::vector<std::string> args = {"build", "--preset", "1001", "--output", photos + "Galerie",
+                                         "--import", photos, "--recursive", "--albums"};
+  for (int run = 0; run < 3; ++run) {
+    CliRun r = cliRun(args);
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(contains(r, "2 images added")) << r.output;
+    EXPECT_EQ(contains(r, "left out " + photos + "Galerie: it is the output folder"), run > 0) << r.output;
+  }
+  EXPECT_FALSE(fileExists(photos + "Galerie/images/pcva00002.jpg"));
 }
 
 TEST_F(CliFixture, HelpNamesEveryOptionWithItsPageLabel) {
@@ -218,7 +238,15 @@ TEST_F(CliFixture, OwnPageAndControlSetChoices) {
   };
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {own(2002, {"--page", ""}), "--page: Bitte wählen Sie eine Datei als Vorlage aus."},
-      {own(2002, {"--page", dir.file("missing.htm")}), "--page: Die ausgewählte Datei kann nicht geöffnet werden."},
+      {own(2002, {"--page", dir.file("missing.htm")}),
+       "--page: Die ausgewählte Datei kann nicht geöffnet werden. ('" + dir.file("missing.htm") +
+           "': No such file or directory)"},
+      // A device is read to no end, a path too long for the system is not "missing".
+      {own(2002, {"--page", "/dev/zero"}), "('/dev/zero': is not a regular file)"},
+      {own(2002, {"--page", dir.path() + std::string(5000, 'x') + ".htm"}), "File name too long"},
+      {{"build", "--project", "/dev/zero", "--output", dir.path() + "projects/x"}, "(is not a regular file)"},
+      {{"build", "--preset", "1001", "--output", dir.path() + "projects/x", dir.path() + std::string(5000, 'y')},
+       "File name too long"},
       {own(2003, {"--page", dir.write("lower.htm", "##picovand##")}), "muss den Platzhalter ##PICOVAND## enthalten"},
       {own(2001, {"--page", page, "--control-set", "7"}), "no control set 7 is installed"},
       {own(2001, {"--page", page, "--control-set", "x"}), "--control-set: 'x' is not a whole number"},

@@ -5,6 +5,8 @@
 #include "ImageFileWriters.h"
 #include "PhoneAndCameraFiles.h"
 #include "TestSupport.h"
+#include "model/Image.h"
+#include "model/ImageHeaders.h"
 #include "model/ItemCollection.h"
 #include "model/ReaderGuards.h"
 
@@ -213,4 +215,73 @@ TEST(Robustness, PsdRowsThatDoNotDecodeExactlyAreRefused) {
   EXPECT_FALSE(rebuildPsd(psd(std::string("\x05\x10", 2)), clean));    // literal run past the data
   EXPECT_FALSE(rebuildPsd(psd(std::string("\x00", 1)), clean));        // one byte short
   EXPECT_FALSE(rebuildPsd("8BPS", clean));
+}
+
+// FreeImage's JPEG reader takes the counts and offsets of a Canon maker note
+// on trust and reads past the segment when they claim too much. A small
+// JPEG carries the EXIF block of a real Canon photo, whose maker-note
+// entries are then damaged: every copy loads, and under the sanitizers
+// (make test-asan) and valgrind nothing is read out of bounds.
+TEST(Robustness, MakerNotesThatClaimTooMuchAreNeverRead) {
+  PV_REQUIRE_PHOTOS();
+  pvtest::ScratchDir dir;
+  std::string canon, small;
+  ASSERT_TRUE(readWholeFile(pvtest::photo("exif_canon_powershot_sd300.jpg"), canon));
+  ASSERT_TRUE(pvtest::writeTestImage(dir.file("small.jpg"), 16, 16, FIF_JPEG));
+  ASSERT_TRUE(readWholeFile(dir.file("small.jpg"), small));
+  // The APP1 segment of the photo, marker and length included.
+  const size_t app1 = canon.find("\xFF\xE1");
+  ASSERT_NE(app1, std::string::npos);
+  const size_t length = (std::uint8_t(canon[app1 + 2]) << 8) | std::uint8_t(canon[app1 + 3]);
+  const std::string segment = canon.substr(app1, 2 + length);
+  ASSERT_EQ(segment.substr(4, 6), std::string("Exif\0\0", 6));
+  const size_t tiff = 10;  // where the TIFF data starts in the segment
+  TiffView exif;
+  ASSERT_TRUE(exif.open(std::string_view(segment).substr(tiff)));
+  const std::uint32_t exifIfd = exif.tagValue(exif.firstDirectory(), 0x8769, 0);
+  size_t note = 0, noteLength = 0;
+  for (size_t k = 0, n = exif.number(exifIfd, 2); k < n; ++k) {
+    const size_t e = exifIfd + 2 + 12 * k;
+    if (exif.number(e, 2) == 0x927C) note = exif.number(e + 8, 4), noteLength = exif.number(e + 4, 4);
+  }
+  ASSERT_GT(noteLength, 14u) << "the photo carries a maker note";
+  const std::string withNote = small.substr(0, 2) + segment + small.substr(2);
+
+  // FreeImage alone reads the maker note; through the guard it never sees one.
+  auto makerNoteTags = [](FIBITMAP* image) { return image ? FreeImage_GetMetadataCount(FIMD_EXIF_MAKERNOTE, image) : 0; };
+  {
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(withNote.data())),
+                                            DWORD(withNote.size()));
+    ImagePtr direct(FreeImage_LoadFromMemory(FIF_JPEG, memory));
+    FreeImage_CloseMemory(memory);
+    EXPECT_GT(makerNoteTags(direct.get()), 0u);
+    ImagePtr guarded = loadImageFile(dir.write("note.jpg", withNote), FIF_JPEG);
+    ASSERT_NE(guarded, nullptr);
+    EXPECT_EQ(makerNoteTags(guarded.get()), 0u);
+  }
+
+  // The note is a directory (Canon's layout): its entries' types, counts and
+  // offsets damaged, one to three at a time.
+  std::mt19937 rng(921);
+  const size_t noteAt = 2 + tiff + note;  // in withNote
+  const size_t entries = exif.number(note, 2);
+  ItemCollection items;
+  const CaptionSources all{true, true, true, false};
+  for (int i = 0; i < 240; ++i) {
+    std::string m = withNote;
+    for (int k = 0; k < 1 + int(rng() % 3); ++k) {
+      const size_t e = noteAt + 2 + 12 * (rng() % entries);
+      const size_t field = (rng() % 3 == 0) ? 2 : (rng() % 2 ? 4 : 8);  // type, count or offset
+      const std::uint32_t value = rng() % 4 == 0 ? 0xFFFFFFFFu : rng() % 2 ? rng() % 0x10000 : rng();
+      for (size_t b = 0; b < (field == 2 ? 2u : 4u); ++b)
+        m[e + field + b] = char(exif.bigEndian ? value >> (8 * ((field == 2 ? 1 : 3) - b)) : value >> (8 * b));
+    }
+    if (i % 5 == 0) m[noteAt + rng() % noteLength] = char(rng());  // and a byte anywhere in the note
+    const std::string path = dir.write("n" + std::to_string(i) + ".jpg", m);
+    LoadedImage loaded = loadUpright(path, FIF_JPEG);
+    ASSERT_NE(loaded.image, nullptr) << path;
+    EXPECT_EQ(loaded.fullWidth, 16);
+    ASSERT_NE(items.addImage(path, fileNameOf(path), "/", all), nullptr);
+  }
+  EXPECT_EQ(items.size(), 240u);
 }

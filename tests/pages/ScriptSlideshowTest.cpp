@@ -35,7 +35,7 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
                        "PicoVand_altarray[0]=\"eins\";\n"
                        "PicoVand_imgarray[1]=new PicoVand_img('images/pcva00001.jpg');\n"
                        "PicoVand_lnkarray[1]=\"images/pcvb00001.jpg\";\n"
-                       "PicoVand_comarray[1]=\"&nbsp;\";\n"
+                       "PicoVand_comarray[1]=\"\\u00a0\";\n"
                        "PicoVand_altarray[1]=\"img1\";\n"  // no caption: the file name
                        "PicoVand_imgarray[2]=new PicoVand_img('images/Ferien/pcva00002.jpg');\n"
                        "PicoVand_comarray[2]=\"drei\";\n"
@@ -100,7 +100,7 @@ TEST_F(ScriptSlideshow, WritesOnlyTheStartPage) {
   EXPECT_EQ(pvtest::WriterFixture::pagesWritten(), 1u);
   const std::string p = page("pcv00000.htm");
   EXPECT_TRUE(contains(p, "<script type=\"text/javascript\">\nvar PicoVand_speed=3000;"));
-  EXPECT_TRUE(contains(p, "PicoVand_comarray[0]=\"&nbsp;\";"));
+  EXPECT_TRUE(contains(p, "PicoVand_comarray[0]=\"\\u00a0\";"));
   EXPECT_TRUE(contains(p, "<span id=\"PicoVand_Comment\"></span>"));  // the page's own caption stays empty
   EXPECT_TRUE(contains(p, "<span id=\"PicoVand_Counter\">1/2</span>"));
   EXPECT_TRUE(contains(p, "<h1>Reise</h1><link href=\"images/_pcv_5001/pcv.css\">"));

@@ -169,8 +169,9 @@ TEST(GalleryScan, HashesComeFromTheBuildRecordUnlessTheFileChangedSince) {
   BuildManifest record{"test", {}};
   record.files["bilder/00001.jpg"] = {{"bilder/00001.jpg", 7, claimed}};
   record.files["seite00000.htm"] = {{"seite00000.htm", 4, ""}};  // a build that died: no checksum
-  ASSERT_TRUE(writeManifest(g, record));
-  Manifest files = scanGallery(g, knownHashes(g, {})).files;
+  const std::string secret(64, '5');
+  ASSERT_TRUE(writeManifest(g, record, secret));
+  Manifest files = scanGallery(g, knownHashes(g, {}, secret)).files;
   ASSERT_EQ(files.size(), 2u) << "the build's record is not part of the gallery";
   EXPECT_EQ(files.at("bilder/00001.jpg").sha256, claimed);
   EXPECT_EQ(files.at("seite00000.htm").sha256, sha256OfText("page"));
@@ -178,7 +179,7 @@ TEST(GalleryScan, HashesComeFromTheBuildRecordUnlessTheFileChangedSince) {
   // Changed after the record was written, same size: read again.
   std::filesystem::last_write_time(g + "bilder/00001.jpg",
                                    std::filesystem::last_write_time(g + kManifestName) + std::chrono::seconds(2));
-  files = scanGallery(g, knownHashes(g, {})).files;
+  files = scanGallery(g, knownHashes(g, {}, secret)).files;
   EXPECT_EQ(files.at("bilder/00001.jpg").sha256, sha256OfText("picture"));
 }
 

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "state/AppState.h"
 #include "util/FileSystem.h"
@@ -72,6 +74,19 @@ inline std::string exiftoolTag(const std::string& file, const std::string& tag, 
   std::string out = run("exiftool -m -s3 " + extra + " -" + tag + " '" + file + "' 2>/dev/null");
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
   return out;
+}
+
+// The local files the pages of a gallery link to that do not exist.
+inline std::vector<std::string> brokenLinks(const std::string& gallery) {
+  std::vector<std::string> broken;
+  const std::regex link("(?:src|href)=\"([^\"#:]+)\"");
+  for (const pv::DirEntry& e : pv::listDirectory(gallery)) {
+    std::string page;
+    if (!e.name.ends_with(".htm") || !pv::readWholeFile(gallery + e.name, page)) continue;
+    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
+      if (!pv::fileExists(gallery + (*it)[1].str())) broken.push_back(e.name + " -> " + (*it)[1].str());
+  }
+  return broken;
 }
 
 }  // namespace pvtest
