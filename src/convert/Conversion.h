@@ -38,6 +38,7 @@ struct SizeOutput {
   // smaller sizes of the image need it, and not saved.
   bool keep = false;
   bool written = false;  // set by the conversion when the file was saved
+  bool damaged = false;  // set by the conversion: the source decoded only in part
 };
 // Every output of one image from a single decode: the source is decoded at
 // the scale the largest output needs, and each smaller output is resampled

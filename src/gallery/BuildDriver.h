@@ -63,6 +63,14 @@ struct BuildResult {
   int imagesReused = 0;       // every size kept from the earlier build
   std::string previewPage;    // what the output page shows now; empty: leave it as it is
   std::vector<std::string> missingSources;  // images left out: their file is gone
+  // Images left out of the pages because they got no picture: the file
+  // could not be read or converted.
+  std::vector<std::string> withoutOutput;
+  // After a cancel: the images left out because the build stopped before them.
+  std::vector<std::string> notReached;
+  // Images whose picture could be read only in part (a file cut short): their
+  // pictures are partly grey.
+  std::vector<std::string> damaged;
 };
 
 // Runs the whole build into outputFolder (ending in "/") and fills the

@@ -1,5 +1,6 @@
 #include "gallery/BuildManifest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -72,6 +73,21 @@ nlohmann::json fileStamp(const std::string& path) {
 bool holdsOtherFiles(const std::string& folder) {
   std::error_code ec;
   return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) && !fileExists(withSlash(folder) + kManifestName);
+}
+
+std::vector<std::string> foreignStartPages(const std::string& folder) {
+  static const char* const kServerStartPages[] = {"index.html", "index.htm", "index.shtml", "index.php",
+                                                  "default.htm", "default.html"};
+  const std::optional<BuildManifest> record = readManifest(folder);
+  std::vector<std::string> found;
+  for (const DirEntry& e : listDirectory(withSlash(folder))) {
+    if (e.isDirectory || (record && record->files.count(e.name))) continue;
+    const std::string lower = toLower(e.name);
+    for (const char* page : kServerStartPages)
+      if (lower == page) found.push_back(e.name);
+  }
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 std::optional<ManifestFile> describeFile(const std::string& path) {

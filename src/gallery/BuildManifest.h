@@ -22,6 +22,10 @@ inline constexpr const char* kManifestName = ".picovand-build.json";
 // ours is simply built again.
 bool holdsOtherFiles(const std::string& folder);
 
+// Start pages a web server would show in place of the gallery's own, found
+// at the top of folder and not written by a build of ours ("index.html").
+std::vector<std::string> foreignStartPages(const std::string& folder);
+
 struct ManifestFile {
   std::uint64_t size = 0;
   std::string sha256;     // lower-case hex; empty: written by a build that did not finish

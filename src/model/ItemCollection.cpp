@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "util/FileSystem.h"
 #include "util/Text.h"
 
 namespace pv {
@@ -93,6 +94,7 @@ std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const Ca
   if (image) {
     item->width = loaded.fullWidth;
     item->height = loaded.fullHeight;
+    item->damaged = loaded.damaged;
   }
   item->thumbnail = image ? makeThumbnail(image.get(), item->width, item->height) : blackThumbnail();
   ImageMetadata m = readImageMetadata(image.get(), file.sourcePath, sources);
@@ -117,6 +119,20 @@ std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items,
   std::vector<const CollectionItem*> found;
   for (size_t i = from; i < items.list.size(); ++i)
     if (!items.list[i]->isAlbum && items.list[i]->width == 0) found.push_back(items.list[i].get());
+  return found;
+}
+
+std::vector<const CollectionItem*> buildableImages(const ItemCollection& items) {
+  std::vector<const CollectionItem*> found;
+  for (const auto& item : items.list)
+    if (!item->isAlbum && item->width > 0 && fileExists(item->sourcePath)) found.push_back(item.get());
+  return found;
+}
+
+std::vector<const CollectionItem*> damagedImages(const ItemCollection& items, size_t from) {
+  std::vector<const CollectionItem*> found;
+  for (size_t i = from; i < items.list.size(); ++i)
+    if (!items.list[i]->isAlbum && items.list[i]->damaged) found.push_back(items.list[i].get());
   return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -489,8 +490,12 @@ void CTabFiles::chooseImages() {
 }
 
 void CTabFiles::chooseFolder() {
-  CAddStructureDlg dialog(albumsAllowed_, this);
-  if (dialog.exec() == QDialog::Accepted) importFolder(dialog.values());
+  // The tree opens where the last folder came from.
+  CAddStructureDlg dialog(albumsAllowed_, this, lastImportFolder_);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const AddStructureValues values = dialog.values();
+  lastImportFolder_ = QFileInfo(pathToQt(values.folder)).absolutePath();
+  importFolder(values);
 }
 
 void CTabFiles::addPaths(const QStringList& paths) {
@@ -508,7 +513,7 @@ void CTabFiles::importFolder(const AddStructureValues& values) {
 void CTabFiles::startJob(Job job) {
   if (worker_) return;
   job.album = currentAlbumPath();
-  job.sources = pages_.settings->values.captions;
+  job.sources = pages_.settings->readCaptionSources();
   job.albumsAllowed = albumsAllowed_;
   state_.abortRequested = false;
   note_->hide();
@@ -589,6 +594,8 @@ void CTabFiles::jobFinished(const Job& job, size_t before) {
   worker_ = nullptr;
   std::vector<std::string> unreadable;
   for (const pv::CollectionItem* item : pv::unreadableImages(state_.items, before)) unreadable.push_back(item->sourcePath);
+  std::vector<std::string> damaged;
+  for (const pv::CollectionItem* item : pv::damagedImages(state_.items, before)) damaged.push_back(item->sourcePath);
 
   QStringList lines, details;
   auto report = [&](const std::vector<std::string>& paths, const QString& line) {
@@ -599,6 +606,8 @@ void CTabFiles::jobFinished(const Job& job, size_t before) {
   };
   report(unreadable, countText(unreadable.size(), "1 Datei konnte nicht gelesen werden",
                                "%1 Dateien konnten nicht gelesen werden"));
+  report(damaged, countText(damaged.size(), "1 Datei ist beschädigt, nur teilweise lesbar",
+                            "%1 Dateien sind beschädigt, nur teilweise lesbar"));
   report(job.missing, countText(job.missing.size(), "1 Datei oder Ordner wurde nicht gefunden",
                                 "%1 Dateien oder Ordner wurden nicht gefunden"));
   report(job.notImages, countText(job.notImages.size(), "1 Datei ist kein Bild", "%1 Dateien sind keine Bilder"));

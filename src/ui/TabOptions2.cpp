@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -108,9 +109,9 @@ QWidget* CTabOptions2::makeCaptionGroup() {
 
 QWidget* CTabOptions2::makeScriptGroup() {
   noScript_ = makeCheckBox("   Kein Javascript benutzen", "noScript");
-  connect(noScript_, &QCheckBox::clicked, this, [this](bool ticked) { values.noScript = ticked; });
+  connect(noScript_, &QCheckBox::toggled, this, [this](bool ticked) { values.noScript = ticked; });
   crossFade_ = makeCheckBox("   Überblendeffekt benutzen / Bilder werden sanft ineinandergeblendet", "crossFade");
-  connect(crossFade_, &QCheckBox::clicked, this, [this](bool ticked) { values.crossFade = ticked; });
+  connect(crossFade_, &QCheckBox::toggled, this, [this](bool ticked) { values.crossFade = ticked; });
 
   auto* grid = makeGroupGrid();
   grid->addWidget(noScript_, 0, 0, 1, 3);
@@ -147,6 +148,8 @@ QWidget* CTabOptions2::makeStyleGroup() {
       font_->setCompleter(nullptr);
       for (const char* f : pv::kFontChoices) font_->addItem(toQt(f));
       label->setBuddy(font_);
+      // The text field inside the list is what takes the keyboard: it reads the same.
+      font_->lineEdit()->setAccessibleName(label->text());
       connect(font_, &QComboBox::currentTextChanged, this,
               [this](const QString& text) { values.style[pv::kFontRow].value = fromQt(text); });
       grid->addWidget(font_, i, 1, 1, 2);
@@ -178,13 +181,19 @@ QWidget* CTabOptions2::makeStyleGroup() {
   return makeGroup("   Farben und Schriftarten", grid);
 }
 
-bool CTabOptions2::readPage() {
-  auto number = [this](ProjectNumber f) { return readNumber(numberField(f), pv::projectNumberRef(values, f)); };
-  auto style = [this](StyleRow row) { values.style[row].value = fromQt(styleText_[row]->text()); };
+const pv::CaptionSources& CTabOptions2::readCaptionSources() {
   pv::CaptionSources& c = values.captions;
   c.captionFromIptc = captions_[int(CaptionSource::Iptc)]->isChecked();
   c.captionFromJpegComment = captions_[int(CaptionSource::JpegComment)]->isChecked();
   c.captionFromExif = captions_[int(CaptionSource::Exif)]->isChecked();
+  c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
+  return c;
+}
+
+bool CTabOptions2::readPage() {
+  auto number = [this](ProjectNumber f) { return readNumber(numberField(f), pv::projectNumberRef(values, f)); };
+  auto style = [this](StyleRow row) { values.style[row].value = fromQt(styleText_[row]->text()); };
+  readCaptionSources();
   if (!number(ProjectNumber::TableWidth) || !number(ProjectNumber::Columns) || !number(ProjectNumber::RowsPerPage))
     return false;
   style(pv::kForegroundRow);
@@ -198,7 +207,6 @@ bool CTabOptions2::readPage() {
   style(pv::kLinkColourRow);
   values.crossFade = crossFade_->isChecked();
   if (!number(ProjectNumber::DisplayTime)) return false;
-  c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
   values.noScript = noScript_->isChecked();
   return true;
 }

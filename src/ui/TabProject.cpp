@@ -49,6 +49,15 @@ CTabProject::CTabProject(pv::AppState& state, Pages& pages, const SharedPictures
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (current) nodeSelected(current->data(0, kNumberRole).toInt());
   });
+  // Assistive tools choose a node by selecting it, which leaves the current
+  // item where it was: the selected node becomes the current one, and a
+  // family opens to show its presets (such a tool has no other way to open it).
+  connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const QList<QTreeWidgetItem*> chosen = tree_->selectedItems();
+    if (chosen.size() != 1 || chosen.front() == tree_->currentItem()) return;
+    tree_->setCurrentItem(chosen.front());
+    chosen.front()->setExpanded(true);
+  });
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(10, 10, 10, 10);
