@@ -45,6 +45,9 @@ CTabProject::CTabProject(pv::AppState& state, Pages& pages, const SharedPictures
   tree_->setHeaderHidden(true);
   tree_->setFrameShape(QFrame::NoFrame);
   tree_->setRootIsDecorated(true);
+  // One column: items and rows are the same. Qt's accessible tree selects a
+  // whole row by the item's row under its parent, which is another node.
+  tree_->setSelectionBehavior(QAbstractItemView::SelectItems);
   browser_->setObjectName("typeInfo");
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (current) nodeSelected(current->data(0, kNumberRole).toInt());
