@@ -24,6 +24,7 @@ bench:
 	build/bin/bench_import
 	build/bin/bench_convert
 	build/bin/bench_rebuild
+	build/bin/bench_cli
 	build/bin/bench_album
 	build/bin/bench_upload
 	build/bin/bench_project

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include <tiffio.h>
 
@@ -198,6 +199,20 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
   out.damaged = decoded.damaged;
   out.fullWidth = w;
   out.fullHeight = h;
+  return out;
+}
+
+ImageHeader readImageHeader(const std::string& path, FREE_IMAGE_FORMAT fif) {
+  // FreeImage's GIF reader cannot stop after the header; GIFs are small.
+  if (fif == FIF_GIF || !FreeImage_FIFSupportsNoPixels(fif)) {
+    LoadedImage loaded = loadUpright(path, fif);
+    return {std::move(loaded.image), loaded.fullWidth, loaded.fullHeight};
+  }
+  Decoded decoded = decodeFile(path, fif, FIF_LOAD_NOPIXELS);
+  FIBITMAP* dib = decoded.image.get();
+  if (!dib || FreeImage_GetWidth(dib) == 0 || FreeImage_GetHeight(dib) == 0) return {};
+  ImageHeader out{std::move(decoded.image), int(FreeImage_GetWidth(dib)), int(FreeImage_GetHeight(dib))};
+  if (decoded.orientation >= 5) std::swap(out.width, out.height);
   return out;
 }
 

@@ -43,6 +43,18 @@ struct LoadedImage {
 // size. fullWidth/fullHeight always give the undecimated upright size.
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
 
+// What adding a photo needs of its file: the upright size and the metadata
+// (captions, EXIF), read from the header and metadata blocks without
+// decoding the pixels where the reader can stop there (others decode).
+// image carries the metadata, with or without pixels; width is 0 when the
+// file cannot be read.
+struct ImageHeader {
+  ImagePtr image;
+  int width = 0;
+  int height = 0;
+};
+ImageHeader readImageHeader(const std::string& path, FREE_IMAGE_FORMAT fif);
+
 // Deep samples to 8 bits, rounded: 16-bit integers over their full range,
 // floats from 0 to 1 (clamped; NaN is 0). Cutting the low byte or stretching
 // to the picture's own range would change its tones.

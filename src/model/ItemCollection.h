@@ -37,7 +37,7 @@ struct CollectionItem {
   bool flipVertical = false;
   int firstPageNumber = 0;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
-  bool damaged = false;        // the picture decodes only in part (a file cut short): the rest is grey
+  bool damaged = false;        // the last build could decode the picture only in part (a file cut short)
 };
 
 inline constexpr int kThumbnailWidth = 80;
@@ -64,18 +64,29 @@ struct ImageToAdd {
 // Called after each image appended, with the number appended so far.
 using AddProgress = std::function<void(int added, const std::string& path)>;
 
+// Reads the files on every core and returns their records in the given
+// order (null for a file of unknown type; 0 x 0 for one that cannot be
+// read). Size, caption and EXIF texts come from the header and metadata
+// blocks; pixels are decoded only for the thumbnails, when asked for.
+// progress is called on the calling thread for each record in order. Stops
+// when abort is set: the list then ends at the first file not read.
+std::vector<std::unique_ptr<CollectionItem>> readImageRecords(const std::vector<ImageToAdd>& files,
+                                                             const CaptionSources& sources, bool withThumbnails,
+                                                             const std::atomic<bool>& abort,
+                                                             const AddProgress& progress = {});
+
 class ItemCollection {
  public:
   // The records in list order. Writers read and set fields directly.
   std::vector<std::unique_ptr<CollectionItem>> list;
 
-  // Reads the file and appends an image; null when FreeImage does not know
-  // the extension. An undecodable file is still added, 0 x 0 with a black
-  // thumbnail.
+  // Reads the file and appends an image with its thumbnail; null when
+  // FreeImage does not know the extension. An undecodable file is still
+  // added, 0 x 0 with a black thumbnail.
   CollectionItem* addImage(const std::string& sourcePath, const std::string& fileName, const std::string& albumPath,
                            const CaptionSources& sources);
-  // Adds many files, read on every core, appended in the given order (files
-  // of unknown type skipped). Stops when abort is set; what was added stays.
+  // Adds many files with their thumbnails, read on every core, appended in
+  // the given order (files of unknown type skipped). Stops when abort is set; what was added stays.
   int addImages(const std::vector<ImageToAdd>& files, const CaptionSources& sources, const std::atomic<bool>& abort,
                 const AddProgress& progress = {});
   CollectionItem& addAlbum(const std::string& parentPath, const std::string& name);
@@ -105,8 +116,6 @@ class ItemCollection {
 std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items, size_t from = 0);
 // The images a build can make pictures of: read when added, file still there.
 std::vector<const CollectionItem*> buildableImages(const ItemCollection& items);
-// The images from index from on whose picture could be read only in part.
-std::vector<const CollectionItem*> damagedImages(const ItemCollection& items, size_t from = 0);
 
 // The text of a row of the album page's list.
 std::string describeItem(const CollectionItem& item);

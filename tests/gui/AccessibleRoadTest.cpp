@@ -218,9 +218,11 @@ class AccessibleRoadTest : public QObject {
     QVERIFY(element(window->pages().image, QAccessible::ComboBox, "Algorithmus"));
     QVERIFY(element(window->pages().image, QAccessible::ComboBox, "Bildformat"));
     auto* quality = window->pages().image->findChild<QAbstractSlider*>("quality");
+    const int before = quality->value();
     quality->setValue(77);
     QCOMPARE(window->pages().image->findChild<QLabel*>("qualityValue")->text(), QString("77"));
     QVERIFY(quality->isVisible() && window->pages().image->findChild<QLabel*>("qualityValue")->isVisible());
+    quality->setValue(before);
 
     window->goToPage(CPicoVandDlg::kSettingsPage);
     // Every text field of the page has a name.
