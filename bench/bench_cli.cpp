@@ -3,9 +3,10 @@
 //  - bench_convert's 12-megapixel photos: a full build against vipsthumbnail
 //    making the same two sizes, then rebuilds with nothing changed and with
 //    one photo replaced by another;
-//  - small JPEGs made here, 1 000 and ten times as many: the full builds,
-//    a rebuild with nothing changed, and the peak memory of picovand-cli
-//    (the maximum resident size the kernel reports, as /usr/bin/time -v).
+//  - small JPEGs made here, 1 000 and ten times as many (kept at their own
+//    size in size B): the full builds, a rebuild with nothing changed, and
+//    the peak memory of picovand-cli (the maximum resident size the kernel
+//    reports, as /usr/bin/time -v does).
 //   bench_cli [photos [small [rounds]]]   default 60 photos, 10000 small, 1
 //                                         round; of the rounds the fastest counts
 #include <atomic>
@@ -138,14 +139,15 @@ int main(int argc, char** argv) {
   bench::Usage thousand, many, manyUnchanged;
   for (int round = 0; round < rounds; ++round) {
     removeOutput(projects + "small-1000");
-    bench::keepBest(thousand, run(cliBuild(projects + "small-1000", {"--import", smallRoot + "00"})));
+    bench::keepBest(thousand, run(cliBuild(projects + "small-1000", {"--import", smallRoot + "00", "--no-enlarge"})));
     removeOutput(projects + "small-many");
-    const bench::Command all = cliBuild(projects + "small-many", {"--import", smallRoot, "--recursive"});
+    const bench::Command all =
+        cliBuild(projects + "small-many", {"--import", smallRoot, "--recursive", "--no-enlarge"});
     bench::keepBest(many, run(all));
     bench::keepBest(manyUnchanged, run(all));
   }
 
-  std::printf("bench_cli: picovand-cli build --preset 1001 --size-a 160x120 --size-b 1024x768 --quality 85, "
+  std::printf("bench_cli: picovand-cli build --preset 1001 --force --size-a 160x120 --size-b 1024x768 --quality 85, "
               "%u cores, best of %d\n",
               cores, rounds);
   std::printf(" %d JPEG photos of %d x %d:\n", n, bench::kPhotoWidth, bench::kPhotoHeight);
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
                     " (largest process)");
   bench::printUsage("rebuild, nothing changed", unchanged, n);
   bench::printUsage("rebuild, one photo replaced", oneChanged, n);
-  std::printf(" %d and %d JPEGs of %d x %d:\n", kSmallPerFolder, small, kSmallWidth, kSmallHeight);
+  std::printf(" %d and %d JPEGs of %d x %d, --no-enlarge:\n", kSmallPerFolder, small, kSmallWidth, kSmallHeight);
   bench::printUsage(pv::format("full build, %d", kSmallPerFolder).c_str(), thousand, kSmallPerFolder);
   bench::printUsage(pv::format("full build, %d", small).c_str(), many, small);
   bench::printUsage(pv::format("rebuild, nothing changed, %d", small).c_str(), manyUnchanged, small);
