@@ -1,5 +1,6 @@
 #include "app/PicoVandDlg.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -109,6 +110,7 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   layout->addLayout(body, 1);
   layout->addWidget(makeFooter());
 
+  addPageKeys();
   pages_.project->buildTypeTree();
   pages_.create->setupPage(state.settings.projectsFolder);
   pages_.output->browser()->navigate(pv::infoPagePath(state.settings, 0));
@@ -177,6 +179,10 @@ QWidget* CPicoVandDlg::makeFooter() {
   connect(next_, &CLinkStatic2::clicked, this, &CPicoVandDlg::nextPage);
   connect(create_, &CLinkStatic2::clicked, this, [this] { pages_.create->create(); });
   connect(open_, &CLinkStatic2::clicked, this, &CPicoVandDlg::openResult);
+  // The footer's commands by key, on whatever has the focus, while they are shown.
+  addShortcut(back_, QKeySequence(Qt::ALT | Qt::Key_Left));
+  addShortcut(next_, QKeySequence(Qt::ALT | Qt::Key_Right));
+  addShortcut(create_, QKeySequence(Qt::CTRL | Qt::Key_Return));
 
   auto* row = new QHBoxLayout(footer);
   row->setContentsMargins(0, 0, kFooterRight, 0);
@@ -187,6 +193,34 @@ QWidget* CPicoVandDlg::makeFooter() {
   // Next, create and open share one place; only one of them is shown.
   for (CLinkStatic2* b : {next_, create_, open_}) row->addWidget(b, 0, Qt::AlignVCenter);
   return footer;
+}
+
+void CPicoVandDlg::addShortcut(CLinkStatic2* button, const QKeySequence& keys) {
+  auto* action = new QAction(button->accessibleName(), this);
+  action->setShortcut(keys);
+  connect(action, &QAction::triggered, button, [button] {
+    if (button->isVisible() && button->isEnabled()) button->click();
+  });
+  addAction(action);
+  button->setShortcutText(keys);
+}
+
+// Ctrl+Tab and Ctrl+PgDn show the next page, Ctrl+Shift+Tab and Ctrl+PgUp
+// the one before, round the row as in every tabbed window.
+void CPicoVandDlg::addPageKeys() {
+  const struct {
+    QList<QKeySequence> keys;
+    int step;
+  } moves[] = {{{QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}, 1},
+               {{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
+                kPageCount - 1}};
+  for (const auto& move : moves) {
+    auto* action = new QAction(this);
+    action->setShortcuts(move.keys);
+    connect(action, &QAction::triggered, this,
+            [this, step = move.step] { goToPage((currentPage() + step) % kPageCount); });
+    addAction(action);
+  }
 }
 
 int CPicoVandDlg::currentPage() const { return tabs_->currentIndex(); }
@@ -272,15 +306,19 @@ void CPicoVandDlg::openResult() {
 
 void CPicoVandDlg::closeEvent(QCloseEvent* event) {
   if (pages_.create->buildRunning()) {
-    if (!desktop_.askYesNo(this,
-                           "Das Projekt wird gerade erstellt. Möchten Sie die Erstellung abbrechen und das Programm "
-                           "beenden?",
-                           "Projekt wird erstellt")) {
+    const bool stop = desktop_.askYesNo(
+        this, "Das Projekt wird gerade erstellt. Möchten Sie die Erstellung abbrechen und das Programm beenden?",
+        "Projekt wird erstellt");
+    if (!stop) {
       event->ignore();
       return;
     }
-    state_.abortRequested = true;
-    pages_.create->waitForBuild();
+    // The build may have ended while the question was open: then there is
+    // nothing to cancel, and a flag set now would stop the next build.
+    if (pages_.create->buildRunning()) {
+      state_.abortRequested = true;
+      pages_.create->waitForBuild();
+    }
   }
   QDialog::closeEvent(event);
 }

@@ -12,6 +12,8 @@
 
 class CEnTabCtrl;
 class CLinkStatic2;
+class QKeySequence;
+class QMenu;
 class QToolButton;
 struct Desktop;
 
@@ -78,7 +80,12 @@ class CPicoVandDlg : public QDialog {
   QWidget* makeHeader();
   QWidget* makeFooter();
   CLinkStatic2* makeButton(const char* picture, const char* name, const QString& label);
+  void addShortcut(CLinkStatic2* button, const QKeySequence& keys);
+  void addPageKeys();
   QToolButton* makeProjectMenu();
+  void fillRecentMenu(QMenu* menu);
+  // Where opening and saving a project file start: beside the last project.
+  QString projectStartFolder() const;
   pv::ProjectPages projectPages() const;
   std::string currentProjectText() const;
   // Before unsaved work would be lost: save, discard or cancel. True to go on.

@@ -52,6 +52,10 @@ QToolButton* CPicoVandDlg::makeProjectMenu() {
   add("Projekt öffnen …", "openProject", QKeySequence::Open, [this] { openProject(); });
   add("Projekt speichern", "saveProject", QKeySequence::Save, [this] { saveProject(); });
   add("Projekt speichern unter …", "saveProjectAs", QKeySequence::SaveAs, [this] { saveProjectAs(); });
+  QMenu* recent = menu->addMenu("Zuletzt geöffnet");
+  recent->setObjectName("recentProjects");
+  connect(menu, &QMenu::aboutToShow, this, [this, recent] { fillRecentMenu(recent); });
+  fillRecentMenu(recent);
   menu->addSeparator();
   add("Fehlende Bilder suchen …", "findMissingImages", QKeySequence(), [this] { findMissingImages(); });
   button->setMenu(menu);
@@ -96,6 +100,7 @@ bool CPicoVandDlg::mayDiscardChanges() {
 }
 
 bool CPicoVandDlg::saveProject() {
+  pages_.create->readPage();
   if (projectFile_.empty()) return saveProjectAs();
   const pv::ProjectResult r = pv::saveProject(projectFile_, state_, projectPages());
   if (!r.ok) {
@@ -103,14 +108,45 @@ bool CPicoVandDlg::saveProject() {
     return false;
   }
   markSaved();
+  pv::rememberProject(state_, projectFile_);
   pv::removeRecovery(state_);
   return true;
 }
 
+QString CPicoVandDlg::projectStartFolder() const {
+  std::string file = projectFile_;
+  if (file.empty()) {
+    const std::vector<std::string> recent = pv::recentProjects(state_);
+    if (!recent.empty()) file = recent.front();
+  }
+  return file.empty() ? QString() : QFileInfo(pathToQt(file)).absolutePath();
+}
+
+// "Zuletzt geöffnet": the recent project files, filled each time the menu opens.
+void CPicoVandDlg::fillRecentMenu(QMenu* menu) {
+  menu->clear();
+  const std::vector<std::string> recent = pv::recentProjects(state_);
+  for (size_t i = 0; i < recent.size(); ++i) {
+    const QString path = pathToQt(recent[i]);
+    QAction* action = menu->addAction(QString("&%1 %2").arg(i + 1).arg(QFileInfo(path).completeBaseName()));
+    action->setToolTip(path);
+    action->setStatusTip(path);
+    connect(action, &QAction::triggered, this, [this, file = recent[i]] {
+      if (mayDiscardChanges()) openProjectFile(file);
+    });
+  }
+  menu->setEnabled(!recent.empty());
+}
+
 bool CPicoVandDlg::saveProjectAs() {
+  pages_.create->readPage();
   const pv::CreatePageValues& create = pages_.create->values;
+  // A new project file goes beside the last one, else into the project folder.
+  const QString folder = projectStartFolder();
   const std::string suggested =
-      projectFile_.empty() ? create.projectFolder + create.projectName + pv::kProjectExtension : projectFile_;
+      !projectFile_.empty() ? projectFile_
+      : folder.isEmpty()    ? create.projectFolder + create.projectName + pv::kProjectExtension
+                            : pathFromQt(folder) + "/" + create.projectName + pv::kProjectExtension;
   QString chosen = desktop_.chooseSaveFile(this, qtFileFilter(kProjectFilter), pathToQt(suggested));
   if (chosen.isEmpty()) return false;
   if (!chosen.endsWith(pv::kProjectExtension, Qt::CaseInsensitive)) chosen += pv::kProjectExtension;
@@ -123,7 +159,7 @@ bool CPicoVandDlg::saveProjectAs() {
 
 void CPicoVandDlg::openProject() {
   if (!mayDiscardChanges()) return;
-  const QString chosen = desktop_.chooseFile(this, qtFileFilter(kProjectFilter));
+  const QString chosen = desktop_.chooseFile(this, qtFileFilter(kProjectFilter), projectStartFolder());
   if (!chosen.isEmpty()) openProjectFile(pathFromQt(chosen));
 }
 
@@ -137,6 +173,7 @@ bool CPicoVandDlg::openProjectFile(const std::string& path) {
     return false;
   }
   projectFile_ = path;
+  pv::rememberProject(state_, path);
   showOpenedProject(r);
   markSaved();
   pv::removeRecovery(state_);

@@ -19,6 +19,7 @@
 #include "cli/Upload.h"
 #include "model/FolderImport.h"
 #include "pages/ControlSets.h"
+#include "pages/PageEngine.h"
 #include "project/ProjectFile.h"
 #include "util/FileSystem.h"
 #include "settings/Presets.h"
@@ -246,6 +247,11 @@ int build(const std::vector<std::string>& args) {
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
   std::fprintf(stderr, "building into %s\n", cmd.outputFolder.c_str());
+  for (const std::string& page : foreignStartPages(cmd.outputFolder, s.appDataFolder))
+    std::fprintf(stderr,
+                 "picovand-cli: %s in the output folder is not part of the gallery and stays the folder's start "
+                 "page; the gallery starts at %s\n",
+                 page.c_str(), pageFileName(s, 0).c_str());
 
   abortFlag = &state.abortRequested;
   std::signal(SIGINT, onInterrupt);
@@ -258,6 +264,9 @@ int build(const std::vector<std::string>& args) {
   reportNotTaken(imported);
   for (const std::string& path : result.missingSources)
     std::fprintf(stderr, "picovand-cli: skipped %s: the file is missing\n", path.c_str());
+  for (const std::string& path : result.damaged)
+    std::fprintf(stderr, "picovand-cli: %s is damaged and only partly readable: its pictures are partly grey\n",
+                 path.c_str());
 
   if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
   if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);

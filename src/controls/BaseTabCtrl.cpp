@@ -1,6 +1,9 @@
 #include "controls/BaseTabCtrl.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QStyleOptionTabBarBase>
 #include <QVBoxLayout>
@@ -25,6 +28,16 @@ class CBaseTabCtrl::Bar : public QTabBar {
   }
 
  protected:
+  // Focus coming to the row is focus on its selected tab: that is the tab a
+  // screen reader names.
+  void focusInEvent(QFocusEvent* event) override {
+    QTabBar::focusInEvent(event);
+    if (currentIndex() < 0) return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(currentIndex());
+    QAccessible::updateAccessibility(&focus);
+  }
+
   QSize tabSizeHint(int index) const override {
     QSize s = QTabBar::tabSizeHint(index);
     if (owner_->drawingMode_ == 0) return s.expandedTo(QSize(owner_->minimumTabWidth_, 0));
@@ -50,7 +63,105 @@ class CBaseTabCtrl::Bar : public QTabBar {
   CBaseTabCtrl* owner_;
 };
 
+namespace {
+
+// One page tab to assistive tools: named by its text, selected while its page
+// is shown, pressed to show its page. (The tabs Qt reports never say which
+// one is selected.)
+class TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  TabAccessible(QTabBar* bar, int index) : bar_(bar), index_(index) {}
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+  }
+  bool isValid() const override { return bar_ && index_ < bar_->count(); }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
+  QAccessible::Role role() const override { return QAccessible::PageTab; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    if (!isValid()) {
+      s.invalid = true;
+      return s;
+    }
+    s.selectable = s.focusable = true;
+    s.selected = bar_->currentIndex() == index_;
+    s.focused = s.selected && bar_->hasFocus();
+    s.disabled = !bar_->isEnabled() || !bar_->isTabEnabled(index_);
+    s.invisible = !bar_->isVisible();
+    return s;
+  }
+  QRect rect() const override {
+    if (!isValid()) return {};
+    const QRect r = bar_->tabRect(index_);
+    return QRect(bar_->mapToGlobal(r.topLeft()), r.size());
+  }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QString text(QAccessible::Text t) const override {
+    if (!isValid()) return {};
+    if (t == QAccessible::Name) return bar_->tabText(index_);
+    if (t == QAccessible::Description) return bar_->tabToolTip(index_);
+    return {};
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(bar_.data()); }
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction() && isValid() && bar_->isEnabled()) bar_->setCurrentIndex(index_);
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+  int index() const { return index_; }
+
+ private:
+  QPointer<QTabBar> bar_;
+  int index_;
+};
+
+class TabBarAccessible : public QAccessibleWidget {
+ public:
+  explicit TabBarAccessible(QTabBar* bar) : QAccessibleWidget(bar, QAccessible::PageTabList) {}
+  ~TabBarAccessible() override {
+    for (QAccessible::Id id : tabs_) QAccessible::deleteAccessibleInterface(id);
+  }
+  int childCount() const override { return bar()->count(); }
+  QAccessibleInterface* child(int index) const override {
+    if (index < 0 || index >= bar()->count()) return nullptr;
+    if (tabs_.contains(index)) return QAccessible::accessibleInterface(tabs_.value(index));
+    auto* tab = new TabAccessible(bar(), index);
+    tabs_.insert(index, QAccessible::registerAccessibleInterface(tab));
+    return tab;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!child || child->role() != QAccessible::PageTab) return -1;
+    for (auto it = tabs_.cbegin(); it != tabs_.cend(); ++it)
+      if (QAccessible::accessibleInterface(it.value()) == child) return it.key();
+    return -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    const QPoint p = bar()->mapFromGlobal(QPoint(x, y));
+    return child(bar()->tabAt(p));
+  }
+  QAccessibleInterface* focusChild() const override { return bar()->hasFocus() ? child(bar()->currentIndex()) : nullptr; }
+
+ private:
+  QTabBar* bar() const { return static_cast<QTabBar*>(widget()); }
+  mutable QHash<int, QAccessible::Id> tabs_;
+};
+
+}  // namespace
+
+QAccessibleInterface* CBaseTabCtrl::accessibleBar(const QString&, QObject* object) {
+  if (auto* bar = dynamic_cast<Bar*>(object)) return new TabBarAccessible(bar);
+  return nullptr;
+}
+
 CBaseTabCtrl::CBaseTabCtrl(QWidget* parent) : QWidget(parent), bar_(new Bar(this)), stack_(new QStackedWidget(this)) {
+  // Registered once, with the first tab control.
+  static const bool registered = (QAccessible::installFactory(accessibleBar), true);
+  (void)registered;
   auto* layout = new QVBoxLayout(this);
   // One pixel all round the pages for the outline of the page area.
   layout->setContentsMargins(1, 0, 1, 1);
@@ -59,6 +170,7 @@ CBaseTabCtrl::CBaseTabCtrl(QWidget* parent) : QWidget(parent), bar_(new Bar(this
   layout->addWidget(stack_, 1);
   connect(bar_, &QTabBar::currentChanged, this, [this](int index) {
     stack_->setCurrentIndex(index);
+    announceSelection(index);
     emit currentChanged(index);
   });
 }
@@ -66,6 +178,22 @@ CBaseTabCtrl::CBaseTabCtrl(QWidget* parent) : QWidget(parent), bar_(new Bar(this
 int CBaseTabCtrl::addTab(QWidget* page, const QString& caption) {
   stack_->addWidget(page);
   return bar_->addTab(caption);
+}
+
+// Whoever switched the page (a tab, "Weiter", the program), the tab that
+// lost its page and the one that shows it now say so; QTabBar itself reports
+// the selection and, with focus in the row, the focus moving to the new tab.
+void CBaseTabCtrl::announceSelection(int index) {
+  QAccessible::State changed;
+  changed.selected = true;
+  for (int tab : {announced_, index}) {
+    if (tab < 0 || tab >= bar_->count()) continue;
+    QAccessibleStateChangeEvent event(bar_, changed);
+    event.setChild(tab);
+    QAccessible::updateAccessibility(&event);
+  }
+  announced_ = index;
+  stack_->setAccessibleName(index >= 0 ? bar_->tabText(index) : QString());
 }
 
 QTabBar* CBaseTabCtrl::tabBar() const { return bar_; }

@@ -1,12 +1,14 @@
 #pragma once
 // A row of page tabs over a stack of pages, with a background colour and a
 // paint routine whose steps a derived control supplies. Selection, keys and
-// notifications are those of QTabBar.
+// notifications are those of QTabBar; assistive tools see a list of page
+// tabs with the shown page's tab selected.
 #include <QColor>
 #include <QTabBar>
 #include <QWidget>
 #include <optional>
 
+class QAccessibleInterface;
 class QStackedWidget;
 
 class CBaseTabCtrl : public QWidget {
@@ -47,6 +49,8 @@ class CBaseTabCtrl : public QWidget {
 
  private:
   class Bar;
+  static QAccessibleInterface* accessibleBar(const QString& className, QObject* object);
+  void announceSelection(int index);
   void paintTabRow(QPainter& p, bool withStrip);
   QRect pageArea() const;
 
@@ -55,4 +59,5 @@ class CBaseTabCtrl : public QWidget {
   std::optional<QColor> background_;
   int minimumTabWidth_ = 0;
   int drawingMode_ = 0;
+  int announced_ = -1;  // the tab last reported as selected
 };

@@ -1,8 +1,10 @@
 #include "controls/StaticControls.h"
 
 #include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionFocusRect>
 
 #include "state/AppState.h"
 #include "settings/PageValues.h"
@@ -33,8 +35,19 @@ class LinkAccessible : public QAccessibleWidget {
   explicit LinkAccessible(CLinkStatic2* link) : QAccessibleWidget(link, QAccessible::Button) {}
   QStringList actionNames() const override { return {pressAction()}; }
   void doAction(const QString& action) override {
-    if (action == pressAction() && widget()->isEnabled()) static_cast<CLinkStatic2*>(widget())->click();
+    if (action == pressAction() && widget()->isEnabled()) link()->click();
   }
+  QStringList keyBindingsForAction(const QString& action) const override {
+    if (action != pressAction() || link()->shortcutText().isEmpty()) return {};
+    return {link()->shortcutText().toString(QKeySequence::NativeText)};
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Accelerator) return link()->shortcutText().toString(QKeySequence::NativeText);
+    return QAccessibleWidget::text(t);
+  }
+
+ private:
+  CLinkStatic2* link() const { return static_cast<CLinkStatic2*>(widget()); }
 };
 
 QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
@@ -50,11 +63,56 @@ CLinkStatic2::CLinkStatic2(QWidget* parent) : QLabel(parent) {
   static const bool registered = (QAccessible::installFactory(linkAccessible), true);
   (void)registered;
   setCursor(Qt::PointingHandCursor);
+  // Reached with Tab like any button, pressed with Space or Enter.
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void CLinkStatic2::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        event->accept();
+        click();
+        return;
+      }
+      break;
+    default: break;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+void CLinkStatic2::focusInEvent(QFocusEvent* event) {
+  update();
+  QLabel::focusInEvent(event);
+}
+
+void CLinkStatic2::focusOutEvent(QFocusEvent* event) {
+  update();
+  QLabel::focusOutEvent(event);
+}
+
+// The picture, with the highlighted one and the system's focus frame while
+// the keyboard is on it.
+void CLinkStatic2::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter p(this);
+  QStyleOptionFocusRect frame;
+  frame.initFrom(this);
+  frame.rect = rect().adjusted(1, 1, -1, -1);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &p, this);
 }
 
 void CLinkStatic2::click() {
   setHighlighted(false);
   emit clicked();
+}
+
+void CLinkStatic2::setShortcutText(const QKeySequence& keys) {
+  keys_ = keys;
+  setToolTip(QString("%1 (%2)").arg(accessibleName(), keys.toString(QKeySequence::NativeText)));
 }
 
 void CLinkStatic2::setPictures(const QPixmap& normal, const QPixmap& highlighted) {

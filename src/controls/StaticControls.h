@@ -1,6 +1,7 @@
 #pragma once
 // The small label controls that give the window its look: picture buttons,
 // the title bars and outlines of the page groups, and colour previews.
+#include <QKeySequence>
 #include <QLabel>
 #include <QPixmap>
 #include <QWidget>
@@ -14,8 +15,9 @@ QColor frameQColor();
 QColor labelTextQColor();
 
 // A picture that acts as a button: hand cursor, highlighted picture while the
-// pointer is over it, clicked() on a press of the left button. Assistive
-// tools see a button named by the text its picture shows.
+// pointer is over it, clicked() on a press of the left button, or of Space or
+// Enter while it has the keyboard focus (Tab reaches it). Assistive tools see
+// a button named by the text its picture shows.
 class CLinkStatic2 : public QLabel {
   Q_OBJECT
  public:
@@ -24,6 +26,10 @@ class CLinkStatic2 : public QLabel {
   bool isHighlighted() const { return highlighted_; }
   // What a press does, for keyboard and assistive tools.
   void click();
+  // The key that presses it from anywhere in the window, shown in its tool
+  // tip and told to assistive tools.
+  void setShortcutText(const QKeySequence& keys);
+  QKeySequence shortcutText() const { return keys_; }
 
  signals:
   void clicked();
@@ -34,12 +40,17 @@ class CLinkStatic2 : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void setHighlighted(bool on);
   QPixmap normal_;
   QPixmap highlighted_picture_;
   bool highlighted_ = false;
+  QKeySequence keys_;
 };
 
 // The title bar of a group: the shared title picture at its natural size,

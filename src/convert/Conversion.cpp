@@ -338,6 +338,7 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   if (fif == FIF_UNKNOWN) return false;
   LoadedImage source = transformedSource(sourcePath, fif, rotation, flipHorizontal, flipVertical, scaled);
   if (!source.image) return true;
+  for (SizeOutput* o : scaled) o->damaged = source.damaged;
 
   // Largest first, so that each smaller size can be resampled from a larger
   // one instead of from the whole decode. The order depends on the boxes

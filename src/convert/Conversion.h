@@ -39,6 +39,7 @@ struct SizeOutput {
   bool keep = false;
   bool written = false;  // set by the conversion when the file was saved
   int error = 0;         // the system's reason (errno) when saving it failed
+  bool damaged = false;  // set by the conversion: the source decoded only in part
 };
 // Every output of one image from a single decode: the source is decoded at
 // the scale the largest output needs, and each smaller output is resampled

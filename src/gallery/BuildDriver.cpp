@@ -1,9 +1,11 @@
 #include "gallery/BuildDriver.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 
@@ -218,28 +220,27 @@ std::set<std::string> galleryFolders(const AppState& state, const BuildManifest&
   return folders;
 }
 
-// Takes the images whose file is gone out of the collection for the build
-// and puts them back in their places afterwards.
-class MissingSourcesSetAside {
+// Takes the images that leaveOut picks out of the collection for the build
+// (naming their source files in paths) and puts them back in their places
+// afterwards.
+class SetAside {
  public:
-  MissingSourcesSetAside(ItemCollection& items, std::vector<std::string>& paths) : items_(items) {
+  SetAside(ItemCollection& items, std::vector<std::string>& paths, const std::function<bool(CollectionItem&)>& leaveOut)
+      : items_(items) {
     auto& list = items.list;
     for (size_t i = 0; i < list.size(); ++i) {
       CollectionItem& item = *list[i];
-      if (item.isAlbum) continue;
-      item.sourceMissing = !fileExists(item.sourcePath);
-      if (item.sourceMissing) {
-        paths.push_back(item.sourcePath);
-        aside_.emplace_back(i, std::move(list[i]));
-      }
+      if (item.isAlbum || !leaveOut(item)) continue;
+      paths.push_back(item.sourcePath);
+      aside_.emplace_back(i, std::move(list[i]));
     }
     std::erase(list, nullptr);
   }
-  ~MissingSourcesSetAside() {
+  ~SetAside() {
     for (auto& [index, item] : aside_) items_.list.insert(items_.list.begin() + long(index), std::move(item));
   }
-  MissingSourcesSetAside(const MissingSourcesSetAside&) = delete;
-  MissingSourcesSetAside& operator=(const MissingSourcesSetAside&) = delete;
+  SetAside(const SetAside&) = delete;
+  SetAside& operator=(const SetAside&) = delete;
 
  private:
   ItemCollection& items_;
@@ -255,7 +256,10 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
   if (s.sizeAWidth == 0 && s.sizeAHeight == 0) return result;
   result.ran = true;
   const std::string folder = withSlash(outputFolder);
-  MissingSourcesSetAside setAside(state.items, result.missingSources);
+  SetAside missing(state.items, result.missingSources, [](CollectionItem& item) {
+    item.sourceMissing = !fileExists(item.sourcePath);
+    return item.sourceMissing;
+  });
 
   std::vector<OutputSizeBox> sizes;
   if (s.sizeAWidth > 0) sizes.push_back({s.sizeAWidth, s.sizeAHeight, s.prefixA});
@@ -330,6 +334,23 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       result.imagesConverted += all ? 1 : 0;
     }
     recordConverted(plan, recipes, previous, folder, current);
+    // A kept image was not decoded again: its mark from before stands.
+    for (const ImageConversion& image : plan) {
+      const auto& outs = image.outputs;
+      if (std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.written; }))
+        image.item->damaged = std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.damaged; });
+      if (image.item->damaged) result.damaged.push_back(image.item->sourcePath);
+    }
+    // An image without its first picture (not readable, not converted, or
+    // not reached before a cancel) is left out of the pages, so that none
+    // links to a file that does not exist.
+    std::vector<std::string> noPicture;
+    SetAside noOutput(state.items, noPicture, [&folder](CollectionItem& item) {
+      return item.outputPaths.empty() || !fileExists(folder + item.outputPaths[0]);
+    });
+    result.cancelled = state.abortRequested;
+    for (std::string& path : noPicture)
+      (result.cancelled ? result.notReached : result.withoutOutput).push_back(std::move(path));
 
     // Pages that would link to pictures that could not be written are not
     // written: the previous pages stay, with the previous pictures.
@@ -371,7 +392,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     countOutput(s, folder);
   }
   if (!(s.presetNumber >= 3000 && s.presetNumber <= 4000)) result.previewPage = startPagePath(s, folder);
-  result.cancelled = state.abortRequested;
+  result.cancelled = result.cancelled || state.abortRequested;
   if (result.cancelled) result.previewPage = infoPagePath(s, 0);
   state.abortRequested = false;
   return result;

@@ -70,6 +70,14 @@ struct BuildResult {
   // read-only folder). When a picture failed, no page was written: the
   // previous pages stay, and so does every file of the previous build.
   std::vector<std::string> failedWrites;
+  // Images left out of the pages because they got no picture: the file
+  // could not be read or converted.
+  std::vector<std::string> withoutOutput;
+  // After a cancel: the images left out because the build stopped before them.
+  std::vector<std::string> notReached;
+  // Images whose picture could be read only in part (a file cut short): their
+  // pictures are partly grey.
+  std::vector<std::string> damaged;
 };
 
 // Runs the whole build into outputFolder (ending in "/") and fills the

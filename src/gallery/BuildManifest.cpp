@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -50,6 +51,21 @@ bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder) {
   std::error_code ec;
   return fs::is_directory(folder, ec) && !fs::is_empty(folder, ec) &&
          !readManifest(folder, recordSecret(keyFolder, false));
+}
+
+std::vector<std::string> foreignStartPages(const std::string& folder, const std::string& keyFolder) {
+  static const char* const kServerStartPages[] = {"index.html", "index.htm", "index.shtml", "index.php",
+                                                  "default.htm", "default.html"};
+  const std::optional<BuildManifest> record = readManifest(folder, recordSecret(keyFolder, false));
+  std::vector<std::string> found;
+  for (const DirEntry& e : listDirectory(withSlash(folder))) {
+    if (e.isDirectory || (record && record->files.count(e.name))) continue;
+    const std::string lower = toLower(e.name);
+    for (const char* page : kServerStartPages)
+      if (lower == page) found.push_back(e.name);
+  }
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret) {

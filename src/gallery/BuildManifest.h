@@ -31,6 +31,10 @@ std::string recordSecret(const std::string& keyFolder, bool create);
 // ours is simply built again.
 bool holdsOtherFiles(const std::string& folder, const std::string& keyFolder);
 
+// Start pages a web server would show in place of the gallery's own, found
+// at the top of folder and not written by a build of ours ("index.html").
+std::vector<std::string> foreignStartPages(const std::string& folder, const std::string& keyFolder);
+
 // A file of the gallery; an empty hash: about to be written by a build that
 // did not finish.
 struct ManifestFile : FileRecord {

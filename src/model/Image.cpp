@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include <tiffio.h>
@@ -19,12 +20,25 @@
 namespace pv {
 
 namespace {
-void ignoreMessage(FREE_IMAGE_FORMAT, const char*) {}
+
+// Set while this thread decodes a JPEG; the reader's complaints about data
+// that ends early or does not decode mark the picture as damaged.
+thread_local bool tWatchingJpeg = false;
+thread_local bool tJpegDamaged = false;
+
+void readerMessage(FREE_IMAGE_FORMAT, const char* message) {
+  if (!tWatchingJpeg || !message) return;
+  const std::string text = message;
+  if (text.find("remature end") != std::string::npos || text.find("Huffman") != std::string::npos ||
+      text.find("Corrupt JPEG data: found marker") != std::string::npos)
+    tJpegDamaged = true;
+}
+
 }  // namespace
 
 void initialiseImageLibrary() {
   FreeImage_Initialise(FALSE);
-  FreeImage_SetOutputMessage(ignoreMessage);
+  FreeImage_SetOutputMessage(readerMessage);
   TIFFSetWarningHandler(nullptr);
   TIFFSetErrorHandler(nullptr);
   registerHeifReader();
@@ -130,6 +144,7 @@ ImagePtr loadPsd(const std::string& data, int flags) {
 struct Decoded {
   ImagePtr image;
   int orientation = 1;
+  bool damaged = false;
   int fullWidth = 0, fullHeight = 0;  // before turning; 0 when the image has the full size
 };
 
@@ -191,7 +206,12 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, in
       break;
     case FIF_JPEG:
       hideBrokenExif(data);
+      tWatchingJpeg = true;
+      tJpegDamaged = false;
       out.image.reset(loadFromMemory(fif, data, flags));
+      tWatchingJpeg = false;
+      // The reader fills what it could not decode with grey.
+      out.damaged = tJpegDamaged && out.image && !(flags & FIF_LOAD_NOPIXELS);
       break;
     default: out.image.reset(loadFromMemory(fif, data, flags));
   }
@@ -231,6 +251,7 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
   if (orientation >= 5) std::swap(w, h);
   out.image = orientUpright(std::move(dib), orientation);
   if (!out.image) return LoadedImage{};
+  out.damaged = decoded.damaged;
   out.fullWidth = w;
   out.fullHeight = h;
   return out;

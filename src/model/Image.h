@@ -38,6 +38,7 @@ struct LoadedImage {
   ImagePtr image;       // upright; null when the file could not be decoded
   int fullWidth = 0;    // size of the upright picture at full resolution
   int fullHeight = 0;
+  bool damaged = false;  // decoded only in part (a JPEG cut short or corrupt): the rest is grey
 };
 
 // Loads path as format fif and turns it upright by its EXIF orientation

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "model/HeifReader.h"
+#include "util/FileSystem.h"
 #include "util/Text.h"
 
 namespace pv {
@@ -126,6 +127,13 @@ std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items,
   std::vector<const CollectionItem*> found;
   for (size_t i = from; i < items.list.size(); ++i)
     if (!items.list[i]->isAlbum && items.list[i]->width == 0) found.push_back(items.list[i].get());
+  return found;
+}
+
+std::vector<const CollectionItem*> buildableImages(const ItemCollection& items) {
+  std::vector<const CollectionItem*> found;
+  for (const auto& item : items.list)
+    if (!item->isAlbum && item->width > 0 && fileExists(item->sourcePath)) found.push_back(item.get());
   return found;
 }
 

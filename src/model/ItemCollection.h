@@ -37,6 +37,7 @@ struct CollectionItem {
   bool flipVertical = false;
   int firstPageNumber = 0;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
+  bool damaged = false;        // the last build could decode the picture only in part (a file cut short)
 };
 
 inline constexpr int kThumbnailWidth = 80;
@@ -113,6 +114,8 @@ class ItemCollection {
 // decoded (added 0 x 0, they get no output files): what an add or import
 // reports to the user when it is done.
 std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items, size_t from = 0);
+// The images a build can make pictures of: read when added, file still there.
+std::vector<const CollectionItem*> buildableImages(const ItemCollection& items);
 
 // The text of a row of the album page's list.
 std::string describeItem(const CollectionItem& item);

@@ -1,6 +1,7 @@
 #include "model/Metadata.h"
 
 #include <mutex>
+#include <regex>
 
 #include "model/Encoding.h"
 #include "util/FileSystem.h"
@@ -59,7 +60,19 @@ bool isSoftwareComment(const std::string& text) {
   const std::string lower = toLower(t);
   for (const char* b : starts)
     if (startsWith(lower, toLower(b))) return true;
-  return false;
+  // What image programs sign their files with: the program's name and
+  // version, perhaps after "comment in", "created with" or "written by"
+  // ("comment in GIMP 2.4.5", "File written by Adobe Photoshop 4.0"). A
+  // caption that merely names a program has more words than that.
+  static const std::regex signature(
+      "(?:(?:comment|created|made|edited|saved|processed|generated|optimi[sz]ed|(?:file )?written)"
+      "\\s+(?:in|with|by|using)\\s+)?(?:adobe\\s+|the\\s+)?"
+      "(?:gimp|photoshop|imageready|paint\\.net|paint shop pro|imagemagick|graphicconverter|irfanview|picasa|"
+      "xnview|digikam|lightroom|acdsee|acd systems|photoimpact|photofiltre|pixelmator|darktable|rawtherapee|"
+      "shotwell|gthumb|f-spot|ulead[a-z ]*|microsoft office|windows photo gallery)"
+      "[^a-z0-9]*(?:(?:v|version|ver\\.?)?\\s*[0-9][0-9a-z.()\\s-]*)?",
+      std::regex::ECMAScript | std::regex::icase);
+  return t.size() <= 80 && std::regex_match(lower, signature);
 }
 
 std::string fileNameWithoutExtension(const std::string& name) {

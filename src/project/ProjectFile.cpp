@@ -14,6 +14,7 @@
 #include "state/AppState.h"
 #include "model/Encoding.h"
 #include "model/ThumbnailCache.h"
+#include "settings/Ini.h"
 #include "util/FileSystem.h"
 #include "util/Json.h"
 #include "settings/Presets.h"
@@ -41,9 +42,18 @@ constexpr std::uint64_t kMaxProjectFileBytes = std::uint64_t(256) << 20;
 template <class R, class T>
 concept RecordOf = std::same_as<std::remove_const_t<R>, T>;
 
+void fieldsOf(RecordOf<UploadPlace> auto& u, auto&& f) {
+  f("protocol", u.protocol);
+  f("server", u.server);
+  f("port", u.port);
+  f("folder", u.folder);
+  f("user", u.user);
+}
+
 void fieldsOf(RecordOf<CreatePageValues> auto& v, auto&& f) {
   f("projectName", v.projectName);
   f("projectFolder", v.projectFolder);
+  f("upload", v.upload);
 }
 
 void fieldsOf(RecordOf<CollectionItem> auto& item, auto&& f) {
@@ -457,6 +467,31 @@ void removeRecovery(const AppState& state) { std::remove(recoveryPath(state).c_s
 
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages) {
   return openFrom(recoveryPath(state), state, pages, true, true);
+}
+
+// ---- Recent projects ----
+
+namespace {
+std::string recentKey(int i) { return "Project" + std::to_string(i + 1); }
+}  // namespace
+
+std::vector<std::string> recentProjects(const AppState& state) {
+  std::vector<std::string> list;
+  for (int i = 0; i < kRecentProjectCount; ++i) {
+    const std::string path = readProfileString(state.settings.configIniPath, "RECENT", recentKey(i), "");
+    if (!path.empty() && fileExists(path) && std::find(list.begin(), list.end(), path) == list.end())
+      list.push_back(path);
+  }
+  return list;
+}
+
+void rememberProject(const AppState& state, const std::string& path) {
+  std::vector<std::string> list = recentProjects(state);
+  std::erase(list, path);
+  list.insert(list.begin(), path);
+  list.resize(std::min(list.size(), size_t(kRecentProjectCount)));
+  for (int i = 0; i < kRecentProjectCount; ++i)
+    writeProfileString(state.settings.configIniPath, "RECENT", recentKey(i), i < int(list.size()) ? list[size_t(i)] : "");
 }
 
 // ---- Missing sources ----

@@ -62,6 +62,15 @@ bool hasRecovery(const AppState& state);
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages);
 void removeRecovery(const AppState& state);
 
+// ---- Recent projects ----
+
+inline constexpr int kRecentProjectCount = 6;
+// The project files last opened or saved, the latest first, as config.ini
+// keeps them (section RECENT); files that are gone are left out.
+std::vector<std::string> recentProjects(const AppState& state);
+// Puts path at the top of the list.
+void rememberProject(const AppState& state, const std::string& path);
+
 // ---- Missing sources ----
 
 // Looks for every image whose source is missing in folder: first by the

@@ -135,10 +135,21 @@ std::string standardStyleValue(const ProjectSettings& settings, StyleRow row);
 
 // ---- Create page ("Erstellen") ----
 
+// Where the gallery was last uploaded directly, offered again next time. The
+// password is never kept.
+struct UploadPlace {
+  int protocol = 1;  // 0 FTP, 1 FTPS, 2 SFTP
+  std::string server;
+  int port = 0;      // 0: the protocol's own
+  std::string folder;
+  std::string user;
+};
+
 struct CreatePageValues {
   std::string projectName;
   std::string projectFolder;  // ends in "/"
   std::string outputFolder;
+  UploadPlace upload;
 };
 
 inline constexpr size_t kMaxProjectNameLength = 50;

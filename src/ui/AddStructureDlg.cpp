@@ -13,10 +13,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "controls/ComboAccessible.h"
 #include "model/FolderImport.h"
 #include "ui/QtText.h"
 
-CAddStructureDlg::CAddStructureDlg(bool albumsAllowed, QWidget* parent)
+CAddStructureDlg::CAddStructureDlg(bool albumsAllowed, QWidget* parent, const QString& start)
     : QDialog(parent), albumsAllowed_(albumsAllowed) {
   setWindowTitle("Ordner wählen");
 
@@ -26,11 +27,12 @@ CAddStructureDlg::CAddStructureDlg(bool albumsAllowed, QWidget* parent)
   tree_ = new QTreeView(this);
   tree_->setObjectName("folderTree");
   tree_->setAccessibleName("Ordner");
+  installComboAccessible();
   tree_->setModel(folders_);
   for (int column = 1; column < folders_->columnCount(); ++column) tree_->hideColumn(column);
   tree_->header()->hide();
   tree_->setMinimumSize(360, 260);
-  const QModelIndex home = folders_->index(QDir::homePath());
+  const QModelIndex home = folders_->index(start.isEmpty() || !QDir(start).exists() ? QDir::homePath() : start);
   tree_->setCurrentIndex(home);
   tree_->scrollTo(home);
   tree_->expand(home);
@@ -52,7 +54,7 @@ CAddStructureDlg::CAddStructureDlg(bool albumsAllowed, QWidget* parent)
     if (i.isValid() && tree_->hasFocus()) folder_->setText(folders_->filePath(i));
   });
   connect(tree_, &QTreeView::clicked, this, [this](const QModelIndex& i) { folder_->setText(folders_->filePath(i)); });
-  connect(include_, &QCheckBox::clicked, this, &CAddStructureDlg::includeClicked);
+  connect(include_, &QCheckBox::toggled, this, &CAddStructureDlg::includeClicked);
 
   auto* grid = new QGridLayout;
   auto label = [this](const QString& text, QWidget* buddy) {

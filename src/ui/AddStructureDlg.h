@@ -20,8 +20,9 @@ struct AddStructureValues {
 class CAddStructureDlg : public QDialog {
   Q_OBJECT
  public:
-  // Every opening starts empty with "All Image Formats" and both options off.
-  CAddStructureDlg(bool albumsAllowed, QWidget* parent = nullptr);
+  // Every opening starts empty with "All Image Formats" and both options off,
+  // the tree open at start (the home folder when empty).
+  CAddStructureDlg(bool albumsAllowed, QWidget* parent = nullptr, const QString& start = QString());
   AddStructureValues values() const;
 
  private:

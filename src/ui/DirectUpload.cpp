@@ -10,8 +10,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QThread>
+#include <algorithm>
 #include <memory>
 
+#include "controls/ComboAccessible.h"
 #include "ui/Desktop.h"
 #include "ui/QtText.h"
 #include "ui/Worker.h"
@@ -69,6 +71,7 @@ CDirectUpload::CDirectUpload(Desktop& desktop, const std::string& outputFolder, 
       cancel_(named(new QPushButton("Upload abbrechen", this), "Upload abbrechen")),
       progress_(named(new QProgressBar(this), "Fortschritt")),
       status_(named(new QLabel(this), "Status")) {
+  installComboAccessible();
   setObjectName("directUpload");
   protocol_->addItems({"FTP", "FTPS (FTP mit TLS)", "SFTP"});
   protocol_->setCurrentIndex(1);
@@ -115,6 +118,19 @@ CDirectUpload::~CDirectUpload() {
 void CDirectUpload::setTrustFiles(const std::string& knownHosts, const std::string& caFile) {
   knownHosts_ = knownHosts;
   caFile_ = caFile;
+}
+
+void CDirectUpload::showPlace(const pv::UploadPlace& place) {
+  protocol_->setCurrentIndex(std::clamp(place.protocol, 0, protocol_->count() - 1));
+  server_->setText(toQt(place.server));
+  if (place.port > 0) port_->setValue(place.port);
+  folder_->setText(toQt(place.folder));
+  user_->setText(toQt(place.user));
+}
+
+pv::UploadPlace CDirectUpload::place() const {
+  const pv::UploadTarget t = target();
+  return {protocol_->currentIndex(), t.host, t.port, folder_->text().trimmed().toStdString(), t.user};
 }
 
 pv::UploadTarget CDirectUpload::target() const {

@@ -2,13 +2,14 @@
 // "Direkt hochladen": puts the gallery on the user's own server by FTP, FTP
 // with TLS or SFTP, on the worker thread with progress and cancel. Only what
 // changed since the last upload is sent. The password lives in the field
-// only; nothing typed here is stored.
+// only; where the upload went is kept with the project.
 #include <QGroupBox>
 #include <QPointer>
 #include <atomic>
 #include <string>
 
 #include "publish/Upload.h"
+#include "settings/PageValues.h"
 
 struct Desktop;
 class QComboBox;
@@ -37,6 +38,9 @@ class CDirectUpload : public QGroupBox {
   QPushButton* uploadButton() const { return upload_; }
   QPushButton* cancelButton() const { return cancel_; }
   QLabel* status() const { return status_; }
+  // Server, port, folder, user and protocol: shown, and read back after an upload.
+  void showPlace(const pv::UploadPlace& place);
+  pv::UploadPlace place() const;
   bool running() const { return worker_ != nullptr; }
   // For the window's tests: the SFTP host keys and FTPS authorities to use
   // instead of ~/.ssh/known_hosts and the system's.

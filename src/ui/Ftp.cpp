@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -75,6 +76,7 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
 
+  password_->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
   form->addRow("FTP Server", server_);
   form->addRow("User", user_);
@@ -86,28 +88,43 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
       this);
   explanation->setWordWrap(true);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* upload = buttons->addButton("Upload", QDialogButtonBox::AcceptRole);
+  auto* upload = new QPushButton("Upload", this);
   upload->setObjectName("upload");
-  upload->setDefault(true);
+  connect(upload, &QPushButton::clicked, this, &CFtp::upload);
+  // The two ways to the server are told apart by their groups: this one
+  // copies by hand in the file manager, the one below uploads by itself.
+  auto* byHand = new QGroupBox("Mit dem Dateimanager kopieren", this);
+  byHand->setObjectName("byFileManager");
+  auto* byHandLayout = new QVBoxLayout(byHand);
+  byHandLayout->addLayout(form);
+  byHandLayout->addWidget(explanation);
+  byHandLayout->addWidget(new UploadPicture(this), 0, Qt::AlignHCenter);
+  byHandLayout->addWidget(upload, 0, Qt::AlignRight);
+
+  auto* buttons = new QDialogButtonBox(this);
   QPushButton* cancel = buttons->addButton("Abbrechen", QDialogButtonBox::RejectRole);
   cancel->setObjectName("cancel");
-  connect(upload, &QPushButton::clicked, this, &CFtp::upload);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
   sections_ = new QVBoxLayout;
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(heading);
   layout->addWidget(line);
-  layout->addLayout(form);
-  layout->addWidget(explanation);
-  layout->addWidget(new UploadPicture(this), 0, Qt::AlignHCenter);
+  layout->addWidget(byHand);
   layout->addLayout(sections_);
   layout->addWidget(buttons);
 }
 
 void CFtp::upload() {
-  desktop_.open(QUrl::fromLocalFile(pathToQt(outputFolder_)));
-  desktop_.open(QUrl(ftpAddress(server_->text(), user_->text(), password_->text())));
+  const bool local = desktop_.open(QUrl::fromLocalFile(pathToQt(outputFolder_)));
+  const bool remote = local && desktop_.open(QUrl(ftpAddress(server_->text(), user_->text(), password_->text())));
+  if (!remote) {
+    desktop_.message(this,
+                     QString("Der Dateimanager konnte nicht geöffnet werden. Öffnen Sie den Ausgabeordner %1 und den "
+                             "FTP-Server %2 selbst, oder laden Sie mit \"Direkt hochladen\" hoch.")
+                         .arg(pathToQt(outputFolder_), server_->text()),
+                     "Projekt uploaden", QMessageBox::Warning);
+    return;
+  }
   accept();
 }

@@ -6,6 +6,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "controls/ComboAccessible.h"
 #include "controls/ResourcePicture.h"
 #include "util/Text.h"
 #include "ui/Desktop.h"
@@ -23,6 +24,7 @@ SharedPictures SharedPictures::load() {
 
 CPage::CPage(const SharedPictures& pictures, Desktop& desktop, QWidget* parent)
     : QWidget(parent), pictures_(pictures), desktop_(desktop) {
+  installComboAccessible();
   QPalette pal = palette();
   pal.setColor(QPalette::WindowText, labelTextQColor());
   setPalette(pal);

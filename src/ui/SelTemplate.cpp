@@ -120,7 +120,7 @@ void CSelTemplate::fillControlSets() {
 
 void CSelTemplate::browse() {
   const QString file =
-      desktop_.chooseFile(this, qtFileFilter("HTML Pages (*.html; *.htm)|*.html;*.htm|All Files (*.*)|*.*||"));
+      desktop_.chooseFile(this, qtFileFilter("HTML Pages (*.html; *.htm)|*.html;*.htm|All Files (*.*)|*.*||"), QString());
   if (!file.isEmpty()) path_->setText(file);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -480,8 +481,12 @@ void CTabFiles::chooseImages() {
 }
 
 void CTabFiles::chooseFolder() {
-  CAddStructureDlg dialog(albumsAllowed_, this);
-  if (dialog.exec() == QDialog::Accepted) importFolder(dialog.values());
+  // The tree opens where the last folder came from.
+  CAddStructureDlg dialog(albumsAllowed_, this, lastImportFolder_);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const AddStructureValues values = dialog.values();
+  lastImportFolder_ = QFileInfo(pathToQt(values.folder)).absolutePath();
+  importFolder(values);
 }
 
 // A dropped or chosen folder comes with its sub-folders, as albums where
@@ -504,7 +509,7 @@ void CTabFiles::startJob(Job job) {
   // The add changes the collection; the thumbnails not made yet follow it.
   stopThumbnails();
   job.request.albumPath = currentAlbumPath();
-  job.request.captions = pages_.settings->values.captions;
+  job.request.captions = pages_.settings->readCaptionSources();
   if (pages_.create)
     job.request.outputFolder = pages_.create->values.projectFolder + pages_.create->values.projectName;
   state_.abortRequested = false;

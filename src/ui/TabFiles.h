@@ -112,4 +112,5 @@ class CTabFiles : public CPage {
   QWidget* newAlbum_;
   QWidget* renameAlbum_;
   QWidget* deleteAlbum_;
+  QString lastImportFolder_;  // the parent of the folder last imported
 };

@@ -2,12 +2,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QSlider>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "state/AppState.h"
@@ -123,11 +121,11 @@ QWidget* CTabOptions::makeSizeGroup() {
   grid->addWidget(filter_, 5, 1, 1, 6);
 
   noEnlarge_ = makeCheckBox(settingsField("noEnlarge").label, "noEnlarge");
-  connect(noEnlarge_, &QCheckBox::clicked, this, [this](bool on) { values.noEnlarge = on; });
+  connect(noEnlarge_, &QCheckBox::toggled, this, [this](bool on) { values.noEnlarge = on; });
   grid->addWidget(noEnlarge_, 6, 0, 1, 7);
   stripGps_ = makeCheckBox(settingsField("stripGps").label, "stripGps");
   stripGps_->setToolTip("Gilt für Größen mit (Orginalbild): die Kopie verliert nur ihre GPS-Daten.");
-  connect(stripGps_, &QCheckBox::clicked, this, [this](bool on) { values.stripGps = on; });
+  connect(stripGps_, &QCheckBox::toggled, this, [this](bool on) { values.stripGps = on; });
   grid->addWidget(stripGps_, 7, 0, 1, 7);
 
   hint_ = makeLabel(QString(), "hint");
@@ -154,9 +152,14 @@ QWidget* CTabOptions::makeFormatGroup() {
   quality_->setObjectName("quality");
   quality_->setRange(settingsField("quality").lo, settingsField("quality").hi);
   quality_->setTickPosition(QSlider::NoTicks);
-  connect(quality_, &QSlider::valueChanged, this, [this](int v) { values.quality = v; });
-  connect(quality_, &QSlider::sliderMoved, this,
-          [this](int v) { QToolTip::showText(QCursor::pos(), QString::number(v), quality_); });
+  // The number beside the slider, always: a position alone says little.
+  qualityValue_ = makeLabel(QString(), "qualityValue");
+  qualityValue_->setMinimumWidth(qualityValue_->fontMetrics().horizontalAdvance("0000"));
+  qualityValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  connect(quality_, &QSlider::valueChanged, this, [this](int v) {
+    values.quality = v;
+    qualityValue_->setNum(v);
+  });
 
   auto* scale = new QHBoxLayout;
   scale->addWidget(makeLabel("Schlecht"));
@@ -171,6 +174,7 @@ QWidget* CTabOptions::makeFormatGroup() {
   grid->addWidget(texts, 1, 1, Qt::AlignLeft);
   grid->addWidget(makeLabel(toQt(settingsField("quality").label), quality_), 2, 0);
   grid->addWidget(quality_, 2, 1);
+  grid->addWidget(qualityValue_, 2, 2);
   grid->addLayout(scale, 3, 1);
   grid->setColumnStretch(1, 1);
   return makeGroup("   Bildformat", grid);
@@ -243,6 +247,7 @@ void CTabOptions::showPage() {
     prefix_[row]->setText(toQt(r.prefix));
   }
   quality_->setValue(values.quality);
+  qualityValue_->setNum(quality_->value());
   format_->setCurrentIndex(values.format);
   format_->setEnabled(values.formatEnabled);
   watermarkFile_->setText(pathToQt(values.watermarkFile));
@@ -277,7 +282,7 @@ QLineEdit* CTabOptions::numberField(std::string_view name) const {
 
 void CTabOptions::chooseWatermark() {
   readPage();
-  const QString file = desktop_.chooseFile(this, qtFileFilter(kWatermarkFilter));
+  const QString file = desktop_.chooseFile(this, qtFileFilter(kWatermarkFilter), QString());
   if (file.isEmpty()) return;
   values.watermarkFile = pathFromQt(file);
   showPage();

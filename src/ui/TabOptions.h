@@ -58,6 +58,7 @@ class CTabOptions : public CPage {
   int shownIllustration_ = -1;
   QComboBox* format_;
   QSlider* quality_;
+  QLabel* qualityValue_;
   QLineEdit* watermarkFile_;
   QComboBox* position_;
 };

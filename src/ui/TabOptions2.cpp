@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -102,9 +103,9 @@ QWidget* CTabOptions2::makeCaptionGroup() {
 
 QWidget* CTabOptions2::makeScriptGroup() {
   noScript_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("noScript").label), "noScript");
-  connect(noScript_, &QCheckBox::clicked, this, [this](bool ticked) { values.noScript = ticked; });
+  connect(noScript_, &QCheckBox::toggled, this, [this](bool ticked) { values.noScript = ticked; });
   crossFade_ = makeCheckBox("   Überblendeffekt benutzen / Bilder werden sanft ineinandergeblendet", "crossFade");
-  connect(crossFade_, &QCheckBox::clicked, this, [this](bool ticked) { values.crossFade = ticked; });
+  connect(crossFade_, &QCheckBox::toggled, this, [this](bool ticked) { values.crossFade = ticked; });
 
   auto* grid = makeGroupGrid();
   grid->addWidget(noScript_, 0, 0, 1, 3);
@@ -137,6 +138,8 @@ QWidget* CTabOptions2::makeStyleGroup() {
       font_->setCompleter(nullptr);
       for (const char* f : pv::kFontChoices) font_->addItem(toQt(f));
       label->setBuddy(font_);
+      // The text field inside the list is what takes the keyboard: it reads the same.
+      font_->lineEdit()->setAccessibleName(label->text());
       connect(font_, &QComboBox::currentTextChanged, this,
               [this](const QString& text) { values.style[pv::kFontRow].value = fromQt(text); });
       grid->addWidget(font_, i, 1, 1, 2);
@@ -168,15 +171,21 @@ QWidget* CTabOptions2::makeStyleGroup() {
   return makeGroup("   Farben und Schriftarten", grid);
 }
 
+const pv::CaptionSources& CTabOptions2::readCaptionSources() {
+  pv::CaptionSources& c = values.captions;
+  c.captionFromIptc = captions_[int(CaptionSource::Iptc)]->isChecked();
+  c.captionFromJpegComment = captions_[int(CaptionSource::JpegComment)]->isChecked();
+  c.captionFromExif = captions_[int(CaptionSource::Exif)]->isChecked();
+  c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
+  return c;
+}
+
 bool CTabOptions2::readPage() {
   auto number = [this](const char* name) {
     return readNumber(numberField(name), *std::get<int*>(settingsField(name).value({nullptr, &values})));
   };
   auto style = [this](StyleRow row) { values.style[row].value = fromQt(styleText_[row]->text()); };
-  pv::CaptionSources& c = values.captions;
-  c.captionFromIptc = captions_[int(CaptionSource::Iptc)]->isChecked();
-  c.captionFromJpegComment = captions_[int(CaptionSource::JpegComment)]->isChecked();
-  c.captionFromExif = captions_[int(CaptionSource::Exif)]->isChecked();
+  readCaptionSources();
   if (!number("tableWidth") || !number("columns") || !number("rowsPerPage")) return false;
   style(pv::kForegroundRow);
   style(pv::kBackgroundRow);
@@ -189,7 +198,6 @@ bool CTabOptions2::readPage() {
   style(pv::kLinkColourRow);
   values.crossFade = crossFade_->isChecked();
   if (!number("displayTime")) return false;
-  c.captionFromFileName = captions_[int(CaptionSource::FileName)]->isChecked();
   values.noScript = noScript_->isChecked();
   return true;
 }

@@ -26,6 +26,8 @@ class CTabOptions2 : public CPage {
   // Every control into its working value, in the page's order; false when a
   // number field holds no integer (the values after it keep theirs).
   bool readPage();
+  // The four caption check boxes alone, which every import reads as it starts.
+  const pv::CaptionSources& readCaptionSources();
   // Every working value and enabled state into the controls.
   void showPage();
 

@@ -13,6 +13,7 @@
 #include "state/AppState.h"
 #include "gallery/BuildManifest.h"
 #include "pages/OwnPage.h"
+#include "pages/PageEngine.h"
 #include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "ui/Desktop.h"
@@ -139,7 +140,17 @@ void CTabOutput::nameEdited(const QString& text) {
   name_->setCursorPosition(cursor);
 }
 
+// The name as the field holds it, however it got there: typed, pasted,
+// dictated or set by an assistive tool (which sends no key).
+void CTabOutput::readPage() {
+  if (pathFromQt(name_->text()) != values.projectName) {
+    pv::typeProjectName(values, pathFromQt(name_->text()));
+    showValues();
+  }
+}
+
 void CTabOutput::chooseProjectFolder() {
+  readPage();
   const QString folder = desktop_.chooseFolder(this, "Projektordner auswählen", pathToQt(values.projectFolder));
   if (folder.isEmpty()) return;
   pv::chooseProjectFolder(state_, values, pathFromQt(folder));
@@ -147,6 +158,7 @@ void CTabOutput::chooseProjectFolder() {
 }
 
 void CTabOutput::refresh() {
+  readPage();
   pages_.image->readPage();
   pages_.settings->readPage();
   const std::vector<pv::PreviewRow> rows = pv::previewListRows(state_, pages_.image->values);
@@ -163,6 +175,7 @@ void CTabOutput::refresh() {
 
 void CTabOutput::create() {
   if (buildRunning()) return;
+  readPage();
   // A number field without a number has shown its message: build nothing
   // from values the user cannot see.
   if (!pages_.image->readPage() || !pages_.settings->readPage()) return;
@@ -176,6 +189,14 @@ void CTabOutput::create() {
     cmd = pv::prepareBuild(state_, pages_.image->values, project, values);
   }
   showValues();
+  // A gallery without pictures helps nobody: say why nothing is built.
+  if (cmd.status == pv::CreateStatus::Ready && pv::buildableImages(state_.items).empty()) {
+    desktop_.message(this,
+                     "Das Projekt enthält keine Bilder, die gelesen werden können. Bitte fügen Sie im Bereich "
+                     "'Bild- und Albumauswahl' Bilder hinzu.",
+                     "Keine Bilder", QMessageBox::Information);
+    return;
+  }
   if (cmd.status == pv::CreateStatus::Refused) {
     desktop_.message(this, toQt(cmd.message), toQt(cmd.title), QMessageBox::Information);
     return;
@@ -197,13 +218,17 @@ void CTabOutput::create() {
                      "Projektordner fehlt", QMessageBox::Information);
     return;
   }
-  if (pv::holdsOtherFiles(cmd.outputFolder, state_.settings.appDataFolder) &&
-      !desktop_.askYesNo(this,
-                         QString("Der Ausgabeordner %1 enthält bereits Dateien. Dateien mit gleichem Namen werden "
-                                 "ersetzt. Möchten Sie das Projekt trotzdem dort erstellen?")
-                             .arg(pathToQt(cmd.outputFolder)),
-                         "Ausgabeordner nicht leer"))
-    return;
+  if (pv::holdsOtherFiles(cmd.outputFolder, state_.settings.appDataFolder)) {
+    QString question = QString("Der Ausgabeordner %1 enthält bereits Dateien. Dateien mit gleichem Namen werden "
+                               "ersetzt. Möchten Sie das Projekt trotzdem dort erstellen?")
+                           .arg(pathToQt(cmd.outputFolder));
+    // A web server shows such a page before the gallery's own start page.
+    for (const std::string& page : pv::foreignStartPages(cmd.outputFolder, state_.settings.appDataFolder))
+      question += QString("\n\nDie Datei %1 gehört nicht zur Galerie und bleibt die Startseite des Ordners; die "
+                          "Galerie beginnt mit %2.")
+                      .arg(pathToQt(page), pathToQt(pv::pageFileName(state_.settings, 0)));
+    if (!desktop_.askYesNoSafe(this, question, "Ausgabeordner nicht leer")) return;
+  }
 
   const pv::ProjectSettings& s = state_.settings;
   if (s.sizeAWidth == 0 && s.sizeAHeight == 0) return;  // size A off: the build ends at once
@@ -279,7 +304,44 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
                              "Bilder suchen …\" geben Sie ihren neuen Ordner an.")
                          .arg(int(result.missingSources.size())),
                      "Fehlende Bilder", QMessageBox::Information);
+  reportOutcome(result, outputFolder);
   if (!result.cancelled) emit pageRequested(5);
+}
+
+namespace {
+
+// "a, b, c" of the file names; the full paths go to the details.
+QString fileNames(const std::vector<std::string>& paths) {
+  QStringList names;
+  for (const std::string& p : paths) names << pathToQt(pv::fileNameOf(p));
+  return names.join(", ");
+}
+
+}  // namespace
+
+// What the build left out or could read only in part, and after a cancel
+// what was written and what stayed as it was: nothing ends without a word.
+void CTabOutput::reportOutcome(const pv::BuildResult& result, const std::string& outputFolder) {
+  QStringList parts;
+  if (result.cancelled)
+    parts << QString("Die Erstellung wurde abgebrochen. %1 Bilder wurden umgewandelt, %2 unverändert übernommen; "
+                     "%3 Bilder wurden nicht mehr erreicht und fehlen in den Webseiten. Die Webseiten wurden für die "
+                     "fertigen Bilder geschrieben. Alle anderen Dateien im Ausgabeordner %4 blieben erhalten.")
+                 .arg(result.imagesConverted)
+                 .arg(result.imagesReused)
+                 .arg(int(result.notReached.size()))
+                 .arg(pathToQt(outputFolder));
+  if (!result.withoutOutput.empty())
+    parts << QString("%1 Bilder konnten nicht gelesen werden und fehlen in der Galerie: %2")
+                 .arg(int(result.withoutOutput.size()))
+                 .arg(fileNames(result.withoutOutput));
+  if (!result.damaged.empty())
+    parts << QString("%1 Bilder sind beschädigt, nur teilweise lesbar; in der Galerie sind sie teilweise grau: %2")
+                 .arg(int(result.damaged.size()))
+                 .arg(fileNames(result.damaged));
+  if (parts.isEmpty()) return;
+  desktop_.message(this, parts.join("\n\n"), result.cancelled ? "Erstellung abgebrochen" : "Projekt erstellt",
+                   result.cancelled ? QMessageBox::Information : QMessageBox::Warning);
 }
 
 CTabOutput::~CTabOutput() {

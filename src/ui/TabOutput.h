@@ -39,6 +39,8 @@ class CTabOutput : public CPage {
   void waitForBuild();
 
   QTableWidget* previewList() const { return list_; }
+  // The name field into values, with the typing rules applied.
+  void readPage();
   // Shows name and folders of values again, after they were set from
   // elsewhere (a project opened).
   void showValues();
@@ -48,6 +50,7 @@ class CTabOutput : public CPage {
   void chooseProjectFolder();
   void showProgress(pv::BuildStep step, int done, int total, int reused);
   void buildDone(const pv::BuildResult& result, const std::string& outputFolder);
+  void reportOutcome(const pv::BuildResult& result, const std::string& outputFolder);
 
   pv::AppState& state_;
   const Pages& pages_;

@@ -132,7 +132,11 @@ void CTabOutput2::upload() {
   auto* direct = new CDirectUpload(desktop_, pages_.create->values.outputFolder,
                                    pages_.create->state().settings.appDataFolder, &dialog);
   dialog.sections()->addWidget(direct);
-  connect(direct, &CDirectUpload::finished, this, &CTabOutput2::showLastUpload);
+  direct->showPlace(pages_.create->values.upload);
+  connect(direct, &CDirectUpload::finished, this, [this, direct] {
+    pages_.create->values.upload = direct->place();
+    showLastUpload();
+  });
   dialog.exec();
 }
 

@@ -45,9 +45,21 @@ CTabProject::CTabProject(pv::AppState& state, Pages& pages, const SharedPictures
   tree_->setHeaderHidden(true);
   tree_->setFrameShape(QFrame::NoFrame);
   tree_->setRootIsDecorated(true);
+  // One column: items and rows are the same. Qt's accessible tree selects a
+  // whole row by the item's row under its parent, which is another node.
+  tree_->setSelectionBehavior(QAbstractItemView::SelectItems);
   browser_->setObjectName("typeInfo");
   connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
     if (current) nodeSelected(current->data(0, kNumberRole).toInt());
+  });
+  // Assistive tools choose a node by selecting it, which leaves the current
+  // item where it was: the selected node becomes the current one, and a
+  // family opens to show its presets (such a tool has no other way to open it).
+  connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] {
+    const QList<QTreeWidgetItem*> chosen = tree_->selectedItems();
+    if (chosen.size() != 1 || chosen.front() == tree_->currentItem()) return;
+    tree_->setCurrentItem(chosen.front());
+    chosen.front()->setExpanded(true);
   });
 
   auto* layout = new QHBoxLayout(this);

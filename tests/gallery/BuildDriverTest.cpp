@@ -43,6 +43,12 @@ struct BuildFixture : ::testing::Test {
   CreateCommand prepare() { return prepareBuild(state, image, project, create); }
 };
 
+std::string fileText(const std::string& path) {
+  std::string text;
+  readWholeFile(path, text);
+  return text;
+}
+
 }  // namespace
 
 TEST_F(BuildFixture, CreateCommandCapturesAndChecks) {
@@ -149,6 +155,47 @@ TEST_F(BuildFixture, CancelSkipsTheImagesButWritesThePages) {
     EXPECT_FALSE(fileExists(cmd.outputFolder + "images/" + name)) << name;
   EXPECT_TRUE(fileExists(cmd.outputFolder + "pcv00000.htm"));
   for (auto& item : state.items.list) EXPECT_EQ(item->outputPaths.size(), 2u);  // names are still decided
+  // The pages show none of the images the cancel left without pictures, and say so.
+  EXPECT_EQ(r.notReached.size(), 3u);
+  EXPECT_TRUE(r.withoutOutput.empty());
+  EXPECT_EQ(fileText(cmd.outputFolder + "pcv00000.htm").find("images/pcv"), std::string::npos);
+}
+
+// A file that is no picture gets no output and no place on the pages (no
+// link to a file that was never written); a JPEG cut short is built from what
+// can be read and named as damaged.
+TEST_F(BuildFixture, BrokenPicturesAreLeftOutAndNamed) {
+  PV_REQUIRE_PHOTOS();
+  const std::string notAPicture = dir.write("kaputt.jpg", "this is no JPEG at all, only text");
+  addPhotos({"exif_nikon_d300_progressive.jpeg"});
+  ASSERT_NE(state.items.addImage(notAPicture, "kaputt.jpg", "/", {}), nullptr);
+  addPhotos({"broken_truncated.jpg", "iptc_caption_nikon_d1x_reagan.jpg"});
+  EXPECT_EQ(buildableImages(state.items).size(), 3u);
+
+  CreateCommand cmd = prepare();
+  ASSERT_EQ(cmd.status, CreateStatus::Ready);
+  BuildResult r = buildProject(state, cmd.outputFolder);
+  EXPECT_EQ(r.withoutOutput, std::vector<std::string>{notAPicture});
+  EXPECT_EQ(r.damaged, std::vector<std::string>{pvtest::photo("broken_truncated.jpg")});
+  EXPECT_FALSE(fileExists(cmd.outputFolder + "images/pcva00001.jpg"));
+  EXPECT_TRUE(fileExists(cmd.outputFolder + "images/pcva00002.jpg"));
+  // Every picture a page names exists; the broken one is named nowhere.
+  int pictures = 0;
+  for (auto& e : std::filesystem::directory_iterator(cmd.outputFolder)) {
+    if (e.path().extension() != ".htm") continue;
+    const std::string html = fileText(e.path().string());
+    EXPECT_EQ(html.find("pcva00001"), std::string::npos) << e.path();
+    EXPECT_EQ(html.find("pcvb00001"), std::string::npos) << e.path();
+    for (size_t at = html.find("images/pcv"); at != std::string::npos; at = html.find("images/pcv", at + 1)) {
+      const std::string path = html.substr(at, html.find_first_of("\"' )", at) - at);
+      EXPECT_TRUE(fileExists(cmd.outputFolder + path)) << path;
+      ++pictures;
+    }
+  }
+  EXPECT_GT(pictures, 0);
+  // The collection is whole again after the build.
+  EXPECT_EQ(state.items.list.size(), 4u);
+  EXPECT_EQ(state.items.list[1]->sourcePath, notAPicture);
 }
 
 TEST_F(BuildFixture, BuildsThatWriteNothingOrNoPages) {

@@ -31,6 +31,11 @@ ScriptedDesktop::ScriptedDesktop() {
     questions.push_back(caption + ": " + text);
     return takeFront(answers, false);
   };
+  desktop.askYesNoSafe = [this](QWidget*, const QString& text, const QString& caption) {
+    questions.push_back(caption + ": " + text);
+    safeQuestions.push_back(caption);
+    return takeFront(answers, false);
+  };
   desktop.message = [this](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon icon) {
     messages.push_back({text, caption, icon});
   };
@@ -38,8 +43,9 @@ ScriptedDesktop::ScriptedDesktop() {
     colourRequests.push_back(initial);
     return takeFront(colours);
   };
-  desktop.chooseFile = [this](QWidget*, const QString& filter) {
+  desktop.chooseFile = [this](QWidget*, const QString& filter, const QString& start) {
     fileFilters.push_back(filter);
+    fileStarts.push_back(start);
     return takeFront(files);
   };
   desktop.chooseFiles = [this](QWidget*, const QString& filter) {
@@ -58,12 +64,16 @@ ScriptedDesktop::ScriptedDesktop() {
     fileFilters.push_back(filter);
     return takeFront(saveFiles);
   };
-  desktop.open = [this](const QUrl& url) { opened.push_back(url); };
+  desktop.open = [this](const QUrl& url) {
+    opened.push_back(url);
+    return opens;
+  };
 }
 
 void ScriptedDesktop::clear() {
   messages.clear();
   questions.clear();
+  safeQuestions.clear();
   answers.clear();
   colourRequests.clear();
   colours.clear();

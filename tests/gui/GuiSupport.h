@@ -62,15 +62,18 @@ struct ScriptedDesktop {
   };
   std::vector<Message> messages;
   std::vector<QString> questions;
+  std::vector<QString> safeQuestions;  // captions of the questions whose default is no
   std::deque<bool> answers;
   std::vector<QColor> colourRequests;
   std::deque<std::optional<QColor>> colours;
   std::vector<QString> fileFilters;
   std::deque<QString> files;
+  std::vector<QString> fileStarts;  // where each file chooser was asked to start
   std::deque<QStringList> fileLists;
   std::vector<QString> folderTitles;
   std::deque<QString> folders;
   std::vector<QUrl> opened;
+  bool opens = true;  // false: the desktop has no handler for anything
   // The save questions, apart from the yes/no questions; no answer queued: discard.
   std::vector<QString> saveQuestions;
   std::deque<QMessageBox::StandardButton> saveAnswers;

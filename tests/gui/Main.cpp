@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
   int failed = 0;
   for (const auto& make : guitest::registeredTests()) {
     std::unique_ptr<QObject> test = make();
+    // PV_GUI_ONLY=ClassName runs one test class, while working on it.
+    const QByteArray only = qgetenv("PV_GUI_ONLY");
+    if (!only.isEmpty() && only != test->metaObject()->className()) continue;
     failed += QTest::qExec(test.get(), argc, argv);
   }
   pv::shutdownImageLibrary();

@@ -107,6 +107,18 @@ TEST(Metadata, ExifTextsMatchTheFile) {
     EXPECT_EQ(*s, "");
 }
 
+// Image programs sign files with their name and version in many wordings;
+// a caption that mentions a program or ends in a year is still a caption.
+TEST(Metadata, ProgramSignaturesAreTold) {
+  for (const char* junk : {"comment in GIMP 2.4.5", "Created with GIMP 2.10.34", "File written by Adobe Photoshop\xC2\xA8 4.0",
+                           "Edited with Paint.NET v3.36", "Processed by digiKam", "  made with ImageMagick 6.9.11-60 ",
+                           "Optimized by IrfanView"})
+    EXPECT_TRUE(isSoftwareComment(junk)) << junk;
+  for (const char* caption : {"Sunset in Rome 2019", "Kurs: Bildbearbeitung mit GIMP am Abend", "GIMP workshop 2008 in Köln",
+                              "Photoshop-Kurs im Rathaus", "Created with love in Paris", "Made in Italy 2009"})
+    EXPECT_FALSE(isSoftwareComment(caption)) << caption;
+}
+
 // Comments that cameras and programs write by themselves never become a
 // caption; a real text further down the order then wins. The files are
 // written by exiftool, as a camera or a program would leave them.
@@ -116,7 +128,7 @@ TEST(Metadata, SoftwareCommentsAreNoCaptions) {
   const std::string junk[] = {"OLYMPUS DIGITAL CAMERA         ",
                               "CREATOR: gd-jpeg v1.0 (using IJG JPEG v62), quality = 60\n",
                               "SANYO DIGITAL CAMERA", "LEAD Technologies Inc. V1.01", "Created with GIMP",
-                              "AppleMark\n", " \t "};
+                              "AppleMark\n", " \t ", "comment in GIMP 2.4.5"};
   int n = 0;
   for (const std::string& text : junk) {
     SCOPED_TRACE(text);
