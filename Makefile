@@ -29,6 +29,7 @@ test: setup
 test-asan:
 	scripts/setup --asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir build-asan --output-on-failure -j2
 
 bench:
@@ -36,6 +37,7 @@ bench:
 	build/bin/bench_import
 	build/bin/bench_convert
 	build/bin/bench_rebuild
+	build/bin/bench_cli
 	build/bin/bench_album
 	build/bin/bench_upload
 	build/bin/bench_project

@@ -63,16 +63,7 @@ int main(int argc, char** argv) {
 
   bench::Usage vips, full, unchanged, oneChanged;
   for (int round = 0; round < rounds; ++round) {
-    const std::string vipsOut = bench::cleanFolder("rebuild-vips");
-    bench::Usage pass;
-    for (const char* box : {"160x120", "1024x768"}) {
-      const bench::Usage u = bench::runCommands(
-          bench::splitOver(photos, cores, {"vipsthumbnail", "--size", box, "-o", vipsOut + "%s_" + box + ".jpg[Q=85]"}),
-          cores);
-      pass.wallSeconds += u.wallSeconds, pass.cpuSeconds += u.cpuSeconds;
-      pass.peakKiB = std::max(pass.peakKiB, u.peakKiB);
-    }
-    bench::keepBest(vips, pass);
+    bench::keepBest(vips, bench::vipsTwoSizes(photos, bench::cleanFolder("rebuild-vips")));
 
     std::error_code ec;
     std::filesystem::remove_all(bench::dataFolder() + "rebuild-ours", ec);

@@ -99,53 +99,33 @@ std::string chooseOutput(const BuildRequest& request, const std::string& target,
   return {};
 }
 
-// The files of the inputs that could not be read, for the summary at the end.
-struct Unreadable {
-  std::vector<std::string> files;
-  int images = 0;  // every image the inputs named or held, read or not
-};
-
-// Adds the images and folders in the order given. A file that cannot be
-// decoded is kept as the window keeps it (0 x 0, no output files); one
-// found in a folder is skipped, as it would only be a broken thumbnail.
-// Returns an error text, or nothing.
+// Adds the images and folders in the order given, through the window's
+// import: a named file that cannot be decoded is kept as the window keeps it
+// (0 x 0, no output files); one found in a folder is left out. Returns an
+// error text, or nothing.
 std::string addInputs(AppState& state, const BuildRequest& request, const ProjectPageValues& project,
-                      ProgressDisplay& display, Unreadable& unreadable) {
+                      ProgressDisplay& display, ImportResult& imported) {
+  ImportRequest import;
+  import.captions = project.captions;
+  std::error_code ec;
   for (const Input& in : request.inputs) {
     if (in.folder ? !directoryExists(in.path) : !fileExists(in.path))
       return "'" + in.path + "' is not " + (in.folder ? "a folder" : "a file");
     if (in.albums && !state.settings.albumsAllowed && !request.force)
       return "--albums: preset " + std::to_string(state.settings.presetNumber) +
              " has no albums (Erzeuge Alben aus Unterverzeichnissen is disabled); --force makes them anyway";
+    import.sources.push_back({std::filesystem::absolute(in.path, ec).string(), in.recursive, in.albums});
   }
-  std::error_code ec;
-  for (const Input& in : request.inputs) {
-    const std::string path = std::filesystem::absolute(in.path, ec).string();
-    const size_t before = state.items.size();
-    if (!in.folder) {
-      CollectionItem* item = state.items.addImage(path, fileNameOf(path), "/", project.captions);
-      if (!item) return "'" + in.path + "' is not of an image type (jpg, gif, bmp, png, tif, psd)";
-      ++unreadable.images;
-      if (item->width == 0) {
-        std::fprintf(stderr, "picovand-cli: warning: %s cannot be read as an image; it gets no output files\n",
-                     in.path.c_str());
-        unreadable.files.push_back(in.path);
-      }
-      continue;
-    }
-    FolderImportRequest import{path, "/", in.recursive, in.albums, endingsOfType(0), project.captions};
-    int added = importFolderTree(state.items, import, state.abortRequested,
-                                 [&](int n, const std::string&) { display.reading(n); });
-    display.finish();
-    unreadable.images += added;
-    const std::vector<const CollectionItem*> skipped = unreadableImages(state.items, before);
-    for (const CollectionItem* item : skipped) {
-      std::fprintf(stderr, "picovand-cli: warning: skipped %s: cannot be read as an image\n", item->sourcePath.c_str());
-      unreadable.files.push_back(item->sourcePath);
-      state.items.removeImage(*item);
-    }
-    std::fprintf(stderr, "%d images from %s\n", added - int(skipped.size()), path.c_str());
-  }
+  const ImportPlan plan = planImport(import, state.abortRequested);
+  for (const NotTaken& n : plan.notTaken)
+    if (n.named) return "'" + n.path + "' is not of an image type (jpg, gif, bmp, png, tif, psd)";
+  imported = carryOutImport(state.items, plan, import, state.abortRequested,
+                            [&](int n, const std::string&) { display.reading(n); });
+  display.finish();
+  for (const std::string& path : imported.keptUnreadable)
+    std::fprintf(stderr, "picovand-cli: warning: %s cannot be read as an image; it gets no output files\n",
+                 path.c_str());
+  std::fprintf(stderr, "%d images added\n", imported.added - int(imported.keptUnreadable.size()));
   return {};
 }
 
@@ -153,12 +133,37 @@ int countImages(const ItemCollection& items) {
   return int(std::count_if(items.list.begin(), items.list.end(), [](const auto& item) { return !item->isAlbum; }));
 }
 
-void reportUnreadable(const Unreadable& unreadable) {
-  if (unreadable.files.empty()) return;
+std::string joined(const std::vector<std::string>& paths) {
   std::string names;
-  for (const std::string& f : unreadable.files) names += (names.empty() ? "" : ", ") + f;
-  std::fprintf(stderr, "%zu of %d images could not be read: %s\n", unreadable.files.size(), unreadable.images,
-               names.c_str());
+  for (const std::string& p : paths) names += (names.empty() ? "" : ", ") + p;
+  return names;
+}
+
+// Every file the import did not take, a line per reason with its count.
+void reportNotTaken(const ImportResult& imported) {
+  const std::vector<std::vector<std::string>> by = pathsByReason(imported);
+  const std::vector<std::string>& unreadable = by[size_t(SkipReason::Unreadable)];
+  if (!unreadable.empty()) {
+    const size_t images = size_t(imported.added) + unreadable.size() - imported.keptUnreadable.size();
+    std::fprintf(stderr, "%zu of %zu images could not be read: %s\n", unreadable.size(), images,
+                 joined(unreadable).c_str());
+  }
+  const struct {
+    SkipReason reason;
+    const char* one;
+    const char* many;
+  } lines[] = {
+      {SkipReason::NotPicture, "file is no picture and was", "files are no pictures and were"},
+      {SkipReason::Video, "video was", "videos were"},
+      {SkipReason::TypeNotRead, "picture of a type that is not read was", "pictures of a type that is not read were"},
+      {SkipReason::TypeNotChosen, "picture of a type not chosen was", "pictures of a type not chosen were"},
+      {SkipReason::Hidden, "hidden file was", "hidden files were"},
+      {SkipReason::Missing, "file was not found and", "files were not found and"},
+  };
+  for (const auto& line : lines)
+    if (const std::vector<std::string>& paths = by[size_t(line.reason)]; !paths.empty())
+      std::fprintf(stderr, "%zu %s not taken: %s\n", paths.size(), paths.size() == 1 ? line.one : line.many,
+                   joined(paths).c_str());
 }
 
 int build(const std::vector<std::string>& args) {
@@ -174,7 +179,7 @@ int build(const std::vector<std::string>& args) {
   setupCreatePage(create, s.projectsFolder);
 
   if (!request.project.empty()) {
-    ProjectResult opened = openProject(request.project, state, {image, project, create});
+    ProjectResult opened = openProject(request.project, state, {image, project, create}, false);
     if (!opened.ok) return fail(opened.message);
     if (opened.missingSources > 0)
       std::fprintf(stderr, "%d images of the project are missing; the build leaves them out\n", opened.missingSources);
@@ -206,17 +211,22 @@ int build(const std::vector<std::string>& args) {
   if (!request.saveProject.empty() && fileExists(request.saveProject) && !request.overwrite)
     return fail(request.saveProject + " already exists: give --overwrite to replace it");
   ProgressDisplay display(stderr);
-  Unreadable unreadable;
-  if (std::string e = addInputs(state, request, project, display, unreadable); !e.empty()) return fail(e);
-  if (unreadableImages(state.items).size() == size_t(countImages(state.items)))
-    return fail(unreadable.images == 0 ? "no images were given: nothing to build"
-                                       : "none of the given images can be read: nothing to build");
+  ImportResult imported;
+  if (std::string e = addInputs(state, request, project, display, imported); !e.empty()) return fail(e);
+  if (unreadableImages(state.items).size() == size_t(countImages(state.items))) {
+    reportNotTaken(imported);
+    const bool none = imported.added == 0 && pathsByReason(imported)[size_t(SkipReason::Unreadable)].empty();
+    return fail(none ? "no images were given: nothing to build" : "none of the given images can be read: nothing to build");
+  }
   if (!request.saveProject.empty()) {
     ProjectResult saved = saveProject(request.saveProject, state, {image, project, create});
     if (!saved.ok) return fail(saved.message, kBuildFailed);
     std::fprintf(stderr, "project saved as %s\n", request.saveProject.c_str());
   }
-  if (!builds) return 0;
+  if (!builds) {
+    reportNotTaken(imported);
+    return 0;
+  }
 
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
@@ -230,7 +240,7 @@ int build(const std::vector<std::string>& args) {
   display.finish();
   std::signal(SIGINT, SIG_DFL);
   abortFlag = nullptr;
-  reportUnreadable(unreadable);
+  reportNotTaken(imported);
   for (const std::string& path : result.missingSources)
     std::fprintf(stderr, "picovand-cli: skipped %s: the file is missing\n", path.c_str());
 

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "model/HeifReader.h"
 #include "util/Text.h"
 
 namespace pv {
@@ -23,7 +24,13 @@ bool isWithinAlbum(const std::string& path, const std::string& folder) {
   return path == folder || (startsWith(path, folder) && path.size() > folder.size() && path[folder.size()] == '/');
 }
 
-std::string formatNameOf(FREE_IMAGE_FORMAT fif) {
+std::string formatNameOf(FREE_IMAGE_FORMAT fif, const std::string& fileName) {
+  if (fif != FIF_UNKNOWN && fif == heifFormat())
+    return endsWithNoCase(fileName, ".avif") ? "AV1 Image File Format" : "High Efficiency Image File Format";
+  if (fif == FIF_RAW) {
+    const size_t dot = fileName.find_last_of('.');
+    return "Camera RAW (" + toUpper(dot == std::string::npos ? std::string() : fileName.substr(dot + 1)) + ")";
+  }
   switch (fif) {
     case FIF_BMP: return "Windows Bitmap";
     case FIF_JPEG: return "JPEG Image Format";
@@ -31,6 +38,7 @@ std::string formatNameOf(FREE_IMAGE_FORMAT fif) {
     case FIF_TIFF: return "Tagged Image File Format";
     case FIF_PSD: return "Adobe Photoshop";
     case FIF_GIF: return "Graphics Interchange Format";
+    case FIF_WEBP: return "WebP Image Format";
     default: return "Unknown";
   }
 }
@@ -84,17 +92,17 @@ ImagePtr thumbnailFromFile(const CollectionItem& item) {
 
 namespace {
 
-std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const CaptionSources& sources) {
+// Size and metadata come from the file's header and metadata blocks: adding
+// a photo decodes no pixels where its reader allows, unless a thumbnail is asked for.
+std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const CaptionSources& sources,
+                                                bool withThumbnail) {
   FREE_IMAGE_FORMAT fif = formatFromFileName(file.fileName.empty() ? file.sourcePath : file.fileName);
   if (fif == FIF_UNKNOWN) return nullptr;
   auto item = std::make_unique<CollectionItem>();
-  LoadedImage loaded = loadUpright(file.sourcePath, fif, kThumbnailDecodeSide);
-  ImagePtr image = to24Bits(std::move(loaded.image));
-  if (image) {
-    item->width = loaded.fullWidth;
-    item->height = loaded.fullHeight;
-  }
-  item->thumbnail = image ? makeThumbnail(image.get(), item->width, item->height) : blackThumbnail();
+  const ImageHeader header = readImageHeader(file.sourcePath, fif);
+  item->width = header.width;
+  item->height = header.height;
+  const ImagePtr& image = header.image;
   ImageMetadata m = readImageMetadata(image.get(), file.sourcePath, sources);
   item->caption = m.caption;
   item->exifDateTime = m.exifDateTime;
@@ -104,10 +112,11 @@ std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const Ca
   item->exifExposureTime = m.exifExposureTime;
   item->exifMake = m.exifMake;
   item->exifModel = m.exifModel;
-  item->formatName = formatNameOf(fif);
+  item->formatName = formatNameOf(fif, file.fileName.empty() ? file.sourcePath : file.fileName);
   item->sourcePath = file.sourcePath;
   item->name = file.fileName;
   item->albumPath = file.albumPath;
+  if (withThumbnail) item->thumbnail = item->width > 0 ? thumbnailFromFile(*item) : blackThumbnail();
   return item;
 }
 
@@ -122,18 +131,20 @@ std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items,
 
 CollectionItem* ItemCollection::addImage(const std::string& sourcePath, const std::string& fileName,
                                          const std::string& albumPath, const CaptionSources& sources) {
-  auto item = readImageRecord({sourcePath, fileName, albumPath}, sources);
+  auto item = readImageRecord({sourcePath, fileName, albumPath}, sources, true);
   if (!item) return nullptr;
   list.push_back(std::move(item));
   return list.back().get();
 }
 
-int ItemCollection::addImages(const std::vector<ImageToAdd>& files, const CaptionSources& sources,
-                              const std::atomic<bool>& abort, const AddProgress& progress) {
-  if (files.empty()) return 0;
-  // Decoding dominates, so every core reads files; the records are appended
-  // in the given order, exactly as adding them one by one would.
+std::vector<std::unique_ptr<CollectionItem>> readImageRecords(const std::vector<ImageToAdd>& files,
+                                                             const CaptionSources& sources, bool withThumbnails,
+                                                             const std::atomic<bool>& abort,
+                                                             const AddProgress& progress) {
   std::vector<std::unique_ptr<CollectionItem>> read(files.size());
+  if (files.empty()) return read;
+  // Reading dominates, so every core reads files; the records are handed on
+  // in the given order, exactly as reading them one by one would.
   std::vector<char> finished(files.size(), 0);
   std::atomic<size_t> next{0};
   std::mutex m;
@@ -142,7 +153,7 @@ int ItemCollection::addImages(const std::vector<ImageToAdd>& files, const Captio
   unsigned running = threads;
   auto worker = [&] {
     for (size_t i; !abort && (i = next++) < files.size();) {
-      auto item = readImageRecord(files[i], sources);
+      auto item = readImageRecord(files[i], sources, withThumbnails);
       std::lock_guard<std::mutex> guard(m);
       read[i] = std::move(item);
       finished[i] = 1;
@@ -155,21 +166,30 @@ int ItemCollection::addImages(const std::vector<ImageToAdd>& files, const Captio
   std::vector<std::thread> pool;
   for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
 
-  // Appended on the calling thread as the front of the list arrives; a
+  // Reported on the calling thread as the front of the list arrives; a
   // cancel stops at once, dropping what was read ahead.
-  int added = 0;
-  for (size_t i = 0; i < files.size() && !abort; ++i) {
+  size_t done = 0;
+  int counted = 0;
+  for (; done < files.size() && !abort; ++done) {
     std::unique_lock<std::mutex> lock(m);
-    changed.wait(lock, [&] { return finished[i] || running == 0; });
-    if (!finished[i]) break;
-    std::unique_ptr<CollectionItem> item = std::move(read[i]);
+    changed.wait(lock, [&] { return finished[done] || running == 0; });
+    if (!finished[done]) break;
     lock.unlock();
-    if (!item) continue;
-    list.push_back(std::move(item));
-    ++added;
-    if (progress) progress(added, files[i].sourcePath);
+    if (read[done] && progress) progress(++counted, files[done].sourcePath);
   }
   for (std::thread& t : pool) t.join();
+  read.resize(done);
+  return read;
+}
+
+int ItemCollection::addImages(const std::vector<ImageToAdd>& files, const CaptionSources& sources,
+                              const std::atomic<bool>& abort, const AddProgress& progress) {
+  int added = 0;
+  for (std::unique_ptr<CollectionItem>& item : readImageRecords(files, sources, true, abort, progress))
+    if (item) {
+      list.push_back(std::move(item));
+      ++added;
+    }
   return added;
 }
 

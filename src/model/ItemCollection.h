@@ -63,18 +63,29 @@ struct ImageToAdd {
 // Called after each image appended, with the number appended so far.
 using AddProgress = std::function<void(int added, const std::string& path)>;
 
+// Reads the files on every core and returns their records in the given
+// order (null for a file of unknown type; 0 x 0 for one that cannot be
+// read). Size, caption and EXIF texts come from the header and metadata
+// blocks; pixels are decoded only for the thumbnails, when asked for.
+// progress is called on the calling thread for each record in order. Stops
+// when abort is set: the list then ends at the first file not read.
+std::vector<std::unique_ptr<CollectionItem>> readImageRecords(const std::vector<ImageToAdd>& files,
+                                                             const CaptionSources& sources, bool withThumbnails,
+                                                             const std::atomic<bool>& abort,
+                                                             const AddProgress& progress = {});
+
 class ItemCollection {
  public:
   // The records in list order. Writers read and set fields directly.
   std::vector<std::unique_ptr<CollectionItem>> list;
 
-  // Reads the file and appends an image; null when FreeImage does not know
-  // the extension. An undecodable file is still added, 0 x 0 with a black
-  // thumbnail.
+  // Reads the file and appends an image with its thumbnail; null when
+  // FreeImage does not know the extension. An undecodable file is still
+  // added, 0 x 0 with a black thumbnail.
   CollectionItem* addImage(const std::string& sourcePath, const std::string& fileName, const std::string& albumPath,
                            const CaptionSources& sources);
-  // Adds many files, read on every core, appended in the given order (files
-  // of unknown type skipped). Stops when abort is set; what was added stays.
+  // Adds many files with their thumbnails, read on every core, appended in
+  // the given order (files of unknown type skipped). Stops when abort is set; what was added stays.
   int addImages(const std::vector<ImageToAdd>& files, const CaptionSources& sources, const std::atomic<bool>& abort,
                 const AddProgress& progress = {});
   CollectionItem& addAlbum(const std::string& parentPath, const std::string& name);
@@ -106,8 +117,9 @@ std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items,
 // The text of a row of the album page's list.
 std::string describeItem(const CollectionItem& item);
 
-// The format name shown for a FreeImage format.
-std::string formatNameOf(FREE_IMAGE_FORMAT fif);
+// The format name shown for a FreeImage format; the file name tells AVIF
+// from HEIF and names the kind of camera RAW.
+std::string formatNameOf(FREE_IMAGE_FORMAT fif, const std::string& fileName);
 
 // The thumbnail rule: the image letterboxed on black into 80 x 48, fitted by
 // the stated single-precision quotients from the picture's full size.

@@ -1,9 +1,5 @@
 #include "project/ProjectFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <concepts>
@@ -17,6 +13,7 @@
 
 #include "state/AppState.h"
 #include "model/Encoding.h"
+#include "model/ThumbnailCache.h"
 #include "util/FileSystem.h"
 #include "settings/Presets.h"
 #include "settings/Product.h"
@@ -297,86 +294,8 @@ void checkItem(const CollectionItem& item) {
 }
 
 // ---- Thumbnail cache ----
-// One file per image, named by a hash of its stored path; the header says
-// which file state and which turn it shows, so a stale entry is never used.
-
-struct ThumbHeader {
-  char magic[4] = {'P', 'V', 'T', '1'};
-  std::uint32_t width = 0, height = 0;
-  std::int32_t rotation = 0;
-  std::uint8_t flipHorizontal = 0, flipVertical = 0, reserved[2] = {0, 0};
-  std::uint64_t sourceSize = 0;
-  std::int64_t sourceTimeNs = 0;
-};
-
-struct SourceState {
-  bool exists = false;
-  std::uint64_t size = 0;
-  std::int64_t timeNs = 0;
-};
-
-SourceState sourceState(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  return {true, std::uint64_t(st.st_size), std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
-std::string cacheFileName(const std::string& stored) {
-  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : stored) h = (h ^ c) * 1099511628211ull;
-  return format("%016llx.thumb", static_cast<unsigned long long>(h));
-}
-
-ThumbHeader headerFor(const CollectionItem& item, const SourceState& source) {
-  ThumbHeader h;
-  h.width = kThumbnailWidth;
-  h.height = kThumbnailHeight;
-  h.rotation = item.rotation;
-  h.flipHorizontal = item.flipHorizontal;
-  h.flipVertical = item.flipVertical;
-  h.sourceSize = source.size;
-  h.sourceTimeNs = source.timeNs;
-  return h;
-}
-
-constexpr size_t kThumbBytes = size_t(kThumbnailWidth) * kThumbnailHeight * 4;
-
-void writeCachedThumbnail(const std::string& file, const CollectionItem& item, const SourceState& source) {
-  FIBITMAP* dib = item.thumbnail.get();
-  if (!dib || FreeImage_GetWidth(dib) != unsigned(kThumbnailWidth) ||
-      FreeImage_GetHeight(dib) != unsigned(kThumbnailHeight) || FreeImage_GetBPP(dib) != 32)
-    return;
-  const ThumbHeader h = headerFor(item, source);
-  std::string bytes(reinterpret_cast<const char*>(&h), sizeof h);
-  for (int y = 0; y < kThumbnailHeight; ++y)
-    bytes.append(reinterpret_cast<const char*>(FreeImage_GetScanLine(dib, y)), size_t(kThumbnailWidth) * 4);
-  // A torn entry is caught by its size when read, so no temporary is needed.
-  writeWholeFile(file, bytes);
-}
-
-// The cached thumbnail when it shows this file state (any state when the
-// source is gone) and this turn; null otherwise.
-ImagePtr readCachedThumbnail(const std::string& file, const CollectionItem& item, const SourceState& source) {
-  // Read with one call into a buffer of the exact size: ten thousand of
-  // these make up most of the time a large project takes to open.
-  thread_local std::vector<char> bytes(sizeof(ThumbHeader) + kThumbBytes + 1);
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  const ssize_t n = ::read(fd, bytes.data(), bytes.size());
-  ::close(fd);
-  if (n != ssize_t(sizeof(ThumbHeader) + kThumbBytes)) return nullptr;
-  ThumbHeader h;
-  std::memcpy(&h, bytes.data(), sizeof h);
-  ThumbHeader want = headerFor(item, source);
-  if (!source.exists) want.sourceSize = h.sourceSize, want.sourceTimeNs = h.sourceTimeNs;
-  if (std::memcmp(&h, &want, sizeof h) != 0) return nullptr;
-  ImagePtr dib = blackThumbnail();
-  if (!dib) return nullptr;
-  for (int y = 0; y < kThumbnailHeight; ++y)
-    std::memcpy(FreeImage_GetScanLine(dib.get(), y), bytes.data() + sizeof h + size_t(y) * kThumbnailWidth * 4,
-                size_t(kThumbnailWidth) * 4);
-  return dib;
-}
+// One file per image beside the project, keyed by its stored path, so the
+// cache moves with the project's folder.
 
 // Runs work(i) for i in 0..n on every core.
 template <class Work>
@@ -392,9 +311,11 @@ void onEveryCore(size_t n, Work work) {
 }
 
 // Thumbnails for the opened images: from the cache (empty folder: none),
-// else read from the source and cached. Marks images whose file is gone.
-int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const std::string& base) {
-  if (!cacheFolder.empty()) makeDirectory(cacheFolder);
+// else read from the source and cached; none without withThumbnails. Marks
+// images whose file is gone.
+int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const std::string& base,
+                   bool withThumbnails) {
+  if (withThumbnails && !cacheFolder.empty()) makeDirectory(cacheFolder);
   std::atomic<int> missing{0};
   onEveryCore(items.list.size(), [&](size_t i) {
     CollectionItem& item = *items.list[i];
@@ -402,12 +323,13 @@ int loadThumbnails(ItemCollection& items, const std::string& cacheFolder, const 
     const SourceState source = sourceState(item.sourcePath);
     item.sourceMissing = !source.exists;
     if (item.sourceMissing) ++missing;
-    const std::string cache =
-        cacheFolder.empty() ? std::string() : cacheFolder + cacheFileName(storedPath(item.sourcePath, base));
-    if (!cache.empty()) item.thumbnail = readCachedThumbnail(cache, item, source);
+    if (!withThumbnails) return;
+    const std::string key = storedPath(item.sourcePath, base);
+    const std::string cache = cacheFolder.empty() ? std::string() : cacheFolder + thumbnailCacheName(key);
+    if (!cache.empty()) item.thumbnail = readCachedThumbnail(cache, key, item, source, CacheCheck::AnyIfMissing);
     if (item.thumbnail) return;
     item.thumbnail = source.exists ? thumbnailFromFile(item) : blackThumbnail();
-    if (source.exists && !cache.empty()) writeCachedThumbnail(cache, item, source);
+    if (source.exists && !cache.empty()) writeCachedThumbnail(cache, key, item, source);
   });
   return missing;
 }
@@ -498,10 +420,11 @@ ProjectResult saveProject(const std::string& path, const AppState& state, const 
   if (makeDirectory(cache))
     for (const auto& item : state.items.list) {
       if (item->isAlbum || !item->thumbnail) continue;
-      const std::string file = cache + cacheFileName(storedPath(item->sourcePath, base));
+      const std::string key = storedPath(item->sourcePath, base);
+      const std::string file = cache + thumbnailCacheName(key);
       if (fileExists(file)) continue;
       const SourceState source = sourceState(item->sourcePath);
-      if (source.exists) writeCachedThumbnail(file, *item, source);
+      if (source.exists) writeCachedThumbnail(file, key, *item, source);
     }
   ProjectResult r;
   r.ok = true;
@@ -512,7 +435,8 @@ namespace {
 
 // The thumbnails come from the cache of the project file: the file itself,
 // or for the recovery copy the file the work belonged to.
-ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery) {
+ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPages& pages, bool recovery,
+                       bool withThumbnails) {
   ReadProject read;
   json doc;
   ProjectResult r = readProject(path, state, pages, read, doc);
@@ -533,15 +457,15 @@ ProjectResult openFrom(const std::string& path, AppState& state, const ProjectPa
   const std::string projectFile = recovery ? read.projectFile : path;
   const bool cached = !projectFile.empty();
   r.missingSources = loadThumbnails(state.items, cached ? thumbnailFolder(projectFile) : "",
-                                    cached ? folderOfFile(projectFile) : "");
+                                    cached ? folderOfFile(projectFile) : "", withThumbnails);
   r.projectFile = read.projectFile;
   return r;
 }
 
 }  // namespace
 
-ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages) {
-  return openFrom(path, state, pages, false);
+ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages, bool withThumbnails) {
+  return openFrom(path, state, pages, false, withThumbnails);
 }
 
 // ---- Recovery ----
@@ -560,7 +484,7 @@ bool hasRecovery(const AppState& state) { return fileExists(recoveryPath(state))
 void removeRecovery(const AppState& state) { std::remove(recoveryPath(state).c_str()); }
 
 ProjectResult openRecovery(AppState& state, const ProjectPages& pages) {
-  return openFrom(recoveryPath(state), state, pages, true);
+  return openFrom(recoveryPath(state), state, pages, true, true);
 }
 
 // ---- Missing sources ----

@@ -40,8 +40,10 @@ ProjectResult saveProject(const std::string& path, const AppState& state, const 
 // cannot be read, is damaged or comes from a newer format leaves state and
 // pages untouched. Otherwise the preset is applied as selecting it would,
 // the saved values replace the pages' values and the collection is replaced.
-// Thumbnails come from the cache beside the file, else from the sources.
-ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages);
+// Thumbnails come from the cache beside the file, else from the sources;
+// without withThumbnails (picovand-cli) no photo is read.
+ProjectResult openProject(const std::string& path, AppState& state, const ProjectPages& pages,
+                          bool withThumbnails = true);
 
 // The folder of cached thumbnails beside a project file: "Urlaub.pvproj"
 // keeps them in "Urlaub.pvthumbs/".

@@ -12,11 +12,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
-#include <optional>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "state/AppState.h"
 #include "controls/TabFilesListBox.h"
 #include "model/FolderImport.h"
+#include "model/ThumbnailCache.h"
 #include "util/FileSystem.h"
 #include "util/Text.h"
 #include "ui/Desktop.h"
@@ -25,12 +29,6 @@
 #include "ui/Worker.h"
 
 namespace {
-
-const char* const kImageFilter =
-    "All Image Formats|*.jpg;*.jpeg;*.jif;*.jpe;*.gif;*.bmp;*.png;*.tif;*.tiff;*.psd|JPEG Image Format "
-    "(*.jpg,*.jpeg,*.jif,*.jpe)|*.jpg;*.jpeg;*.jif;*.jpe|Graphics Interchange Format (*.gif)|*.gif|Windows Bitmap "
-    "(*.bmp)|*.bmp|Portable Network Graphics (*.png)|*.png|Tagged Image File Format (*.tif,*.tiff)|*.tif;*.tiff|Adobe "
-    "Photoshop (*.psd)|*.psd||";
 
 const char* const kHelpText =
     "Bilder können auf Wunsch auch zu Alben gruppiert werden. Alben sind virtuelle Verzeichnisse, die beliebig viele "
@@ -92,18 +90,8 @@ QString countText(size_t n, const char* one, const char* many) {
 
 // One add or import: what to add, and what the worker found on the way.
 struct CTabFiles::Job {
-  std::string album;
-  QStringList paths;                        // files and folders, or
-  std::optional<AddStructureValues> folder;  // the dialog's folder import
-  pv::CaptionSources sources;
-  bool albumsAllowed = true;
-
-  int added = 0;
-  bool cancelled = false;
-  std::vector<std::string> missing;         // paths that do not exist
-  std::vector<std::string> notImages;       // files of no image type
-  std::vector<std::string> emptyFolders;    // folders without a matching file
-  std::vector<std::string> skippedFolders;  // folders reached a second time through a link
+  pv::ImportRequest request;
+  pv::ImportResult result;
 };
 
 CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictures& pictures, Desktop& desktop,
@@ -132,6 +120,7 @@ CTabFiles::CTabFiles(pv::AppState& state, const Pages& pages, const SharedPictur
 }
 
 CTabFiles::~CTabFiles() {
+  stopThumbnails();
   if (worker_) {
     state_.abortRequested = true;
     worker_->wait();
@@ -336,6 +325,7 @@ void CTabFiles::setAlbumsAllowed(bool allowed) {
 }
 
 void CTabFiles::collectionCleared() {
+  stopThumbnails();
   refreshAlbumChooser();
   showAlbum("/");
   clearFields();
@@ -484,7 +474,7 @@ void CTabFiles::deleteAlbum() {
 // ---- adding images ----
 
 void CTabFiles::chooseImages() {
-  const QStringList files = desktop_.chooseFiles(this, qtFileFilter(kImageFilter));
+  const QStringList files = desktop_.chooseFiles(this, qtFileFilter(QString::fromStdString(pv::fileDialogFilter())));
   if (!files.isEmpty()) addPaths(files);
 }
 
@@ -493,33 +483,36 @@ void CTabFiles::chooseFolder() {
   if (dialog.exec() == QDialog::Accepted) importFolder(dialog.values());
 }
 
+// A dropped or chosen folder comes with its sub-folders, as albums where
+// the project allows them.
 void CTabFiles::addPaths(const QStringList& paths) {
   Job job;
-  job.paths = paths;
+  for (const QString& path : paths) job.request.sources.push_back({pathFromQt(path), true, albumsAllowed_});
   startJob(std::move(job));
 }
 
 void CTabFiles::importFolder(const AddStructureValues& values) {
   Job job;
-  job.folder = values;
+  job.request.sources.push_back({values.folder, values.includeSubfolders, values.albumsFromSubfolders});
+  job.request.endings = pv::endingsOfType(values.imageType);
   startJob(std::move(job));
 }
 
 void CTabFiles::startJob(Job job) {
   if (worker_) return;
-  job.album = currentAlbumPath();
-  job.sources = pages_.settings->values.captions;
-  job.albumsAllowed = albumsAllowed_;
+  // The add changes the collection; the thumbnails not made yet follow it.
+  stopThumbnails();
+  job.request.albumPath = currentAlbumPath();
+  job.request.captions = pages_.settings->values.captions;
   state_.abortRequested = false;
   note_->hide();
   progressText_->setText("Bilder werden gesucht …");
   progressBar_->setRange(0, 0);
   progressBox_->show();
   emit busy(true);
-  const size_t before = state_.items.size();
   auto shared = std::make_shared<Job>(std::move(job));
   worker_ = startWorker(
-      this, [this, shared] { runJob(*shared); }, [this, shared, before] { jobFinished(*shared, before); });
+      this, [this, shared] { runJob(*shared); }, [this, shared] { jobFinished(*shared); });
 }
 
 // On the worker thread: the window is busy, so nothing else touches the
@@ -527,53 +520,12 @@ void CTabFiles::startJob(Job job) {
 void CTabFiles::runJob(Job& job) {
   const std::atomic<bool>& abort = state_.abortRequested;
   // Everything is found first, so the page can say how many files there are.
-  struct Part {
-    std::vector<pv::ImageToAdd> files;
-    std::optional<pv::FolderImportPlan> plan;
-  };
-  std::vector<Part> parts;
-  auto plan = [&](const pv::FolderImportRequest& request) {
-    pv::FolderImportPlan p = pv::planFolderImport(request, abort);
-    if (p.files.empty()) job.emptyFolders.push_back(request.folder);
-    job.skippedFolders.insert(job.skippedFolders.end(), p.skippedFolders.begin(), p.skippedFolders.end());
-    parts.push_back({{}, std::move(p)});
-  };
-  if (job.folder) {
-    const AddStructureValues& v = *job.folder;
-    if (!pv::directoryExists(v.folder))
-      job.missing.push_back(v.folder);
-    else
-      plan({v.folder, job.album, v.includeSubfolders, v.albumsFromSubfolders, pv::endingsOfType(v.imageType),
-            job.sources});
-  }
-  for (const QString& path : job.paths) {
-    if (abort) break;
-    const std::string p = pathFromQt(path);
-    if (pv::directoryExists(p)) {
-      plan({p, job.album, true, job.albumsAllowed, pv::endingsOfType(0), job.sources});
-    } else if (!pv::fileExists(p)) {
-      job.missing.push_back(p);
-    } else if (pv::formatFromFileName(p) == FIF_UNKNOWN) {
-      job.notImages.push_back(p);
-    } else {
-      if (parts.empty() || parts.back().plan) parts.emplace_back();
-      parts.back().files.push_back({p, pv::fileNameOf(p), job.album});
-    }
-  }
-  int total = 0;
-  for (const Part& part : parts) total += int(part.plan ? part.plan->files.size() : part.files.size());
+  const pv::ImportPlan plan = pv::planImport(job.request, abort);
+  const int total = int(plan.files.size());
   postToGui(this, [this, total] { jobProgress(0, total); });
-
-  for (const Part& part : parts) {
-    if (abort) break;
-    const int done = job.added;
-    auto progress = [this, done, total](int added, const std::string&) {
-      postToGui(this, [this, n = done + added, total] { jobProgress(n, total); });
-    };
-    job.added += part.plan ? pv::carryOutFolderImport(state_.items, *part.plan, job.sources, abort, progress)
-                           : state_.items.addImages(part.files, job.sources, abort, progress);
-  }
-  job.cancelled = abort;
+  job.result = pv::carryOutImport(state_.items, plan, job.request, abort, [this, total](int added, const std::string&) {
+    postToGui(this, [this, added, total] { jobProgress(added, total); });
+  });
 }
 
 void CTabFiles::jobProgress(int done, int total) {
@@ -585,37 +537,120 @@ void CTabFiles::jobProgress(int done, int total) {
 
 QString CTabFiles::noteText() const { return note_->isHidden() ? QString() : note_->text(); }
 
-void CTabFiles::jobFinished(const Job& job, size_t before) {
+void CTabFiles::jobFinished(const Job& job) {
   worker_ = nullptr;
-  std::vector<std::string> unreadable;
-  for (const pv::CollectionItem* item : pv::unreadableImages(state_.items, before)) unreadable.push_back(item->sourcePath);
-
+  const pv::ImportResult& result = job.result;
+  const std::vector<std::vector<std::string>> by = pv::pathsByReason(result);
+  using R = pv::SkipReason;
   QStringList lines, details;
-  auto report = [&](const std::vector<std::string>& paths, const QString& line) {
+  auto report = [&](const std::vector<std::string>& paths, const char* one, const char* many) {
     if (paths.empty()) return;
+    const QString line = countText(paths.size(), one, many);
     lines << line;
     details << line + ":";
     for (const std::string& p : paths) details << "    " + pathToQt(p);
   };
-  report(unreadable, countText(unreadable.size(), "1 Datei konnte nicht gelesen werden",
-                               "%1 Dateien konnten nicht gelesen werden"));
-  report(job.missing, countText(job.missing.size(), "1 Datei oder Ordner wurde nicht gefunden",
-                                "%1 Dateien oder Ordner wurden nicht gefunden"));
-  report(job.notImages, countText(job.notImages.size(), "1 Datei ist kein Bild", "%1 Dateien sind keine Bilder"));
-  report(job.emptyFolders, countText(job.emptyFolders.size(), "In 1 Ordner wurden keine Bilder gefunden",
-                                     "In %1 Ordnern wurden keine Bilder gefunden"));
-  report(job.skippedFolders,
-         countText(job.skippedFolders.size(), "1 Ordner wurde übersprungen, weil er schon gelesen war",
-                   "%1 Ordner wurden übersprungen, weil sie schon gelesen waren"));
-  if (job.cancelled) lines.prepend(QString("Abgebrochen: %1 Bilder hinzugefügt").arg(job.added));
+  auto reason = [&](R r) -> const std::vector<std::string>& { return by[size_t(r)]; };
+  report(reason(R::Unreadable), "1 Datei konnte nicht gelesen werden", "%1 Dateien konnten nicht gelesen werden");
+  report(reason(R::Missing), "1 Datei oder Ordner wurde nicht gefunden", "%1 Dateien oder Ordner wurden nicht gefunden");
+  report(reason(R::NotPicture), "1 Datei ist kein Bild", "%1 Dateien sind keine Bilder");
+  report(reason(R::Video), "1 Video wird nicht übernommen", "%1 Videos werden nicht übernommen");
+  report(reason(R::TypeNotRead), "1 Bild eines nicht lesbaren Typs wird nicht übernommen",
+         "%1 Bilder eines nicht lesbaren Typs werden nicht übernommen");
+  report(reason(R::TypeNotChosen), "1 Bild eines nicht gewählten Typs wird nicht übernommen",
+         "%1 Bilder eines nicht gewählten Typs werden nicht übernommen");
+  report(reason(R::Hidden), "1 versteckte Datei wird nicht übernommen", "%1 versteckte Dateien werden nicht übernommen");
+  report(result.emptyFolders, "In 1 Ordner wurden keine Bilder gefunden", "In %1 Ordnern wurden keine Bilder gefunden");
+  report(result.repeatedFolders, "1 Ordner wurde übersprungen, weil er schon gelesen war",
+         "%1 Ordner wurden übersprungen, weil sie schon gelesen waren");
+  if (result.cancelled) lines.prepend(QString("Abgebrochen: %1 Bilder hinzugefügt").arg(result.added));
   note_->setText(lines.join("\n"));
   note_->setToolTip(details.join("\n"));
   note_->setAccessibleDescription(details.join("\n"));
   note_->setVisible(!lines.isEmpty());
 
   progressBox_->hide();
-  showAlbum(job.album);
+  showAlbum(job.request.albumPath);
   refreshAlbumChooser();
   emit busy(false);
   state_.abortRequested = false;
+  startThumbnails();
+}
+
+// ---- thumbnails ----
+
+// The thumbnails of added images, made on every core after the rows are
+// shown, each from the user's cache when it holds one for the photo as it
+// is now. Finished ones wait in ready until the GUI thread takes them all
+// at once, so a burst from the cache costs one repaint, not hundreds.
+struct CTabFiles::ThumbnailRun {
+  std::vector<pv::ThumbnailOrder> orders;
+  std::vector<pv::CollectionItem*> records;  // compared, never read, on the working threads
+  std::atomic<bool> abort{false};
+  std::thread thread;
+  std::mutex lock;
+  std::vector<std::pair<size_t, pv::ImagePtr>> ready;
+  bool queued = false;  // thumbnailsArrived is on its way to the GUI thread
+  size_t arrived = 0;
+};
+
+void CTabFiles::startThumbnails() {
+  stopThumbnails();
+  auto run = std::make_shared<ThumbnailRun>();
+  for (const auto& item : state_.items.list)
+    if (!item->isAlbum && !item->thumbnail && !item->sourceMissing) {
+      run->orders.push_back({item->sourcePath, item->rotation, item->flipHorizontal, item->flipVertical});
+      run->records.push_back(item.get());
+    }
+  if (run->orders.empty()) return;
+  thumbnails_ = run;
+  // The thread ends before the run goes (stopThumbnails joins it); a
+  // delivery still queued then finds the run gone.
+  ThumbnailRun* r = run.get();
+  std::weak_ptr<ThumbnailRun> weak = run;
+  run->thread = std::thread([this, r, weak] {
+    pv::makeThumbnails(r->orders, pv::userThumbnailFolder(), r->abort, [&](size_t i, pv::ImagePtr thumbnail) {
+      std::lock_guard<std::mutex> guard(r->lock);
+      r->ready.emplace_back(i, std::move(thumbnail));
+      if (r->queued) return;
+      r->queued = true;
+      postToGui(this, [this, weak] {
+        if (std::shared_ptr<ThumbnailRun> run = weak.lock(); run && run == thumbnails_) thumbnailsArrived(*run);
+      });
+    });
+  });
+}
+
+// Waits for the pictures in hand.
+void CTabFiles::stopThumbnails() {
+  if (!thumbnails_) return;
+  thumbnails_->abort = true;
+  thumbnails_->thread.join();
+  thumbnails_.reset();
+}
+
+void CTabFiles::thumbnailsArrived(ThumbnailRun& run) {
+  std::vector<std::pair<size_t, pv::ImagePtr>> ready;
+  {
+    std::lock_guard<std::mutex> guard(run.lock);
+    ready.swap(run.ready);
+    run.queued = false;
+  }
+  // A record removed, turned or pointed at another file since keeps its own thumbnail.
+  std::unordered_set<const pv::CollectionItem*> live;
+  for (const auto& item : state_.items.list) live.insert(item.get());
+  std::unordered_map<const pv::CollectionItem*, int> rows;
+  for (int row = 0; row < list_->count(); ++row)
+    if (const pv::CollectionItem* item = record(row)) rows.emplace(item, row);
+  for (auto& [index, thumbnail] : ready) {
+    pv::CollectionItem* item = run.records[index];
+    const pv::ThumbnailOrder& order = run.orders[index];
+    if (!live.count(item) || item->sourcePath != order.sourcePath || item->rotation != order.rotation ||
+        item->flipHorizontal != order.flipHorizontal || item->flipVertical != order.flipVertical)
+      continue;
+    item->thumbnail = std::move(thumbnail);
+    if (auto row = rows.find(item); row != rows.end()) list_->setImage(row->second, thumbnailPicture(*item));
+  }
+  run.arrived += ready.size();
+  if (run.arrived == run.orders.size()) stopThumbnails();
 }

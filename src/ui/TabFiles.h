@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QThread>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,9 +54,12 @@ class CTabFiles : public CPage {
   QThread* worker() const { return worker_; }
   // What the last add or import left out, empty when nothing.
   QString noteText() const;
+  // Thumbnails of added images are still being made.
+  bool thumbnailsPending() const { return thumbnails_ != nullptr; }
 
  private:
   struct Job;
+  struct ThumbnailRun;
   QWidget* makeListGroup();
   QWidget* makeImagesGroup();
   QWidget* makeCaptionGroup();
@@ -81,7 +85,10 @@ class CTabFiles : public CPage {
   void startJob(Job job);
   void runJob(Job& job);
   void jobProgress(int done, int total);
-  void jobFinished(const Job& job, size_t before);
+  void jobFinished(const Job& job);
+  void startThumbnails();
+  void stopThumbnails();
+  void thumbnailsArrived(ThumbnailRun& run);
   void setRowText(int row);
   int thumbnailPicture(const pv::CollectionItem& item);
 
@@ -92,6 +99,7 @@ class CTabFiles : public CPage {
   QImage albumPicture_;
   QImage upPicture_;
   QPointer<QThread> worker_;
+  std::shared_ptr<ThumbnailRun> thumbnails_;
 
   QComboBox* chooser_;
   CTabFilesListBox* list_;

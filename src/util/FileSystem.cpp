@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,12 +19,35 @@ namespace pv {
 
 bool readWholeFile(const std::string& path, std::string& content) {
   content.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return false;
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  // Read in one piece of the size the file has; one that grows meanwhile is
+  // still read to its end, one that shrinks ends where it ends.
+  content.resize(S_ISREG(st.st_mode) ? size_t(st.st_size) : 0);
+  size_t have = 0;
+  char more[65536];
+  bool ok = true;
+  for (;;) {
+    const bool inPlace = have < content.size();
+    const ssize_t n = inPlace ? ::read(fd, content.data() + have, content.size() - have) : ::read(fd, more, sizeof more);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    if (inPlace)
+      have += size_t(n);
+    else
+      content.append(more, size_t(n)), have = content.size();
+  }
+  ::close(fd);
+  content.resize(ok ? have : 0);
+  return ok;
 }
 
 bool writeWholeFile(const std::string& path, const std::string& content) {

@@ -263,9 +263,18 @@ TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
   std::string photo;
   ASSERT_TRUE(readWholeFile(good, photo));
   dir.write("in/gut.jpg", photo);
+  // Every other file the folder holds is named with its reason.
+  dir.write("in/a.mp4", "video");
+  dir.write("in/b.MOV", "video");
+  dir.write("in/notizen.txt", "text");
+  dir.write("in/.versteckt.jpg", photo);
   r = cliRun(build("folder", {"--import", dir.path() + "in"}));
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(contains(r, "1 of 2 images could not be read: " + bad + "\n")) << r.output;
+  const std::string in = dir.path() + "in/";
+  EXPECT_TRUE(contains(r, "2 videos were not taken: " + in + "a.mp4, " + in + "b.MOV\n")) << r.output;
+  EXPECT_TRUE(contains(r, "1 file is no picture and was not taken: " + in + "notizen.txt\n")) << r.output;
+  EXPECT_TRUE(contains(r, "1 hidden file was not taken: " + in + ".versteckt.jpg\n")) << r.output;
 
   // Nothing readable at all is a failure, and nothing is written.
   makeDirectory(dir.path() + "empty");

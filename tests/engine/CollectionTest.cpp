@@ -2,8 +2,11 @@
 
 #include "TestSupport.h"
 #include "model/ItemCollection.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 
 #include <cstring>
+#include <sstream>
 
 using namespace pv;
 
@@ -271,4 +274,76 @@ TEST(Collection, ManyFilesReadOnEveryCoreComeOutAsOneByOne) {
   });
   EXPECT_EQ(cancelled.size(), 3u);
   EXPECT_EQ(cancelled.addImages(files, sources, abort), 0);  // already cancelled: nothing starts
+}
+
+namespace {
+
+std::vector<std::string> manifestPhotos() {
+  std::string manifest;
+  std::vector<std::string> names;
+  if (!readWholeFile(pvtest::photo("MANIFEST.tsv"), manifest)) return names;
+  std::istringstream lines(manifest);
+  for (std::string line; std::getline(lines, line);)
+    if (!line.empty() && !startsWith(line, "file\t")) names.push_back(line.substr(0, line.find('\t')));
+  return names;
+}
+
+// What adding a photo gave before it read headers only: the decoded,
+// upright picture and the metadata it carries.
+CollectionItem decodedRecord(const std::string& path, const CaptionSources& sources) {
+  CollectionItem r;
+  LoadedImage loaded = loadUpright(path, formatFromFileName(path));
+  ImagePtr image = to24Bits(std::move(loaded.image));
+  if (image) r.width = loaded.fullWidth, r.height = loaded.fullHeight;
+  const ImageMetadata m = readImageMetadata(image.get(), path, sources);
+  r.caption = m.caption;
+  r.exifDateTime = m.exifDateTime, r.exifFNumber = m.exifFNumber, r.exifFocalLength = m.exifFocalLength;
+  r.exifIsoSpeed = m.exifIsoSpeed, r.exifExposureTime = m.exifExposureTime;
+  r.exifMake = m.exifMake, r.exifModel = m.exifModel;
+  return r;
+}
+
+std::string recordText(const CollectionItem& r) {
+  return format("%d x %d|%s|%s|%s|%s|%s|%s|%s|%s", r.width, r.height, r.caption.c_str(), r.exifDateTime.c_str(),
+                r.exifFNumber.c_str(), r.exifFocalLength.c_str(), r.exifIsoSpeed.c_str(), r.exifExposureTime.c_str(),
+                r.exifMake.c_str(), r.exifModel.c_str());
+}
+
+}  // namespace
+
+// Adding a photo reads only its header and metadata blocks, and the record
+// is the one decoding the whole picture gives, for every shared photo and
+// each caption source.
+TEST(HeaderImport, GivesTheRecordsOfTheDecodingImport) {
+  PV_REQUIRE_PHOTOS();
+  const std::vector<std::string> photos = manifestPhotos();
+  ASSERT_GE(photos.size(), 18u);
+  std::vector<ImageToAdd> files;
+  for (const std::string& name : photos) files.push_back({pvtest::photo(name), name, "/"});
+  const CaptionSources iptcFirst{true, true, true, false}, commentOnly{false, true, false, false},
+      exifOnly{false, false, true, false};
+  std::atomic<bool> abort{false};
+  for (const CaptionSources& sources : {iptcFirst, commentOnly, exifOnly}) {
+    const auto records = readImageRecords(files, sources, false, abort);
+    ASSERT_EQ(records.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+      ASSERT_TRUE(records[i]) << photos[i];
+      EXPECT_EQ(recordText(*records[i]), recordText(decodedRecord(files[i].sourcePath, sources))) << photos[i];
+      EXPECT_FALSE(records[i]->thumbnail) << photos[i];
+    }
+  }
+  // The portrait turned by its orientation tag, and the broken PNG unreadable.
+  const auto records = readImageRecords(files, iptcFirst, false, abort);
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (photos[i] == "orientation6_canon_sx60.jpg") EXPECT_EQ(recordText(*records[i]).substr(0, 11), "1536 x 2048");
+    if (photos[i] == "broken_no_ihdr.png") EXPECT_EQ(records[i]->width, 0);
+  }
+
+  // JPEG, PNG, TIFF and PSD stop after the header.
+  for (const char* name : {"large_9mp_nokia_8_3.jpg", "watermark_rgba.png", "tiff_rgba8_exif_iptc_reagan.tiff",
+                           "psd_rgb8_2layers_hopper.psd"}) {
+    const ImageHeader header = readImageHeader(pvtest::photo(name), formatFromFileName(name));
+    ASSERT_TRUE(header.image) << name;
+    EXPECT_FALSE(FreeImage_HasPixels(header.image.get())) << name;
+  }
 }

@@ -14,17 +14,15 @@ struct ImportFixture : ::testing::Test {
 
   void image(const std::string& rel) {
     std::filesystem::create_directories(std::filesystem::path(dir.file(rel)).parent_path());
-    ASSERT_TRUE(pvtest::writeTestImage(dir.file(rel), 8, 6, FIF_BMP));
+    ASSERT_TRUE(pvtest::writeTestImage(dir.file(rel), 8, 6, formatFromFileName(rel)));
   }
   void folder(const std::string& rel) { std::filesystem::create_directories(dir.file(rel)); }
   int import(const std::string& rel, bool sub, bool albums, int type = 0, const std::string& into = "/") {
-    FolderImportRequest r;
-    r.folder = dir.file(rel);
+    ImportRequest r;
+    r.sources = {{dir.file(rel), sub, albums}};
     r.albumPath = into;
-    r.includeSubfolders = sub;
-    r.albumsFromSubfolders = albums;
     r.endings = endingsOfType(type);
-    return importFolderTree(items, r, abort);
+    return importPaths(items, r, abort).added;
   }
   std::vector<std::string> records() const {
     std::vector<std::string> r;
@@ -49,7 +47,7 @@ TEST_F(ImportFixture, EndingsOfTheChosenType) {
   image("t/b.tiff");
   image("t/c.png");
   EXPECT_EQ(import("t", false, false, 5), 2);
-  EXPECT_EQ(endingsOfType(7).size(), 0u);
+  EXPECT_EQ(endingsOfType(11).size(), 0u);
   EXPECT_EQ(import("t", false, false, 7), 0);
   EXPECT_EQ(import("no/such/folder", true, true), 0);
 }
@@ -97,12 +95,10 @@ TEST_F(ImportFixture, FolderNamesAsAlbumNames) {
 TEST_F(ImportFixture, CancelStopsButCleansUp) {
   image("Reise/A/1.jpg");
   image("Reise/B/2.jpg");
-  FolderImportRequest r;
-  r.folder = dir.file("Reise");
-  r.includeSubfolders = r.albumsFromSubfolders = true;
-  r.endings = endingsOfType(0);
+  ImportRequest r;
+  r.sources = {{dir.file("Reise"), true, true}};
   int calls = 0;
-  importFolderTree(items, r, abort, [&](int, const std::string&) {
+  importPaths(items, r, abort, [&](int, const std::string&) {
     ++calls;
     abort = true;
   });
@@ -115,14 +111,69 @@ TEST_F(ImportFixture, LinksBackIntoTheTreeAreWalkedOnce) {
   image("r/s/b.bmp");
   std::filesystem::create_directory_symlink(dir.file("r"), dir.file("r/s/oben"));
   std::filesystem::create_directory_symlink(dir.file("r/s"), dir.file("r/t"));
-  FolderImportRequest r;
-  r.folder = dir.file("r");
-  r.includeSubfolders = true;
-  r.albumsFromSubfolders = true;
-  r.endings = endingsOfType(0);
-  const FolderImportPlan plan = planFolderImport(r, abort);
+  ImportRequest r;
+  r.sources = {{dir.file("r"), true, true}};
+  const ImportPlan plan = planImport(r, abort);
   EXPECT_EQ(plan.files.size(), 2u);
-  EXPECT_EQ(plan.skippedFolders, (std::vector<std::string>{dir.file("r/s/oben"), dir.file("r/t")}));
-  EXPECT_EQ(carryOutFolderImport(items, plan, r.sources, abort), 2);
+  EXPECT_EQ(plan.repeatedFolders, (std::vector<std::string>{dir.file("r/s/oben"), dir.file("r/t")}));
+  EXPECT_EQ(carryOutImport(items, plan, r, abort).added, 2);
   EXPECT_EQ(records(), (std::vector<std::string>{"/|a.bmp", "A /|s", "/s|b.bmp"}));
+}
+
+namespace {
+std::vector<std::string> reasonsText(const ImportResult& r) {
+  static const char* const names[] = {"unreadable", "missing", "not picture", "video", "type not read",
+                                      "type not chosen", "hidden"};
+  std::vector<std::string> out;
+  const auto by = pathsByReason(r);
+  for (size_t i = 0; i < by.size(); ++i)
+    for (const std::string& p : by[i]) out.push_back(std::string(names[i]) + " " + fileNameOf(p));
+  return out;
+}
+}  // namespace
+
+// Every file a folder holds is either taken or named with its reason; a
+// picture the user named is kept even when it cannot be read, one found in
+// a folder is left out.
+TEST_F(ImportFixture, EveryFileNotTakenIsNamedWithItsReason) {
+  image("f/gut.jpg");
+  dir.write("f/kaputt.jpg", std::string(600, 'B'));
+  dir.write("f/liesmich.txt", "text");
+  dir.write("f/Urlaub.MP4", "video");
+  dir.write("f/clip.mov", "video");
+  dir.write("f/scan.jxl", "jpeg xl");
+  image("f/anders.png");
+  image("f/.versteckt.jpg");
+  folder("f/.thumbnails");
+  image("f/unter/tief.jpg");  // no sub-folders asked for: not looked at
+
+  ImportRequest r;
+  r.sources = {{dir.file("f"), false, false}, {dir.file("f/kaputt.jpg")}, {dir.file("fehlt.jpg")},
+               {dir.file("f/liesmich.txt")}};
+  r.endings = endingsOfType(1);  // JPEG only
+  const ImportResult result = importPaths(items, r, abort);
+  EXPECT_EQ(records(), (std::vector<std::string>{"/|gut.jpg", "/|kaputt.jpg"}));
+  EXPECT_EQ(result.added, 2);
+  EXPECT_EQ(result.keptUnreadable, std::vector<std::string>{dir.file("f/kaputt.jpg")});
+  EXPECT_EQ(items.list[1]->width, 0);
+  EXPECT_EQ(reasonsText(result),
+            (std::vector<std::string>{"unreadable kaputt.jpg", "unreadable kaputt.jpg", "missing fehlt.jpg",
+                                      "not picture liesmich.txt", "not picture liesmich.txt", "video Urlaub.MP4",
+                                      "video clip.mov", "type not read scan.jxl", "type not chosen anders.png",
+                                      "hidden .versteckt.jpg"}));
+  // Named files of no image type are flagged, so picovand-cli can refuse them.
+  const ImportPlan plan = planImport(r, abort);
+  EXPECT_EQ(std::count_if(plan.notTaken.begin(), plan.notTaken.end(), [](const NotTaken& n) { return n.named; }), 2);
+
+  // With sub-folders, a hidden folder is named once and not walked.
+  items.clear();
+  r.sources = {{dir.file("f"), true, false}};
+  r.endings = endingsOfType(0);
+  const ImportResult deep = importPaths(items, r, abort);
+  EXPECT_EQ(records(), (std::vector<std::string>{"/|anders.png", "/|gut.jpg", "/|tief.jpg"}));
+  const auto by = pathsByReason(deep);
+  EXPECT_EQ(by[size_t(SkipReason::Hidden)],
+            (std::vector<std::string>{dir.file("f/.thumbnails"), dir.file("f/.versteckt.jpg")}));
+  EXPECT_EQ(by[size_t(SkipReason::Unreadable)], std::vector<std::string>{dir.file("f/kaputt.jpg")});
+  EXPECT_TRUE(deep.keptUnreadable.empty());
 }

@@ -4,6 +4,7 @@
 #include "settings/Ini.h"
 #include "settings/PageValues.h"
 #include "settings/ProjectSettings.h"
+#include "util/FileSystem.h"
 #include "util/Text.h"
 
 using namespace pv;
@@ -204,4 +205,22 @@ TEST(CreatePage, NameTypingAndFolderChoice) {
   // The next start begins with the chosen folder.
   AppState next(pvtest::scratchEnvironment(dir));
   EXPECT_EQ(next.settings.projectsFolder, dir.path() + "web/");
+}
+
+// Files are read whole in one piece: every byte of a large file, a file
+// whose size the system does not know beforehand, and nothing of a folder
+// or a missing file.
+TEST(Files, ReadWholeFileTakesEveryByte) {
+  pvtest::ScratchDir dir;
+  std::string big(300000, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7919 % 251);
+  ASSERT_TRUE(writeWholeFile(dir.file("big.bin"), big));
+  std::string read = "old";
+  ASSERT_TRUE(readWholeFile(dir.file("big.bin"), read));
+  EXPECT_EQ(read, big);
+  ASSERT_TRUE(readWholeFile("/proc/self/status", read));  // reported as 0 bytes long
+  EXPECT_NE(read.find("VmHWM:"), std::string::npos);
+  EXPECT_FALSE(readWholeFile(dir.path(), read));
+  EXPECT_FALSE(readWholeFile(dir.file("missing"), read));
+  EXPECT_TRUE(read.empty());
 }

@@ -15,7 +15,10 @@
 
 #include "GuiSupport.h"
 #include "controls/TabFilesListBox.h"
+#include "model/ThumbnailCache.h"
 #include "ui/AddStructureDlg.h"
+#include "util/FileSystem.h"
+#include "util/Text.h"
 #include "ui/TabFiles.h"
 #include "ui/TabOptions2.h"
 
@@ -82,7 +85,7 @@ class AlbumPageTest : public QObject {
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, r.center());
   }
   QString path(const QString& relative) const { return files.path() + "/" + relative; }
-  void waitForWorker() const { QTRY_VERIFY_WITH_TIMEOUT(!page->worker(), 60000); }
+  void waitForWorker() const { QTRY_VERIFY_WITH_TIMEOUT(!page->worker() && !page->thumbnailsPending(), 60000); }
   void drop(const QStringList& paths) const {
     QMimeData data;
     QList<QUrl> urls;
@@ -172,8 +175,13 @@ class AlbumPageTest : public QObject {
     waitForWorker();
     QCOMPARE(scripted.fileFilters.size(), size_t(2));
     QVERIFY(scripted.fileFilters[0].startsWith("All Image Formats (*.jpg *.jpeg *.jif *.jpe *.gif *.bmp *.png *.tif "
-                                               "*.tiff *.psd);;JPEG Image Format (*.jpg,*.jpeg,*.jif,*.jpe) (*.jpg"));
-    QVERIFY(scripted.fileFilters[0].endsWith(";;Adobe Photoshop (*.psd) (*.psd)"));
+                                               "*.tiff *.psd *.heic *.heif *.hif *.avif *.webp *.dng *.cr2 *.cr3 "
+                                               "*.nef *.arw *.orf *.rw2 *.raf *.pef);;JPEG Image Format "
+                                               "(*.jpg,*.jpeg,*.jif,*.jpe) (*.jpg"));
+    QVERIFY(scripted.fileFilters[0].contains(";;Adobe Photoshop (*.psd) (*.psd);;High Efficiency Image File Format"));
+    QVERIFY(scripted.fileFilters[0].endsWith(
+        ";;Camera RAW (*.dng,*.cr2,*.cr3,*.nef,*.arw,*.orf,*.rw2,*.raf,*.pef) (*.dng *.cr2 *.cr3 *.nef *.arw *.orf "
+        "*.rw2 *.raf *.pef)"));
     QCOMPARE(list()->count(), 1);
     list()->setCurrentRow(0);
     QVERIFY(find<QLineEdit>("caption")->isEnabled());
@@ -241,6 +249,24 @@ class AlbumPageTest : public QObject {
     QCOMPARE(state->items.size(), size_t(0));
   }
 
+  // The rows come as soon as the files are read; their pictures follow from
+  // other threads and are kept in the user's cache for the next add.
+  void thumbnailsFollowTheRowsAndAreCached() {
+    writePhoto(path("cache/a.jpg"));
+    page->addPaths({path("cache/a.jpg")});
+    QTRY_VERIFY_WITH_TIMEOUT(!page->worker(), 60000);
+    QCOMPARE(namesIn(page->currentAlbumPath()).back(), std::string("a.jpg"));
+    waitForWorker();
+    const pv::CollectionItem& added = *state->items.list.back();
+    QVERIFY(added.thumbnail);
+    const std::string file = pathFromQtPath(path("cache/a.jpg"));
+    const std::string entry = pv::userThumbnailFolder() + pv::thumbnailCacheName(file);
+    QVERIFY(pv::fileExists(entry));
+    QVERIFY(pv::startsWith(pv::userThumbnailFolder(), qgetenv("XDG_CACHE_HOME").toStdString()));
+    const int row = rowOf("Image: a.jpg");
+    QVERIFY(!list()->imageList()->picture(list()->image(row)).isNull());
+  }
+
   void withoutAlbumsTheNameFieldSaysSoAndFoldersFlatten() {
     page->setAlbumsAllowed(false);
     QCOMPARE(find<QLineEdit>("albumName")->text(), QString("Dieses Projekt enthält keine Alben"));
@@ -300,6 +326,18 @@ class AlbumPageTest : public QObject {
     QVERIFY(details.contains("kaputt.jpg") && details.contains("fehlt.jpg") && details.contains("liesmich.txt"));
     QVERIFY(!details.contains("gut.jpg"));
     QVERIFY(list()->text(rowOf("Image: kaputt.jpg")).contains("(0*0)"));
+
+    // Found in a folder, an unreadable picture is left out; videos and
+    // hidden files are counted by their reason.
+    writePhoto(path("ordner/gut.jpg"));
+    writeText(path("ordner/kaputt.jpg"), "no picture at all");
+    for (const char* video : {"ordner/a.mp4", "ordner/b.MOV", "ordner/c.avi"}) writeText(path(video), "video");
+    writeText(path("ordner/.hidden.jpg"), "hidden");
+    drop({path("ordner")});
+    QCOMPARE(namesIn("/"), (std::vector<std::string>{"gut.jpg", "kaputt.jpg", "gesperrt.jpg", "gut.jpg"}));
+    QCOMPARE(page->noteText(), QString("1 Datei konnte nicht gelesen werden\n3 Videos werden nicht übernommen\n"
+                                       "1 versteckte Datei wird nicht übernommen"));
+    QVERIFY(find<QLabel>("note")->toolTip().contains("b.MOV"));
   }
 
   void aLinkBackIntoTheTreeIsSkipped() {
@@ -334,7 +372,7 @@ class AlbumPageTest : public QObject {
       CAddStructureDlg dialog(allowed);
       QCOMPARE(dialog.windowTitle(), QString("Ordner wählen"));
       auto* type = dialog.findChild<QComboBox*>("imageType");
-      QCOMPARE(type->count(), 7);
+      QCOMPARE(type->count(), 11);
       QCOMPARE(type->currentText(), QString("All Image Formats"));
       auto* include = dialog.findChild<QCheckBox*>("includeSubfolders");
       auto* albums = dialog.findChild<QCheckBox*>("albumsFromSubfolders");
@@ -357,11 +395,14 @@ class AlbumPageTest : public QObject {
 
   void folderImportHonoursTheImageType() {
     writePhoto(path("typ/a.jpg"));
-    // Only the names count here.
-    for (const char* name : {"typ/b.TIF", "typ/c.tiff", "typ/d.png"}) QVERIFY(QFile::copy(path("typ/a.jpg"), path(name)));
+    pv::ImagePtr photo(FreeImage_Load(FIF_JPEG, pathFromQtPath(path("typ/a.jpg")).c_str(), 0));
+    for (const char* name : {"typ/b.TIF", "typ/c.tiff"})
+      QVERIFY(FreeImage_Save(FIF_TIFF, photo.get(), pathFromQtPath(path(name)).c_str(), 0));
+    QVERIFY(FreeImage_Save(FIF_PNG, photo.get(), pathFromQtPath(path("typ/d.png")).c_str(), 0));
     page->importFolder({pathFromQtPath(path("typ")), 5, false, false});
     waitForWorker();
     QCOMPARE(namesIn("/"), (std::vector<std::string>{"b.TIF", "c.tiff"}));
+    QCOMPARE(page->noteText(), QString("2 Bilder eines nicht gewählten Typs werden nicht übernommen"));
   }
 
  private:
