@@ -1,10 +1,22 @@
 # Everyday entry points; scripts/setup installs what is missing and builds.
-.PHONY: all setup build run test test-asan bench demo
+.PHONY: all setup build run test test-asan bench demo install package
 
 all: build
 
 setup build:
 	scripts/setup
+
+# Installs the programs, their data and desktop files under PREFIX
+# (default /usr/local); DESTDIR stages the install as usual.
+PREFIX ?= /usr/local
+install: setup
+	cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package picovand_VERSION_ARCH.deb in build-deb/, built with
+# Debian's hardening flags, then checked by lintian.
+package:
+	scripts/setup --no-build
+	scripts/package
 
 # Sets up, builds and starts the window.
 run: setup

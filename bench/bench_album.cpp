@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   pv::initialiseImageLibrary();
 
-  pv::AppState state(pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", ""});
+  pv::AppState state(pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", "", "", ""});
   Desktop desktop = systemDesktop();
   const SharedPictures pictures = SharedPictures::load();
   CTabOptions2 settings(state, pictures, desktop);

@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   const unsigned cores = bench::cores();
 
   // The state lives in the data folder, not in the user's home.
-  pv::AppState state(pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", ""});
+  pv::AppState state(pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", "", "", ""});
   pv::ProjectSettings& s = state.settings;
   s.imageFolderName = "images";
   s.imageFormat = 0;

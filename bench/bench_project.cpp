@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   pv::initialiseImageLibrary();
   const std::vector<std::string> photos = smallPhotos(n);
-  const pv::Environment env{pv::executableFolder(), bench::dataFolder() + "home", "", ""};
+  const pv::Environment env{pv::executableFolder(), bench::dataFolder() + "home", "", "", "", ""};
 
   Session made(env);
   pv::selectProjectType(made.state, 1001, made.image, made.project);

@@ -17,7 +17,7 @@
 namespace {
 
 struct Build {
-  pv::AppState state{pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", ""}};
+  pv::AppState state{pv::Environment{pv::executableFolder(), bench::dataFolder() + "home", "", "", "", ""}};
   pv::ImagePageValues image;
   pv::ProjectPageValues project;
   pv::CreatePageValues create;

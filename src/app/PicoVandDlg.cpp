@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
@@ -59,6 +60,10 @@ class PictureStrip : public QWidget {
 constexpr int kFooterRight = 21;
 constexpr int kFooterGap = 31;
 
+// The window's size and place between runs, beside the recovery copy in the data folder.
+QString windowPlaceFile(const pv::AppState& state) { return pathToQt(state.settings.appDataFolder + "window.ini"); }
+constexpr const char* kGeometryKey = "geometry";
+
 }  // namespace
 
 CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* parent)
@@ -66,7 +71,7 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   QIcon icon;
-  for (int size : {16, 32, 48, 256}) icon.addFile(QString(":/art/icon-%1.png").arg(size));
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addFile(QString(":/art/icon-%1.png").arg(size));
   setWindowIcon(icon);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, windowQColor());
@@ -126,6 +131,12 @@ CPicoVandDlg::CPicoVandDlg(pv::AppState& state, Desktop& desktop, QWidget* paren
   QSize size(1120, 780);
   if (const QScreen* s = screen()) size = size.boundedTo(s->availableSize());
   resize(size.expandedTo(minimumSizeHint()));
+  restoreGeometry(QSettings(windowPlaceFile(state), QSettings::IniFormat).value(kGeometryKey).toByteArray());
+}
+
+void CPicoVandDlg::rememberPlace() const {
+  pv::makeDirectories(state_.settings.appDataFolder);
+  QSettings(windowPlaceFile(state_), QSettings::IniFormat).setValue(kGeometryKey, saveGeometry());
 }
 
 CLinkStatic2* CPicoVandDlg::makeButton(const char* picture, const char* name, const QString& label) {
@@ -153,6 +164,19 @@ QWidget* CPicoVandDlg::makeHeader() {
   connect(info_, &CLinkStatic2::clicked, this, [this] { showInfoBox(state_.screenDpi, desktop_, this); });
   connect(webPage_, &CLinkStatic2::clicked, this, [this] { desktop_.open(QUrl(makerPage())); });
   connect(exit_, &CLinkStatic2::clicked, this, &QDialog::accept);
+  // Keys for the header's commands; disabled with the rest while a worker runs.
+  auto key = [this](const QKeySequence& keys, const char* name, CLinkStatic2* button) {
+    auto* action = new QAction(this);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, button, &CLinkStatic2::clicked);
+    addAction(action);
+    button->setToolTip(button->accessibleName() + " (" + keys.toString(QKeySequence::NativeText) + ")");
+  };
+  key(QKeySequence::New, "newProjectKey", newProject_);
+  key(QKeySequence(Qt::CTRL | Qt::Key_Q), "exitKey", exit_);
+  key(QKeySequence(Qt::Key_F1), "helpKey", help_);
   connect(cancel_, &CLinkStatic2::clicked, this, [this] {
     state_.abortRequested = true;
     cancel_->hide();

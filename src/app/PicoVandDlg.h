@@ -57,6 +57,9 @@ class CPicoVandDlg : public QDialog {
   void openProject();
   // Opens path into every page; a refused file leaves the project as it was.
   bool openProjectFile(const std::string& path);
+  // A project named on the command line (a double click in the file
+  // manager): opened after the question about unsaved (recovered) work.
+  void openGivenProject(const std::string& path);
   // "Fehlende Bilder suchen …": the folder where missing images are now.
   void findMissingImages();
   // At start: the recovery copy of a run that ended without closing the
@@ -67,6 +70,8 @@ class CPicoVandDlg : public QDialog {
   // Writes the recovery copy when the project changed since the last one;
   // run by a timer every few seconds.
   void keepRecovery();
+  // Writes the window's size and place for the next start.
+  void rememberPlace() const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -163,6 +163,10 @@ void CPicoVandDlg::openProject() {
   if (!chosen.isEmpty()) openProjectFile(pathFromQt(chosen));
 }
 
+void CPicoVandDlg::openGivenProject(const std::string& path) {
+  if (mayDiscardChanges()) openProjectFile(path);
+}
+
 bool CPicoVandDlg::openProjectFile(const std::string& path) {
   // Quick from the thumbnail cache; a project without one reads its photos.
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -248,6 +252,7 @@ void CPicoVandDlg::keepRecovery() {
 
 void CPicoVandDlg::done(int result) {
   if (!mayDiscardChanges()) return;
+  rememberPlace();
   pv::removeRecovery(state_);
   QDialog::done(result);
 }

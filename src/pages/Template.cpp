@@ -26,12 +26,13 @@ int replaceToken(std::string& text, std::string_view token, std::string_view val
 }
 
 std::string writePresetPreview(const ProjectSettings& s) {
-  const std::string resources = s.programFolder + "resources/";
+  const std::string& resources = s.resourceFolder;
   std::string page;
   loadTemplate(resources + "DE/draft.html", page);
   replaceToken(page, "##DRAFT##", s.presetName);
   replaceToken(page, "##IMAGE##", resources + "IMAGES/" + std::to_string(s.presetNumber) + ".jpg");
   replaceToken(page, "../IMAGES/tback.png", resources + "IMAGES/tback.png");
+  makeDirectories(s.appDataFolder);
   const std::string out = s.appDataFolder + "temp.html";
   writeWholeFile(out, page);
   return out;

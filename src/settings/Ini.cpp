@@ -167,6 +167,9 @@ bool writeProfileString(const std::string& path, std::string_view section, std::
     ensureEnded();
     out += "[" + std::string(section) + "]" + eol + newLine + eol;
   }
+  // The first value written makes the file's folder (config.ini's is only made when needed).
+  const size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
   return writeFileAtomically(path, out);
 }
 

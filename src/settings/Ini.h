@@ -36,7 +36,7 @@ std::string readProfileString(const std::string& path, std::string_view section,
                               std::string_view def);
 int readProfileInt(const std::string& path, std::string_view section, std::string_view key, int def);
 
-// Sets section/key to value, creating the file, the section or the key as
+// Sets section/key to value, creating the file (with its folder), the section or the key as
 // needed. The file is replaced atomically, so a crash never leaves half a file.
 bool writeProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);

@@ -12,7 +12,7 @@ std::string presetPath(const ProjectSettings& settings, int number) {
 }
 
 std::string infoPagePath(const ProjectSettings& settings, int n) {
-  return settings.programFolder + "resources/DE/" + std::to_string(n) + ".html";
+  return settings.resourceFolder + "DE/" + std::to_string(n) + ".html";
 }
 
 PresetNode presetNode(const std::string& presetFile) {

@@ -42,12 +42,14 @@ struct ProjectSettings {
   std::string pageScratch;
   int controlSet = 0;
   std::string programFolder;
+  std::string resourceFolder;  // the installed data tree (resourceFolderFor)
   std::string configFolder;
   std::string draftsFolder;
   std::string ctrlFolder;
   std::string projectsFolder;
   std::string appDataFolder;
   std::string configIniPath;
+  std::string cacheFolder;  // $XDG_CACHE_HOME/Corvane/Pico Vand/: anything that may be deleted at any time
   std::string imageFolderName;
   std::string prefixA;
   std::string prefixB;

@@ -14,20 +14,37 @@
 namespace pv {
 
 // Where the program and the user's data live. Read from the process by
-// processEnvironment(); tests pass their own.
+// processEnvironment(); tests pass their own. Empty means "not set".
 struct Environment {
   std::string programFolder;  // ends in "/"
   std::string home;           // $HOME
-  std::string documentsDir;   // $XDG_DOCUMENTS_DIR, may be empty
-  std::string dataHome;       // $XDG_DATA_HOME, may be empty
+  std::string documentsDir;   // $XDG_DOCUMENTS_DIR
+  std::string dataHome;       // $XDG_DATA_HOME
+  std::string configHome;     // $XDG_CONFIG_HOME
+  std::string cacheHome;      // $XDG_CACHE_HOME
 };
 Environment processEnvironment();
+
+// The user's documents folder as the desktop knows it, without "/" at the end:
+// $XDG_DOCUMENTS_DIR, else the XDG_DOCUMENTS_DIR line of user-dirs.dirs in the
+// configuration folder (what a German desktop sets to "$HOME/Dokumente"), else
+// ~/Documents. Reads, creates nothing.
+std::string documentsFolder(const Environment& env);
+
+// The installed data tree: ../share/picovand/ beside an installed program,
+// else resources/ beside the program in the build tree. Ends in "/".
+std::string resourceFolderFor(const std::string& programFolder);
 
 struct AppState {
   explicit AppState(const Environment& env = processEnvironment());
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 
+  // The projects folder below the documents folder, which config.ini may
+  // replace, and the home folder (no "/" at the end), where projects go when
+  // the documents folder cannot be made.
+  std::string documentsProjectsFolder;
+  std::string homeFolder;
   int screenDpi = 96;
   std::atomic<bool> abortRequested{false};
   int creditPending = 0;
@@ -50,11 +67,19 @@ struct AppState {
   std::vector<std::string> writeFailures;  // by the running build: "path: reason" of each page or style file it could not write
 };
 
-// Reads the IPTC defaults and the projects folder from config.ini.
+// Reads the IPTC defaults and the projects folder from config.ini (from its
+// old place in the data folder while it has not been moved yet).
 void readConfigIni(AppState& state);
 
-// Holds the single-instance lock (picovand.lock in the data folder) for the
-// life of the object. ok() is false when another instance holds it.
+// Creates the projects folder (in the home folder when the documents folder
+// cannot be made) and the data folder, and moves a config.ini from the data
+// folder, where earlier versions kept it, to the configuration folder. The
+// window does this at its start; constructing an AppState creates nothing,
+// so a command that only reads leaves no trace.
+void makeUserFolders(AppState& state);
+
+// Holds the single-instance lock (picovand.lock in the data folder, which it
+// creates when missing) for the life of the object. ok() is false when another instance holds it.
 class InstanceLock {
  public:
   explicit InstanceLock(const std::string& appDataFolder);

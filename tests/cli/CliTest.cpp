@@ -41,7 +41,7 @@ struct CliFixture : ::testing::Test {
   }
   CliRun cliRun(const std::vector<std::string>& args) {
     // Home and data folders of the scratch directory, so no user's files are touched.
-    std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= XDG_DOCUMENTS_DIR= " + shellQuoted(cli);
+    std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= XDG_DOCUMENTS_DIR= XDG_CONFIG_HOME= XDG_CACHE_HOME= " + shellQuoted(cli);
     for (const std::string& a : args) cmd += " " + shellQuoted(a);
     CliRun r;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((cmd + " 2>&1 </dev/null").c_str(), "r"), pclose);

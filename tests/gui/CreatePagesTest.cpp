@@ -129,7 +129,7 @@ class CreatePagesTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(QDir(kPhotos).exists());
-    const pv::Environment env{PICOVAND_BIN_DIR "/", path("home").toStdString(), "", ""};
+    const pv::Environment env{PICOVAND_BIN_DIR "/", path("home").toStdString(), "", "", "", ""};
     state = std::make_unique<pv::AppState>(env);
     QDir().mkpath(QString::fromStdString(state->settings.appDataFolder));
     window = std::make_unique<CPicoVandDlg>(*state, scripted.desktop);
@@ -167,7 +167,7 @@ class CreatePagesTest : public QObject {
     QCOMPARE(field("outputFolder")->text(), path("projects1/Urlaub_2011"));
     QCOMPARE(scripted.folderTitles, std::vector<QString>{"Projektordner auswählen"});
     // The next start of the program begins with the chosen folder.
-    pv::AppState next(pv::Environment{PICOVAND_BIN_DIR "/", path("home").toStdString(), "", ""});
+    pv::AppState next(pv::Environment{PICOVAND_BIN_DIR "/", path("home").toStdString(), "", "", "", ""});
     pv::readConfigIni(next);
     QCOMPARE(QString::fromStdString(next.settings.projectsFolder), path("projects1/"));
     // A cancelled folder browser changes nothing.

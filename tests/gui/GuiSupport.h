@@ -44,7 +44,7 @@ class ScratchProgram {
     write("resources/CONFIG/" + std::to_string(number) + ".config", text);
   }
   std::unique_ptr<pv::AppState> makeState() const {
-    return std::make_unique<pv::AppState>(pv::Environment{programFolder(), root() + "home", "", ""});
+    return std::make_unique<pv::AppState>(pv::Environment{programFolder(), root() + "home", "", "", "", ""});
   }
 
  private:

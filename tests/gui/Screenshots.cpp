@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   guitest::ScratchProgram program;
   writeDataTree(program);
   auto state = installed ? std::make_unique<pv::AppState>(
-                               pv::Environment{pv::executableFolder(), home.path().toStdString() + "/home", "", ""})
+                               pv::Environment{pv::executableFolder(), home.path().toStdString() + "/home", "", "", "", ""})
                          : program.makeState();
   guitest::ScriptedDesktop scripted;
   CPicoVandDlg window(*state, scripted.desktop);

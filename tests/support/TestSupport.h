@@ -55,7 +55,7 @@ inline std::string photo(const std::string& name) { return photosFolder() + name
 // An AppState whose home, documents and data folders lie in dir and whose
 // program folder is the repository (so resources/ is the real data tree).
 inline pv::Environment scratchEnvironment(const ScratchDir& dir, const std::string& programFolder = sourceFolder()) {
-  return {programFolder, dir.path() + "home", "", ""};
+  return {programFolder, dir.path() + "home", "", "", "", ""};
 }
 
 // Output of a shell command.

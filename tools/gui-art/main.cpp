@@ -753,7 +753,7 @@ void infoButton(const QString& name, const QString& label, Icon icon) {
 }
 
 void appIcon() {
-  for (int size : {16, 32, 48, 256}) {
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
