@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -55,9 +56,8 @@ QLineEdit* field(const char* name, QWidget* parent) {
 
 }  // namespace
 
-QString ftpAddress(const QString& server, const QString& user, const QString& password) {
-  return "ftp://" + QString::fromLatin1(QUrl::toPercentEncoding(user)) + ":" +
-         QString::fromLatin1(QUrl::toPercentEncoding(password)) + "@" + server;
+QString ftpAddress(const QString& server, const QString& user) {
+  return "ftp://" + QString::fromLatin1(QUrl::toPercentEncoding(user)) + "@" + server;
 }
 
 CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
@@ -65,7 +65,6 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   setWindowTitle("Projekt uploaden");
   server_ = field("FTP Server", this);
   user_ = field("User", this);
-  password_ = field("Password", this);
 
   auto* heading = new QLabel("FTP Upload auf den eigenen Webserver", this);
   QFont bold = heading->font();
@@ -78,7 +77,6 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   auto* form = new QFormLayout;
   form->addRow("FTP Server", server_);
   form->addRow("User", user_);
-  form->addRow("Password", password_);
 
   auto* explanation = new QLabel(
       "Pico Vand verbindet zum Server und öffnet zwei Datei-Explorer, über die Sie die erzeugten Daten vom lokalen "
@@ -94,6 +92,11 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   cancel->setObjectName("cancel");
   connect(upload, &QPushButton::clicked, this, &CFtp::upload);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* passwordNote = new QLabel("Das Passwort fragt der Dateimanager ab.", this);
+  passwordNote->setObjectName("passwordNote");
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(passwordNote, 1);
+  buttonRow->addWidget(buttons);
 
   sections_ = new QVBoxLayout;
   auto* layout = new QVBoxLayout(this);
@@ -103,11 +106,11 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   layout->addWidget(explanation);
   layout->addWidget(new UploadPicture(this), 0, Qt::AlignHCenter);
   layout->addLayout(sections_);
-  layout->addWidget(buttons);
+  layout->addLayout(buttonRow);
 }
 
 void CFtp::upload() {
   desktop_.open(QUrl::fromLocalFile(pathToQt(outputFolder_)));
-  desktop_.open(QUrl(ftpAddress(server_->text(), user_->text(), password_->text())));
+  desktop_.open(QUrl(ftpAddress(server_->text(), user_->text())));
   accept();
 }
