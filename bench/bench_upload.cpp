@@ -1,4 +1,5 @@
-// Uploading a 500-file gallery to vsftpd on 127.0.0.1 against
+// Uploading a 500-file gallery (with the build's record beside it, whose
+// checksums the upload takes) to vsftpd on 127.0.0.1 against
 // `lftp -e "mirror -R"` to the same server, then a re-upload after one
 // changed picture with both. A re-upload cannot be faster than one login,
 // which is the server's work; the server's own login time is measured too
@@ -13,7 +14,9 @@
 #include <random>
 
 #include "Servers.h"
+#include "gallery/BuildManifest.h"
 #include "publish/Upload.h"
+#include "util/FileSystem.h"
 #include "util/Text.h"
 
 namespace {
@@ -35,6 +38,12 @@ void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
     dir.write(pv::format("%s/images/pcva%05d.jpg", name.c_str(), i), bytes(12000));
   }
   for (int i = 0; i < 100; ++i) dir.write(pv::format("%s/seite%05d.htm", name.c_str(), i), bytes(4000));
+  // The record a build leaves beside its gallery, with every file's checksum.
+  pv::BuildManifest record{"bench", {}};
+  for (const pv::DirEntry& folder : {pv::DirEntry{"images/", true}, pv::DirEntry{"", true}})
+    for (const pv::DirEntry& e : pv::listDirectory(dir.path() + name + "/" + folder.name))
+      if (!e.isDirectory) record.files[folder.name + e.name] = {*pv::describeFile(dir.path() + name, folder.name + e.name)};
+  pv::writeManifest(dir.path() + name, record);
 }
 
 }  // namespace
@@ -69,7 +78,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen("lftp >/dev/null 2>&1", "w"), pclose);
     std::fprintf(pipe.get(),
                  "set ftp:ssl-allow no\nset net:max-retries 2\nopen -u %s,%s -p %d 127.0.0.1\n"
-                 "mirror -R --no-perms '%s' lftp\nquit\n",
+                 "mirror -R --no-perms -X .picovand-build.json '%s' lftp\nquit\n",
                  pvtest::kTestAccount, server.password.c_str(), server.port, gallery.c_str());
     pipe.reset();
     return secondsSince(start);

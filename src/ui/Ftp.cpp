@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -56,9 +57,8 @@ QLineEdit* field(const char* name, QWidget* parent) {
 
 }  // namespace
 
-QString ftpAddress(const QString& server, const QString& user, const QString& password) {
-  return "ftp://" + QString::fromLatin1(QUrl::toPercentEncoding(user)) + ":" +
-         QString::fromLatin1(QUrl::toPercentEncoding(password)) + "@" + server;
+QString ftpAddress(const QString& server, const QString& user) {
+  return "ftp://" + QString::fromLatin1(QUrl::toPercentEncoding(user)) + "@" + server;
 }
 
 CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
@@ -66,7 +66,6 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   setWindowTitle("Projekt uploaden");
   server_ = field("FTP Server", this);
   user_ = field("User", this);
-  password_ = field("Password", this);
 
   auto* heading = new QLabel("FTP Upload auf den eigenen Webserver", this);
   QFont bold = heading->font();
@@ -76,11 +75,9 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Sunken);
 
-  password_->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
   form->addRow("FTP Server", server_);
   form->addRow("User", user_);
-  form->addRow("Password", password_);
 
   auto* explanation = new QLabel(
       "Pico Vand verbindet zum Server und öffnet zwei Datei-Explorer, über die Sie die erzeugten Daten vom lokalen "
@@ -99,7 +96,14 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
   byHandLayout->addLayout(form);
   byHandLayout->addWidget(explanation);
   byHandLayout->addWidget(new UploadPicture(this), 0, Qt::AlignHCenter);
-  byHandLayout->addWidget(upload, 0, Qt::AlignRight);
+  // Beside the button: the address handed over holds no password, so that
+  // it never shows in the process list.
+  auto* passwordNote = new QLabel("Das Passwort fragt der Dateimanager ab.", this);
+  passwordNote->setObjectName("passwordNote");
+  auto* uploadRow = new QHBoxLayout;
+  uploadRow->addWidget(passwordNote, 1);
+  uploadRow->addWidget(upload);
+  byHandLayout->addLayout(uploadRow);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* cancel = buttons->addButton("Abbrechen", QDialogButtonBox::RejectRole);
@@ -117,7 +121,7 @@ CFtp::CFtp(Desktop& desktop, const std::string& outputFolder, QWidget* parent)
 
 void CFtp::upload() {
   const bool local = desktop_.open(QUrl::fromLocalFile(pathToQt(outputFolder_)));
-  const bool remote = local && desktop_.open(QUrl(ftpAddress(server_->text(), user_->text(), password_->text())));
+  const bool remote = local && desktop_.open(QUrl(ftpAddress(server_->text(), user_->text())));
   if (!remote) {
     desktop_.message(this,
                      QString("Der Dateimanager konnte nicht geöffnet werden. Öffnen Sie den Ausgabeordner %1 und den "

@@ -1,8 +1,10 @@
 #pragma once
-// "Projekt uploaden": asks for an FTP server, user and password and opens two
-// file-manager windows, one on the output folder and one logged in to the
-// server, between which the user copies the gallery by hand. Nothing typed
-// here is kept: every opening starts empty.
+// "Projekt uploaden": asks for an FTP server and user and opens two
+// file-manager windows, one on the output folder and one on the server,
+// between which the user copies the gallery by hand. The password is not
+// asked for here: an address holding it would show in the process list, so
+// the file manager asks for it. Nothing typed here is kept: every opening
+// starts empty.
 #include <QDialog>
 #include <string>
 
@@ -10,11 +12,10 @@ struct Desktop;
 class QLineEdit;
 class QVBoxLayout;
 
-// The server's address with the login in it. User name and password are
-// percent-encoded, so a ":" or "@" in them cannot move the split between
-// login, password and host; the server is taken as typed (it may carry a
-// path).
-QString ftpAddress(const QString& server, const QString& user, const QString& password);
+// The server's address with the user name in it and no password. The name
+// is percent-encoded, so a ":" or "@" in it cannot move the split between
+// login and host; the server is taken as typed (it may carry a path).
+QString ftpAddress(const QString& server, const QString& user);
 
 class CFtp : public QDialog {
   Q_OBJECT
@@ -23,7 +24,6 @@ class CFtp : public QDialog {
 
   QLineEdit* server() const { return server_; }
   QLineEdit* user() const { return user_; }
-  QLineEdit* password() const { return password_; }
   // Further groups go here, below the explanation and above the buttons.
   QVBoxLayout* sections() const { return sections_; }
 
@@ -34,6 +34,5 @@ class CFtp : public QDialog {
   std::string outputFolder_;
   QLineEdit* server_;
   QLineEdit* user_;
-  QLineEdit* password_;
   QVBoxLayout* sections_;
 };

@@ -438,12 +438,13 @@ class CreatePagesTest : public QObject {
   }
 
   void ftpDialog() {
-    // A ":" or "@" in user or password stays in its part of the address.
-    const QUrl url(ftpAddress("ftp.example.org/www", "ich@home", "p:w@d%"));
+    // A ":" or "@" in the user name stays in its part of the address; no
+    // password goes into it (it would show in the process list).
+    const QUrl url(ftpAddress("ftp.example.org/www", "ich@home:x"));
     QVERIFY(url.isValid());
     QCOMPARE(url.scheme(), QString("ftp"));
-    QCOMPARE(url.userName(), QString("ich@home"));
-    QCOMPARE(url.password(), QString("p:w@d%"));
+    QCOMPARE(url.userName(), QString("ich@home:x"));
+    QVERIFY(url.password().isEmpty());
     QCOMPARE(url.host(), QString("ftp.example.org"));
     QCOMPARE(url.path(), QString("/www"));
 
@@ -458,13 +459,17 @@ class CreatePagesTest : public QObject {
     QTest::mouseClick(find<QPushButton>(outputPage(), "upload"), Qt::LeftButton);
     QVERIFY(scripted.opened.empty());
     onModalDialog([&](QDialog* d) {
-      for (const char* name : {"FTP Server", "User", "Password"}) QVERIFY(find<QLineEdit>(d, name)->text().isEmpty());
+      for (const char* name : {"FTP Server", "User"}) QVERIFY(find<QLineEdit>(d, name)->text().isEmpty());
+      for (QLineEdit* f : d->findChildren<QLineEdit*>())
+        QVERIFY2(f->accessibleName() != "Password", "the FTP button takes no password");
+      QCOMPARE(find<QLabel>(d, "passwordNote")->text(), QString("Das Passwort fragt der Dateimanager ab."));
       QTest::mouseClick(find<QPushButton>(d, "upload"), Qt::LeftButton);
     });
     emit find<CLinkStatic2>(outputPage(), "uploadPicture")->clicked();
     QCOMPARE(scripted.opened.size(), size_t(2));
     QCOMPARE(scripted.opened[0], outputFolderUrl());
     QCOMPARE(scripted.opened[1].scheme(), QString("ftp"));
+    QVERIFY(scripted.opened[1].password().isEmpty());
   }
 
   void cancelHalfWayStillWritesThePages() {

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "publish/Upload.h"
+#include "util/Json.h"
 
 using namespace pv;
 
@@ -181,6 +182,22 @@ TEST(GalleryScan, HashesComeFromTheBuildRecordUnlessTheFileChangedSince) {
                                    std::filesystem::last_write_time(g + kManifestName) + std::chrono::seconds(2));
   files = scanGallery(g, knownHashes(g, {}, secret)).files;
   EXPECT_EQ(files.at("bilder/00001.jpg").sha256, sha256OfText("picture"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(JsonCapped, RecordFilesAreRefusedPastTheirCapsBeforeTheyAreRead) {
+  pvtest::ScratchDir dir;
+  const std::string record = dir.write("record.json", "{\"files\":[" + std::string(2000, ' ') + "]}");
+  EXPECT_TRUE(readJsonFileCapped(record).ok());
+  const JsonRead large = readJsonFileCapped(record, {1024, 64});
+  EXPECT_NE(large.error.find("larger than 1024 bytes"), std::string::npos) << large.error;
+  EXPECT_FALSE(readJsonFileCapped("/dev/zero").ok()) << "not a regular file: never read";
+  const JsonRead deep = parseJsonCapped("[[[[\"]]]]]]]]\"]]]]", {1024, 4});
+  EXPECT_TRUE(deep.ok()) << "brackets inside a string do not count: " << deep.error;
+  EXPECT_NE(parseJsonCapped("[[[[[]]]]]", {1024, 4}).error.find("deeper than 4"), std::string::npos);
 }
 
 }  // namespace

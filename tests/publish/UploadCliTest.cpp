@@ -110,6 +110,26 @@ TEST_F(CliUpload, RebuildAfterOneChangedPhotoSendsOnlyItsImagesAndPages) {
   EXPECT_EQ(remoteSum.substr(0, 64), after.at(*changed.begin()).sha256);
 }
 
+TEST_F(CliUpload, AGalleryBuiltFromAnAlbumWhoseNameIsNotUtf8IsSentOnce) {
+  const std::string album = dir.path() + "photos/Gr\xE4\xDF" "e/";  // Windows-1252, from another system
+  makeDirectories(album);
+  copyFileReplacing(photo("exif_nikon_d300_progressive.jpeg"), album + "1.jpg");
+  ASSERT_EQ(cliRun({"build", "--preset", "1001", "--output", gallery(), "--import", dir.path() + "photos",
+                    "--recursive", "--albums"},
+                   "")
+                .status,
+            0);
+  bool inAlbum = false;
+  for (const auto& [path, e] : scan()) inAlbum = inAlbum || path.find("Gr\xE4\xDF" "e/") != std::string::npos;
+  ASSERT_TRUE(inAlbum) << "the album's folder keeps its bytes";
+  const std::vector<std::string> upload = {"upload", gallery(), "--to", address()};
+  CliRun first = cliRun(upload, server.password);
+  ASSERT_EQ(first.status, 0) << first.output;
+  CliRun second = cliRun(upload, server.password);
+  ASSERT_EQ(second.status, 0) << second.output;
+  EXPECT_NE(second.output.find("0 files sent"), std::string::npos) << second.output;
+}
+
 TEST_F(CliUpload, BadAddressOrPasswordEndsWithAMessageAndItsStatus) {
   makeDirectories(gallery());
   writeWholeFile(gallery() + "/seite00000.htm", "<html></html>");
