@@ -78,8 +78,9 @@ std::string uploadHelpText() {
   return "  picovand-cli upload OUTPUT_DIR --to ADDRESS [--dry-run] [--key FILE] [--known-hosts FILE]\n"
          "                     [--trust-host-key SHA256:...] [--ca-file FILE] [--timeout SECONDS]\n"
          "      sends the gallery in OUTPUT_DIR to your web server, only what changed since the last\n"
-         "      upload; files on the server that an earlier upload put there and the gallery no longer\n"
-         "      has are removed, nothing else there is touched\n"
+         "      upload; files on the server that an earlier upload from this computer put there and the\n"
+         "      gallery no longer has are removed, nothing else there is touched. Symbolic links in the\n"
+         "      gallery are neither followed nor sent; they are named as not sent\n"
          "      ADDRESS: ftp://[user@]host[:port]/folder, ftps://... (FTP with TLS) or\n"
          "      sftp://user@host[:port]/folder (an absolute folder; /~/folder is below the home folder)\n"
          "      The password comes from the environment variable PICOVAND_PASSWORD or is asked for on\n"
@@ -144,6 +145,10 @@ int uploadCommand(const std::vector<std::string>& args) {
   const pv::UploadResult r = pv::uploadGallery(folder, target, options);
   std::signal(SIGINT, SIG_DFL);
   display.finish();
+
+  for (const std::string& warning : r.warnings) std::fprintf(stderr, "picovand-cli: warning: %s\n", warning.c_str());
+  for (const pv::SkippedFile& skipped : r.skipped)
+    std::fprintf(stderr, "picovand-cli: not sent: %s (%s)\n", skipped.path.c_str(), skipped.reason.c_str());
 
   if (r.remoteManifestMissing && r.failure != pv::UploadFailure::Connect && r.failure != pv::UploadFailure::Login &&
       r.failure != pv::UploadFailure::HostKeyUnknown && r.failure != pv::UploadFailure::HostKeyChanged &&

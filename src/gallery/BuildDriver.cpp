@@ -89,7 +89,7 @@ bool reusable(const std::optional<BuildManifest>& previous, const std::string& f
               const nlohmann::json& recipe) {
   if (!previous) return false;
   auto it = previous->files.find(path);
-  return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder + path, it->second);
+  return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder, it->second);
 }
 
 // The temporary files a build that died left beside the files of its
@@ -122,7 +122,7 @@ void removeLeftovers(const std::string& folder, const BuildManifest& previous, c
     if (current.files.count(path)) continue;
     // An entry without hash comes from a build that died before its record
     // was complete: the file is ours whatever it holds.
-    if (!entry.sha256.empty() && !fileMatches(folder + path, entry)) continue;
+    if (!entry.sha256.empty() && !fileMatches(folder, entry)) continue;
     std::error_code ec;
     if (!fs::is_regular_file(folder + path, ec)) continue;
     fs::remove(folder + path, ec);
@@ -162,7 +162,7 @@ bool keepUnchanged(ImageConversion& image, const std::vector<nlohmann::json>& re
     if (output.keep)
       current.files[path] = previous->files.at(path);
     else
-      intent.files[path] = ManifestFile{};
+      intent.files[path] = {{path}};
     all = all && output.keep;
   }
   return all;
@@ -179,10 +179,7 @@ void recordConverted(const std::vector<ImageConversion>& plan, const std::vector
       const SizeOutput& output = plan[i].outputs[j];
       const std::string path = relativeTo(folder, output.destination);
       if (output.written) {
-        if (std::optional<ManifestFile> entry = describeFile(output.destination)) {
-          entry->recipe = recipes[i][j];
-          current.files[path] = *entry;
-        }
+        if (std::optional<FileRecord> file = describeFile(folder, path)) current.files[path] = {*file, recipes[i][j]};
       } else if (!output.keep && previous && previous->files.count(path) && fileExists(output.destination)) {
         current.files[path] = previous->files.at(path);
       }
@@ -299,7 +296,8 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     written.insert(written.end(), state.pagesWritten.begin(), state.pagesWritten.end());
     state.pagesWritten.clear();
     for (const std::string& path : written)
-      if (std::optional<ManifestFile> entry = describeFile(path)) current.files[relativeTo(folder, path)] = *entry;
+      if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
+        current.files[file->path] = {*file};
 
     removeLeftovers(folder, intent, current, galleryFolders(state, current));
     releaseWatermarks(state);

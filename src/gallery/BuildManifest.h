@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "records/FileRecord.h"
+
 namespace pv {
 
 struct AppState;
@@ -22,9 +24,8 @@ inline constexpr const char* kManifestName = ".picovand-build.json";
 // ours is simply built again.
 bool holdsOtherFiles(const std::string& folder);
 
-struct ManifestFile {
-  std::uint64_t size = 0;
-  std::string sha256;     // lower-case hex; empty: written by a build that did not finish
+// A file of the gallery; an empty hash: written by a build that did not finish.
+struct ManifestFile : FileRecord {
   nlohmann::json recipe;  // what made a converted image; null for every other file
 };
 
@@ -39,11 +40,6 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder);
 // Written beside the gallery under a temporary name and renamed over the old
 // one, so a reader sees either the old record or the new, never a part.
 bool writeManifest(const std::string& outputFolder, const BuildManifest& manifest);
-
-// The entry of a file as it is on disk now; nothing when it cannot be read.
-std::optional<ManifestFile> describeFile(const std::string& path);
-// The file still holds what the entry recorded (size and hash).
-bool fileMatches(const std::string& path, const ManifestFile& entry);
 
 // Everything that decides the bytes of one converted image: the source file
 // (path, size, modification time), the box and every scaled box of the same

@@ -8,14 +8,15 @@
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "gallery/BuildManifest.h"
+#include "records/FileRecord.h"
 
 namespace pv {
 
-struct ManifestEntry {
-  std::string path;  // relative, "/"-separated, UTF-8 bytes as on disk
-  std::uint64_t size = 0;
-  std::string sha256;  // 64 lower-case hexadecimal digits
+struct ManifestEntry : FileRecord {
   std::int64_t modified = 0;  // local modification time in ns; only to skip hashing again
 };
 using Manifest = std::map<std::string, ManifestEntry>;  // by path
@@ -23,21 +24,47 @@ using Manifest = std::map<std::string, ManifestEntry>;  // by path
 // The manifest's name in the remote gallery folder. Never part of a gallery.
 inline constexpr const char* kUploadManifestName = ".picovand-upload.json";
 
-// Every regular file below folder (symbolic links followed, the manifest
-// itself left out), with size and checksum. A file whose size and
-// modification time equal its entry in `known` keeps that checksum unread.
-// False when folder cannot be read.
-bool scanGallery(const std::string& folder, Manifest& files, const Manifest& known = {});
+// A path that may go into a server command: safe, and without control
+// characters, since a line break would end the command and start another.
+bool isSendablePath(std::string_view path);
 
-std::string manifestToJson(const Manifest& files);
+// What is known of the gallery's files without reading them again.
+struct KnownHashes {
+  // The build record's files; they count for a file of the same size that
+  // was not changed after the record was written (builtAt, file time in ns).
+  std::map<std::string, ManifestFile> built;
+  std::int64_t builtAt = 0;
+  // The last upload's files; they count for a file of the same size and
+  // modification time.
+  Manifest uploaded;
+};
+// The build record of folder, if there is one, and the last upload's files.
+KnownHashes knownHashes(const std::string& folder, const Manifest& uploaded);
+
+// A file of the gallery that is not sent, and why.
+struct SkippedFile {
+  std::string path;
+  std::string reason;
+};
+
+struct GalleryScan {
+  std::string error;  // why the gallery cannot be read; empty when it was
+  Manifest files;
+  std::vector<SkippedFile> skipped;  // links, special files, names no command can carry
+};
+
+// Every regular file below folder, with size and checksum; links are neither
+// followed nor sent, and neither is the build's or the upload's record.
+// A checksum comes from `known` where it covers the file, otherwise from the file.
+GalleryScan scanGallery(const std::string& folder, const KnownHashes& known = {});
+
 nlohmann::json manifestToJsonValue(const Manifest& files);
-// Nothing when the text is not a manifest or holds a path that could leave
-// the gallery folder (absolute, "..", empty parts).
-std::optional<Manifest> manifestFromJson(const std::string& text);
-std::optional<Manifest> manifestFromJsonValue(const nlohmann::json& j);
-
-// A relative path that stays inside its folder.
-bool isSafeRelativePath(const std::string& path);
+std::string manifestToJson(const Manifest& files);
+// Nothing, and in why the reason, when the text is not a manifest, is too
+// large or deep, or holds a path that could leave the gallery folder or
+// carry a command.
+std::optional<Manifest> manifestFromJson(const std::string& text, std::string& why);
+std::optional<Manifest> manifestFromJsonValue(const nlohmann::json& j, std::string& why);
 
 // 0 for pictures and other files, 1 for pages, 2 for the start page: the
 // order of an upload.
@@ -47,9 +74,10 @@ int uploadRank(const std::string& path);
 struct RemoteState {
   bool hasManifest = false;
   Manifest manifest;  // when hasManifest
-  // Otherwise: the files found by listing the remote folder (path -> size),
+  // Otherwise: the files found by listing the remote folder (path -> size).
   std::map<std::string, std::uint64_t> listing;
-  // and the files the last upload from this computer put there, if known.
+  // The files the uploads from this computer put there (the local record):
+  // the only ones an upload may remove.
   Manifest previous;
 };
 
@@ -60,10 +88,10 @@ struct UploadPlan {
   std::uint64_t bytesToSend = 0;
 };
 
-// Sends what is new or changed; removes what an earlier upload put there and
-// the gallery no longer has. Without a manifest, a file of the same size
-// counts as unchanged and only files the local record says we sent are
-// removed. Order: images and other files, then pages, the start page last.
+// Sends what is new or changed; removes what an upload from here put there
+// and the gallery no longer has, if the server still holds it as sent.
+// Without a manifest, a file of the same size counts as unchanged. Order:
+// images and other files, then pages, the start page last.
 UploadPlan planUpload(const Manifest& local, const RemoteState& remote);
 
 // The manifest of what is on the server after the plan's sends listed in

@@ -1,8 +1,10 @@
 #include "publish/Upload.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 #include <openssl/evp.h>
 
 #include <chrono>
@@ -17,13 +19,13 @@
 #include <thread>
 
 #include "util/FileSystem.h"
+#include "util/Json.h"
 #include "util/Text.h"
 
 namespace pv {
 
 namespace {
 
-constexpr std::uint64_t kMaxManifestBytes = 64u << 20;
 constexpr auto kCheckpointInterval = std::chrono::seconds(5);
 // Connections that send at once: most of an upload of small files is waiting
 // for the server's answers, which several connections overlap.
@@ -292,9 +294,9 @@ class Session {
 
   static size_t collect(char* data, size_t size, size_t n, void* out) {
     auto* s = static_cast<std::string*>(out);
-    if (s->size() + size * n > kMaxManifestBytes) return 0;
     s->append(data, size * n);
-    return size * n;
+    // Past the size of any record the transfer stops; the reader refuses the text.
+    return s->size() > JsonLimits{}.maxBytes ? 0 : size * n;
   }
 
   static int onProgress(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t ulnow) {
@@ -458,6 +460,16 @@ std::vector<ListedEntry> parseListing(const std::string& text) {
   return entries;
 }
 
+// A file of the gallery for reading; a link put in its place since the
+// scan is not followed.
+FILE* openNoFollow(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  FILE* f = ::fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
+}
+
 std::uint64_t bytesOf(const Manifest& m) {
   std::uint64_t sum = 0;
   for (const auto& [path, e] : m) sum += e.size;
@@ -573,6 +585,7 @@ class Upload {
   bool sendAll(const std::vector<ManifestEntry>& files);
   void sendFrom(Session& session, bool helper, const std::vector<ManifestEntry>& files, std::uint64_t& inFlight);
   CURLcode removeFile(const std::string& rel);
+  bool isGone(const std::string& rel);
   void removeEmptyFolders(const std::vector<std::string>& removed, const Manifest& local);
   void saveProgress(bool complete);
 
@@ -602,8 +615,12 @@ class Upload {
 CURLcode Upload::readRemote(RemoteState& remote, std::string text, CURLcode r) {
   if (isConnectionLoss(r) && session_.everConnected())
     r = withRetries(session_, kUploadManifestName, [&] { return session_.get(kUploadManifestName, text); });
+  // A text past the size of any record stopped the transfer; it is refused below.
+  if (r == CURLE_WRITE_ERROR && text.size() > JsonLimits{}.maxBytes) r = CURLE_OK;
+  if (previous_ && previous_->address == uploadAddress(t_)) remote.previous = previous_->manifest;
   if (r == CURLE_OK) {
-    if (auto m = manifestFromJson(text)) {
+    std::string why;
+    if (auto m = manifestFromJson(text, why)) {
       remote.hasManifest = true;
       remote.manifest = std::move(*m);
       remoteSha_ = sha256OfText(text);
@@ -614,12 +631,13 @@ CURLcode Upload::readRemote(RemoteState& remote, std::string text, CURLcode r) {
         remote.manifest = previous_->manifest;
       return CURLE_OK;
     }
+    result_.warnings.push_back(std::string("the list of uploaded files on the server (") + kUploadManifestName +
+                               ") was not used: it " + why + "; compared by listing instead");
   } else if (r != CURLE_REMOTE_FILE_NOT_FOUND && r != CURLE_REMOTE_ACCESS_DENIED && r != CURLE_FTP_COULDNT_RETR_FILE) {
     return r;
   }
   // No usable manifest: what is there, by size.
   listRemote("", 0, remote.listing);
-  if (previous_ && previous_->address == uploadAddress(t_)) remote.previous = previous_->manifest;
   return CURLE_OK;
 }
 
@@ -641,7 +659,7 @@ CURLcode Upload::sendFile(Session& session, const ManifestEntry& e, std::uint64_
   // straight to its name; everything else goes by way of a temporary name.
   const bool direct = uploadRank(e.path) == 0 && !before_.count(e.path) && !listed_.count(e.path);
   return withRetries(session, e.path, [&] {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen((withSlash(folder_) + e.path).c_str(), "rb"), std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> f(openNoFollow(withSlash(folder_) + e.path), std::fclose);
     if (!f) return CURLE_READ_ERROR;
     Reader reader{nullptr, f.get()};
     return session.put(e.path, e.size, &Reader::read, &reader, direct, [&](std::uint64_t now) {
@@ -726,9 +744,25 @@ CURLcode Upload::removeFile(const std::string& rel) {
   CURLcode r = withRetries(session_, rel, [&] {
     return session_.command({session_.sftp() ? "rm " + sftpQuoted(path) : "DELE " + path});
   });
-  // Already gone is as good as removed.
-  if (r == CURLE_QUOTE_ERROR && session_.probe(rel) == CURLE_REMOTE_FILE_NOT_FOUND) r = CURLE_OK;
+  // Already gone is as good as removed, and so is a file whose folder is gone.
+  if (r == CURLE_QUOTE_ERROR && isGone(rel)) r = CURLE_OK;
   return r;
+}
+
+// A server refuses to change into a missing folder as into a forbidden one:
+// a folder counts as missing when the listing of its parent lacks it.
+bool Upload::isGone(const std::string& rel) {
+  const CURLcode r = session_.probe(rel);
+  if (r == CURLE_REMOTE_FILE_NOT_FOUND) return true;
+  if (r != CURLE_REMOTE_ACCESS_DENIED) return false;
+  for (std::string dir = parentOf(rel); !dir.empty(); dir = parentOf(dir)) {
+    std::string text;
+    if (session_.list(parentOf(dir), text) != CURLE_OK) continue;  // its parent is gone too
+    const std::vector<ListedEntry> entries = parseListing(text);
+    return std::none_of(entries.begin(), entries.end(),
+                        [&](const ListedEntry& e) { return e.isDirectory && e.name == fileNameOf(dir); });
+  }
+  return false;
 }
 
 // Folders that held removed files and hold nothing of the gallery any more
@@ -775,11 +809,18 @@ UploadResult Upload::run() {
     BrokenPipeGuard guard;
     return session_.get(kUploadManifestName, remoteText);
   });
-  if (!o_.recordFolder.empty()) previous_ = readUploadRecord(o_.recordFolder, folder_);
-  Manifest local;
-  const bool scanned = scanGallery(folder_, local, previous_ ? previous_->manifest : Manifest());
+  if (!o_.recordFolder.empty()) {
+    std::string why;
+    previous_ = readUploadRecord(o_.recordFolder, folder_, &why);
+    if (!why.empty())
+      result_.warnings.push_back("the record of the last upload from here was not used: it " + why +
+                                 "; no file is removed from the server");
+  }
+  GalleryScan scan = scanGallery(folder_, knownHashes(folder_, previous_ ? previous_->manifest : Manifest()));
   const CURLcode fetchResult = fetched.get();
-  if (!scanned) return fail(UploadFailure::LocalFolder, "cannot read the gallery folder " + folder_);
+  if (!scan.error.empty()) return fail(UploadFailure::LocalFolder, scan.error);
+  result_.skipped = std::move(scan.skipped);
+  const Manifest& local = scan.files;
   RemoteState remote;
   if (const CURLcode r = readRemote(remote, std::move(remoteText), fetchResult); r != CURLE_OK)
     return failWith(r, "reading the remote folder failed");
@@ -789,15 +830,18 @@ UploadResult Upload::run() {
   const UploadPlan& plan = result_.plan;
   if (o_.dryRun) return result_;
 
+  // What the records say is there afterwards: the gallery's files as the
+  // server holds them (unchanged by size counts as ours from now on), and
+  // the files still to be removed. What else the server's list names is
+  // none of ours and is dropped, so it can never become grounds to remove.
   if (remote.hasManifest) {
-    before_ = remote.manifest;
+    for (const auto& [path, e] : remote.manifest)
+      if (local.count(path)) before_[path] = e;
   } else {
-    // Unchanged by size counts as ours from now on; so do the files of the
-    // last upload that are still to be removed.
     before_ = local;
     for (const ManifestEntry& e : plan.send) before_.erase(e.path);
-    for (const std::string& path : plan.remove) before_[path] = remote.previous.at(path);
   }
+  for (const std::string& path : plan.remove) before_[path] = remote.previous.at(path);
 
   progress_.filesTotal = int(plan.send.size() + plan.remove.size());
   progress_.bytesTotal = plan.bytesToSend;
@@ -901,6 +945,10 @@ std::string parseUploadAddress(const std::string& address, UploadTarget& target)
   if (folder == "/" && t.protocol != UploadProtocol::Sftp) folder.clear();
   for (const std::string& part : {std::string("/../"), std::string("/./")})
     if (("/" + folder + "/").find(part) != std::string::npos) return "the folder may not contain '.' or '..' parts";
+  // A line break would end a command to the server and start another.
+  for (const std::string* text : {&t.user, &folder})
+    if (std::any_of(text->begin(), text->end(), [](char c) { return (unsigned char)c < 0x20 || c == 0x7f; }))
+      return "the user or folder in the address holds a control character";
   t.folder = folder;
   target = t;
   return {};
@@ -924,22 +972,36 @@ UploadResult uploadGallery(const std::string& outputFolder, const UploadTarget& 
   return Upload(outputFolder, target, options).run();
 }
 
-std::optional<UploadRecord> readUploadRecord(const std::string& recordFolder, const std::string& outputFolder) {
-  std::string text;
-  if (!readWholeFile(recordPath(recordFolder, outputFolder), text)) return std::nullopt;
-  const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
-  if (j.is_discarded() || !j.is_object() || !j.contains("manifest")) return std::nullopt;
-  auto manifest = manifestFromJsonValue(j["manifest"]);
-  if (!manifest) return std::nullopt;
+std::optional<UploadRecord> readUploadRecord(const std::string& recordFolder, const std::string& outputFolder,
+                                             std::string* why) {
+  const std::string path = recordPath(recordFolder, outputFolder);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return std::nullopt;
+  const JsonRead read = readJsonFileCapped(path);
+  std::string problem = read.error;
+  std::optional<Manifest> manifest;
+  const nlohmann::json& j = read.value;
+  if (problem.empty() && (!j.is_object() || !j.contains("manifest")))
+    problem = "is not an upload record";
+  else if (problem.empty())
+    manifest = manifestFromJsonValue(j["manifest"], problem);
   UploadRecord r;
-  r.address = j.value("address", "");
-  r.timeUtc = j.value("time", "");
-  r.complete = j.value("complete", false);
-  r.files = j.value("files", 0);
-  r.bytes = j.value("bytes", std::uint64_t(0));
-  r.remoteSha = j.value("remoteSha", "");
-  r.manifest = std::move(*manifest);
-  return r;
+  try {
+    if (manifest) {
+      r.address = j.value("address", "");
+      r.timeUtc = j.value("time", "");
+      r.complete = j.value("complete", false);
+      r.files = j.value("files", 0);
+      r.bytes = j.value("bytes", std::uint64_t(0));
+      r.remoteSha = j.value("remoteSha", "");
+      r.manifest = std::move(*manifest);
+      return r;
+    }
+  } catch (const nlohmann::json::exception&) {
+    problem = "has a field of the wrong type";
+  }
+  if (why) *why = "(" + path + ") " + problem;
+  return std::nullopt;
 }
 
 }  // namespace pv

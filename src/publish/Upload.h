@@ -82,6 +82,10 @@ struct UploadResult {
   std::string hostKeyFingerprint;  // "SHA256:..." of an unknown or changed key
   UploadPlan plan;
   bool remoteManifestMissing = false;  // compared by listing
+  std::vector<SkippedFile> skipped;    // files of the gallery not sent
+  // Records refused as damaged or hostile, each in a sentence; the upload
+  // went on without them (comparing by listing, removing nothing).
+  std::vector<std::string> warnings;
   int sent = 0;
   int removed = 0;
   std::uint64_t bytesSent = 0;
@@ -102,6 +106,9 @@ struct UploadRecord {
   std::string remoteSha;  // SHA-256 of the manifest last read from or written to the server
   Manifest manifest;      // what is on the server as far as known
 };
-std::optional<UploadRecord> readUploadRecord(const std::string& recordFolder, const std::string& outputFolder);
+// Nothing when there is none; also nothing, with the reason in why, when it
+// cannot be used.
+std::optional<UploadRecord> readUploadRecord(const std::string& recordFolder, const std::string& outputFolder,
+                                             std::string* why = nullptr);
 
 }  // namespace pv

@@ -171,14 +171,18 @@ void CDirectUpload::done(const pv::UploadResult& r, pv::UploadTarget target) {
   worker_ = nullptr;
   setRunning(false);
   emit finished();
+  QString notes;
+  for (const pv::SkippedFile& f : r.skipped) notes += "\nNicht gesendet: " + pathToQt(f.path) + " (" + QString::fromStdString(f.reason) + ")";
+  for (const std::string& w : r.warnings) notes += "\n" + QString::fromStdString(w);
   if (r.ok()) {
     progress_->setValue(1000);
     status_->setText(QString("Fertig: %1 Dateien gesendet, %2 entfernt. Der Server zeigt die Galerie.")
                          .arg(r.sent)
-                         .arg(r.removed));
+                         .arg(r.removed) +
+                     notes);
     return;
   }
-  status_->setText(failureText(r) + "\n" + QString::fromStdString(r.message));
+  status_->setText(failureText(r) + "\n" + QString::fromStdString(r.message) + notes);
   // An unknown server is trusted only when the user says so, for this key.
   if (r.failure == pv::UploadFailure::HostKeyUnknown &&
       desktop_.askYesNo(this,

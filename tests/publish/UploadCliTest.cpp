@@ -66,11 +66,7 @@ struct CliUpload : ::testing::Test {
                    dir.path() + "photos/2.jpg", dir.path() + "photos/3.jpg"},
                   "");
   }
-  Manifest scan() {
-    Manifest m;
-    scanGallery(gallery(), m);
-    return m;
-  }
+  Manifest scan() { return scanGallery(gallery()).files; }
 };
 
 TEST_F(CliUpload, RebuildAfterOneChangedPhotoSendsOnlyItsImagesAndPages) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "Servers.h"
@@ -281,6 +283,58 @@ TEST_F(SftpUpload, UnknownHostKeyIsRefusedWithItsFingerprintUntilTrusted) {
   writeWholeFile(target.knownHosts, "[127.0.0.1]:" + std::to_string(server.port) +
                                         " ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIOMqqnkVzrm0SdG6UOoqKLsabgH5C9okWi0dh2l9GKJl\n");
   EXPECT_EQ(uploadGallery(gallery, target, options).failure, UploadFailure::HostKeyChanged);
+}
+
+}  // namespace
+
+namespace {
+
+// The records as the previous version wrote a name that is not UTF-8: with
+// U+FFFD in place of the bytes, in the server's list and in the local record.
+void writeAsPreviousVersion(const std::string& file, const std::string& replaced) {
+  std::string text;
+  ASSERT_TRUE(readWholeFile(file, text)) << file;
+  nlohmann::json j = nlohmann::json::parse(text);
+  nlohmann::json& files = j.contains("manifest") ? j["manifest"]["files"] : j["files"];
+  for (nlohmann::json& f : files)
+    if (f["path"].is_object()) f["path"] = replaced;
+  ASSERT_TRUE(writeWholeFile(file, j.dump(1)));
+}
+
+std::string onlyFileIn(const std::string& folder) {
+  for (const auto& e : std::filesystem::directory_iterator(folder)) return e.path().string();
+  return {};
+}
+
+TEST_F(FtpUpload, AnAlbumWhoseNameIsNotUtf8IsSentOnceAndRecordsOfThePreviousVersionStillRead) {
+  target.protocol = UploadProtocol::Ftp;
+  const std::string album = "bilder/Gr\xE4\xDF" "e/";  // Windows-1252, a folder from another system
+  local.write("Urlaub/" + album + "00003.jpg", std::string(25000, 'd'));
+  UploadResult first = uploadGallery(gallery, target, options);
+  ASSERT_TRUE(first.ok()) << first.message;
+  EXPECT_EQ(first.sent, int(kGalleryFiles.size()) + 1);
+  EXPECT_EQ(checksums(remote())[album + "00003.jpg"], sha256OfText(std::string(25000, 'd')))
+      << "the name keeps its bytes on the server";
+  UploadResult second = uploadGallery(gallery, target, options);
+  ASSERT_TRUE(second.ok()) << second.message;
+  EXPECT_EQ(second.sent + second.removed, 0) << "sent again: " << (second.sent ? second.plan.send[0].path : "");
+
+  // Records of the previous version: read; the photo goes once more under
+  // its own name, the entry under the replaced name names nothing on the
+  // server and goes from the records; after that nothing is sent.
+  const std::string replaced = "bilder/Gr\uFFFD\uFFFDe/00003.jpg";
+  writeAsPreviousVersion(remote() + kUploadManifestName, replaced);
+  writeAsPreviousVersion(onlyFileIn(options.recordFolder + "uploads"), replaced);
+  UploadResult third = uploadGallery(gallery, target, options);
+  ASSERT_TRUE(third.ok()) << third.message;
+  EXPECT_TRUE(third.warnings.empty());
+  EXPECT_FALSE(third.remoteManifestMissing);
+  EXPECT_EQ(third.sent, 1);
+  EXPECT_EQ(third.removed, 1) << "a file in a folder the server does not have is gone";
+  UploadResult fourth = uploadGallery(gallery, target, options);
+  ASSERT_TRUE(fourth.ok()) << fourth.message;
+  EXPECT_EQ(fourth.sent + fourth.removed, 0);
+  EXPECT_EQ(withoutManifest(checksums(remote())), checksums(gallery));
 }
 
 }  // namespace
