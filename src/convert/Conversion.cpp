@@ -107,11 +107,29 @@ int jpegDecodeSide(const std::string& path, int rotation, const std::vector<Size
   return hint > 0 && 2 * hint <= longSide ? int(hint) : 0;
 }
 
+// The longer side the largest output of a camera RAW needs, whichever way
+// the picture lies: its embedded preview serves when it is at least that
+// large. 0 (a full development) when an output keeps the full size.
+int rawDecodeSide(const std::string& path, const std::vector<SizeOutput*>& outputs) {
+  ImagePtr header = loadImageFile(path, FIF_RAW, FIF_LOAD_NOPIXELS);
+  if (!header) return 0;
+  const int w = int(FreeImage_GetWidth(header.get())), h = int(FreeImage_GetHeight(header.get()));
+  int side = 0;
+  for (const SizeOutput* o : outputs) {
+    if (o->boxWidth == kCopyBoxSide && o->boxHeight == kCopyBoxSide) return 0;
+    for (const BoxSize out : {fitIntoBox(w, h, o->boxWidth, o->boxHeight), fitIntoBox(h, w, o->boxWidth, o->boxHeight)})
+      side = std::max({side, out.width, out.height});
+  }
+  return side;
+}
+
 // The source upright, with the user's flips and rotation, decoded once at the
 // scale the largest of the outputs needs.
 LoadedImage transformedSource(const std::string& path, FREE_IMAGE_FORMAT fif, int rotation, bool flipHorizontal,
                               bool flipVertical, const std::vector<SizeOutput*>& outputs) {
-  const int decodeSide = fif == FIF_JPEG ? jpegDecodeSide(path, rotation, outputs) : 0;
+  const int decodeSide = fif == FIF_JPEG  ? jpegDecodeSide(path, rotation, outputs)
+                         : fif == FIF_RAW ? rawDecodeSide(path, outputs)
+                                          : 0;
   LoadedImage loaded = loadUpright(path, fif, decodeSide);
   // 24 bits before the transform: the same pixels, and FreeImage rotates
   // every 24-bit image while it refuses some palettes.
@@ -282,9 +300,14 @@ bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool
 bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
                        const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption) {
   std::vector<SizeOutput*> scaled;
+  const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
+  // A source no browser is sure to show keeps its full size in the chosen
+  // format instead of being copied.
+  const bool copyable = !isSourceOnlyFormat(fif);
+  auto copyBox = [](const SizeOutput& o) { return o.boxWidth == kCopyBoxSide && o.boxHeight == kCopyBoxSide; };
   for (SizeOutput& o : outputs) {
     o.written = false;
-    if (o.boxWidth == kCopyBoxSide && o.boxHeight == kCopyBoxSide) {
+    if (copyBox(o) && copyable) {
       if (o.keep) continue;
       const std::string temporary = temporaryBeside(o.destination);
       // A copy whose GPS data cannot be taken out is not written at all.
@@ -296,7 +319,6 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
     }
   }
   if (std::all_of(scaled.begin(), scaled.end(), [](const SizeOutput* o) { return o->keep; })) return true;
-  const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
   if (fif == FIF_UNKNOWN) return false;
   LoadedImage source = transformedSource(sourcePath, fif, rotation, flipHorizontal, flipVertical, scaled);
   if (!source.image) return true;
@@ -306,8 +328,9 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   // alone, so every output is the same whatever thread makes it.
   std::vector<std::pair<BoxSize, SizeOutput*>> sized;
   for (SizeOutput* o : scaled) {
-    const BoxSize size =
-        fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight, !state.settings.noEnlarge);
+    const BoxSize size = copyBox(*o) ? BoxSize{source.fullWidth, source.fullHeight}
+                                     : fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight,
+                                                  !state.settings.noEnlarge);
     if (size.width > 0 && size.height > 0) sized.emplace_back(size, o);
   }
   std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {

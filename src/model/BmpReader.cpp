@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "model/ImageHeaders.h"
+#include "model/ReaderGuards.h"
 
 namespace pv {
 
 namespace {
 
-constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kJpeg = 4, kPng = 5, kAlphaBitFields = 6;
 
 std::uint32_t number(std::string_view d, size_t at, int bytes) { return numberAt(d, at, bytes, false); }
 
@@ -138,21 +139,38 @@ void opaqueWhenAllClear(FIBITMAP* dib) {
   }
 }
 
+// Pixel data that is a whole JPEG or PNG stream, decoded by FreeImage from
+// memory behind the same checks as a file of that kind.
+ImagePtr decodeEmbeddedStream(std::string_view d, const Header& h) {
+  if (h.pixelsAt >= d.size()) return {};
+  std::string stream(d.substr(h.pixelsAt));
+  const FREE_IMAGE_FORMAT fif = h.compression == kJpeg ? FIF_JPEG : FIF_PNG;
+  if (!headerWorthDecoding(stream, fif)) return {};
+  if (fif == FIF_JPEG) hideBrokenExif(stream);
+  FIMEMORY* mem = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(stream.data()), DWORD(stream.size()));
+  ImagePtr dib(mem ? FreeImage_LoadFromMemory(fif, mem, 0) : nullptr);
+  if (mem) FreeImage_CloseMemory(mem);
+  return dib;
+}
+
 }  // namespace
 
 bool needsOwnBmpReader(std::string_view file) {
   return file.size() >= 34 && file[0] == 'B' && file[1] == 'M' &&
-         (number(file, 14, 4) > 40 || (number(file, 14, 4) == 40 && number(file, 30, 4) != kRgb));
+         (number(file, 14, 4) > 40 || (number(file, 14, 4) == 40 && number(file, 30, 4) != kRgb) ||
+          number(file, 28, 2) == 2);
 }
 
 ImagePtr decodeBmp(std::string_view d) {
   Header h;
   if (!readHeader(d, h)) return {};
+  if (h.compression == kJpeg || h.compression == kPng) return decodeEmbeddedStream(d, h);
   const bool rle = h.compression == kRle8 || h.compression == kRle4;
   if (rle ? h.bits != (h.compression == kRle8 ? 8u : 4u) || h.height < 0
           : !(h.compression == kRgb || h.compression == kBitFields || h.compression == kAlphaBitFields))
     return {};
-  if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32) return {};
+  if (h.bits != 1 && h.bits != 2 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 && h.bits != 32)
+    return {};
   const bool topDown = h.height < 0;
   const size_t w = size_t(h.width), rows = size_t(topDown ? -h.height : h.height);
   const bool alpha = h.bits >= 16 && h.masks[3] != 0;
@@ -181,6 +199,7 @@ ImagePtr decodeBmp(std::string_view d) {
         if (rle) index = indexes[row * w + x];
         else if (h.bits == 8) index = src[x];
         else if (h.bits == 4) index = x % 2 ? src[x / 2] & 0x0F : src[x / 2] >> 4;
+        else if (h.bits == 2) index = (src[x / 4] >> (6 - 2 * (x % 4))) & 3;
         else index = (src[x / 8] >> (7 - x % 8)) & 1;
         p[FI_RGBA_RED] = palette[index].rgbRed;
         p[FI_RGBA_GREEN] = palette[index].rgbGreen;

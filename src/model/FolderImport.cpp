@@ -11,17 +11,43 @@
 
 namespace pv {
 
+namespace {
+
+const std::vector<std::string> kRawEndings = {".dng", ".cr2", ".cr3", ".nef", ".arw", ".orf", ".rw2", ".raf", ".pef"};
+
+}  // namespace
+
 const std::vector<ImageTypeFilter>& imageTypeFilters() {
   static const std::vector<ImageTypeFilter> filters = {
-      {"All Image Formats", {".jpg", ".jpeg", ".jif", ".jpe", ".gif", ".bmp", ".png", ".tif", ".tiff", ".psd"}},
+      {"All Image Formats",
+       [] {
+         std::vector<std::string> all = {".jpg",  ".jpeg", ".jif", ".jpe", ".gif",  ".bmp", ".png", ".tif",
+                                         ".tiff", ".psd",  ".heic", ".heif", ".hif", ".avif", ".webp"};
+         all.insert(all.end(), kRawEndings.begin(), kRawEndings.end());
+         return all;
+       }()},
       {"JPEG Image Format (*.jpg,*.jpeg,*.jif,*.jpe)", {".jpg", ".jpeg", ".jif", ".jpe"}},
       {"Graphics Interchange Format (*.gif)", {".gif"}},
       {"Windows Bitmap (*.bmp)", {".bmp"}},
       {"Portable Network Graphics (*.png)", {".png"}},
       {"Tagged Image File Format (*.tif,*.tiff)", {".tif", ".tiff"}},
       {"Adobe Photoshop (*.psd)", {".psd"}},
+      {"High Efficiency Image File Format (*.heic,*.heif,*.hif)", {".heic", ".heif", ".hif"}},
+      {"AV1 Image File Format (*.avif)", {".avif"}},
+      {"WebP Image Format (*.webp)", {".webp"}},
+      {"Camera RAW (*.dng,*.cr2,*.cr3,*.nef,*.arw,*.orf,*.rw2,*.raf,*.pef)", kRawEndings},
   };
   return filters;
+}
+
+std::string fileDialogFilter() {
+  std::string filter;
+  for (const ImageTypeFilter& f : imageTypeFilters()) {
+    filter += std::string(f.text) + "|";
+    for (size_t i = 0; i < f.endings.size(); ++i) filter += (i ? ";*" : "*") + f.endings[i];
+    filter += "|";
+  }
+  return filter + "|";
 }
 
 std::vector<std::string> endingsOfType(int index) {
@@ -46,11 +72,10 @@ const std::vector<std::string>& videoEndings() {
 }
 
 const std::vector<std::string>& otherPictureEndings() {
-  static const std::vector<std::string> e = {
-      ".heic", ".heif", ".avif", ".webp", ".jxl", ".jp2", ".j2k", ".jxr", ".wdp", ".svg", ".ico", ".tga",
-      ".pcx", ".pbm", ".pgm", ".ppm", ".pnm", ".xcf", ".exr", ".hdr", ".dds", ".dng", ".cr2", ".cr3",
-      ".crw", ".nef", ".nrw", ".arw", ".srf", ".sr2", ".orf", ".rw2", ".raf", ".pef", ".srw", ".x3f",
-      ".3fr", ".erf", ".kdc", ".dcr", ".mrw", ".raw", ".rwl", ".iiq"};
+  static const std::vector<std::string> e = {".jxl", ".jp2", ".j2k", ".jxr", ".wdp", ".svg", ".ico", ".tga",
+                                             ".pcx", ".pbm", ".pgm", ".ppm", ".pnm", ".xcf", ".exr", ".hdr",
+                                             ".dds", ".crw", ".nrw", ".srf", ".sr2", ".srw", ".x3f", ".3fr",
+                                             ".erf", ".kdc", ".dcr", ".mrw", ".raw", ".rwl", ".iiq"};
   return e;
 }
 

@@ -16,6 +16,8 @@ struct ImageTypeFilter {
   std::vector<std::string> endings;
 };
 const std::vector<ImageTypeFilter>& imageTypeFilters();
+// The same types as the filter of a file dialog: "text|*.a;*.b|...||".
+std::string fileDialogFilter();
 // The endings of type index, none for an index outside the list.
 std::vector<std::string> endingsOfType(int index);
 

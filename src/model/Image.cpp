@@ -9,10 +9,12 @@
 #include <tiffio.h>
 
 #include "model/BmpReader.h"
+#include "model/HeifReader.h"
 #include "model/ImageHeaders.h"
 #include "model/ReaderGuards.h"
 #include "model/TiffReader.h"
 #include "util/FileSystem.h"
+#include "util/Text.h"
 
 namespace pv {
 
@@ -25,6 +27,7 @@ void initialiseImageLibrary() {
   FreeImage_SetOutputMessage(ignoreMessage);
   TIFFSetWarningHandler(nullptr);
   TIFFSetErrorHandler(nullptr);
+  registerHeifReader();
 }
 
 void shutdownImageLibrary() { FreeImage_DeInitialise(); }
@@ -34,7 +37,14 @@ FREE_IMAGE_FORMAT formatFromFileName(const std::string& path) {
   // shared by every thread: two lookups at once can miss a known extension.
   static std::mutex lock;
   std::lock_guard<std::mutex> guard(lock);
-  return FreeImage_GetFIFFromFilename(path.c_str());
+  const FREE_IMAGE_FORMAT fif = FreeImage_GetFIFFromFilename(path.c_str());
+  // FreeImage's list of RAW extensions runs "cr3" and "crw" together.
+  if (fif == FIF_UNKNOWN && (endsWithNoCase(path, ".cr3") || endsWithNoCase(path, ".crw"))) return FIF_RAW;
+  return fif;
+}
+
+bool isSourceOnlyFormat(FREE_IMAGE_FORMAT fif) {
+  return fif == FIF_RAW || fif == FIF_WEBP || (fif != FIF_UNKNOWN && fif == heifFormat());
 }
 
 int exifOrientation(FIBITMAP* dib) {
@@ -120,14 +130,59 @@ ImagePtr loadPsd(const std::string& data, int flags) {
 struct Decoded {
   ImagePtr image;
   int orientation = 1;
+  int fullWidth = 0, fullHeight = 0;  // before turning; 0 when the image has the full size
 };
+
+// Camera RAW: the size from LibRaw's header pass, checked before anything
+// is decoded; then the embedded preview when its longer side is at least
+// minLongSide, else a full development (8 bits, gamma-corrected, which
+// LibRaw turns upright itself).
+Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
+  Decoded out;
+  ImagePtr header(loadFromMemory(FIF_RAW, data, FIF_LOAD_NOPIXELS));
+  if (!header) return out;
+  const std::uint64_t w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
+  if (w == 0 || h == 0 || w * h > kMaxImagePixels) return out;
+  if (flags & FIF_LOAD_NOPIXELS) {
+    out.image = std::move(header);
+    out.orientation = embeddedOrientation(data, FIF_RAW);
+    return out;
+  }
+  if (minLongSide > 0) {
+    ImagePtr preview(loadFromMemory(FIF_RAW, data, RAW_PREVIEW));
+    const int pw = preview ? int(FreeImage_GetWidth(preview.get())) : 0;
+    const int ph = preview ? int(FreeImage_GetHeight(preview.get())) : 0;
+    if (std::max(pw, ph) >= minLongSide) {
+      // Without a preview the reader has developed the file, upright
+      // already; a preview with an orientation of its own has been turned
+      // by it. Any other preview is turned as the camera recorded.
+      const int orientation = embeddedOrientation(data, FIF_RAW);
+      const bool developed = std::max(pw, ph) == int(std::max(w, h)) && std::min(pw, ph) == int(std::min(w, h));
+      const bool upright = developed || exifOrientation(preview.get()) != 1;
+      out.orientation = upright ? 1 : orientation;
+      // The full size, lying as the picture handed on does.
+      const bool turn = upright ? (ph > pw) != (h > w) : false;
+      out.fullWidth = int(turn ? h : w);
+      out.fullHeight = int(turn ? w : h);
+      out.image = std::move(preview);
+      return out;
+    }
+  }
+  out.image.reset(loadFromMemory(FIF_RAW, data, RAW_DISPLAY));
+  return out;
+}
 
 // Every reader is given the file from memory, after the guards have looked
 // at it; a header claiming too many pixels, or none, is never decoded.
-Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
+Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, int minLongSide = 0) {
   std::string data;
   if (!readWholeFile(path, data) || !headerWorthDecoding(data, fif)) return {};
+  if (fif == FIF_RAW) return decodeRaw(data, flags, minLongSide);
   Decoded out;
+  if (fif != FIF_UNKNOWN && fif == heifFormat()) {
+    out.image = decodeHeif(data);
+    return out;
+  }
   switch (fif) {
     case FIF_TIFF: out.image = loadTiff(data, flags); break;
     case FIF_PSD: out.image = loadPsd(data, flags); break;
@@ -157,12 +212,12 @@ LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minL
   // The hint sits in the upper 16 bits of the flags; a side of 32768 or more
   // could not be halved within a JPEG's 65535-pixel limit anyway.
   if (fif == FIF_JPEG && minLongSide > 0 && minLongSide < 0x8000) flags = JPEG_DEFAULT | (minLongSide << 16);
-  Decoded decoded = decodeFile(path, fif, flags);
+  Decoded decoded = decodeFile(path, fif, flags, minLongSide);
   ImagePtr dib = std::move(decoded.image);
   if (!dib || !FreeImage_HasPixels(dib.get())) return out;
 
-  int w = int(FreeImage_GetWidth(dib.get()));
-  int h = int(FreeImage_GetHeight(dib.get()));
+  int w = decoded.fullWidth > 0 ? decoded.fullWidth : int(FreeImage_GetWidth(dib.get()));
+  int h = decoded.fullHeight > 0 ? decoded.fullHeight : int(FreeImage_GetHeight(dib.get()));
   if (flags != 0) {
     // The shrunk decode leaves the real size in the comments.
     int ow = commentInt(dib.get(), "OriginalJPEGWidth");

@@ -20,8 +20,13 @@ using ImagePtr = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
 void initialiseImageLibrary();
 void shutdownImageLibrary();
 
-// The format FreeImage associates with the file name's extension.
+// The format FreeImage associates with the file name's extension (HEIF and
+// AVIF once initialiseImageLibrary has registered their reader).
 FREE_IMAGE_FORMAT formatFromFileName(const std::string& path);
+
+// Formats read only as sources (HEIF, AVIF, WebP, camera RAW): the gallery
+// shows them in the chosen output format, never as an unchanged copy.
+bool isSourceOnlyFormat(FREE_IMAGE_FORMAT fif);
 
 // FreeImage_Load with the known crashes of the library's readers avoided,
 // the files its readers refuse decoded by our own or by libtiff, and a file
@@ -35,7 +40,8 @@ struct LoadedImage {
   int fullHeight = 0;
 };
 
-// Loads path as format fif and turns it upright by its EXIF orientation.
+// Loads path as format fif and turns it upright by its EXIF orientation
+// (HEIF by its own transforms).
 // A JPEG is decoded at the strongest reduction by 2, 4 or 8 whose longer side
 // is still at least minLongSide pixels (FreeImage's size hint: it takes the
 // largest divisor d with longSide >= d * minLongSide); 0 decodes at full

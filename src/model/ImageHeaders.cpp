@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "model/HeifReader.h"
+
 namespace pv {
 
 namespace {
@@ -98,6 +100,69 @@ ClaimedSize tiffSize(std::string_view d) {
   return {t.tagValue(ifd, 256, 0), t.tagValue(ifd, 257, 0)};
 }
 
+// ISO base media boxes (HEIF, AVIF, CR3): a 32-bit size (1: a 64-bit size
+// follows; 0: up to the end), the type, the body.
+struct Box {
+  std::string_view type, body;
+};
+
+bool nextBox(std::string_view d, size_t& at, Box& box) {
+  if (at > d.size() || d.size() - at < 8) return false;
+  std::uint64_t size = bigEndianNumber(d, at, 4);
+  size_t header = 8;
+  if (size == 1) {
+    if (d.size() - at < 16) return false;
+    size = std::uint64_t(bigEndianNumber(d, at + 8, 4)) << 32 | bigEndianNumber(d, at + 12, 4);
+    header = 16;
+  } else if (size == 0) {
+    size = d.size() - at;
+  }
+  if (size < header || size > d.size() - at) return false;
+  box = {d.substr(at + 4, 4), d.substr(at + header, size_t(size) - header)};
+  at += size_t(size);
+  return true;
+}
+
+// The body of the first box of that type among the boxes of d.
+std::string_view childBox(std::string_view d, std::string_view type) {
+  Box box;
+  for (size_t at = 0; nextBox(d, at, box);)
+    if (box.type == type) return box.body;
+  return {};
+}
+
+// The largest image extent ("ispe") among the item properties; the
+// metadata box carries a version and flags before its children.
+ClaimedSize heifSize(std::string_view d) {
+  std::string_view meta = childBox(d, "meta");
+  if (meta.size() < 4) return {};
+  const std::string_view properties = childBox(childBox(meta.substr(4), "iprp"), "ipco");
+  ClaimedSize size;
+  Box box;
+  for (size_t at = 0; nextBox(properties, at, box);) {
+    if (box.type != "ispe" || box.body.size() < 12) continue;
+    size.width = std::max<std::uint64_t>(size.width, bigEndianNumber(box.body, 4, 4));
+    size.height = std::max<std::uint64_t>(size.height, bigEndianNumber(box.body, 8, 4));
+  }
+  return size;
+}
+
+// The canvas of an extended file, or the frame of a simple lossy or
+// lossless one.
+ClaimedSize webpSize(std::string_view d) {
+  if (d.size() < 30 || d.substr(0, 4) != "RIFF" || d.substr(8, 4) != "WEBP") return {};
+  const std::string_view chunk = d.substr(12, 4);
+  if (chunk == "VP8X") return {littleEndianNumber(d, 24, 3) + 1u, littleEndianNumber(d, 27, 3) + 1u};
+  if (chunk == "VP8L") {
+    if (std::uint8_t(d[20]) != 0x2F) return {};
+    const std::uint32_t bits = littleEndianNumber(d, 21, 4);
+    return {(bits & 0x3FFF) + 1u, ((bits >> 14) & 0x3FFF) + 1u};
+  }
+  if (chunk == "VP8 " && d.substr(23, 3) == "\x9D\x01\x2A")
+    return {littleEndianNumber(d, 26, 2) & 0x3FFF, littleEndianNumber(d, 28, 2) & 0x3FFF};
+  return {};
+}
+
 constexpr std::uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 constexpr std::uint32_t kOrientationTag = 274;
 
@@ -172,6 +237,27 @@ int webpOrientation(std::string_view d) {
   return 1;
 }
 
+// Camera RAW: the first directory of the TIFF-based files (the Olympus and
+// Panasonic variants mark themselves with a number other than 42), or the
+// TIFF block in the CMT1 box of a CR3, inside the Canon box of its movie box.
+int rawOrientation(std::string_view d) {
+  if (d.size() >= 8 && (d.substr(0, 2) == "II" || d.substr(0, 2) == "MM")) {
+    TiffView t;
+    t.data = d;
+    t.bigEndian = d[0] == 'M';
+    const std::uint32_t v = t.tagValue(t.firstDirectory(), kOrientationTag, 1);
+    return v >= 1 && v <= 8 ? int(v) : 1;
+  }
+  const std::string_view movie = childBox(d, "moov");
+  Box box;
+  for (size_t at = 0; nextBox(movie, at, box);)
+    if (box.type == "uuid" && box.body.size() > 16) {
+      const std::string_view tiff = childBox(box.body.substr(16), "CMT1");
+      if (!tiff.empty()) return orientationIn(tiff);
+    }
+  return 1;
+}
+
 }  // namespace
 
 std::uint32_t numberAt(std::string_view d, size_t at, int bytes, bool bigEndian) {
@@ -221,12 +307,14 @@ ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif) {
     case FIF_BMP: return bmpSize(file);
     case FIF_TIFF: return tiffSize(file);
     case FIF_PSD: return {bigEndianNumber(file, 18, 4), bigEndianNumber(file, 14, 4)};
-    default: return {};
+    case FIF_WEBP: return webpSize(file);
+    default: return fif != FIF_UNKNOWN && fif == heifFormat() ? heifSize(file) : ClaimedSize{};
   }
 }
 
 bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif) {
-  if (fif != FIF_JPEG && fif != FIF_PNG && fif != FIF_GIF && fif != FIF_BMP && fif != FIF_TIFF && fif != FIF_PSD)
+  if (fif != FIF_JPEG && fif != FIF_PNG && fif != FIF_GIF && fif != FIF_BMP && fif != FIF_TIFF && fif != FIF_PSD &&
+      fif != FIF_WEBP && (fif == FIF_UNKNOWN || fif != heifFormat()))
     return true;
   const ClaimedSize size = claimedSize(file, fif);
   return size.width > 0 && size.height > 0 && size.width * size.height <= kMaxImagePixels;
@@ -238,6 +326,7 @@ int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif) {
     case FIF_PNG: return pngOrientation(file);
     case FIF_PSD: return psdOrientation(file);
     case FIF_WEBP: return webpOrientation(file);
+    case FIF_RAW: return rawOrientation(file);
     default: return 1;
   }
 }

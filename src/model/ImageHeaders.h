@@ -21,12 +21,13 @@ struct ClaimedSize {
   std::uint64_t width = 0;
   std::uint64_t height = 0;
 };
-// The largest picture the header of a JPEG, PNG, GIF, BMP, TIFF or PSD
-// announces; 0 x 0 when it cannot be found.
+// The largest picture the header of a JPEG, PNG, GIF, BMP, TIFF, PSD, WebP,
+// HEIF or AVIF announces; 0 x 0 when it cannot be found.
 ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif);
-// False for one of those six formats when its header shows no picture (too
+// False for one of those formats when its header shows no picture (too
 // short, damaged) or more than kMaxImagePixels: the file is then not given
-// to a decoder at all. Other formats pass.
+// to a decoder at all. Other formats pass (camera RAW is measured by the
+// RAW reader's own header pass).
 bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif);
 
 // A TIFF structure ("II" or "MM", as in a TIFF file or an EXIF block).
@@ -47,9 +48,10 @@ struct TiffView {
   bool sound() const;
 };
 
-// The orientation tag (1..8) of the first directory of a TIFF file, of a
-// PNG's eXIf chunk, a PSD's EXIF resource or a WebP's EXIF chunk; 1 when
-// there is none.
+// The orientation tag (1..8) of the first directory of a TIFF file or a
+// camera RAW, of a PNG's eXIf chunk, a PSD's EXIF resource, a WebP's EXIF
+// chunk or a CR3's EXIF box; 1 when there is none. HEIF files turn their
+// pictures by transforms of their own, which the decoder applies.
 int embeddedOrientation(std::string_view file, FREE_IMAGE_FORMAT fif);
 
 }  // namespace pv

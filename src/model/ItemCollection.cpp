@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "model/HeifReader.h"
 #include "util/Text.h"
 
 namespace pv {
@@ -23,7 +24,13 @@ bool isWithinAlbum(const std::string& path, const std::string& folder) {
   return path == folder || (startsWith(path, folder) && path.size() > folder.size() && path[folder.size()] == '/');
 }
 
-std::string formatNameOf(FREE_IMAGE_FORMAT fif) {
+std::string formatNameOf(FREE_IMAGE_FORMAT fif, const std::string& fileName) {
+  if (fif != FIF_UNKNOWN && fif == heifFormat())
+    return endsWithNoCase(fileName, ".avif") ? "AV1 Image File Format" : "High Efficiency Image File Format";
+  if (fif == FIF_RAW) {
+    const size_t dot = fileName.find_last_of('.');
+    return "Camera RAW (" + toUpper(dot == std::string::npos ? std::string() : fileName.substr(dot + 1)) + ")";
+  }
   switch (fif) {
     case FIF_BMP: return "Windows Bitmap";
     case FIF_JPEG: return "JPEG Image Format";
@@ -31,6 +38,7 @@ std::string formatNameOf(FREE_IMAGE_FORMAT fif) {
     case FIF_TIFF: return "Tagged Image File Format";
     case FIF_PSD: return "Adobe Photoshop";
     case FIF_GIF: return "Graphics Interchange Format";
+    case FIF_WEBP: return "WebP Image Format";
     default: return "Unknown";
   }
 }
@@ -104,7 +112,7 @@ std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const Ca
   item->exifExposureTime = m.exifExposureTime;
   item->exifMake = m.exifMake;
   item->exifModel = m.exifModel;
-  item->formatName = formatNameOf(fif);
+  item->formatName = formatNameOf(fif, file.fileName.empty() ? file.sourcePath : file.fileName);
   item->sourcePath = file.sourcePath;
   item->name = file.fileName;
   item->albumPath = file.albumPath;

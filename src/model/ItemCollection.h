@@ -117,8 +117,9 @@ std::vector<const CollectionItem*> unreadableImages(const ItemCollection& items,
 // The text of a row of the album page's list.
 std::string describeItem(const CollectionItem& item);
 
-// The format name shown for a FreeImage format.
-std::string formatNameOf(FREE_IMAGE_FORMAT fif);
+// The format name shown for a FreeImage format; the file name tells AVIF
+// from HEIF and names the kind of camera RAW.
+std::string formatNameOf(FREE_IMAGE_FORMAT fif, const std::string& fileName);
 
 // The thumbnail rule: the image letterboxed on black into 80 x 48, fitted by
 // the stated single-precision quotients from the picture's full size.

@@ -30,12 +30,6 @@
 
 namespace {
 
-const char* const kImageFilter =
-    "All Image Formats|*.jpg;*.jpeg;*.jif;*.jpe;*.gif;*.bmp;*.png;*.tif;*.tiff;*.psd|JPEG Image Format "
-    "(*.jpg,*.jpeg,*.jif,*.jpe)|*.jpg;*.jpeg;*.jif;*.jpe|Graphics Interchange Format (*.gif)|*.gif|Windows Bitmap "
-    "(*.bmp)|*.bmp|Portable Network Graphics (*.png)|*.png|Tagged Image File Format (*.tif,*.tiff)|*.tif;*.tiff|Adobe "
-    "Photoshop (*.psd)|*.psd||";
-
 const char* const kHelpText =
     "Bilder können auf Wunsch auch zu Alben gruppiert werden. Alben sind virtuelle Verzeichnisse, die beliebig viele "
     "Bilder und Unteralben mit Bildern enthalten können.\n\nAlle Bilder und Alben erscheinen auf den Webseiten in der "
@@ -480,7 +474,7 @@ void CTabFiles::deleteAlbum() {
 // ---- adding images ----
 
 void CTabFiles::chooseImages() {
-  const QStringList files = desktop_.chooseFiles(this, qtFileFilter(kImageFilter));
+  const QStringList files = desktop_.chooseFiles(this, qtFileFilter(QString::fromStdString(pv::fileDialogFilter())));
   if (!files.isEmpty()) addPaths(files);
 }
 

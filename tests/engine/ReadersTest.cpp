@@ -12,6 +12,7 @@
 #include <map>
 
 #include "ImageFileWriters.h"
+#include "PhoneAndCameraFiles.h"
 #include "TestSupport.h"
 #include "model/ImageHeaders.h"
 #include "model/ItemCollection.h"
@@ -423,7 +424,17 @@ TEST(Readers, HeadersClaimingHugePicturesAreRefusedUndecoded) {
   const std::uint32_t big = 100000;
   std::string ihdr = "IHDR" + be(big, 4) + be(big, 4) + std::string("\x08\x02\0\0\0", 5);
   const std::string idat = "IDAT" + std::string("\x78\x9C\x03\0\0\0\0\x01", 8);
+  // A real HEIC whose image extent claims 20000 x 20000.
+  std::string heic;
+  ASSERT_TRUE(writeHeif(dir.file("small.heic"), 32, 32, quadrants, HeifSpec{}));
+  ASSERT_TRUE(readWholeFile(dir.file("small.heic"), heic));
+  const size_t ispe = heic.find("ispe");
+  ASSERT_NE(ispe, std::string::npos);
+  heic.replace(ispe + 8, 8, be(20000, 4) + be(20000, 4));
   const std::map<std::string, std::string> files = {
+      {"bomb.heic", heic},
+      {"bomb.webp", "RIFF" + le(4 + 18 + 8 + 64, 4) + "WEBPVP8X" + le(10, 4) + le(0, 4) + le(16383, 3) + le(16383, 3) +
+                        "VP8L" + le(64, 4) + std::string(64, '\x2F')},
       // 225 megapixels: just over the limit, and decodable in 675 MB.
       {"large.bmp", "BM" + le(9000, 4) + le(0, 4) + le(54, 4) + le(40, 4) + le(15000, 4) + le(15000, 4) + le(1, 2) +
                         le(24, 2) + std::string(24, '\0') + std::string(9000, '\x55')},

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "ImageFileWriters.h"
+#include "PhoneAndCameraFiles.h"
 #include "TestSupport.h"
 #include "model/ItemCollection.h"
 #include "model/ReaderGuards.h"
@@ -122,6 +123,22 @@ TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
   std::string png;
   ASSERT_TRUE(pvtest::writeTestImage(dir.file("plain.png"), w, h));
   ASSERT_TRUE(readWholeFile(dir.file("plain.png"), png));
+  // The phone and camera formats, with transforms, alpha, depth and metadata.
+  std::string heic, avif, webp;
+  HeifSpec turned;
+  turned.orientation = heif_orientation_rotate_270_cw;
+  turned.exif = exifBlock(3, "Make", "Model", "2020:01:02 03:04:05", "Text");
+  ASSERT_TRUE(writeHeif(dir.file("plain.heic"), w, h, gradient, turned));
+  HeifSpec deep;
+  deep.compression = heif_compression_AV1;
+  deep.alpha = true;
+  ASSERT_TRUE(writeHeif(dir.file("plain.avif"), w, h, gradient, deep));
+  ASSERT_TRUE(pvtest::writeTestImage(dir.file("plain.webp"), w, h, FIF_WEBP));
+  ASSERT_TRUE(readWholeFile(dir.file("plain.heic"), heic) && readWholeFile(dir.file("plain.avif"), avif) &&
+              readWholeFile(dir.file("plain.webp"), webp));
+  Bmp embedded;
+  embedded.headerSize = 40, embedded.width = w, embedded.height = h, embedded.bits = 0, embedded.compression = 5;
+  embedded.pixels = png;
 
   const std::pair<std::string, std::string> sources[] = {
       {".bmp", v5.file()},
@@ -133,6 +150,11 @@ TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
       {".psd", psdFile(w, h, 3, 16, 3, planes)},
       {".png", pngWithExif(png, exifOrientationBlock(6))},
       {".jpg", jpegWithApp1(dir, exifOrientationBlock(8))},
+      {".heic", heic},
+      {".avif", avif},
+      {".webp", webp},
+      {".dng", dngFile(64, 48, 6)},  // LibRaw takes no raw picture below 22 pixels
+      {".bmp", embedded.file()},
   };
   ItemCollection items;
   int decoded = 0;

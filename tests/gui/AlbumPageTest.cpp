@@ -175,8 +175,13 @@ class AlbumPageTest : public QObject {
     waitForWorker();
     QCOMPARE(scripted.fileFilters.size(), size_t(2));
     QVERIFY(scripted.fileFilters[0].startsWith("All Image Formats (*.jpg *.jpeg *.jif *.jpe *.gif *.bmp *.png *.tif "
-                                               "*.tiff *.psd);;JPEG Image Format (*.jpg,*.jpeg,*.jif,*.jpe) (*.jpg"));
-    QVERIFY(scripted.fileFilters[0].endsWith(";;Adobe Photoshop (*.psd) (*.psd)"));
+                                               "*.tiff *.psd *.heic *.heif *.hif *.avif *.webp *.dng *.cr2 *.cr3 "
+                                               "*.nef *.arw *.orf *.rw2 *.raf *.pef);;JPEG Image Format "
+                                               "(*.jpg,*.jpeg,*.jif,*.jpe) (*.jpg"));
+    QVERIFY(scripted.fileFilters[0].contains(";;Adobe Photoshop (*.psd) (*.psd);;High Efficiency Image File Format"));
+    QVERIFY(scripted.fileFilters[0].endsWith(
+        ";;Camera RAW (*.dng,*.cr2,*.cr3,*.nef,*.arw,*.orf,*.rw2,*.raf,*.pef) (*.dng *.cr2 *.cr3 *.nef *.arw *.orf "
+        "*.rw2 *.raf *.pef)"));
     QCOMPARE(list()->count(), 1);
     list()->setCurrentRow(0);
     QVERIFY(find<QLineEdit>("caption")->isEnabled());
@@ -367,7 +372,7 @@ class AlbumPageTest : public QObject {
       CAddStructureDlg dialog(allowed);
       QCOMPARE(dialog.windowTitle(), QString("Ordner wählen"));
       auto* type = dialog.findChild<QComboBox*>("imageType");
-      QCOMPARE(type->count(), 7);
+      QCOMPARE(type->count(), 11);
       QCOMPARE(type->currentText(), QString("All Image Formats"));
       auto* include = dialog.findChild<QCheckBox*>("includeSubfolders");
       auto* albums = dialog.findChild<QCheckBox*>("albumsFromSubfolders");
