@@ -89,7 +89,7 @@ std::string relativeTo(const std::string& folder, const std::string& path) { ret
 
 // The output of the previous build that this one may keep: named by the
 // record with the same recipe, and still holding the recorded bytes.
-bool reusable(const std::optional<BuildManifest>& previous, const std::string& folder, const std::string& path,
+bool reusable(const BuildManifest* previous, const std::string& folder, const std::string& path,
               const std::string& recipe) {
   if (!previous) return false;
   auto it = previous->files.find(path);
@@ -172,7 +172,7 @@ std::vector<std::vector<std::string>> imageRecipes(const AppState& state, const 
 // records them in current; every other output is named in intent as about
 // to be replaced. True when every output is kept.
 bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recipes,
-                   const std::optional<BuildManifest>& previous, const std::string& folder, BuildManifest& current,
+                   const BuildManifest* previous, const std::string& folder, BuildManifest& current,
                    BuildManifest& intent) {
   bool all = true;
   for (size_t j = 0; j < image.outputs.size(); ++j) {
@@ -299,7 +299,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     BuildManifest intent = previous.value_or(BuildManifest{kProductVersion, {}});
     std::vector<ImageConversion*> work;
     for (size_t i = 0; i < plan.size(); ++i) {
-      if (keepUnchanged(plan[i], recipes[i], reuse ? previous : std::nullopt, folder, current, intent)) {
+      if (keepUnchanged(plan[i], recipes[i], reuse ? &*previous : nullptr, folder, current, intent)) {
         ++result.imagesReused;
         ++done;
       } else {
