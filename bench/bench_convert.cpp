@@ -94,13 +94,15 @@ int main(int argc, char** argv) {
     };
     bench::keepBest(magick, peerPasses("convert", magickOut, photos[0], magickCommands, {"MAGICK_THREAD_LIMIT=1"}));
 
-    for (auto& item : state.items.list) item->outputPaths.clear();
     const std::string ours = bench::cleanFolder("convert-ours/images");
     bench::Measurement measure;
     prepareWatermarks(state);
     std::vector<pv::OutputSizeBox> boxes;
     for (const Size& size : kSizes) boxes.push_back({size.width, size.height, size.prefix});
-    std::vector<pv::ImageConversion> plan = planConversions(state, bench::dataFolder() + "convert-ours", boxes);
+    std::vector<const pv::CollectionItem*> records;
+    for (const auto& item : state.items.list) records.push_back(item.get());
+    std::vector<pv::ImageConversion> plan =
+        planConversions(state.settings, records, bench::dataFolder() + "convert-ours", boxes);
     std::vector<pv::ImageConversion*> all;
     for (pv::ImageConversion& c : plan) all.push_back(&c);
     convertPlanned(state, all);

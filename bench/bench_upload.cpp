@@ -43,7 +43,8 @@ void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
   for (const pv::DirEntry& folder : {pv::DirEntry{"images/", true}, pv::DirEntry{"", true}})
     for (const pv::DirEntry& e : pv::listDirectory(dir.path() + name + "/" + folder.name))
       if (!e.isDirectory) record.files[folder.name + e.name] = {*pv::describeFile(dir.path() + name, folder.name + e.name)};
-  pv::writeManifest(dir.path() + name, record);
+  // Sealed with the key of the data folder the upload is given, as a build seals it.
+  pv::writeManifest(dir.path() + name, record, pv::recordSecret(dir.path() + "data/", true));
 }
 
 }  // namespace

@@ -283,7 +283,7 @@ int build(const std::vector<std::string>& args) {
                        result.failedWrites.size(), result.failedWrites.front().c_str()),
                 kBuildFailed);
   }
-  const OutputInfo info = outputInfo(s);
+  const OutputInfo info = outputInfo(s, result.output);
   std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
   if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);
   if (!result.pagesWritten)

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <set>
 
@@ -26,7 +25,6 @@ CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const 
                            CreatePageValues& create) {
   ProjectSettings& s = state.settings;
   CreateCommand cmd;
-  state.creditPending = 1;
   if (isOwnTemplate(s.presetNumber) && trimBlanks(project.ownWebPage).empty()) {
     cmd.status = CreateStatus::NeedsOwnPage;
     return cmd;
@@ -46,7 +44,6 @@ CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const 
     cmd.message = kBadProjectNameMessage;
     return cmd;
   }
-  for (auto& item : state.items.list) item->outputPaths.clear();
   state.abortRequested = false;
   cmd.status = CreateStatus::Ready;
   return cmd;
@@ -56,31 +53,31 @@ std::string startPagePath(const ProjectSettings& s, const std::string& outputFol
   return withSlash(outputFolder) + pageFileName(s, 0);
 }
 
-void countOutput(ProjectSettings& s, const std::string& outputFolder) {
+OutputCount countOutput(const std::string& outputFolder) {
   namespace fs = std::filesystem;
-  s.outputFileCount = s.outputFolderCount = 0;
-  s.outputTotalBytes = 0;
+  OutputCount count;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(outputFolder, ec), end; !ec && it != end; it.increment(ec)) {
     // The build's record of its files is not part of the gallery.
     if (it.depth() == 0 && it->path().filename() == kManifestName) continue;
     std::error_code ec2;
     if (it->is_directory(ec2)) {
-      ++s.outputFolderCount;
+      ++count.folders;
     } else {
-      ++s.outputFileCount;
+      ++count.files;
       std::uintmax_t n = it->file_size(ec2);
-      if (!ec2) s.outputTotalBytes += std::int64_t(n);
+      if (!ec2) count.bytes += std::int64_t(n);
     }
   }
+  return count;
 }
 
-OutputInfo outputInfo(const ProjectSettings& s) {
-  const long long kb = s.outputTotalBytes / 1024;
+OutputInfo outputInfo(const ProjectSettings& s, const OutputCount& count) {
+  const long long kb = count.bytes / 1024;
   return {format("Gesamtgröße der Daten: %lld KB", kb),
           format("Upload-Zeit: 128kbit>%lldmin - 256kbit>%lldmin - 1mbit>%lldmin", kb / 16 / 60, kb / 32 / 60,
                  kb / 128 / 60),
-          format("Ausgabeordner: ./%s", s.projectName.c_str()), format("Anzahl der Dateien: %d", s.outputFileCount)};
+          format("Ausgabeordner: ./%s", s.projectName.c_str()), format("Anzahl der Dateien: %d", count.files)};
 }
 
 namespace {
@@ -210,63 +207,83 @@ void recordConverted(const std::vector<ImageConversion>& plan, const std::vector
 
 // The folders a build into an empty folder would make: the image folder,
 // one per album (empty ones too), and those of every file it wrote.
-std::set<std::string> galleryFolders(const AppState& state, const BuildManifest& current) {
-  const std::string& images = state.settings.imageFolderName;
+std::set<std::string> galleryFolders(const ProjectSettings& s, const std::vector<const CollectionItem*>& records,
+                                     const BuildManifest& current) {
+  const std::string& images = s.imageFolderName;
   std::set<std::string> folders{images};
-  for (const auto& record : state.items.list)
+  for (const CollectionItem* record : records)
     if (record->isAlbum) folders.insert(images + albumFullPath(*record));
   for (const auto& [path, entry] : current.files)
     for (std::string dir = path; dir.rfind('/') != std::string::npos;) folders.insert(dir.erase(dir.rfind('/')));
   return folders;
 }
 
-// Takes the images that leaveOut picks out of the collection for the build
-// (naming their source files in paths) and puts them back in their places
-// afterwards.
-class SetAside {
- public:
-  SetAside(ItemCollection& items, std::vector<std::string>& paths, const std::function<bool(CollectionItem&)>& leaveOut)
-      : items_(items) {
-    auto& list = items.list;
-    for (size_t i = 0; i < list.size(); ++i) {
-      CollectionItem& item = *list[i];
-      if (item.isAlbum || !leaveOut(item)) continue;
-      paths.push_back(item.sourcePath);
-      aside_.emplace_back(i, std::move(list[i]));
-    }
-    std::erase(list, nullptr);
+// The records the build works on, in list order: albums, and images whose
+// file is there; the source of every other image goes into missing.
+std::vector<const CollectionItem*> presentRecords(const ItemCollection& items, std::vector<std::string>& missing) {
+  std::vector<const CollectionItem*> present;
+  for (const auto& item : items.list) {
+    if (item->isAlbum || fileExists(item->sourcePath))
+      present.push_back(item.get());
+    else
+      missing.push_back(item->sourcePath);
   }
-  ~SetAside() {
-    for (auto& [index, item] : aside_) items_.list.insert(items_.list.begin() + long(index), std::move(item));
-  }
-  SetAside(const SetAside&) = delete;
-  SetAside& operator=(const SetAside&) = delete;
+  return present;
+}
 
- private:
-  ItemCollection& items_;
-  std::vector<std::pair<size_t, std::unique_ptr<CollectionItem>>> aside_;
-};
+// The entries of the pages: the albums, and the images that got their first
+// picture. Every other image (not readable, not converted, or not reached
+// before a cancel) is left out of the pages, so that none links to a file
+// that does not exist; its source goes into without.
+std::vector<PageEntry> pageEntries(const std::vector<const CollectionItem*>& records,
+                                   const std::vector<ImageConversion>& plan, const std::string& folder,
+                                   std::vector<std::string>& without) {
+  std::vector<PageEntry> entries;
+  size_t k = 0;  // the plan holds the images of records in the same order
+  for (const CollectionItem* record : records) {
+    if (record->isAlbum) {
+      entries.push_back({record, {}});
+      continue;
+    }
+    const ImageConversion& image = plan[k++];
+    if (image.pictures.empty() || !fileExists(folder + image.pictures[0]))
+      without.push_back(record->sourcePath);
+    else
+      entries.push_back({record, image.pictures});
+  }
+  return entries;
+}
+
+// The images this build decoded only in part. A kept image was not decoded
+// again, so it is not named.
+std::vector<std::string> damagedImages(const std::vector<ImageConversion>& plan) {
+  std::vector<std::string> damaged;
+  for (const ImageConversion& image : plan) {
+    const auto& outs = image.outputs;
+    if (std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.written; }) &&
+        std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.damaged; }))
+      damaged.push_back(image.item->sourcePath);
+  }
+  return damaged;
+}
 
 }  // namespace
 
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress,
                          BuildMode mode) {
-  ProjectSettings& s = state.settings;
+  const ProjectSettings& s = state.settings;
   BuildResult result;
   if (s.sizeAWidth == 0 && s.sizeAHeight == 0) return result;
   result.ran = true;
   const std::string folder = withSlash(outputFolder);
-  SetAside missing(state.items, result.missingSources, [](CollectionItem& item) {
-    item.sourceMissing = !fileExists(item.sourcePath);
-    return item.sourceMissing;
-  });
+  const std::vector<const CollectionItem*> records = presentRecords(state.items, result.missingSources);
 
   std::vector<OutputSizeBox> sizes;
   if (s.sizeAWidth > 0) sizes.push_back({s.sizeAWidth, s.sizeAHeight, s.prefixA});
   if (s.sizeBWidth > 0) sizes.push_back({s.sizeBWidth, s.sizeBHeight, s.prefixB});
   if (s.sizeCWidth > 0) sizes.push_back({s.sizeCWidth, s.sizeCHeight, s.prefixC});
   int total = 0;
-  for (auto& item : state.items.list) total += item->isAlbum ? 0 : 1;
+  for (const CollectionItem* record : records) total += record->isAlbum ? 0 : 1;
   int done = 0;
   auto report = [&](BuildStep step) {
     if (progress) progress(step, done, total, result.imagesReused);
@@ -285,8 +302,8 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
     const bool reuse = mode == BuildMode::Reuse && previous && previous->programVersion == kProductVersion;
 
     report(BuildStep::CheckOutputs);
-    std::vector<ImageConversion> plan = planConversions(state, folder, sizes);
-    result.linkInTheWay = linkInTheWay(s, folder, plan, galleryFolders(state, BuildManifest{}));
+    std::vector<ImageConversion> plan = planConversions(s, records, folder, sizes);
+    result.linkInTheWay = linkInTheWay(s, folder, plan, galleryFolders(s, records, BuildManifest{}));
     if (!result.linkInTheWay.empty()) {
       releaseWatermarks(state);
       state.abortRequested = false;
@@ -312,7 +329,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       result.failedWrites.push_back(secret.empty() ? s.appDataFolder + "build-record.key: " + std::strerror(errno)
                                                    : folder + kManifestName + ": " + std::strerror(errno));
       releaseWatermarks(state);
-      countOutput(s, folder);
+      result.output = countOutput(folder);
       state.abortRequested = false;
       return result;
     }
@@ -334,62 +351,46 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       result.imagesConverted += all ? 1 : 0;
     }
     recordConverted(plan, recipes, previous, folder, current);
-    // A kept image was not decoded again: its mark from before stands.
-    for (const ImageConversion& image : plan) {
-      const auto& outs = image.outputs;
-      if (std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.written; }))
-        image.item->damaged = std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.damaged; });
-      if (image.item->damaged) result.damaged.push_back(image.item->sourcePath);
-    }
-    // An image without its first picture (not readable, not converted, or
-    // not reached before a cancel) is left out of the pages, so that none
-    // links to a file that does not exist.
+    result.damaged = damagedImages(plan);
     std::vector<std::string> noPicture;
-    SetAside noOutput(state.items, noPicture, [&folder](CollectionItem& item) {
-      return item.outputPaths.empty() || !fileExists(folder + item.outputPaths[0]);
-    });
+    const PageInputs pages{s, folder, pageEntries(records, plan, folder, noPicture)};
     result.cancelled = state.abortRequested;
     for (std::string& path : noPicture)
       (result.cancelled ? result.notReached : result.withoutOutput).push_back(std::move(path));
 
     // Pages that would link to pictures that could not be written are not
     // written: the previous pages stay, with the previous pictures.
-    state.writeFailures.clear();
+    PageSink sink;
     if (result.failedWrites.empty()) {
       report(BuildStep::StyleFiles);
-      std::vector<std::string> written = copyProjectTypeFiles(state, folder);
+      copyProjectTypeFiles(s, folder, sink);
       report(BuildStep::Pages);
-      if (isOwnTemplate(s.presetNumber))
-        for (std::string& path : copyControlSet(state, folder)) written.push_back(std::move(path));
-      state.pagesWritten.clear();
-      result.pagesWritten = writeProjectPages(state, folder);
-      written.insert(written.end(), state.pagesWritten.begin(), state.pagesWritten.end());
-      state.pagesWritten.clear();
-      for (const std::string& path : written)
+      if (isOwnTemplate(s.presetNumber)) copyControlSet(s, folder, sink);
+      result.pagesWritten = writeProjectPages(pages, sink);
+      for (const std::string& path : sink.written)
         if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
           current.files[file->path] = {*file};
     }
-    result.failedWrites.insert(result.failedWrites.end(), state.writeFailures.begin(), state.writeFailures.end());
-    state.writeFailures.clear();
+    result.failedWrites.insert(result.failedWrites.end(), sink.failures.begin(), sink.failures.end());
 
     // After a failure nothing of the previous gallery is removed, and the
     // record keeps naming what either build wrote.
     if (result.failedWrites.empty())
-      removeLeftovers(folder, intent, current, galleryFolders(state, current));
+      removeLeftovers(folder, intent, current, galleryFolders(s, records, current));
     else
       for (const auto& [path, entry] : intent.files)
         if (!current.files.count(path) && !entry.sha256.empty()) current.files[path] = entry;
     releaseWatermarks(state);
 
     report(BuildStep::Statistics);
-    countOutput(s, folder);
+    result.output = countOutput(folder);
     // Last, and whole or not at all: until here the intent record stands.
     if (!writeManifest(folder, current, secret))
       result.failedWrites.push_back(folder + kManifestName + ": " + std::strerror(errno));
   } else {
     releaseWatermarks(state);
     report(BuildStep::Statistics);
-    countOutput(s, folder);
+    result.output = countOutput(folder);
   }
   if (!(s.presetNumber >= 3000 && s.presetNumber <= 4000)) result.previewPage = startPagePath(s, folder);
   result.cancelled = result.cancelled || state.abortRequested;

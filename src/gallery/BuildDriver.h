@@ -35,8 +35,7 @@ inline constexpr const char* kBadProjectNameMessage =
     "Bitte geben Sie einen Projektnamen ein. Ein Name nur aus Punkten ist nicht möglich.";
 
 // Takes the pages' values into the settings record and checks them; sets the
-// create page's output folder. On Ready the collection's output paths are
-// emptied and the cancel flag is cleared.
+// create page's output folder. On Ready the cancel flag is cleared.
 CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const ProjectPageValues& project,
                            CreatePageValues& create);
 
@@ -53,6 +52,13 @@ using BuildProgress = std::function<void(BuildStep step, int imagesDone, int ima
 // Reuse keeps the outputs of an earlier build into the same folder whose
 // inputs did not change; Full converts every image again.
 enum class BuildMode { Reuse, Full };
+
+// The files, folders and bytes below an output folder, its build record left out.
+struct OutputCount {
+  int files = 0;
+  int folders = 0;
+  std::int64_t bytes = 0;  // 64 bits: galleries of several GiB are common
+};
 
 struct BuildResult {
   bool ran = false;           // false: size A is off, nothing was done
@@ -75,29 +81,30 @@ struct BuildResult {
   std::vector<std::string> withoutOutput;
   // After a cancel: the images left out because the build stopped before them.
   std::vector<std::string> notReached;
-  // Images whose picture could be read only in part (a file cut short): their
-  // pictures are partly grey.
+  // Images converted by this build whose picture could be read only in part
+  // (a file cut short): their pictures are partly grey.
   std::vector<std::string> damaged;
+  // What the output folder holds when the build is done.
+  OutputCount output;
 };
 
-// Runs the whole build into outputFolder (ending in "/") and fills the
-// output statistics of the settings record. Polls state.abortRequested
-// between images; a cancelled build still writes its pages. Clears the flag
-// at the end.
+// Runs the whole build into outputFolder (ending in "/"). Reads the settings,
+// the watermark values and the collection and changes none of them: what it
+// made is in the result. Polls state.abortRequested between images; a
+// cancelled build still writes its pages. Clears the flag at the end.
 // The folder's build record (BuildManifest.h) says what an earlier build
 // wrote: unchanged images are kept, files that build wrote and this one does
 // not are removed, and the new record is written last. Files the record
 // does not name are never touched. The result is the same as a full build
 // into an empty folder. Images whose source file is gone are left out (and
-// marked sourceMissing) so no page links to a picture that was never written.
+// named in missingSources) so no page links to a picture that was never written.
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {},
                          BuildMode mode = BuildMode::Reuse);
 
 // The start page of a build: page 0 in the output folder.
 std::string startPagePath(const ProjectSettings& s, const std::string& outputFolder);
 
-// Counts the files, folders and bytes below outputFolder into the settings record.
-void countOutput(ProjectSettings& s, const std::string& outputFolder);
+OutputCount countOutput(const std::string& outputFolder);
 
 // The output page's four info lines from the statistics.
 struct OutputInfo {
@@ -106,7 +113,7 @@ struct OutputInfo {
   std::string folder;      // "Ausgabeordner: ./<name>"
   std::string fileCount;   // "Anzahl der Dateien: ..."
 };
-OutputInfo outputInfo(const ProjectSettings& s);
+OutputInfo outputInfo(const ProjectSettings& s, const OutputCount& count);
 
 // ---- The create page's list of the files a build will write ----
 

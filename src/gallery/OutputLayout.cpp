@@ -27,12 +27,11 @@ std::string albumFolder(const std::string& albumPath) { return albumPath.substr(
 
 }  // namespace
 
-std::vector<ImageConversion> planConversions(AppState& state, const std::string& outputFolder,
-                                             const std::vector<OutputSizeBox>& sizes) {
-  const ProjectSettings& s = state.settings;
+std::vector<ImageConversion> planConversions(const ProjectSettings& s, const std::vector<const CollectionItem*>& records,
+                                             const std::string& outputFolder, const std::vector<OutputSizeBox>& sizes) {
   const std::string imageFolder = withSlash(outputFolder) + s.imageFolderName + "/";
   makeDirectories(imageFolder);
-  for (const auto& record : state.items.list)
+  for (const CollectionItem* record : records)
     if (record->isAlbum) makeDirectories(imageFolder + albumFolder(albumFullPath(*record)));
 
   // Names and numbers are decided in list order before any conversion, and
@@ -40,17 +39,17 @@ std::vector<ImageConversion> planConversions(AppState& state, const std::string&
   const char* extension = imageExtension(s.imageFormat);
   std::vector<ImageConversion> work;
   int k = 0;
-  for (const auto& record : state.items.list) {
+  for (const CollectionItem* record : records) {
     if (record->isAlbum) continue;
     ImageConversion& conversion = work.emplace_back();
-    conversion.item = record.get();
+    conversion.item = record;
+    conversion.number = k++;
     for (const OutputSizeBox& size : sizes) {
-      std::string name = format("%s%05d.%s", size.prefix.c_str(), k, extension);
+      std::string name = format("%s%05d.%s", size.prefix.c_str(), conversion.number, extension);
       if (record->albumPath.size() >= 2) name = albumFolder(record->albumPath) + "/" + name;
-      record->outputPaths.push_back(s.imageFolderName + "/" + name);
+      conversion.pictures.push_back(s.imageFolderName + "/" + name);
       conversion.outputs.push_back({size.width, size.height, imageFolder + name});
     }
-    record->imageNumber = k++;
   }
   return work;
 }
@@ -116,39 +115,39 @@ void convertPlanned(const AppState& state, std::vector<ImageConversion*> work, c
   for (std::thread& t : pool) t.join();
 }
 
-void convertAllImages(AppState& state, const std::string& outputFolder, int boxWidth, int boxHeight,
-                      const std::string& prefix, const ConversionProgress& progress) {
-  std::vector<ImageConversion> work = planConversions(state, outputFolder, {{boxWidth, boxHeight, prefix}});
+std::vector<ImageConversion> convertAllImages(const AppState& state, const std::string& outputFolder, int boxWidth,
+                                              int boxHeight, const std::string& prefix,
+                                              const ConversionProgress& progress) {
+  std::vector<const CollectionItem*> records;
+  for (const auto& record : state.items.list) records.push_back(record.get());
+  std::vector<ImageConversion> work =
+      planConversions(state.settings, records, outputFolder, {{boxWidth, boxHeight, prefix}});
   std::vector<ImageConversion*> all;
   for (ImageConversion& c : work) all.push_back(&c);
   convertPlanned(state, all, progress);
+  return work;
 }
 
 namespace {
 
 // A file that already holds the bytes is left alone, so a rebuild does not
 // touch style files that did not change.
-// A file that cannot be written is named in failed with the system's reason.
-bool copyIfDifferent(const std::string& from, const std::string& to, std::vector<std::string>& written,
-                     std::vector<std::string>& failed) {
+// A file that cannot be written is named in the sink with the system's reason.
+void copyIfDifferent(const std::string& from, const std::string& to, PageSink& sink) {
   std::string content;
-  if (!readWholeFile(from, content)) return false;
-  if (!writeFileIfDifferent(to, content)) {
-    failed.push_back(to + ": " + std::strerror(errno));
-    return false;
-  }
-  written.push_back(to);
-  return true;
+  if (!readWholeFile(from, content)) return;
+  if (writeFileIfDifferent(to, content))
+    sink.written.push_back(to);
+  else
+    sink.failures.push_back(to + ": " + std::strerror(errno));
 }
 
 }  // namespace
 
-std::vector<std::string> copyProjectTypeFiles(AppState& state, const std::string& outputFolder) {
-  const ProjectSettings& s = state.settings;
+void copyProjectTypeFiles(const ProjectSettings& s, const std::string& outputFolder, PageSink& sink) {
   const std::string type = std::to_string(s.presetNumber);
   const std::string destination = withSlash(outputFolder) + s.imageFolderName + "/_pcv_" + type + "/";
   const std::string source = s.draftsFolder + type + "/pcv_image_folder/";
-  std::vector<std::string> written;
   bool created = false;
   for (const DirEntry& entry : listDirectory(source)) {
     if (entry.isDirectory) continue;
@@ -158,31 +157,27 @@ std::vector<std::string> copyProjectTypeFiles(AppState& state, const std::string
     if ((entry.name == "pcv.css" || entry.name == "pcv2.css") && loadTemplate(source + entry.name, style) &&
         fillColourTokens(s, style) > 0) {
       if (writeFileIfDifferent(destination + entry.name, style))
-        written.push_back(destination + entry.name);
+        sink.written.push_back(destination + entry.name);
       else
-        state.writeFailures.push_back(destination + entry.name + ": " + std::strerror(errno));
+        sink.failures.push_back(destination + entry.name + ": " + std::strerror(errno));
     } else {
-      copyIfDifferent(source + entry.name, destination + entry.name, written, state.writeFailures);
+      copyIfDifferent(source + entry.name, destination + entry.name, sink);
     }
   }
   if (s.albumsAllowed) {
     makeDirectories(destination);
-    copyIfDifferent(s.draftsFolder + "folder.gif", destination + "folder.gif", written, state.writeFailures);
+    copyIfDifferent(s.draftsFolder + "folder.gif", destination + "folder.gif", sink);
   }
-  return written;
 }
 
-std::vector<std::string> copyControlSet(AppState& state, const std::string& outputFolder) {
-  const ProjectSettings& s = state.settings;
+void copyControlSet(const ProjectSettings& s, const std::string& outputFolder, PageSink& sink) {
   const std::string set = format("%04d", s.controlSet);
   const std::string destination = withSlash(outputFolder) + s.imageFolderName + "/_ctrl_" + set + "/";
   const std::string source = s.ctrlFolder + set + "/";
   makeDirectories(destination);
-  std::vector<std::string> written;
   for (const DirEntry& entry : listDirectory(source))
     if (!entry.isDirectory && endsWithNoCase(entry.name, ".gif"))
-      copyIfDifferent(source + entry.name, destination + entry.name, written, state.writeFailures);
-  return written;
+      copyIfDifferent(source + entry.name, destination + entry.name, sink);
 }
 
 }  // namespace pv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/Conversion.h"
+#include "pages/PageEngine.h"
 
 namespace pv {
 
@@ -21,26 +22,31 @@ struct OutputSizeBox {
   int height = 0;
   std::string prefix;
 };
-// One image of the build and its outputs, in the order of the sizes.
+// One image of the build: its number in the file names, its pictures
+// (below the output folder) and their conversions, in the order of the sizes.
 struct ImageConversion {
-  CollectionItem* item = nullptr;
+  const CollectionItem* item = nullptr;
+  int number = 0;
+  std::vector<std::string> pictures;
   std::vector<SizeOutput> outputs;
 };
 
-// Creates the image folder and the album folders, names every image's
-// outputs and records them (outputPaths in the order of sizes, imageNumber)
-// in the collection. Converts nothing.
-std::vector<ImageConversion> planConversions(AppState& state, const std::string& outputFolder,
-                                             const std::vector<OutputSizeBox>& sizes);
+// Creates the image folder and the folders of the albums among records (in
+// list order), and names the outputs of every image among them, in that
+// order. Converts nothing and changes no record.
+std::vector<ImageConversion> planConversions(const ProjectSettings& s, const std::vector<const CollectionItem*>& records,
+                                             const std::string& outputFolder, const std::vector<OutputSizeBox>& sizes);
 // Converts the given images on one worker per core, every size of an image
 // from one decode, until done or cancelled.
 void convertPlanned(const AppState& state, std::vector<ImageConversion*> work, const ConversionProgress& progress = {});
-// The conversion loop of one size: planConversions and convertPlanned.
-void convertAllImages(AppState& state, const std::string& outputFolder, int boxWidth, int boxHeight,
-                      const std::string& prefix, const ConversionProgress& progress = {});
-// The two copies return the paths of the files they wrote or found already
-// holding the same bytes.
-std::vector<std::string> copyProjectTypeFiles(AppState& state, const std::string& outputFolder);
-std::vector<std::string> copyControlSet(AppState& state, const std::string& outputFolder);
+// The conversion loop of one size over every record of the collection:
+// planConversions and convertPlanned. Returns the plan with what was written.
+std::vector<ImageConversion> convertAllImages(const AppState& state, const std::string& outputFolder, int boxWidth,
+                                              int boxHeight, const std::string& prefix,
+                                              const ConversionProgress& progress = {});
+// The two copies name in the sink the files they wrote or found already
+// holding the same bytes, and those they could not write.
+void copyProjectTypeFiles(const ProjectSettings& s, const std::string& outputFolder, PageSink& sink);
+void copyControlSet(const ProjectSettings& s, const std::string& outputFolder, PageSink& sink);
 
 }  // namespace pv

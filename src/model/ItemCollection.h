@@ -15,7 +15,6 @@ namespace pv {
 
 struct CollectionItem {
   std::string sourcePath;
-  std::vector<std::string> outputPaths;
   std::string name;
   bool isAlbum = false;
   int width = 0;
@@ -23,7 +22,6 @@ struct CollectionItem {
   std::string albumPath;
   ImagePtr thumbnail;  // 80 x 48, 32 bits; images only
   std::string formatName;
-  int imageNumber = 0;
   std::string caption;
   std::string exifDateTime;
   std::string exifFNumber;
@@ -35,9 +33,7 @@ struct CollectionItem {
   int rotation = 0;  // degrees counter-clockwise: 0, 90, 180 or 270
   bool flipHorizontal = false;
   bool flipVertical = false;
-  int firstPageNumber = 0;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
-  bool damaged = false;        // the last build could decode the picture only in part (a file cut short)
 };
 
 inline constexpr int kThumbnailWidth = 80;

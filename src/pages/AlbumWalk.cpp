@@ -1,48 +1,50 @@
 #include "pages/AlbumWalk.h"
 
-#include <vector>
-
-#include "state/AppState.h"
+#include <algorithm>
+#include <unordered_map>
 
 namespace pv {
 
-int albumPageWalk(AppState& state, const std::string& outputFolder, const std::string& path, int first, int parent,
-                  const AlbumPageWriter& writer) {
-  const ProjectSettings& s = state.settings;
-  if (s.columns <= 0) return -1;
-  const int perPage = s.columns * s.rowsPerPage;
-  auto& list = state.items.list;
+namespace {
 
-  // Where each page starts; an album without entries still has one page.
-  std::vector<size_t> starts{0};
-  if (perPage != 0) {
-    int count = 0;
-    for (size_t i = 0; i < list.size(); ++i) {
-      if (list[i]->albumPath != path) continue;
-      if (++count > perPage) {
-        starts.push_back(i);
-        count = 1;
+struct Walker {
+  const std::vector<PageEntry>& entries;
+  size_t perPage;
+  std::unordered_map<std::string, std::vector<size_t>> inAlbum;  // album path: its entries in list order
+  AlbumWalk out;
+
+  // Returns the next free page number.
+  int walk(const std::string& path, int first, int parent) {
+    std::vector<std::vector<size_t>> pages(1);
+    if (auto it = inAlbum.find(path); it != inAlbum.end())
+      for (size_t i : it->second) {
+        if (perPage != 0 && pages.back().size() == perPage) pages.emplace_back();
+        pages.back().push_back(i);
       }
-    }
+    int next = first + int(pages.size());
+    for (const std::vector<size_t>& page : pages)
+      for (size_t i : page) {
+        const CollectionItem& r = *entries[i].record;
+        if (!r.isAlbum) continue;
+        out.firstPage[i] = next;
+        next = walk(path == "/" || path.ends_with('/') ? path + r.name : path + "/" + r.name, next, first);
+      }
+    const int last = first + int(pages.size()) - 1;
+    for (size_t b = 0; b < pages.size(); ++b)
+      out.pages.push_back({path, std::move(pages[b]), first, last, first + int(b), parent});
+    return next;
   }
-  int next = first + int(starts.size());
+};
 
-  for (size_t i = 0; i < list.size(); ++i) {
-    CollectionItem& r = *list[i];
-    if (r.albumPath != path || !r.isAlbum) continue;
-    std::string full = path == "/" || path.ends_with('/') ? path + r.name : path + "/" + r.name;
-    r.firstPageNumber = next;
-    next = albumPageWalk(state, outputFolder, full, next, first, writer);
-  }
+}  // namespace
 
-  if (perPage == 0) {
-    writer(state, {outputFolder, path, 0, 0, first, first, first, parent});
-  } else {
-    const int last = first + int(starts.size()) - 1;
-    for (size_t b = 0; b < starts.size(); ++b)
-      writer(state, {outputFolder, path, starts[b], perPage, first, last, first + int(b), parent});
-  }
-  return next;
+AlbumWalk walkAlbums(const std::vector<PageEntry>& entries, int columns, int rowsPerPage) {
+  if (columns <= 0) return {};
+  Walker walker{entries, size_t(columns) * size_t(std::max(rowsPerPage, 0)), {}, {}};
+  walker.out.firstPage.assign(entries.size(), -1);
+  for (size_t i = 0; i < entries.size(); ++i) walker.inAlbum[entries[i].record->albumPath].push_back(i);
+  walker.walk("/", 0, -1);
+  return std::move(walker.out);
 }
 
 }  // namespace pv

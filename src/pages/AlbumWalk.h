@@ -3,31 +3,36 @@
 // own pages, then those of each sub-album in list order. Shared by every
 // writer that shows albums as pages of thumbnails.
 #include <cstddef>
-#include <functional>
 #include <string>
+#include <vector>
+
+#include "pages/PageEngine.h"
 
 namespace pv {
 
-struct AppState;
-
-// One page of an album: its entries start at list index start, at most
-// maximum of them (0: all); the album's pages run from first to last; parent
-// is the enclosing album's first page (-1 for the top album).
+// One page of an album: the entries it shows (indices into the page
+// inputs' entries, in list order); the album's pages run from first to
+// last; parent is the enclosing album's first page (-1 for the top album).
 struct AlbumPage {
-  std::string outputFolder;
   std::string albumPath;
-  size_t start = 0;
-  int maximum = 0;
+  std::vector<size_t> entries;
   int first = 0;
   int last = 0;
   int current = 0;
   int parent = -1;
 };
-using AlbumPageWriter = std::function<void(AppState&, const AlbumPage&)>;
 
-// Sets firstPageNumber of every sub-album, then writes the album's own pages.
-// Returns the next free page number, or -1 when columns is not positive.
-int albumPageWalk(AppState& state, const std::string& outputFolder, const std::string& albumPath, int first,
-                  int parent, const AlbumPageWriter& writer);
+struct AlbumWalk {
+  // In the order they are written: the pages of an album's sub-albums
+  // before its own.
+  std::vector<AlbumPage> pages;
+  // Per entry: an album's first page; -1 for an image.
+  std::vector<int> firstPage;
+};
+
+// Walks the albums from the top album "/" with columns x rowsPerPage entries
+// a page (all on one page when rowsPerPage is 0). No pages when columns is
+// not positive. Each entry is looked at a fixed number of times.
+AlbumWalk walkAlbums(const std::vector<PageEntry>& entries, int columns, int rowsPerPage);
 
 }  // namespace pv

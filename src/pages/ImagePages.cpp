@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
 #include "pages/WriterSupport.h"
@@ -15,13 +14,13 @@ namespace {
 using PageName = std::function<std::string(int)>;
 
 // The picture of a page, linked to a larger size when the record has it.
-std::string linkedImage(const std::string& folder, const CollectionItem& r, size_t shown, size_t large) {
+std::string linkedImage(const std::string& folder, const PageEntry& e, size_t shown, size_t large) {
   std::string out;
-  const bool linked = r.outputPaths.size() > large;
+  const bool linked = e.pictures.size() > large;
   if (linked)
     out += format("<a href=\"%s\" target=\"_blank\" onclick=\"PicoVand_openimg(this.href); return false\">",
-                  webPath(r, large).c_str());
-  out += pictureTag(folder, r, shown);
+                  webPath(e, large).c_str());
+  out += pictureTag(folder, e, shown);
   if (linked) out += "</a>";
   return out;
 }
@@ -43,69 +42,70 @@ void fillNavigation(std::string& page, const std::string& numberLinks, int i, in
 }
 
 std::string stripEntry(const ProjectSettings& s, const std::string& folder,
-                       const std::vector<const CollectionItem*>& images, int j) {
+                       const std::vector<const PageEntry*>& images, int j) {
   if (j < 0 || j >= int(images.size())) return "&nbsp;";
   return format("<a href=\"%s\">", pageFileName(s, j).c_str()) + pictureTag(folder, *images[j], 0) + "</a>";
 }
 
-using PageFiller = std::function<void(std::string& page, int i, int n, const CollectionItem& r)>;
+using PageFiller = std::function<void(std::string& page, int i, int n, const PageEntry& e)>;
 
-// One page per record from a fresh copy of the template.
-bool writeEachPage(AppState& state, const std::string& outputFolder, const char* templateName,
-                   const std::vector<const CollectionItem*>& records, const PageName& name, const PageFiller& fill) {
-  if (!readPresetTemplate(state, templateName)) return false;
-  const std::string folder = withSlash(outputFolder);
-  const int n = int(records.size());
+// One page per entry from a fresh copy of the template.
+bool writeEachPage(const PageInputs& in, PageSink& sink, const char* templateName,
+                   const std::vector<const PageEntry*>& entries, const PageName& name, const PageFiller& fill) {
+  const std::optional<std::string> pageTemplate = presetTemplate(in.settings, templateName);
+  if (!pageTemplate) return false;
+  const int n = int(entries.size());
   for (int i = 0; i < n; ++i) {
-    std::string page = state.settings.pageScratch;
-    fill(page, i, n, *records[i]);
-    finishTemplatePage(state, folder + name(i), page);
+    std::string page = *pageTemplate;
+    fill(page, i, n, *entries[i]);
+    finishTemplatePage(in.settings, sink, in.outputFolder + name(i), page);
   }
   return true;
 }
 
 }  // namespace
 
-bool writeImagePages(AppState& state, const std::string& outputFolder) {
-  const ProjectSettings& s = state.settings;
+bool writeImagePages(const PageInputs& in, PageSink& sink) {
+  const ProjectSettings& s = in.settings;
   const PageName name = [&](int k) { return pageFileName(s, k); };
-  return writeEachPage(state, outputFolder, "htmlsld.html", imageRecords(state.items), name,
-                       [&](std::string& page, int i, int n, const CollectionItem& r) {
-                         fillHead(page, s, s.sizeBWidth != 0, i, n, r);
-                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 0, 1));
-                         fillExifSlot(page, &r, 0);
+  return writeEachPage(in, sink, "htmlsld.html", imageEntries(in), name,
+                       [&](std::string& page, int i, int n, const PageEntry& e) {
+                         fillHead(page, s, s.sizeBWidth != 0, i, n, *e.record);
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(in.outputFolder, e, 0, 1));
+                         fillExifSlot(page, e.record, 0);
                          fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
                        });
 }
 
-bool writePreviewPages(AppState& state, const std::string& outputFolder) {
-  const ProjectSettings& s = state.settings;
+bool writePreviewPages(const PageInputs& in, PageSink& sink) {
+  const ProjectSettings& s = in.settings;
+  const std::string& folder = in.outputFolder;
   const PageName name = [&](int k) { return pageFileName(s, k); };
-  const auto images = imageRecords(state.items);
+  const auto images = imageEntries(in);
   return writeEachPage(
-      state, outputFolder, "sldprv.html", images, name, [&](std::string& page, int i, int n, const CollectionItem& r) {
-        fillHead(page, s, s.sizeCWidth != 0, i, n, r);
-        fillExifSlot(page, &r, 0);
-        replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 1, 2));
+      in, sink, "sldprv.html", images, name, [&](std::string& page, int i, int n, const PageEntry& e) {
+        fillHead(page, s, s.sizeCWidth != 0, i, n, *e.record);
+        fillExifSlot(page, e.record, 0);
+        replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(folder, e, 1, 2));
         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-        replaceToken(page, "PCV_PREV_C", pictureTag(outputFolder, r, 0));
+        replaceToken(page, "PCV_PREV_C", pictureTag(folder, e, 0));
         for (int k = 1; k <= 9; ++k) {
-          replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, outputFolder, images, i - k));
-          replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, outputFolder, images, i + k));
+          replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, folder, images, i - k));
+          replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, folder, images, i + k));
         }
       });
 }
 
-bool writeSlidePages(AppState& state, const std::string& outputFolder) {
-  const ProjectSettings& s = state.settings;
+bool writeSlidePages(const PageInputs& in, PageSink& sink) {
+  const ProjectSettings& s = in.settings;
   const PageName name = [&](int k) { return slidePageFileName(s, k); };
-  std::vector<const CollectionItem*> records;
-  for (const auto& r : state.items.list) records.push_back(r.get());
-  return writeEachPage(state, outputFolder, "htmlsld.html", records, name,
-                       [&](std::string& page, int j, int n, const CollectionItem& r) {
-                         fillHead(page, s, s.sizeCWidth != 0, j, n, r);
-                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(outputFolder, r, 1, 2));
-                         fillExifSlot(page, r.isAlbum ? nullptr : &r, 0);
+  std::vector<const PageEntry*> entries;
+  for (const PageEntry& e : in.entries) entries.push_back(&e);
+  return writeEachPage(in, sink, "htmlsld.html", entries, name,
+                       [&](std::string& page, int j, int n, const PageEntry& e) {
+                         fillHead(page, s, s.sizeCWidth != 0, j, n, *e.record);
+                         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(in.outputFolder, e, 1, 2));
+                         fillExifSlot(page, e.record->isAlbum ? nullptr : e.record, 0);
                          fillNavigation(page, slidePageNumberLinks(s, 0, n - 1, j), j, n, name);
                        });
 }

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "state/AppState.h"
 #include "pages/AlbumWalk.h"
 #include "pages/PageEngine.h"
 #include "pages/ScriptSlideshow.h"
@@ -20,11 +19,10 @@ namespace {
 constexpr const char* kPlaceholder = "##PICOVAND##";
 constexpr const char* kOpenWinCall = " onclick=\"PicoVandOpenWin (this.href); return false\"";
 
-bool readOwnPage(AppState& state) {
+std::optional<std::string> readOwnPage(const ProjectSettings& s) {
   std::string text;
-  if (!loadTemplate(state.settings.ownTemplatePage, text) || text.find(kPlaceholder) == std::string::npos) return false;
-  state.settings.pageScratch = std::move(text);
-  return true;
+  if (!loadTemplate(s.ownTemplatePage, text) || text.find(kPlaceholder) == std::string::npos) return std::nullopt;
+  return text;
 }
 
 // The gallery's look is a stylesheet beside the pages that the fragment
@@ -73,13 +71,13 @@ std::string styleSheet(const ProjectSettings& s, int cellWidth, int middleWidth)
 
 // Written like the preset stylesheets, only when it changed, and recorded
 // with the pages.
-void writeStyleSheet(AppState& state, const std::string& outputFolder, int cellWidth, int middleWidth) {
-  const ProjectSettings& s = state.settings;
-  const std::string folder = outputFolder + templateImageFolder(s) + "/";
+void writeStyleSheet(const PageInputs& in, PageSink& sink, int cellWidth, int middleWidth) {
+  const ProjectSettings& s = in.settings;
+  const std::string folder = in.outputFolder + templateImageFolder(s) + "/";
   if (makeDirectories(folder) && writeFileIfDifferent(folder + kStyleSheet, styleSheet(s, cellWidth, middleWidth)))
-    state.pagesWritten.push_back(folder + kStyleSheet);
+    sink.written.push_back(folder + kStyleSheet);
   else
-    state.writeFailures.push_back(folder + kStyleSheet + ": " + std::strerror(errno));
+    sink.failures.push_back(folder + kStyleSheet + ": " + std::strerror(errno));
 }
 
 std::string styleSheetLink(const ProjectSettings& s) {
@@ -91,15 +89,14 @@ constexpr const char* kGalleryTable = "<table class=\"PicoVandCSS PicoVandTable\
 
 // The fragment is finished on its own (the user's page is never touched but
 // for the credit block), then put into a copy of the user's page.
-void writeOwnPage(AppState& state, const std::string& path, std::string fragment, bool mayStrip) {
-  const ProjectSettings& s = state.settings;
+void writeOwnPage(const ProjectSettings& s, const std::string& user, PageSink& sink, const std::string& path,
+                  std::string fragment, bool mayStrip) {
   if (mayStrip && s.noJavaScript) fragment = stripScripts(fragment);
   normalizePage(fragment);
   // Every copy of the fragment after the first gets ids of its own, so a page
   // that holds the placeholder twice keeps its ids unique and the slideshow
   // script, which updates every element whose id begins with its ids, runs
   // both copies.
-  const std::string& user = s.pageScratch;
   const std::string_view placeholder = kPlaceholder;
   std::string page;
   size_t from = 0;
@@ -113,7 +110,7 @@ void writeOwnPage(AppState& state, const std::string& path, std::string fragment
     page += f;
   }
   page.append(user, from);
-  writePage(state, path, page);
+  writePage(sink, path, page);
 }
 
 std::string buttonImage(const ProjectSettings& s, const char* graphic) {
@@ -132,10 +129,10 @@ std::string buttonCell(const ProjectSettings& s, const char* graphic, const char
   return "<td>" + button + "</td>\n";
 }
 
-std::string linkedPicture(const std::string& folder, const CollectionItem& r, bool lazy = false) {
-  const std::string img = pictureTag(folder, r, 0, lazy);
-  if (r.outputPaths.size() < 2) return img;
-  return format("<a href=\"%s\"%s>", webPath(r, 1).c_str(), kOpenWinCall) + img + "</a>";
+std::string linkedPicture(const std::string& folder, const PageEntry& e, bool lazy = false) {
+  const std::string img = pictureTag(folder, e, 0, lazy);
+  if (e.pictures.size() < 2) return img;
+  return format("<a href=\"%s\"%s>", webPath(e, 1).c_str(), kOpenWinCall) + img + "</a>";
 }
 
 // The window opener of the album and per-image fragments; the two differ by
@@ -172,40 +169,27 @@ std::string headRow(const ProjectSettings& s, const std::string& position) {
 // height of the control set's buttons, whatever set was chosen.
 constexpr const char* kNavRowStart = "<tr>\n<td colspan=\"2\">\n";
 
-}  // namespace
-
-bool writeOwnAlbum(AppState& state, const std::string& outputFolder) {
-  if (!readOwnPage(state)) return false;
-  const int columns = state.settings.columns;
-  if (columns <= 0) return true;  // no table to lay out, so no page
-  writeStyleSheet(state, withSlash(outputFolder), 100 / columns, 94);
-  albumPageWalk(state, withSlash(outputFolder), "/", 0, -1, writeOwnAlbumPage);
-  return true;
-}
-
-void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
-  const ProjectSettings& s = state.settings;
+void writeOwnAlbumPage(const PageInputs& in, const std::string& user, const AlbumWalk& walk, const AlbumPage& p,
+                       PageSink& sink) {
+  const ProjectSettings& s = in.settings;
   std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript(" ");
   f += styleSheetLink(s);
   f += std::string(kGalleryTable) + "\n";
   f += format("<tr><td colspan=\"%d\">\n", s.columns);
   f += escapeAttribute(p.albumPath == "/" ? s.projectName : p.albumPath) + "\n</td></tr>\n";
 
-  const int maximum = p.maximum == 0 ? 999999 : p.maximum;
-  const auto& list = state.items.list;
   int col = 0, shown = 0;
-  for (size_t i = p.start; i < list.size() && shown < maximum; ++i) {
-    const CollectionItem& r = *list[i];
-    if (r.albumPath != p.albumPath) continue;
+  for (size_t i : p.entries) {
+    const CollectionItem& r = *in.entries[i].record;
     ++shown;
     if (col == 0) f += "<tr>\n";
     f += "<td class=\"PicovandNAV\"><div class=\"PicoVandCenter\">";
     if (r.isAlbum)
       f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
-                  pageFileName(s, r.firstPageNumber).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
+                  pageFileName(s, walk.firstPage[i]).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
                   escapeAttribute(r.name).c_str(), escapeAttribute(r.name).c_str());
     else
-      f += linkedPicture(p.outputFolder, r, shown > 2 * s.columns);
+      f += linkedPicture(in.outputFolder, in.entries[i], shown > 2 * s.columns);
     f += "</div></td>\n";
     if (col + 1 == s.columns) {
       f += "</tr>\n";
@@ -232,23 +216,38 @@ void writeOwnAlbumPage(AppState& state, const AlbumPage& p) {
     f += "</tr></table>\n\n</div></td></tr>\n";
   }
   f += "</table>\n<!-- end Pico Vand -->\n";
-  writeOwnPage(state, p.outputFolder + pageFileName(s, p.current), std::move(f), true);
+  writeOwnPage(s, user, sink, in.outputFolder + pageFileName(s, p.current), std::move(f), true);
 }
 
-bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
-  if (!readOwnPage(state)) return false;
-  const ProjectSettings& s = state.settings;
-  const std::string folder = withSlash(outputFolder);
-  writeStyleSheet(state, folder, 0, 96);
-  const auto images = imageRecords(state.items);
+}  // namespace
+
+bool writeOwnAlbum(const PageInputs& in, PageSink& sink) {
+  const std::optional<std::string> user = readOwnPage(in.settings);
+  if (!user) return false;
+  const int columns = in.settings.columns;
+  if (columns <= 0) return true;  // no table to lay out, so no page
+  writeStyleSheet(in, sink, 100 / columns, 94);
+  const AlbumWalk walk = walkAlbums(in.entries, columns, in.settings.rowsPerPage);
+  for (const AlbumPage& p : walk.pages) writeOwnAlbumPage(in, *user, walk, p, sink);
+  return true;
+}
+
+bool writeOwnImagePages(const PageInputs& in, PageSink& sink) {
+  const std::optional<std::string> user = readOwnPage(in.settings);
+  if (!user) return false;
+  const ProjectSettings& s = in.settings;
+  const std::string& folder = in.outputFolder;
+  writeStyleSheet(in, sink, 0, 96);
+  const auto images = imageEntries(in);
   const int n = int(images.size());
   for (int i = 0; i < n; ++i) {
-    const CollectionItem& r = *images[i];
+    const PageEntry& e = *images[i];
+    const CollectionItem& r = *e.record;
     std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript("");
     f += styleSheetLink(s);
     f += std::string(kGalleryTable) + "\n";
     f += headRow(s, format("%d/%d", i + 1, n));
-    f += kImageRowStart + linkedPicture(folder, r) + "</div></td></tr>\n";
+    f += kImageRowStart + linkedPicture(folder, e) + "</div></td></tr>\n";
     if (!r.caption.empty())
       f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\">" + escapeAttribute(r.caption) + "</div></td></tr>\n";
     f += kNavRowStart;
@@ -260,17 +259,18 @@ bool writeOwnImagePages(AppState& state, const std::string& outputFolder) {
     f += buttonCell(s, "last.gif", "Letztes Bild", i != n - 1 ? n - 1 : -1);
     f += "</tr></table>\n";
     f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
-    writeOwnPage(state, folder + pageFileName(s, i), std::move(f), true);
+    writeOwnPage(s, *user, sink, folder + pageFileName(s, i), std::move(f), true);
   }
   return true;
 }
 
-bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
-  if (!readOwnPage(state)) return false;
-  const ProjectSettings& s = state.settings;
-  const SlideshowScript script = slideshowScript(state);
-  const size_t n = imageRecords(state.items).size();
-  writeStyleSheet(state, withSlash(outputFolder), 0, 94);
+bool writeOwnSlideshow(const PageInputs& in, PageSink& sink) {
+  const std::optional<std::string> user = readOwnPage(in.settings);
+  if (!user) return false;
+  const ProjectSettings& s = in.settings;
+  const SlideshowScript script = slideshowScript(in);
+  const size_t n = imageEntries(in).size();
+  writeStyleSheet(in, sink, 0, 94);
   std::string f = std::string("\n<!-- Corvane Pico Vand ") + kMakerAddress + " -->\n<!-- begin Pico Vand -->\n";
   f += "<script type=\"text/javascript\">\n<!--\n" + script.program + "//-->\n</script>\n";
   f += styleSheetLink(s);
@@ -295,7 +295,7 @@ bool writeOwnSlideshow(AppState& state, const std::string& outputFolder) {
   f += "</tr></table>\n";
   f += "</td></tr></table>\n<!-- end Pico Vand -->\n";
   // No script removal here: the slideshow is nothing without its program.
-  writeOwnPage(state, withSlash(outputFolder) + pageFileName(s, 0), std::move(f), false);
+  writeOwnPage(s, *user, sink, in.outputFolder + pageFileName(s, 0), std::move(f), false);
   return true;
 }
 

@@ -4,19 +4,15 @@
 // buttons of the chosen control set) that takes the place of every
 // "##PICOVAND##" in a copy of the user's page. Each writer returns false and writes nothing when
 // ownTemplatePage is empty, cannot be read or lacks the placeholder.
-#include <string>
+#include "pages/PageEngine.h"
 
 namespace pv {
 
-struct AppState;
-struct AlbumPage;
-
 // Album table pages, numbered and paginated by the album page walk.
-bool writeOwnAlbum(AppState& state, const std::string& outputFolder);
-void writeOwnAlbumPage(AppState& state, const AlbumPage& page);
-// One page per image record.
-bool writeOwnImagePages(AppState& state, const std::string& outputFolder);
+bool writeOwnAlbum(const PageInputs& in, PageSink& sink);
+// One page per image.
+bool writeOwnImagePages(const PageInputs& in, PageSink& sink);
 // Page 0 only, with the script slideshow.
-bool writeOwnSlideshow(AppState& state, const std::string& outputFolder);
+bool writeOwnSlideshow(const PageInputs& in, PageSink& sink);
 
 }  // namespace pv

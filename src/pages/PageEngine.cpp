@@ -5,7 +5,6 @@
 #include <cstring>
 #include <random>
 
-#include "state/AppState.h"
 #include "pages/Template.h"
 #include "util/FileSystem.h"
 #include "settings/Product.h"
@@ -169,9 +168,9 @@ void normalizePage(std::string& page) {
   }
 }
 
-void appendCredit(AppState& state, std::string& page) {
-  if (state.creditPending != 1) return;
-  state.creditPending = 0;
+void appendCredit(PageSink& sink, std::string& page) {
+  if (sink.creditPlaced) return;
+  sink.creditPlaced = true;
   static const char* const makeTexts[] = {"Webgalerie erstellen", "Fotogalerie für das Web", "Web-Fotoalbum",
                                           "Bildergalerie erstellen", "Fotos ins Netz bringen"};
   static const char* const showTexts[] = {"Diashow erstellen", "Fotoalbum gestalten", "Bilder online zeigen",
@@ -199,19 +198,19 @@ void appendCredit(AppState& state, std::string& page) {
     }
 }
 
-bool writePage(AppState& state, const std::string& path, std::string& page) {
-  const int creditPending = state.creditPending;
+bool writePage(PageSink& sink, const std::string& path, std::string& page) {
+  const bool creditPlaced = sink.creditPlaced;
   std::string credited = page;
-  appendCredit(state, credited);
+  appendCredit(sink, credited);
   // Whole or not at all: a build that dies here leaves the older page. A page
   // that cannot be written leaves the credit for the next one.
   if (!writeFileAtomically(path, credited)) {
-    state.writeFailures.push_back(path + ": " + std::strerror(errno));
-    state.creditPending = creditPending;
+    sink.failures.push_back(path + ": " + std::strerror(errno));
+    sink.creditPlaced = creditPlaced;
     return false;
   }
   page = std::move(credited);
-  state.pagesWritten.push_back(path);
+  sink.written.push_back(path);
   return true;
 }
 
@@ -302,11 +301,11 @@ PictureSize pictureSize(const std::string& file) {
   return size;
 }
 
-std::string pictureTag(const std::string& outputFolder, const CollectionItem& record, size_t k, bool lazy) {
-  if (k >= record.outputPaths.size()) return {};
-  const std::string& web = record.outputPaths[k];
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy) {
+  if (k >= entry.pictures.size()) return {};
+  const std::string& web = entry.pictures[k];
   std::string tag = format("<img src=\"%s\" alt=\"%s\"", encodeWebPath(web).c_str(),
-                           escapeAttribute(pictureAlt(record)).c_str());
+                           escapeAttribute(pictureAlt(*entry.record)).c_str());
   const PictureSize size = pictureSize(withSlash(outputFolder) + web);
   if (size.width > 0 && size.height > 0) tag += format(" width=\"%d\" height=\"%d\"", size.width, size.height);
   if (lazy) tag += " loading=\"lazy\"";

@@ -5,13 +5,36 @@
 // filled in) and the escapes that keep user texts from breaking a page.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/ItemCollection.h"
 #include "settings/ProjectSettings.h"
 
 namespace pv {
 
-struct AppState;
+// One entry of the gallery's pages: an album, or an image with the pictures
+// planned for it.
+struct PageEntry {
+  const CollectionItem* record = nullptr;
+  std::vector<std::string> pictures;  // below the output folder, in the order of the sizes; none for an album
+};
+
+// What the page writers read: the settings and the entries in list order,
+// albums included, images without a picture left out.
+struct PageInputs {
+  const ProjectSettings& settings;
+  std::string outputFolder;  // ends in "/"
+  std::vector<PageEntry> entries;
+};
+
+// What the page and style-file writers report back: the files they wrote (or
+// found holding the same bytes), those they could not write ("path: reason"),
+// and whether the credit block went onto a page, which it does once per build.
+struct PageSink {
+  std::vector<std::string> written;
+  std::vector<std::string> failures;
+  bool creditPlaced = false;
+};
 
 // "pcv00012.htm" and "pcv-sld-00012.htm": page n as a link target.
 std::string pageFileName(const ProjectSettings& s, int n);
@@ -38,10 +61,10 @@ void fillExifSlot(std::string& page, const CollectionItem* image, int slot);
 
 std::string stripScripts(const std::string& page);
 void normalizePage(std::string& page);
-// Writes the page (placing the credit block first, once per build) and
-// records it in state.pagesWritten.
-bool writePage(AppState& state, const std::string& path, std::string& page);
-void appendCredit(AppState& state, std::string& page);
+// Writes the page (placing the credit block first, once per sink) and
+// records it in the sink.
+bool writePage(PageSink& sink, const std::string& path, std::string& page);
+void appendCredit(PageSink& sink, std::string& page);
 // The colour and font placeholders of a stylesheet filled; returns how many.
 int fillColourTokens(const ProjectSettings& s, std::string& text);
 // False when the file could not be read back or written again (errno says why).
@@ -75,10 +98,10 @@ struct PictureSize {
 };
 PictureSize pictureSize(const std::string& file);
 
-// The image element of outputPaths entry k of an image record, with its alt
-// text and, when the file in outputFolder can be read, its width and
-// height, so the page keeps its layout while pictures arrive. lazy lets the
-// browser fetch it only when it nears the screen.
-std::string pictureTag(const std::string& outputFolder, const CollectionItem& record, size_t k, bool lazy = false);
+// The image element of picture k of an entry, with its alt text and, when
+// the file in outputFolder can be read, its width and height, so the page
+// keeps its layout while pictures arrive. lazy lets the browser fetch it only
+// when it nears the screen.
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy = false);
 
 }  // namespace pv

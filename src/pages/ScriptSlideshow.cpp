@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
 #include "pages/WriterSupport.h"
@@ -11,9 +10,9 @@
 
 namespace pv {
 
-SlideshowScript slideshowScript(const AppState& state) {
-  const ProjectSettings& s = state.settings;
-  const auto slides = imageRecords(state.items);
+SlideshowScript slideshowScript(const PageInputs& in) {
+  const ProjectSettings& s = in.settings;
+  const auto slides = imageEntries(in);
   SlideshowScript out;
   std::string& p = out.program;
   p += format("var PicoVand_speed=%d;\nvar PicoVand_pic = 0;\nvar PicoVand_playing=0;\n", s.slideDurationMs);
@@ -22,10 +21,11 @@ SlideshowScript slideshowScript(const AppState& state) {
   // Paths and captions go into string literals: escaped, so a quote, a
   // backslash or a line break in a caption cannot end the script early.
   for (size_t i = 0; i < slides.size(); ++i) {
-    const CollectionItem& r = *slides[i];
-    p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s');\n", i, escapeJsString(webPath(r, 0)).c_str());
-    if (r.outputPaths.size() >= 2) {
-      p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(r, 1)).c_str());
+    const PageEntry& e = *slides[i];
+    const CollectionItem& r = *e.record;
+    p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s');\n", i, escapeJsString(webPath(e, 0)).c_str());
+    if (e.pictures.size() >= 2) {
+      p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(e, 1)).c_str());
       out.noLink = false;
     }
     // Shown as text: an empty caption keeps its line with a no-break space.
@@ -34,9 +34,9 @@ SlideshowScript slideshowScript(const AppState& state) {
     p += format("PicoVand_altarray[%zu]=\"%s\";\n", i, escapeJsString(pictureAlt(r)).c_str());
   }
   if (!slides.empty()) {
-    out.firstImage = slides[0]->outputPaths.empty() ? std::string() : slides[0]->outputPaths[0];
-    out.firstCaption = slides[0]->caption;
-    out.firstAlt = pictureAlt(*slides[0]);
+    out.firstImage = slides[0]->pictures.empty() ? std::string() : slides[0]->pictures[0];
+    out.firstCaption = slides[0]->record->caption;
+    out.firstAlt = pictureAlt(*slides[0]->record);
   }
   p += "var PicoVand_nopic = PicoVand_imgarray.length;\n";
   if (s.sizeBWidth != 0)
@@ -131,21 +131,22 @@ std::string slideshowImageTag(bool noLink, const std::string& firstImage, const 
   return noLink ? img + "\n" : "<a href=\"javascript:PicoVand_openimg()\">" + img + "</a>\n";
 }
 
-bool writeScriptSlideshow(AppState& state, const std::string& outputFolder) {
-  if (!readPresetTemplate(state, "javasld.html")) return false;
-  ProjectSettings& s = state.settings;
-  const SlideshowScript script = slideshowScript(state);
-  std::string& page = s.pageScratch;
+bool writeScriptSlideshow(const PageInputs& in, PageSink& sink) {
+  std::optional<std::string> pageTemplate = presetTemplate(in.settings, "javasld.html");
+  if (!pageTemplate) return false;
+  const ProjectSettings& s = in.settings;
+  const SlideshowScript script = slideshowScript(in);
+  std::string& page = *pageTemplate;
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", script.program);
-  replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageRecords(state.items).size()));
+  replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageEntries(in).size()));
   replaceToken(page, "CORVANE_PICOVAND_COMMENT", escapeAttribute(script.firstCaption));
   replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage, script.firstAlt));
   replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   // Scripts stay whatever noJavaScript says: without them this page shows nothing.
   normalizePage(page);
-  const std::string path = withSlash(outputFolder) + pageFileName(s, 0);
-  if (writePage(state, path, page) && !applyColourTokens(s, path))
-    state.writeFailures.push_back(path + ": " + std::strerror(errno));
+  const std::string path = in.outputFolder + pageFileName(s, 0);
+  if (writePage(sink, path, page) && !applyColourTokens(s, path))
+    sink.failures.push_back(path + ": " + std::strerror(errno));
   return true;
 }
 

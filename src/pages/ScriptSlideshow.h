@@ -4,9 +4,9 @@
 // cross-fade. The own-page slideshow embeds the same program.
 #include <string>
 
-namespace pv {
+#include "pages/PageEngine.h"
 
-struct AppState;
+namespace pv {
 
 struct SlideshowScript {
   std::string program;
@@ -16,9 +16,9 @@ struct SlideshowScript {
   bool noLink = true;        // no slide opens a larger image
 };
 
-// The program for the image records of the collection (albums have no
-// pictures and are left out), from slideDurationMs, crossFade and sizeBWidth.
-SlideshowScript slideshowScript(const AppState& state);
+// The program for the images of the entries (albums have no pictures and
+// are left out), from slideDurationMs, crossFade and sizeBWidth.
+SlideshowScript slideshowScript(const PageInputs& in);
 // The slide's image element, wrapped in the link that opens the larger
 // image unless noLink.
 std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt);
@@ -28,6 +28,6 @@ std::string slideshowImageTag(bool noLink, const std::string& firstImage, const 
 std::string gestureScript(const char* back, const char* next);
 // Fills the preset's "javasld.html" and writes it as page 0. False when the
 // template cannot be read.
-bool writeScriptSlideshow(AppState& state, const std::string& outputFolder);
+bool writeScriptSlideshow(const PageInputs& in, PageSink& sink);
 
 }  // namespace pv

@@ -1,16 +1,12 @@
 #pragma once
 // The album pages of the web album with slideshow: thumbnail pages like the
 // web album's, whose pictures open the record's slideshow page.
-#include <string>
+#include "pages/PageEngine.h"
 
 namespace pv {
 
-struct AppState;
-struct AlbumPage;
-
 // "webalb.html" through the album page walk. False when the template cannot
 // be read.
-bool writeSlideAlbum(AppState& state, const std::string& outputFolder);
-void writeSlideAlbumPage(AppState& state, const AlbumPage& page);
+bool writeSlideAlbum(const PageInputs& in, PageSink& sink);
 
 }  // namespace pv

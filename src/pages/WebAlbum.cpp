@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "state/AppState.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
 #include "pages/WriterSupport.h"
@@ -29,9 +28,11 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
 // pictures load at once, every later one only when it nears the screen.
 bool isBelowFirstScreen(const ProjectSettings& s, int slot) { return slot >= 2 * std::max(s.columns, 2); }
 
-std::string slotText(const ProjectSettings& s, const std::string& outputFolder, const CollectionItem& r, size_t i,
-                     int slot, const AlbumPageKind& kind) {
-  const std::string link = r.isAlbum ? pageFileName(s, r.firstPageNumber) : kind.pictureLink(s, r, i);
+std::string slotText(const PageInputs& in, const AlbumWalk& walk, size_t i, int slot, const AlbumPageKind& kind) {
+  const ProjectSettings& s = in.settings;
+  const PageEntry& e = in.entries[i];
+  const CollectionItem& r = *e.record;
+  const std::string link = r.isAlbum ? pageFileName(s, walk.firstPage[i]) : kind.pictureLink(s, e, i);
 
   std::string text;
   if (!link.empty())
@@ -43,15 +44,13 @@ std::string slotText(const ProjectSettings& s, const std::string& outputFolder, 
                    escapeAttribute(r.name).c_str()) +
             escapeAttribute(r.name);
   else
-    text += pictureTag(outputFolder, r, 0, isBelowFirstScreen(s, slot));
+    text += pictureTag(in.outputFolder, e, 0, isBelowFirstScreen(s, slot));
   if (!link.empty()) text += "</a>";
   return text;
 }
 
 // The plain web album's pictures open their large size.
-std::string largeImage(const ProjectSettings&, const CollectionItem& r, size_t) {
-  return r.outputPaths.size() >= 2 ? encodeWebPath(r.outputPaths[1]) : std::string();
-}
+std::string largeImage(const ProjectSettings&, const PageEntry& e, size_t) { return webPath(e, 1); }
 
 void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
   replaceSlotToken(page, format("PCV_%03d_COMMENT", k), kind.emptyCaption);
@@ -59,29 +58,20 @@ void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
   fillExifSlot(page, nullptr, k);
 }
 
-}  // namespace
-
-void writeAlbumPage(AppState& state, const AlbumPage& p) {
-  writeAlbumPageOfKind(state, p, {"PicoVand_openimg", largeImage, "&nbsp;", true});
-}
-
-void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKind& kind) {
-  const ProjectSettings& s = state.settings;
-  const auto& list = state.items.list;
-  std::string page = s.pageScratch;
-  const std::string path = p.outputFolder + pageFileName(s, p.current);
+void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage& p, std::string page,
+                    const AlbumPageKind& kind, PageSink& sink) {
+  const ProjectSettings& s = in.settings;
+  const std::string path = in.outputFolder + pageFileName(s, p.current);
 
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript(kind.opener) : "");
   replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   replaceToken(page, "CORVANE_PICOVAND_FOLDER", escapeAttribute(albumTitle(s, p.albumPath)));
 
-  const int maximum = p.maximum == 0 ? 999999 : p.maximum;
   int slot = 0;
-  for (size_t i = p.start; i < list.size() && slot < maximum; ++i) {
-    const CollectionItem& r = *list[i];
-    if (r.albumPath != p.albumPath) continue;
+  for (size_t i : p.entries) {
+    const CollectionItem& r = *in.entries[i].record;
     replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
-    replaceSlotToken(page, format("PCV_%03d", slot), slotText(s, p.outputFolder, r, i, slot, kind));
+    replaceSlotToken(page, format("PCV_%03d", slot), slotText(in, walk, i, slot, kind));
     fillExifSlot(page, &r, slot);
     ++slot;
   }
@@ -112,12 +102,20 @@ void writeAlbumPageOfKind(AppState& state, const AlbumPage& p, const AlbumPageKi
   replaceToken(page, "CORVANE_PICOVAND_NAVFIRST", pageFileName(s, p.first));
   replaceToken(page, "CORVANE_PICOVAND_NAVLAST", pageFileName(s, p.last));
 
-  finishTemplatePage(state, path, page);
+  finishTemplatePage(s, sink, path, page);
 }
 
-bool writeWebAlbum(AppState& state, const std::string& outputFolder) {
-  if (!readPresetTemplate(state, "webalb.html")) return false;
-  albumPageWalk(state, outputFolder, "/", 0, -1, writeAlbumPage);
+}  // namespace
+
+void writeAlbumPages(const PageInputs& in, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink) {
+  const AlbumWalk walk = walkAlbums(in.entries, in.settings.columns, in.settings.rowsPerPage);
+  for (const AlbumPage& p : walk.pages) writeAlbumPage(in, walk, p, pageTemplate, kind, sink);
+}
+
+bool writeWebAlbum(const PageInputs& in, PageSink& sink) {
+  const std::optional<std::string> page = presetTemplate(in.settings, "webalb.html");
+  if (!page) return false;
+  writeAlbumPages(in, *page, {"PicoVand_openimg", largeImage, "&nbsp;", true}, sink);
   return true;
 }
 

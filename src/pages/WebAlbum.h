@@ -9,29 +9,24 @@
 
 namespace pv {
 
-struct AppState;
-
-// Reads the preset's "webalb.html" and writes every album page into
-// outputFolder. False (and nothing written) when the template cannot be read.
-bool writeWebAlbum(AppState& state, const std::string& outputFolder);
-
-// Fills a fresh copy of the template read by writeWebAlbum (pageScratch) for
-// one page and writes it.
-void writeAlbumPage(AppState& state, const AlbumPage& page);
+// Reads the preset's "webalb.html" and writes every album page into the
+// output folder. False (and nothing written) when the template cannot be read.
+bool writeWebAlbum(const PageInputs& in, PageSink& sink);
 
 // What sets the album pages of the web album with slideshow apart from the
 // plain web album's; everything else about a page is the same.
 struct AlbumPageKind {
   // The page's window-opener function, also called by the pictures' onclick.
   const char* opener;
-  // Where the picture of record r (at list index i) leads; empty for nowhere.
-  std::string (*pictureLink)(const ProjectSettings& s, const CollectionItem& r, size_t i);
+  // Where the picture of entry e (at index i of the entries) leads; empty for nowhere.
+  std::string (*pictureLink)(const ProjectSettings& s, const PageEntry& e, size_t i);
   // The caption of a slot left empty.
   const char* emptyCaption;
   // On the top album's pages the preset's fragments take the home and up
   // buttons out; without them the targets become "#".
   bool presetFragments;
 };
-void writeAlbumPageOfKind(AppState& state, const AlbumPage& page, const AlbumPageKind& kind);
+// Writes every page of the walk from a fresh copy of the template.
+void writeAlbumPages(const PageInputs& in, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink);
 
 }  // namespace pv

@@ -3,38 +3,33 @@
 #include <cerrno>
 #include <cstring>
 
-#include "state/AppState.h"
-#include "pages/PageEngine.h"
 #include "pages/Template.h"
 
 namespace pv {
 
-std::vector<const CollectionItem*> imageRecords(const ItemCollection& items) {
-  std::vector<const CollectionItem*> out;
-  for (const auto& r : items.list)
-    if (!r->isAlbum) out.push_back(r.get());
+std::vector<const PageEntry*> imageEntries(const PageInputs& in) {
+  std::vector<const PageEntry*> out;
+  for (const PageEntry& e : in.entries)
+    if (!e.record->isAlbum) out.push_back(&e);
   return out;
 }
 
-std::string webPath(const CollectionItem& record, size_t k) {
-  return k < record.outputPaths.size() ? encodeWebPath(record.outputPaths[k]) : std::string();
+std::string webPath(const PageEntry& entry, size_t k) {
+  return k < entry.pictures.size() ? encodeWebPath(entry.pictures[k]) : std::string();
 }
 
-bool readPresetTemplate(AppState& state, const char* name) {
-  ProjectSettings& s = state.settings;
+std::optional<std::string> presetTemplate(const ProjectSettings& s, const char* name) {
   std::string text;
-  if (!loadTemplate(templatePath(s, name), text)) return false;
+  if (!loadTemplate(templatePath(s, name), text)) return std::nullopt;
   replaceToken(text, "pcv_image_folder", encodeWebPath(templateImageFolder(s)));
-  s.pageScratch = std::move(text);
-  return true;
+  return text;
 }
 
-void finishTemplatePage(AppState& state, const std::string& path, std::string& page) {
-  const ProjectSettings& s = state.settings;
+void finishTemplatePage(const ProjectSettings& s, PageSink& sink, const std::string& path, std::string& page) {
   if (s.noJavaScript) page = stripScripts(page);
   normalizePage(page);
-  if (writePage(state, path, page) && !applyColourTokens(s, path))
-    state.writeFailures.push_back(path + ": " + std::strerror(errno));
+  if (writePage(sink, path, page) && !applyColourTokens(s, path))
+    sink.failures.push_back(path + ": " + std::strerror(errno));
 }
 
 }  // namespace pv

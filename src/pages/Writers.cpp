@@ -1,6 +1,5 @@
 #include "pages/Writers.h"
 
-#include "state/AppState.h"
 #include "pages/ImagePages.h"
 #include "pages/OwnPages.h"
 #include "pages/ScriptSlideshow.h"
@@ -9,22 +8,22 @@
 
 namespace pv {
 
-bool writeProjectPages(AppState& state, const std::string& outputFolder) {
-  switch (familyOf(state.settings.presetNumber)) {
-    case ProjectFamily::WebAlbum: return writeWebAlbum(state, outputFolder);
+bool writeProjectPages(const PageInputs& in, PageSink& sink) {
+  switch (familyOf(in.settings.presetNumber)) {
+    case ProjectFamily::WebAlbum: return writeWebAlbum(in, sink);
     case ProjectFamily::SlideAlbum: {
       // A missing album template leaves the slideshow pages to be written all the same.
-      const bool albums = writeSlideAlbum(state, outputFolder);
-      return writeSlidePages(state, outputFolder) && albums;
+      const bool albums = writeSlideAlbum(in, sink);
+      return writeSlidePages(in, sink) && albums;
     }
-    case ProjectFamily::Slideshow: return writeImagePages(state, outputFolder);
-    case ProjectFamily::PreviewSlideshow: return writePreviewPages(state, outputFolder);
-    case ProjectFamily::ScriptSlideshow: return writeScriptSlideshow(state, outputFolder);
+    case ProjectFamily::Slideshow: return writeImagePages(in, sink);
+    case ProjectFamily::PreviewSlideshow: return writePreviewPages(in, sink);
+    case ProjectFamily::ScriptSlideshow: return writeScriptSlideshow(in, sink);
     case ProjectFamily::OwnTemplate:
-      switch (state.settings.presetNumber) {
-        case 2001: return writeOwnAlbum(state, outputFolder);
-        case 2002: return writeOwnImagePages(state, outputFolder);
-        case 2003: return writeOwnSlideshow(state, outputFolder);
+      switch (in.settings.presetNumber) {
+        case 2001: return writeOwnAlbum(in, sink);
+        case 2002: return writeOwnImagePages(in, sink);
+        case 2003: return writeOwnSlideshow(in, sink);
         default: return false;
       }
     case ProjectFamily::BatchConversion: return true;

@@ -1,7 +1,6 @@
 #pragma once
 // The one record a build reads. The settings pages keep their own working
 // values; captureSettings copies them in when the user starts a build.
-#include <cstdint>
 #include <string>
 
 namespace pv {
@@ -10,9 +9,6 @@ struct ProjectSettings {
   int presetNumber = 0;
   std::string presetName;
   bool albumsAllowed = true;
-  int outputFileCount = 0;
-  int outputFolderCount = 0;
-  std::int64_t outputTotalBytes = 0;  // 64 bits: galleries of several GiB are common
   int sizeAWidth = 0;
   int sizeAHeight = 0;
   int sizeBWidth = 0;
@@ -39,7 +35,6 @@ struct ProjectSettings {
   bool stripGps = false;
   bool noJavaScript = false;
   std::string ownTemplatePage;
-  std::string pageScratch;
   int controlSet = 0;
   std::string programFolder;
   std::string resourceFolder;  // the installed data tree (resourceFolderFor)

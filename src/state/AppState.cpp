@@ -92,8 +92,6 @@ AppState::AppState(const Environment& env) {
   s.albumsAllowed = true;
   s.presetNumber = 0;
   s.programFolder = withSlash(env.programFolder);
-  s.outputFileCount = s.outputFolderCount = 0;
-  s.outputTotalBytes = 0;
 
   const std::string home = noSlash(homeOf(env));
   homeFolder = home;

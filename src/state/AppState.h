@@ -5,7 +5,6 @@
 // as a parameter, so tests and picovand-cli make their own.
 #include <atomic>
 #include <string>
-#include <vector>
 
 #include "model/Image.h"
 #include "model/ItemCollection.h"
@@ -47,7 +46,6 @@ struct AppState {
   std::string homeFolder;
   int screenDpi = 96;
   std::atomic<bool> abortRequested{false};
-  int creditPending = 0;
   ProjectSettings settings;
   std::string iptcTitle;
   std::string iptcCaption;
@@ -63,8 +61,6 @@ struct AppState {
   int watermarkOffsetX = 0;
   int watermarkOffsetY = 0;
   ItemCollection items;
-  std::vector<std::string> pagesWritten;  // by the running build (pages and their stylesheet), for its record of the files it wrote
-  std::vector<std::string> writeFailures;  // by the running build: "path: reason" of each page or style file it could not write
 };
 
 // Reads the IPTC defaults and the projects folder from config.ini (from its

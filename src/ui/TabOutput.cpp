@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
+#include <set>
 
 #include "state/AppState.h"
 #include "gallery/BuildManifest.h"
@@ -268,7 +269,14 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
   step_->hide();
   createButton_->setEnabled(true);
   CTabOutput2* output = pages_.output;
-  output->updateStatistics(state_.settings);
+  output->updateStatistics(pv::outputInfo(state_.settings, result.output));
+  // The build names the images whose file is gone; the album page marks them
+  // and "Fehlende Bilder suchen" looks for them.
+  if (result.ran) {
+    const std::set<std::string> missing(result.missingSources.begin(), result.missingSources.end());
+    for (const auto& item : state_.items.list)
+      if (!item->isAlbum) item->sourceMissing = missing.count(item->sourcePath) > 0;
+  }
   if (result.folderCreated && !result.previewPage.empty()) output->browser()->navigate(result.previewPage);
   emit busy(false);
   if (!result.folderCreated) {

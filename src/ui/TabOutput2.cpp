@@ -108,8 +108,7 @@ QWidget* CTabOutput2::makeAction(QStyle::StandardPixmap picture, const QString& 
   return box;
 }
 
-void CTabOutput2::updateStatistics(const pv::ProjectSettings& s) {
-  const pv::OutputInfo info = pv::outputInfo(s);
+void CTabOutput2::updateStatistics(const pv::OutputInfo& info) {
   sizeLine_->setText(toQt(info.size));
   uploadTimeLine_->setText(toQt(info.uploadTime));
   folderLine_->setText(toQt(info.folder));

@@ -10,7 +10,7 @@ class CExplorer1;
 class CLinkStatic2;
 
 namespace pv {
-struct ProjectSettings;
+struct OutputInfo;
 }
 
 // The warning shown above the preview for the own-web-page project types.
@@ -24,7 +24,7 @@ class CTabOutput2 : public CPage {
   void showWarningStrip(bool on);
   bool warningStripShown() const { return !warning_->isHidden(); }
   // The four info lines from the statistics of the last build.
-  void updateStatistics(const pv::ProjectSettings& s);
+  void updateStatistics(const pv::OutputInfo& info);
   // "FTP Upload auf den eigenen Webserver": the upload dialog, modal.
   void upload();
   // "Projektdateien anzeigen": the output folder in the file manager.

@@ -53,8 +53,7 @@ std::string fileText(const std::string& path) {
 
 TEST_F(BuildFixture, CreateCommandCapturesAndChecks) {
   state.settings.presetNumber = 0;
-  auto& kept = state.items.addAlbum("/", "A");
-  kept.outputPaths = {"from the last build"};
+  state.items.addAlbum("/", "A");
   CreateCommand cmd = prepare();
   EXPECT_EQ(cmd.status, CreateStatus::Refused);
   EXPECT_EQ(cmd.title, "Kein Projekt gewählt");
@@ -63,7 +62,6 @@ TEST_F(BuildFixture, CreateCommandCapturesAndChecks) {
   EXPECT_EQ(state.settings.projectName, "Urlaub_2011");
   EXPECT_EQ(state.settings.fileTag, "pcv");
   EXPECT_EQ(create.outputFolder, dir.path() + "projects/Urlaub_2011/");
-  EXPECT_EQ(kept.outputPaths.size(), 1u);
 
   state.settings.presetNumber = 2001;  // an own web page is needed first
   typeProjectName(create, "Neu");
@@ -83,13 +81,10 @@ TEST_F(BuildFixture, CreateCommandCapturesAndChecks) {
 
   typeProjectName(create, "Reise");
   state.abortRequested = true;
-  state.creditPending = 0;
   cmd = prepare();
   ASSERT_EQ(cmd.status, CreateStatus::Ready);
   EXPECT_EQ(cmd.outputFolder, dir.path() + "projects/Reise/");
-  EXPECT_TRUE(kept.outputPaths.empty());
   EXPECT_FALSE(state.abortRequested);
-  EXPECT_EQ(state.creditPending, 1);
 }
 
 TEST_F(BuildFixture, BuildsConvertsCountsAndPreviews) {
@@ -134,10 +129,51 @@ TEST_F(BuildFixture, BuildsConvertsCountsAndPreviews) {
       bytes += std::int64_t(e.file_size());
     }
   }
-  EXPECT_EQ(state.settings.outputFileCount, files);
-  EXPECT_EQ(state.settings.outputFolderCount, folders);
-  EXPECT_EQ(state.settings.outputTotalBytes, bytes);
-  EXPECT_EQ(state.creditPending, 0);
+  EXPECT_EQ(r.output.files, files);
+  EXPECT_EQ(r.output.folders, folders);
+  EXPECT_EQ(r.output.bytes, bytes);
+  // The credit is on one page of the build.
+  int credited = 0;
+  for (auto& e : std::filesystem::directory_iterator(cmd.outputFolder))
+    if (e.path().extension() == ".htm") credited += fileText(e.path().string()).find("PicoVandCredit") != std::string::npos;
+  EXPECT_EQ(credited, 1);
+}
+
+// The build returns what it made and leaves the project as it was: a second
+// build of the same project writes the same pages, credit and all, and a
+// photo whose file went away is named in the result, not marked in the records.
+TEST_F(BuildFixture, BuildLeavesTheProjectAsItWas) {
+  PV_REQUIRE_PHOTOS();
+  const std::string gone = dir.path() + "gone.jpg";
+  std::filesystem::copy_file(pvtest::photo("exif_nikon_d300_progressive.jpeg"), gone);
+  ASSERT_NE(state.items.addImage(gone, "gone.jpg", "/", {}), nullptr);
+  addPhotos({"iptc_caption_nikon_d1x_reagan.jpg", "exif_kodak_dc210_comment.jpg"});
+  std::filesystem::remove(gone);
+  const auto describe = [this] {
+    std::string all;
+    for (auto& i : state.items.list) all += describeItem(*i) + (i->sourceMissing ? " missing" : "") + "\n";
+    return all;
+  };
+  const std::string before = describe();
+  CreateCommand cmd = prepare();
+  ASSERT_EQ(cmd.status, CreateStatus::Ready);
+  const BuildResult first = buildProject(state, cmd.outputFolder);
+  EXPECT_EQ(first.missingSources, std::vector<std::string>{gone});
+  EXPECT_EQ(describe(), before);
+  EXPECT_EQ(first.imagesConverted, 2);
+  const std::string page = fileText(cmd.outputFolder + "pcv00000.htm");
+  EXPECT_NE(page.find("PicoVandCredit"), std::string::npos);
+  EXPECT_NE(page.find("images/pcva00001.jpg"), std::string::npos);  // numbered without the missing photo
+  EXPECT_EQ(page.find("images/pcva00002.jpg"), std::string::npos);
+
+  cmd = prepare();
+  const BuildResult second = buildProject(state, cmd.outputFolder);
+  EXPECT_EQ(second.imagesReused, 2);
+  EXPECT_EQ(second.missingSources, first.missingSources);
+  EXPECT_EQ(second.output.files, first.output.files);
+  EXPECT_EQ(describe(), before);
+  const std::string again = fileText(cmd.outputFolder + "pcv00000.htm");
+  EXPECT_NE(again.find("PicoVandCredit"), std::string::npos);
 }
 
 TEST_F(BuildFixture, CancelSkipsTheImagesButWritesThePages) {
@@ -154,7 +190,6 @@ TEST_F(BuildFixture, CancelSkipsTheImagesButWritesThePages) {
   for (const char* name : {"pcva00000.jpg", "pcva00002.jpg", "pcvb00000.jpg"})
     EXPECT_FALSE(fileExists(cmd.outputFolder + "images/" + name)) << name;
   EXPECT_TRUE(fileExists(cmd.outputFolder + "pcv00000.htm"));
-  for (auto& item : state.items.list) EXPECT_EQ(item->outputPaths.size(), 2u);  // names are still decided
   // The pages show none of the images the cancel left without pictures, and say so.
   EXPECT_EQ(r.notReached.size(), 3u);
   EXPECT_TRUE(r.withoutOutput.empty());
@@ -216,7 +251,7 @@ TEST_F(BuildFixture, BuildsThatWriteNothingOrNoPages) {
   EXPECT_TRUE(r.ran);
   EXPECT_FALSE(r.folderCreated);
   EXPECT_FALSE(directoryExists(dir.path() + "missing"));
-  EXPECT_EQ(state.settings.outputFileCount, 0);
+  EXPECT_EQ(r.output.files, 0);
 
   state.settings.presetNumber = 3001;  // batch conversion: images and no pages
   create.projectFolder = dir.path() + "projects/";
@@ -231,31 +266,30 @@ TEST_F(BuildFixture, BuildsThatWriteNothingOrNoPages) {
 TEST(BuildStatistics, InfoLinesAndCounting) {
   ProjectSettings s;
   s.projectName = "Reise";
-  s.outputTotalBytes = 10485760;
-  s.outputFileCount = 37;
-  OutputInfo info = outputInfo(s);
+  OutputCount count{37, 3, 10485760};
+  OutputInfo info = outputInfo(s, count);
   EXPECT_EQ(info.size, "Gesamtgröße der Daten: 10240 KB");
   EXPECT_EQ(info.uploadTime, "Upload-Zeit: 128kbit>10min - 256kbit>5min - 1mbit>1min");
   EXPECT_EQ(info.folder, "Ausgabeordner: ./Reise");
   EXPECT_EQ(info.fileCount, "Anzahl der Dateien: 37");
-  s.outputTotalBytes = 1023;
-  EXPECT_EQ(outputInfo(s).uploadTime, "Upload-Zeit: 128kbit>0min - 256kbit>0min - 1mbit>0min");
-  s.outputTotalBytes = 983040;
-  EXPECT_EQ(outputInfo(s).uploadTime, "Upload-Zeit: 128kbit>1min - 256kbit>0min - 1mbit>0min");
-  s.outputTotalBytes = std::int64_t(5) << 30;  // beyond 32 bits
-  EXPECT_EQ(outputInfo(s).size, "Gesamtgröße der Daten: 5242880 KB");
+  count.bytes = 1023;
+  EXPECT_EQ(outputInfo(s, count).uploadTime, "Upload-Zeit: 128kbit>0min - 256kbit>0min - 1mbit>0min");
+  count.bytes = 983040;
+  EXPECT_EQ(outputInfo(s, count).uploadTime, "Upload-Zeit: 128kbit>1min - 256kbit>0min - 1mbit>0min");
+  count.bytes = std::int64_t(5) << 30;  // beyond 32 bits
+  EXPECT_EQ(outputInfo(s, count).size, "Gesamtgröße der Daten: 5242880 KB");
 
   pvtest::ScratchDir dir;
   dir.write("out/a.htm", std::string(1000, 'x'));
   dir.write("out/images/b.jpg", std::string(24, 'x'));
   makeDirectories(dir.path() + "out/images/empty");
-  countOutput(s, dir.path() + "out/");
-  EXPECT_EQ(s.outputFileCount, 2);
-  EXPECT_EQ(s.outputFolderCount, 2);
-  EXPECT_EQ(s.outputTotalBytes, 1024);
-  countOutput(s, dir.path() + "none/");
-  EXPECT_EQ(s.outputFileCount, 0);
-  EXPECT_EQ(s.outputTotalBytes, 0);
+  count = countOutput(dir.path() + "out/");
+  EXPECT_EQ(count.files, 2);
+  EXPECT_EQ(count.folders, 2);
+  EXPECT_EQ(count.bytes, 1024);
+  count = countOutput(dir.path() + "none/");
+  EXPECT_EQ(count.files, 0);
+  EXPECT_EQ(count.bytes, 0);
 }
 
 TEST_F(BuildFixture, PreviewListRows) {

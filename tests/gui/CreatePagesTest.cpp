@@ -255,9 +255,9 @@ class CreatePagesTest : public QObject {
       QVERIFY(f.open(QIODevice::WriteOnly));
       f.write(QByteArray(size, 'x'));
       f.close();
-      pv::countOutput(state->settings, out.toStdString());
-      QCOMPARE(state->settings.outputFolderCount, 2);
-      outputPage()->updateStatistics(state->settings);
+      const pv::OutputCount count = pv::countOutput(out.toStdString());
+      QCOMPARE(count.folders, 2);
+      outputPage()->updateStatistics(pv::outputInfo(state->settings, count));
       const QString kb = size == 1023 ? "0" : "960";
       const QString minutes = size == 1023 ? "128kbit>0min" : "128kbit>1min";
       QCOMPARE(find<QLabel>(outputPage(), "uploadLine1")->text(), QString("Gesamtgröße der Daten: %1 KB").arg(kb));

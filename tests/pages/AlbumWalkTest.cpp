@@ -2,68 +2,97 @@
 
 #include "TestSupport.h"
 #include "pages/AlbumWalk.h"
+#include "util/Text.h"
 
 using namespace pv;
 
 namespace {
 
 struct WalkFixture : ::testing::Test {
-  pvtest::ScratchDir dir;
-  AppState state{pvtest::scratchEnvironment(dir)};
-  std::vector<AlbumPage> pages;
+  std::vector<std::unique_ptr<CollectionItem>> records;
+  std::vector<PageEntry> entries;
+  AlbumWalk result;
 
   void images(int n, const std::string& album) {
     for (int i = 0; i < n; ++i) {
       auto item = std::make_unique<CollectionItem>();
       item->albumPath = album;
-      state.items.list.push_back(std::move(item));
+      records.push_back(std::move(item));
     }
   }
-  int walk(int columns, int rows) {
-    state.settings.columns = columns;
-    state.settings.rowsPerPage = rows;
-    pages.clear();
-    return albumPageWalk(state, "/out/", "/", 0, -1, [&](AppState&, const AlbumPage& p) { pages.push_back(p); });
+  void album(const std::string& parent, const std::string& name) {
+    auto item = std::make_unique<CollectionItem>();
+    item->isAlbum = true;
+    item->albumPath = parent;
+    item->name = name;
+    records.push_back(std::move(item));
+  }
+  const std::vector<AlbumPage>& walk(int columns, int rows) {
+    entries.clear();
+    for (const auto& r : records) entries.push_back({r.get(), {}});
+    result = walkAlbums(entries, columns, rows);
+    return result.pages;
+  }
+  // "album [entries] first-last @current ^parent"
+  std::vector<std::string> described() const {
+    std::vector<std::string> out;
+    for (const AlbumPage& p : result.pages) {
+      std::string shown;
+      for (size_t i : p.entries) shown += (shown.empty() ? "" : ",") + std::to_string(i);
+      out.push_back(format("%s [%s] %d-%d @%d ^%d", p.albumPath.c_str(), shown.c_str(), p.first, p.last, p.current,
+                           p.parent));
+    }
+    return out;
   }
 };
-
-std::string describe(const AlbumPage& p) {
-  return p.albumPath + " s" + std::to_string(p.start) + " m" + std::to_string(p.maximum) + " " +
-         std::to_string(p.first) + "-" + std::to_string(p.last) + " @" + std::to_string(p.current) + " ^" +
-         std::to_string(p.parent);
-}
 
 }  // namespace
 
 TEST_F(WalkFixture, PaginatesAnAlbum) {
-  EXPECT_EQ(walk(3, 2), 1);  // an empty project still has its start page
-  ASSERT_EQ(pages.size(), 1u);
-  EXPECT_EQ(describe(pages[0]), "/ s0 m6 0-0 @0 ^-1");
+  walk(3, 2);  // an empty project still has its start page
+  EXPECT_EQ(described(), std::vector<std::string>{"/ [] 0-0 @0 ^-1"});
 
   images(13, "/");
-  EXPECT_EQ(walk(3, 2), 3);
-  ASSERT_EQ(pages.size(), 3u);
-  EXPECT_EQ(describe(pages[1]), "/ s6 m6 0-2 @1 ^-1");
-  EXPECT_EQ(describe(pages[2]), "/ s12 m6 0-2 @2 ^-1");
+  walk(3, 2);
+  EXPECT_EQ(described(), (std::vector<std::string>{"/ [0,1,2,3,4,5] 0-2 @0 ^-1", "/ [6,7,8,9,10,11] 0-2 @1 ^-1",
+                                                   "/ [12] 0-2 @2 ^-1"}));
 
-  EXPECT_EQ(walk(3, 0), 1);  // rows 0: everything on one page
-  EXPECT_EQ(describe(pages[0]), "/ s0 m0 0-0 @0 ^-1");
-  EXPECT_EQ(walk(0, 2), -1);
-  EXPECT_TRUE(pages.empty());
+  walk(3, 0);  // rows 0: everything on one page
+  ASSERT_EQ(result.pages.size(), 1u);
+  EXPECT_EQ(result.pages[0].entries.size(), 13u);
+  EXPECT_TRUE(walk(0, 2).empty());
 }
 
 TEST_F(WalkFixture, SubAlbumsAreNumberedBeforeTheirParentsPagesAreWritten) {
   images(2, "/");
-  CollectionItem& sub = state.items.addAlbum("/", "Sub");
+  album("/", "Sub");
   images(8, "/Sub");
-  CollectionItem& deep = state.items.addAlbum("/Sub", "Deep");
+  album("/Sub", "Deep");
   images(1, "/Sub/Deep");
-  EXPECT_EQ(walk(3, 2), 4);
-  EXPECT_EQ(sub.firstPageNumber, 1);
-  EXPECT_EQ(deep.firstPageNumber, 3);
-  std::vector<std::string> written;
-  for (auto& p : pages) written.push_back(describe(p));
+  walk(3, 2);
+  EXPECT_EQ(result.firstPage[2], 1);   // Sub
+  EXPECT_EQ(result.firstPage[11], 3);  // Deep
+  EXPECT_EQ(result.firstPage[0], -1);  // an image
   // Deepest pages are written first; /Sub has 9 entries (8 images and Deep) on two pages.
-  EXPECT_EQ(written, (std::vector<std::string>{"/Sub/Deep s0 m6 3-3 @3 ^1", "/Sub s0 m6 1-2 @1 ^0",
-                                                "/Sub s9 m6 1-2 @2 ^0", "/ s0 m6 0-0 @0 ^-1"}));
+  EXPECT_EQ(described(), (std::vector<std::string>{"/Sub/Deep [12] 3-3 @3 ^1", "/Sub [3,4,5,6,7,8] 1-2 @1 ^0",
+                                                   "/Sub [9,10,11] 1-2 @2 ^0", "/ [0,1,2] 0-0 @0 ^-1"}));
+}
+
+// Albums and images in any list order: each page shows its album's entries
+// in list order, sub-albums are numbered in the order they are listed, and an
+// album nobody reaches from the top gets no page.
+TEST_F(WalkFixture, EntriesInterleavedInTheList) {
+  images(1, "/B");
+  album("/", "B");
+  images(1, "/");
+  album("/", "A");
+  images(2, "/A");
+  images(1, "/B");
+  images(1, "/Nowhere");
+  walk(1, 1);
+  EXPECT_EQ(result.firstPage[1], 3);  // B, listed first, follows the three pages of the top album
+  EXPECT_EQ(result.firstPage[3], 5);  // A, after B's two pages
+  EXPECT_EQ(described(), (std::vector<std::string>{"/B [0] 3-4 @3 ^0", "/B [6] 3-4 @4 ^0", "/A [4] 5-6 @5 ^0",
+                                                   "/A [5] 5-6 @6 ^0", "/ [1] 0-2 @0 ^-1", "/ [2] 0-2 @1 ^-1",
+                                                   "/ [3] 0-2 @2 ^-1"}));
 }

@@ -45,11 +45,11 @@ struct ImagePages : pvtest::WriterFixture {
 }  // namespace
 
 TEST_F(ImagePages, OnePagePerImageWithNavigation) {
-  EXPECT_TRUE(writeImagePages(state, out));  // no images: no pages, still done
+  EXPECT_TRUE(writeImagePages(inputs(), sink));  // no images: no pages, still done
   EXPECT_EQ(pagesWritten(), 0u);
 
   image("/", "allein");
-  ASSERT_TRUE(writeImagePages(state, out));
+  ASSERT_TRUE(writeImagePages(inputs(), sink));
   std::string p = page("pcv00000.htm");
   EXPECT_EQ(field(p, "C"), "1/1");
   EXPECT_EQ(field(p, "N"), "[1]\n");
@@ -61,7 +61,7 @@ TEST_F(ImagePages, OnePagePerImageWithNavigation) {
   state.items.list[3]->isAlbum = true;
   state.items.list[6]->exifMake = "Nikon";
   state.items.list[6]->exifIsoSpeed = "200";
-  ASSERT_TRUE(writeImagePages(state, out));
+  ASSERT_TRUE(writeImagePages(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 12u);
   p = page("pcv00005.htm");
   EXPECT_EQ(field(p, "T"), "Reise");
@@ -79,13 +79,13 @@ TEST_F(ImagePages, OnePagePerImageWithNavigation) {
   EXPECT_FALSE(written("pcv00012.htm"));
 
   s.presetNumber = 4002;
-  EXPECT_FALSE(writeImagePages(state, out));
+  EXPECT_FALSE(writeImagePages(inputs(), sink));
 }
 
 TEST_F(ImagePages, WithoutJavaScriptOrLargeImages) {
   image("/", "a");
   s.noJavaScript = true;
-  ASSERT_TRUE(writeImagePages(state, out));
+  ASSERT_TRUE(writeImagePages(inputs(), sink));
   std::string p = page("pcv00000.htm");
   EXPECT_FALSE(contains(p, "<script"));
   EXPECT_FALSE(contains(p, "onclick"));
@@ -93,8 +93,8 @@ TEST_F(ImagePages, WithoutJavaScriptOrLargeImages) {
 
   s.noJavaScript = false;
   s.sizeBWidth = 0;
-  state.items.list[0]->outputPaths.resize(1);
-  ASSERT_TRUE(writeImagePages(state, out));
+  pictures[state.items.list[0].get()].resize(1);
+  ASSERT_TRUE(writeImagePages(inputs(), sink));
   p = page("pcv00000.htm");
   EXPECT_TRUE(contains(p, "<script type=\"text/javascript\"></script>"));
   EXPECT_EQ(field(p, "I"), "<img src=\"images/pcva00000.jpg\" alt=\"a\" border=\"0\">");
@@ -107,12 +107,12 @@ TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
   for (int k = 9; k >= 1; --k) strip += pv::format("R%d:PCV_PREV_R%d~", k, k);
   for (int k = 1; k <= 9; ++k) strip += pv::format("F%d:PCV_PREV_F%d~", k, k);
   templateFile("sldprv.html", std::string(kSlideTemplate) + strip);
-  EXPECT_TRUE(writePreviewPages(state, out));
+  EXPECT_TRUE(writePreviewPages(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 0u);
 
   for (int i = 0; i < 5; ++i) image("/", "", i == 3 ? 2 : 3);
   album("/", "leer");
-  ASSERT_TRUE(writePreviewPages(state, out));
+  ASSERT_TRUE(writePreviewPages(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 5u);
   std::string p = page("pcv00002.htm");
   EXPECT_EQ(field(p, "I"),
@@ -130,7 +130,7 @@ TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
   EXPECT_EQ(field(page("pcv00003.htm"), "I"), "<img src=\"images/pcvb00003.jpg\" alt=\"img3\" border=\"0\">");  // no size C
 
   s.sizeCWidth = 0;
-  ASSERT_TRUE(writePreviewPages(state, out));
+  ASSERT_TRUE(writePreviewPages(inputs(), sink));
   EXPECT_TRUE(contains(page("pcv00000.htm"), "<script type=\"text/javascript\"></script>"));
 }
 
@@ -149,8 +149,8 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   image("/Berge", "oben", 3);
 
   templateFile("htmlsld.html", kSlideTemplate);
-  ASSERT_TRUE(writeSlideAlbum(state, out));
-  ASSERT_TRUE(writeSlidePages(state, out));
+  ASSERT_TRUE(writeSlideAlbum(inputs(), sink));
+  ASSERT_TRUE(writeSlidePages(inputs(), sink));
   std::string top = page("pcv00000.htm");
   EXPECT_EQ(field(top, "S0"),
             "<a href=\"pcv-sld-00000.htm\" target=\"_blank\" onclick=\"PicoVand_opensld(this.href); "
@@ -180,8 +180,8 @@ TEST_F(ImagePages, AlbumWithSlideshowNumbersEveryRecord) {
   // The slideshow pages are written even when the album template is missing.
   s.presetNumber = 7002;
   templateFile("htmlsld.html", kSlideTemplate);
-  EXPECT_FALSE(writeSlideAlbum(state, out));
-  EXPECT_TRUE(writeSlidePages(state, out));
+  EXPECT_FALSE(writeSlideAlbum(inputs(), sink));
+  EXPECT_TRUE(writeSlidePages(inputs(), sink));
 }
 
 TEST_F(ImagePages, AlbumWithSlideshowNavigationAcrossPages) {
@@ -195,7 +195,7 @@ TEST_F(ImagePages, AlbumWithSlideshowNavigationAcrossPages) {
   for (int i = 0; i < 3; ++i) image();
   album("/", "Tal");
   for (int i = 0; i < 23; ++i) image("/Tal");
-  ASSERT_TRUE(writeSlideAlbum(state, out));
+  ASSERT_TRUE(writeSlideAlbum(inputs(), sink));
   std::string second = page("pcv00001.htm");
   EXPECT_EQ(field(second, "U") + field(second, "H"), "##");  // the top album has no parent on any page
   EXPECT_FALSE(contains(second, "<script"));
@@ -205,6 +205,6 @@ TEST_F(ImagePages, AlbumWithSlideshowNavigationAcrossPages) {
   EXPECT_EQ(numbers(field(page("pcv00009.htm"), "N")), "4 5 6 7 [8] 9 10 11 12");
 
   templateFile("htmlsld.html", kSlideTemplate);
-  ASSERT_TRUE(writeSlidePages(state, out));
+  ASSERT_TRUE(writeSlidePages(inputs(), sink));
   EXPECT_EQ(numbers(field(page("pcv-sld-00020.htm"), "N")), "17 18 19 20 [21] 22 23 24 25");
 }

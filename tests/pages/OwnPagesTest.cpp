@@ -60,7 +60,7 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   album("/", "Rom & Paris");
   image("/");
   image("/Rom & Paris");
-  ASSERT_TRUE(writeOwnAlbum(state, out));
+  ASSERT_TRUE(writeOwnAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 2u);
 
   const std::string user = page("pcv00000.htm");
@@ -109,7 +109,7 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
 TEST_F(OwnPages, AlbumPagesOfALongAlbum) {
   s.rowsPerPage = 1;
   for (int i = 0; i < 7; ++i) image();
-  ASSERT_TRUE(writeOwnAlbum(state, out));
+  ASSERT_TRUE(writeOwnAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 3u);
   const std::string middle = fragment("pcv00001.htm");
   EXPECT_TRUE(contains(middle, button("home.gif", -1) + button("first.gif", 0) + button("rev.gif", 0)));
@@ -119,7 +119,7 @@ TEST_F(OwnPages, AlbumPagesOfALongAlbum) {
 
   s.columns = 0;  // no table can be laid out: no page
   pvtest::ScratchDir other;
-  EXPECT_TRUE(writeOwnAlbum(state, other.path()));
+  EXPECT_TRUE(writeOwnAlbum(inputs(other.path()), sink));
   EXPECT_TRUE(pv::listDirectory(other.path()).empty());
 }
 
@@ -128,7 +128,7 @@ TEST_F(OwnPages, OnePagePerImage) {
   image("/", "Am Meer");
   album("/", "Leer");
   image("/", "", 1);
-  ASSERT_TRUE(writeOwnImagePages(state, out));
+  ASSERT_TRUE(writeOwnImagePages(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 2u);
   const std::string first = fragment("pcv00000.htm");
   EXPECT_TRUE(contains(first, "window.open(x,\"PicoVandWindow\",\"location=no"));
@@ -151,7 +151,7 @@ TEST_F(OwnPages, OnePagePerImage) {
       second, "<div class=\"PicoVandCenter\">\n<img src=\"images/pcva00001.jpg\" alt=\"img1\" border=\"0\"></div>"));
 
   s.noJavaScript = true;
-  ASSERT_TRUE(writeOwnImagePages(state, out));
+  ASSERT_TRUE(writeOwnImagePages(inputs(), sink));
   const std::string plain = fragment("pcv00000.htm");
   EXPECT_FALSE(contains(plain, "<script"));
   EXPECT_FALSE(contains(plain, "onclick"));
@@ -163,7 +163,7 @@ TEST_F(OwnPages, ScriptSlideshowFragment) {
   s.noJavaScript = true;  // the slideshow keeps its script regardless
   image("/", "");
   image("/", "zwei");
-  ASSERT_TRUE(writeOwnSlideshow(state, out));
+  ASSERT_TRUE(writeOwnSlideshow(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 1u);
   const std::string p = page("pcv00000.htm");
   EXPECT_TRUE(contains(p, "\n<!-- Corvane Pico Vand https://"));
@@ -192,7 +192,7 @@ TEST_F(OwnPages, TheUsersPage) {
   image("/", "x");
   // Every placeholder gets the gallery; the rest of the page stays byte for byte.
   s.ownTemplatePage = dir.write("twice.htm", "<body>  ##PICOVAND##\t|##PICOVAND##</body>");
-  ASSERT_TRUE(writeOwnImagePages(state, out));
+  ASSERT_TRUE(writeOwnImagePages(inputs(), sink));
   const std::string p = page("pcv00000.htm");
   EXPECT_EQ(occurrences(p, "<!-- begin Pico Vand -->"), 2);
   EXPECT_TRUE(p.starts_with("<body>  \n<!-- begin"));
@@ -202,9 +202,9 @@ TEST_F(OwnPages, TheUsersPage) {
   for (const std::string& bad :
        {std::string(), dir.file("missing.htm"), dir.write("lower.htm", "<body>##picovand##</body>")}) {
     s.ownTemplatePage = bad;
-    EXPECT_FALSE(writeOwnAlbum(state, other.path())) << bad;
-    EXPECT_FALSE(writeOwnImagePages(state, other.path())) << bad;
-    EXPECT_FALSE(writeOwnSlideshow(state, other.path())) << bad;
+    EXPECT_FALSE(writeOwnAlbum(inputs(other.path()), sink)) << bad;
+    EXPECT_FALSE(writeOwnImagePages(inputs(other.path()), sink)) << bad;
+    EXPECT_FALSE(writeOwnSlideshow(inputs(other.path()), sink)) << bad;
   }
   EXPECT_TRUE(pv::listDirectory(other.path()).empty());
 }

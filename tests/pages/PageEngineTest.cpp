@@ -121,15 +121,18 @@ TEST(PageEngine, StripScriptsAndNormalize) {
 
 TEST(PageEngine, CreditGoesOnTheFirstWrittenPageOnly) {
   pvtest::ScratchDir dir;
-  AppState state(pvtest::scratchEnvironment(dir));
-  state.creditPending = 1;
+  PageSink sink;
   std::string unwritable = "<html><body>x</body></html>";
-  EXPECT_FALSE(writePage(state, dir.file("no/such/dir/p.htm"), unwritable));
-  EXPECT_EQ(state.creditPending, 1);  // a page that could not be opened keeps the credit pending
+  EXPECT_FALSE(writePage(sink, dir.file("no/such/dir/p.htm"), unwritable));
+  EXPECT_FALSE(sink.creditPlaced);  // a page that could not be opened keeps the credit pending
+  ASSERT_EQ(sink.failures.size(), 1u);
+  EXPECT_TRUE(sink.failures[0].starts_with(dir.file("no/such/dir/p.htm") + ": ")) << sink.failures[0];
 
   std::string first = "<BODY>one</BODY>", second = "<body>two</body>";
-  ASSERT_TRUE(writePage(state, dir.file("a.htm"), first));
-  ASSERT_TRUE(writePage(state, dir.file("b.htm"), second));
+  ASSERT_TRUE(writePage(sink, dir.file("a.htm"), first));
+  ASSERT_TRUE(writePage(sink, dir.file("b.htm"), second));
+  EXPECT_TRUE(sink.creditPlaced);
+  EXPECT_EQ(sink.written, (std::vector<std::string>{dir.file("a.htm"), dir.file("b.htm")}));
   std::string a, b;
   readWholeFile(dir.file("a.htm"), a);
   readWholeFile(dir.file("b.htm"), b);
@@ -139,10 +142,10 @@ TEST(PageEngine, CreditGoesOnTheFirstWrittenPageOnly) {
   EXPECT_EQ(b, "<body>two</body>");
 
   // A first page without a closing body tag uses the credit up: no page gets it.
-  state.creditPending = 1;
+  PageSink next;
   std::string bare = "no body", later = "<body></body>";
-  writePage(state, dir.file("c.htm"), bare);
-  writePage(state, dir.file("d.htm"), later);
+  writePage(next, dir.file("c.htm"), bare);
+  writePage(next, dir.file("d.htm"), later);
   readWholeFile(dir.file("d.htm"), b);
   EXPECT_EQ(b, "<body></body>");
 }

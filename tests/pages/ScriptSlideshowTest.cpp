@@ -26,7 +26,7 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
   album("/", "Ferien");  // no picture of its own: not a slide
   image("/", "", 2);
   image("/Ferien", "drei", 1);
-  SlideshowScript script = slideshowScript(state);
+  SlideshowScript script = slideshowScript(inputs());
   const std::string& p = script.program;
   EXPECT_EQ(p.substr(0, 62), "var PicoVand_speed=3000;\nvar PicoVand_pic = 0;\nvar PicoVand_pl");
   EXPECT_TRUE(contains(p,
@@ -52,9 +52,9 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
             "src=\"images/pcva00000.jpg\" alt=\"eins\" border=\"0\"></a>\n");
 
   s.sizeBWidth = 0;
-  state.items.list[2]->outputPaths.resize(1);
+  pictures[state.items.list[2].get()].resize(1);
   s.slideDurationMs = 5000;
-  script = slideshowScript(state);
+  script = slideshowScript(inputs());
   EXPECT_TRUE(script.noLink);
   EXPECT_FALSE(contains(script.program, "PicoVand_lnkarray[") || contains(script.program, "PicoVand_openimg"));
   EXPECT_TRUE(contains(script.program, "var PicoVand_speed=5000;\n"));
@@ -66,11 +66,11 @@ TEST_F(ScriptSlideshow, ArraysLinksAndImageTag) {
 TEST_F(ScriptSlideshow, CrossFadeDecidesTheUpdateAndTheEnd) {
   image();
   s.crossFade = false;
-  std::string plain = slideshowScript(state).program;
+  std::string plain = slideshowScript(inputs()).program;
   EXPECT_FALSE(contains(plain, "fade"));
   EXPECT_TRUE(contains(plain, "function PicoVand_update() \n{PicoVand_show();"));
   s.crossFade = true;
-  std::string fading = slideshowScript(state).program;
+  std::string fading = slideshowScript(inputs()).program;
   EXPECT_TRUE(fading.ends_with("PicoVand_changetext('PicoVand_Comment', PicoVand_comarray[PicoVand_pic]);\n}"));
   EXPECT_TRUE(contains(fading, "{PicoVand_fadeout(); setTimeout ('PicoVand_fadein()',200);}\n"));
   EXPECT_TRUE(contains(fading, "(i*2));}PicoVand_changetext('PicoVand_Counter'"));
@@ -79,7 +79,7 @@ TEST_F(ScriptSlideshow, CrossFadeDecidesTheUpdateAndTheEnd) {
 TEST_F(ScriptSlideshow, UserTextsCannotBreakTheScript) {
   album("/", "50% & A#1");
   image("/50% & A#1", "Sie sagte \"Käse\" \\ und\nging's </script>", 2);
-  SlideshowScript script = slideshowScript(state);
+  SlideshowScript script = slideshowScript(inputs());
   EXPECT_TRUE(
       contains(script.program, "PicoVand_imgarray[0]=new PicoVand_img('images/50%25%20%26%20A%231/pcva00000.jpg');"));
   EXPECT_TRUE(
@@ -96,7 +96,7 @@ TEST_F(ScriptSlideshow, WritesOnlyTheStartPage) {
   image("/", "zwei");
   s.noJavaScript = true;  // not for this family: the page would show nothing without its script
   s.backgroundColor = "#102030";
-  ASSERT_TRUE(writeScriptSlideshow(state, out));
+  ASSERT_TRUE(writeScriptSlideshow(inputs(), sink));
   EXPECT_EQ(pvtest::WriterFixture::pagesWritten(), 1u);
   const std::string p = page("pcv00000.htm");
   EXPECT_TRUE(contains(p, "<script type=\"text/javascript\">\nvar PicoVand_speed=3000;"));
@@ -108,11 +108,11 @@ TEST_F(ScriptSlideshow, WritesOnlyTheStartPage) {
   EXPECT_TRUE(contains(p, "href=\"javascript:PicoVand_openimg()\""));
 
   state.items.clear();
-  ASSERT_TRUE(writeScriptSlideshow(state, out));
+  ASSERT_TRUE(writeScriptSlideshow(inputs(), sink));
   const std::string empty = page("pcv00000.htm");
   EXPECT_TRUE(contains(empty, "id=\"PicoVand_Image\" src=\"\" alt=\"\" border=\"0\">"));
   EXPECT_TRUE(contains(empty, ">1/0<"));
 
   s.presetNumber = 5002;
-  EXPECT_FALSE(writeScriptSlideshow(state, out));
+  EXPECT_FALSE(writeScriptSlideshow(inputs(), sink));
 }

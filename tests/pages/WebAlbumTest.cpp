@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "PageTestInputs.h"
 #include "TestSupport.h"
 #include "pages/WebAlbum.h"
 #include "pages/Writers.h"
@@ -35,6 +38,8 @@ struct WebAlbumFixture : ::testing::Test {
   pvtest::ScratchDir dir;
   AppState state{pvtest::scratchEnvironment(dir)};
   std::string out;
+  pvtest::Pictures pictures;
+  PageSink sink;
 
   void SetUp() override {
     ProjectSettings& s = state.settings;
@@ -48,7 +53,6 @@ struct WebAlbumFixture : ::testing::Test {
     s.sizeAWidth = 120;
     s.sizeBWidth = 640;
     s.backgroundColor = "#102030";
-    state.creditPending = 1;
     out = dir.path() + "out/";
     makeDirectory(out);
     useTemplate(albumTemplate(6));
@@ -61,7 +65,7 @@ struct WebAlbumFixture : ::testing::Test {
     int k = 0;
     for (auto& r : state.items.list) k += r->isAlbum ? 0 : 1;
     std::string folder = "images" + (album == "/" ? std::string() : album) + "/";
-    item->outputPaths = {folder + format("pcva%05d.jpg", k), folder + format("pcvb%05d.jpg", k)};
+    pictures[item.get()] = {folder + format("pcva%05d.jpg", k), folder + format("pcvb%05d.jpg", k)};
     item->albumPath = album;
     item->caption = caption;
     item->name = format("foto%d.jpg", k);
@@ -71,6 +75,8 @@ struct WebAlbumFixture : ::testing::Test {
   void images(int n, const std::string& album) {
     for (int i = 0; i < n; ++i) image(album);
   }
+
+  PageInputs inputs() const { return pvtest::pageInputs(state, out, pictures); }
 
   std::string page(int n) {
     std::string text;
@@ -94,7 +100,7 @@ struct WebAlbumFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(WebAlbumFixture, EmptyProjectGivesOneEmptyStartPage) {
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 1);
   std::string p = page(0);
   for (int k = 0; k < 6; ++k) {
@@ -116,7 +122,7 @@ TEST_F(WebAlbumFixture, EmptyProjectGivesOneEmptyStartPage) {
 TEST_F(WebAlbumFixture, ThirteenImagesOnThreePages) {
   images(13, "/");
   state.items.list[7]->caption = "Am Strand";
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 3);
   std::string p0 = page(0), p1 = page(1), p2 = page(2);
   EXPECT_EQ(field(p0, "back"), "#");
@@ -147,7 +153,7 @@ TEST_F(WebAlbumFixture, SubAlbumsLinkAndNavigate) {
   images(2, "/");
   state.items.addAlbum("/", "Berge");
   images(8, "/Berge");
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 3);
 
   std::string top = page(0);
@@ -184,7 +190,7 @@ TEST_F(WebAlbumFixture, UpOnASecondLevelAlbumLeadsToItsParent) {
   state.items.addAlbum("/", "A");
   state.items.addAlbum("/A", "B");
   images(7, "/A/B");
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   // Pages: 0 top, 1 album A, 2 and 3 album B.
   EXPECT_EQ(field(page(1), "slot0").find("<a href=\"pcv00002.htm\">"), 0u);
   for (int n : {2, 3}) {
@@ -200,7 +206,7 @@ TEST_F(WebAlbumFixture, AllEntriesOnOnePageWhenRowsAreZero) {
   images(4, "/");
   state.items.addAlbum("/", "Sub");
   images(8, "/Sub");
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 2);
   EXPECT_EQ(field(page(0), "slot4").find("<a href=\"pcv00001.htm\">"), 0u);
   std::string sub = page(1);
@@ -215,7 +221,7 @@ TEST_F(WebAlbumFixture, AllEntriesOnOnePageWhenRowsAreZero) {
 TEST_F(WebAlbumFixture, WithoutJavaScriptOrLargeSize) {
   images(1, "/");
   state.settings.noJavaScript = true;
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   std::string p = page(0);
   EXPECT_EQ(p.find("<script"), std::string::npos);
   EXPECT_EQ(p.find("onclick"), std::string::npos);
@@ -223,8 +229,8 @@ TEST_F(WebAlbumFixture, WithoutJavaScriptOrLargeSize) {
 
   state.settings.noJavaScript = false;
   state.settings.sizeBWidth = 0;
-  state.items.list[0]->outputPaths.resize(1);
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  pictures[state.items.list[0].get()].resize(1);
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   p = page(0);
   EXPECT_EQ(field(p, "slot0"), "<img src=\"images/pcva00000.jpg\" alt=\"foto0\" border=\"0\">");
   EXPECT_EQ(p.find("PicoVand_openimg"), std::string::npos);
@@ -234,15 +240,15 @@ TEST_F(WebAlbumFixture, WebPathsArePercentEncoded) {
   state.settings.imageFolderName = "meine bilder";
   state.items.addAlbum("/", "50%");
   CollectionItem& img = image("/50%");
-  img.outputPaths = {"meine bilder/50%/Rom & Paris#1.jpg", "meine bilder/50%/b.jpg"};
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  pictures[&img] = {"meine bilder/50%/Rom & Paris#1.jpg", "meine bilder/50%/b.jpg"};
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   std::string sub = page(1);
   EXPECT_NE(sub.find("src=\"meine%20bilder/50%25/Rom%20%26%20Paris%231.jpg\""), std::string::npos);
   EXPECT_NE(sub.find("href=\"meine%20bilder/50%25/b.jpg\""), std::string::npos);
   EXPECT_NE(sub.find("href=\"meine%20bilder/_pcv_1001/pcv.css\""), std::string::npos);
   EXPECT_NE(field(page(0), "slot0").find("meine%20bilder/_pcv_1001/folder.gif\" alt=\"50%\" border=\"0\"><br>50%</a>"),
             std::string::npos);
-  EXPECT_EQ(img.outputPaths[0], "meine bilder/50%/Rom & Paris#1.jpg");  // stored paths stay plain
+  EXPECT_EQ(pictures[&img][0], "meine bilder/50%/Rom & Paris#1.jpg");  // stored paths stay plain
 }
 
 TEST_F(WebAlbumFixture, ExifSlotsBeyondTenStayApart) {
@@ -253,7 +259,7 @@ TEST_F(WebAlbumFixture, ExifSlotsBeyondTenStayApart) {
   for (int i = 0; i < 12; ++i) state.items.list[size_t(i)]->exifMake = format("M%d", i);
   state.items.list[11]->exifIsoSpeed = "400";
   state.items.addAlbum("/", "Sub");  // the 13th entry goes to page 1
-  ASSERT_TRUE(writeWebAlbum(state, out));
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
   std::string p = page(0);
   for (int k = 0; k < 12; ++k) EXPECT_EQ(field(p, format("make%d", k)), format("M%d", k));
   EXPECT_EQ(field(p, "iso11"), "ISO 400");
@@ -266,12 +272,34 @@ TEST_F(WebAlbumFixture, ExifSlotsBeyondTenStayApart) {
 TEST_F(WebAlbumFixture, MissingTemplateWritesNothing) {
   images(3, "/");
   std::filesystem::remove(dir.file("DRAFTS/1001/webalb.html"));
-  EXPECT_FALSE(writeWebAlbum(state, out));
-  EXPECT_FALSE(writeProjectPages(state, out));
+  EXPECT_FALSE(writeWebAlbum(inputs(), sink));
+  EXPECT_FALSE(writeProjectPages(inputs(), sink));
   EXPECT_EQ(pagesWritten(), 0);
-  EXPECT_EQ(state.creditPending, 1);
+  EXPECT_FALSE(sink.creditPlaced);
 
   state.settings.presetNumber = 3001;
-  EXPECT_TRUE(writeProjectPages(state, out));  // batch conversion: no pages, nothing missing
+  EXPECT_TRUE(writeProjectPages(inputs(), sink));  // batch conversion: no pages, nothing missing
   EXPECT_EQ(pagesWritten(), 0);
+}
+
+// The writers report what they wrote and what they could not write; the
+// credit goes on the first page written, and stays pending past one that
+// could not be.
+TEST_F(WebAlbumFixture, TheSinkNamesThePagesWrittenAndTheFailures) {
+  images(7, "/");
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
+  EXPECT_EQ(sink.written, (std::vector<std::string>{out + "pcv00000.htm", out + "pcv00001.htm"}));
+  EXPECT_TRUE(sink.failures.empty());
+  EXPECT_TRUE(sink.creditPlaced);
+  EXPECT_NE(page(0).find("PicoVandCredit"), std::string::npos);
+  EXPECT_EQ(page(1).find("PicoVandCredit"), std::string::npos);
+
+  std::remove((out + "pcv00000.htm").c_str());
+  makeDirectory(out + "pcv00000.htm");  // a folder where the first page goes
+  PageSink again;
+  ASSERT_TRUE(writeWebAlbum(inputs(), again));
+  EXPECT_EQ(again.written, std::vector<std::string>{out + "pcv00001.htm"});
+  ASSERT_EQ(again.failures.size(), 1u);
+  EXPECT_TRUE(again.failures[0].starts_with(out + "pcv00000.htm: ")) << again.failures[0];
+  EXPECT_NE(page(1).find("PicoVandCredit"), std::string::npos);
 }

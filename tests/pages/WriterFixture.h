@@ -1,11 +1,12 @@
 #pragma once
 // A small gallery for the page writer tests: templates and own pages the
-// test writes, records whose outputPaths the test fills as the conversion
-// would, and the written pages read back.
+// test writes, records whose pictures the test names as the planning would,
+// and the written pages read back.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "PageTestInputs.h"
 #include "TestSupport.h"
 #include "util/FileSystem.h"
 #include "util/Text.h"
@@ -17,6 +18,8 @@ struct WriterFixture : ::testing::Test {
   pv::AppState state{scratchEnvironment(dir)};
   pv::ProjectSettings& s = state.settings;
   std::string out = dir.path() + "out/";
+  Pictures pictures;
+  pv::PageSink sink;
 
   WriterFixture() {
     s.fileTag = "pcv";
@@ -44,15 +47,18 @@ struct WriterFixture : ::testing::Test {
     item->name = pv::format("img%d.jpg", k);
     item->albumPath = album;
     item->caption = caption;
-    item->imageNumber = k;
     const std::string folder = album == "/" ? "images/" : "images" + album + "/";
     for (size_t i = 0; i < sizes; ++i)
-      item->outputPaths.push_back(pv::format("%spcv%c%05d.jpg", folder.c_str(), "abc"[i], k));
+      pictures[item.get()].push_back(pv::format("%spcv%c%05d.jpg", folder.c_str(), "abc"[i], k));
     state.items.list.push_back(std::move(item));
     return *state.items.list.back();
   }
   pv::CollectionItem& album(const std::string& parent, const std::string& name) {
     return state.items.addAlbum(parent, name);
+  }
+
+  pv::PageInputs inputs(const std::string& folder = {}) const {
+    return pageInputs(state, folder.empty() ? out : folder, pictures);
   }
 
   std::string page(const std::string& name) const {
