@@ -44,8 +44,6 @@ std::string sealOf(const nlohmann::json& doc, const std::string& secret) {
 }  // namespace
 
 std::string recordSecret(const std::string& keyFolder, bool create) {
-  // A first build under a new account finds no data folder yet.
-  if (create) makeDirectories(keyFolder);
   return userSecret(withSlash(keyFolder) + "build-record.key", create);
 }
 
