@@ -71,7 +71,7 @@ CTabOutput2::CTabOutput2(const Pages& pages, const SharedPictures& pictures, Des
   layout->setSpacing(10);
   layout->addWidget(makeGroup("   Abschliessende Aktionen", closing));
   layout->addWidget(makeGroup("   Vorschau", preview), 1);
-  updateStatistics(pv::ProjectSettings{});
+  updateStatistics(pv::outputInfo(pv::ProjectSettings{}, {}));
 }
 
 // A picture button, a link beside it (a click on either runs the action) and
