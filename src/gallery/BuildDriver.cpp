@@ -49,6 +49,13 @@ CreateCommand prepareBuild(AppState& state, const ImagePageValues& image, const 
   return cmd;
 }
 
+void markMissingSources(ItemCollection& items, const BuildResult& result) {
+  if (!result.ran) return;
+  const std::set<std::string> missing(result.missingSources.begin(), result.missingSources.end());
+  for (const auto& item : items.list)
+    if (!item->isAlbum) item->sourceMissing = missing.count(item->sourcePath) > 0;
+}
+
 std::string startPagePath(const ProjectSettings& s, const std::string& outputFolder) {
   return withSlash(outputFolder) + pageFileName(s, 0);
 }

@@ -13,6 +13,7 @@
 namespace pv {
 
 struct AppState;
+class ItemCollection;
 
 // ---- The create command ----
 
@@ -100,6 +101,11 @@ struct BuildResult {
 // named in missingSources) so no page links to a picture that was never written.
 BuildResult buildProject(AppState& state, const std::string& outputFolder, const BuildProgress& progress = {},
                          BuildMode mode = BuildMode::Reuse);
+
+// What a front end takes from a build that ran into its collection: each
+// image is marked missing exactly when the build found its file gone, so
+// the album page shows it and the search for missing photos finds it.
+void markMissingSources(ItemCollection& items, const BuildResult& result);
 
 // The start page of a build: page 0 in the output folder.
 std::string startPagePath(const ProjectSettings& s, const std::string& outputFolder);

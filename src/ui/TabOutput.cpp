@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
-#include <set>
 
 #include "state/AppState.h"
 #include "gallery/BuildManifest.h"
@@ -270,13 +269,7 @@ void CTabOutput::buildDone(const pv::BuildResult& result, const std::string& out
   createButton_->setEnabled(true);
   CTabOutput2* output = pages_.output;
   output->updateStatistics(pv::outputInfo(state_.settings, result.output));
-  // The build names the images whose file is gone; the album page marks them
-  // and "Fehlende Bilder suchen" looks for them.
-  if (result.ran) {
-    const std::set<std::string> missing(result.missingSources.begin(), result.missingSources.end());
-    for (const auto& item : state_.items.list)
-      if (!item->isAlbum) item->sourceMissing = missing.count(item->sourcePath) > 0;
-  }
+  pv::markMissingSources(state_.items, result);
   if (result.folderCreated && !result.previewPage.empty()) output->browser()->navigate(result.previewPage);
   emit busy(false);
   if (!result.folderCreated) {

@@ -335,7 +335,10 @@ TEST_F(ProjectFixture, MissingSourcesStayMarkedAreLeftOutOfTheBuildAndCanBeFound
   EXPECT_EQ(built.missingSources.size(), 3u);
   EXPECT_EQ(opened.state.items.size(), 6u);  // all still there, in order
   EXPECT_EQ(opened.state.items.list[4]->sourcePath, folder + "Fotos/Tag 2/exif_kodak_dc210_comment.jpg");
+  EXPECT_TRUE(opened.state.items.list[2]->sourceMissing);  // the build changes no record
+  markMissingSources(opened.state.items, built);            // the window takes its findings
   EXPECT_FALSE(opened.state.items.list[2]->sourceMissing);
+  EXPECT_TRUE(opened.state.items.list[3]->sourceMissing);
   size_t written = 0;
   for (const DirEntry& e : listDirectory(cmd.outputFolder + "images/"))
     written += startsWith(e.name, "pcvb") ? 1 : 0;
