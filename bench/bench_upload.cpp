@@ -26,7 +26,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // 200 pictures, 200 thumbnails, 100 pages: the shape of a web album.
-void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
+void writeGallery(const pvtest::ScratchDir& dir, const std::string& name, const std::string& keyFolder) {
   std::mt19937 random(7);
   auto bytes = [&](size_t n) {
     std::string s(n, '\0');
@@ -43,7 +43,7 @@ void writeGallery(const pvtest::ScratchDir& dir, const std::string& name) {
   for (const pv::DirEntry& folder : {pv::DirEntry{"images/", true}, pv::DirEntry{"", true}})
     for (const pv::DirEntry& e : pv::listDirectory(dir.path() + name + "/" + folder.name))
       if (!e.isDirectory) record.files[folder.name + e.name] = {*pv::describeFile(dir.path() + name, folder.name + e.name)};
-  pv::writeManifest(dir.path() + name, record);
+  pv::writeManifest(dir.path() + name, record, pv::recordSecret(keyFolder, true));
 }
 
 }  // namespace
@@ -60,7 +60,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   pvtest::ScratchDir local;
-  writeGallery(local, "galerie");
+  pv::UploadOptions options;
+  options.recordFolder = local.path() + "data/";  // as picovand-cli keeps it
+  writeGallery(local, "galerie", options.recordFolder);
   const std::string gallery = local.path() + "galerie";
 
   pv::UploadTarget target;
@@ -69,8 +71,6 @@ int main(int argc, char** argv) {
   target.port = server.port;
   target.user = pvtest::kTestAccount;
   target.password = server.password;
-  pv::UploadOptions options;
-  options.recordFolder = local.path() + "data/";  // as picovand-cli keeps it
 
   // lftp reads the password from a pipe, not from its command line.
   const auto lftpMirror = [&] {
@@ -96,7 +96,9 @@ int main(int argc, char** argv) {
 
   double ours = 1e9, lftp = 1e9, again = 1e9, lftpAgain = 1e9, loggedIn = 1e9;
   for (int round = 0; round < rounds; ++round) {
-    pvtest::run("rm -rf '" + server.root + "ours' '" + server.root + "lftp' '" + local.path() + "data'");
+    // The upload records go, the key that seals the build record stays.
+    pvtest::run("rm -rf '" + server.root + "ours' '" + server.root + "lftp'; find '" + options.recordFolder +
+                "' -mindepth 1 ! -name build-record.key -delete");
 
     lftp = std::min(lftp, lftpMirror());
     if (pvtest::run("find '" + server.root + "lftp' -type f | wc -l") != "500\n") {

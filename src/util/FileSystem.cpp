@@ -265,6 +265,9 @@ std::string userSecret(const std::string& path, bool create) {
   unsigned char bytes[32];
   if (RAND_bytes(bytes, sizeof bytes) != 1) return {};
   secret = hexOf(bytes, sizeof bytes);
+  // The state folder is made when something is first written into it.
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   // Made once: a second process that raced us keeps the first one's secret.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return readWholeFile(path, secret, 64) && valid(secret) ? secret : std::string();

@@ -50,7 +50,10 @@ TEST(Ini, WritingOneKeyKeepsEveryOtherByte) {
   ASSERT_TRUE(writeProfileString(fresh, "IPTC", "CAPTION", "<IMAGE>"));
   readWholeFile(fresh, content);
   EXPECT_EQ(content, "[IPTC]\nCAPTION=<IMAGE>\n");
-  EXPECT_FALSE(writeProfileString(dir.file("no/such/folder/x.ini"), "A", "B", "C"));
+  // The first value written makes the file's folders (nothing is made before).
+  ASSERT_TRUE(writeProfileString(dir.file("no/such/folder/x.ini"), "A", "B", "C"));
+  readWholeFile(dir.file("no/such/folder/x.ini"), content);
+  EXPECT_EQ(content, "[A]\nB=C\n");
 }
 
 TEST(ProjectType, FamiliesAndTests) {
