@@ -196,6 +196,9 @@ void reportNotTaken(const ImportResult& imported, LeftOut& left) {
     std::fprintf(stderr, "%zu of %zu images could not be read: %s\n", unreadable.size(), images,
                  joined(unreadable).c_str());
   }
+  if (!imported.damaged.empty())
+    std::fprintf(stderr, "%zu %s damaged and only partly readable: %s\n", imported.damaged.size(),
+                 imported.damaged.size() == 1 ? "image is" : "images are", joined(imported.damaged).c_str());
   const struct {
     SkipReason reason;
     const char* one;

@@ -303,10 +303,12 @@ TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
   dir.write("in/b.MOV", "video");
   dir.write("in/notizen.txt", "text");
   dir.write("in/.versteckt.jpg", photo);
+  dir.write("in/halb.jpg", photo.substr(0, photo.size() / 2));  // cut short: taken, and named
   r = cliRun(build("folder", {"--import", dir.path() + "in"}));
   ASSERT_EQ(r.status, 3) << r.output;
-  EXPECT_TRUE(contains(r, "1 of 2 images could not be read: " + bad + "\n")) << r.output;
+  EXPECT_TRUE(contains(r, "1 of 3 images could not be read: " + bad + "\n")) << r.output;
   const std::string in = dir.path() + "in/";
+  EXPECT_TRUE(contains(r, "1 image is damaged and only partly readable: " + in + "halb.jpg\n")) << r.output;
   EXPECT_TRUE(contains(r, "2 videos were not taken: " + in + "a.mp4, " + in + "b.MOV\n")) << r.output;
   EXPECT_TRUE(contains(r, "1 file is no picture and was not taken: " + in + "notizen.txt\n")) << r.output;
   EXPECT_TRUE(contains(r, "1 hidden file was not taken: " + in + ".versteckt.jpg\n")) << r.output;
