@@ -261,14 +261,15 @@ std::vector<PageEntry> pageEntries(const std::vector<const CollectionItem*>& rec
   return entries;
 }
 
-// The images this build decoded only in part. A kept image was not decoded
-// again, so it is not named.
+// The images whose picture could be read only in part: as this build's
+// decoding found it, or for an image not decoded again, as the import did.
 std::vector<std::string> damagedImages(const std::vector<ImageConversion>& plan) {
   std::vector<std::string> damaged;
   for (const ImageConversion& image : plan) {
     const auto& outs = image.outputs;
-    if (std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.written; }) &&
-        std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.damaged; }))
+    const bool decoded = std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.written; });
+    if (decoded ? std::any_of(outs.begin(), outs.end(), [](const SizeOutput& o) { return o.damaged; })
+                : image.item->damaged)
       damaged.push_back(image.item->sourcePath);
   }
   return damaged;

@@ -82,8 +82,8 @@ struct BuildResult {
   std::vector<std::string> withoutOutput;
   // After a cancel: the images left out because the build stopped before them.
   std::vector<std::string> notReached;
-  // Images converted by this build whose picture could be read only in part
-  // (a file cut short): their pictures are partly grey.
+  // Images whose picture could be read only in part (a file cut short):
+  // their pictures are partly grey.
   std::vector<std::string> damaged;
   // What the output folder holds when the build is done.
   OutputCount output;

@@ -34,6 +34,7 @@ struct CollectionItem {
   bool flipHorizontal = false;
   bool flipVertical = false;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
+  bool damaged = false;        // readable only in part: found cut short when added
 };
 
 inline constexpr int kThumbnailWidth = 80;
