@@ -152,7 +152,7 @@ struct Decoded {
 // is decoded; then the embedded preview when its longer side is at least
 // minLongSide, else a full development (8 bits, gamma-corrected, which
 // LibRaw turns upright itself).
-Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
+Decoded decodeRaw(std::string& data, int flags, const DecodeSideFor& sideFor) {
   Decoded out;
   ImagePtr header(loadFromMemory(FIF_RAW, data, FIF_LOAD_NOPIXELS));
   if (!header) return out;
@@ -163,6 +163,7 @@ Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
     out.orientation = embeddedOrientation(data, FIF_RAW);
     return out;
   }
+  const int minLongSide = sideFor ? sideFor(int(w), int(h), embeddedOrientation(data, FIF_RAW)) : 0;
   if (minLongSide > 0) {
     ImagePtr preview(loadFromMemory(FIF_RAW, data, RAW_PREVIEW));
     const int pw = preview ? int(FreeImage_GetWidth(preview.get())) : 0;
@@ -189,10 +190,10 @@ Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
 
 // Every reader is given the file from memory, after the guards have looked
 // at it; a header claiming too many pixels, or none, is never decoded.
-Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, int minLongSide = 0) {
+Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, const DecodeSideFor& sideFor = {}) {
   std::string data;
   if (!readWholeFile(path, data) || !headerWorthDecoding(data, fif)) return {};
-  if (fif == FIF_RAW) return decodeRaw(data, flags, minLongSide);
+  if (fif == FIF_RAW) return decodeRaw(data, flags, sideFor);
   Decoded out;
   if (fif != FIF_UNKNOWN && fif == heifFormat()) {
     out.image = decodeHeif(data);
@@ -206,6 +207,16 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, in
       break;
     case FIF_JPEG:
       hideBrokenExif(data);
+      if (sideFor) {
+        // The header from the bytes already read: the file is read once.
+        ImagePtr header(loadFromMemory(fif, data, FIF_LOAD_NOPIXELS));
+        if (!header) return out;
+        const int side = sideFor(int(FreeImage_GetWidth(header.get())), int(FreeImage_GetHeight(header.get())),
+                                 exifOrientation(header.get()));
+        // The hint sits in the upper 16 bits of the flags; a side of 32768 or
+        // more could not be halved within a JPEG's 65535-pixel limit anyway.
+        if (side > 0 && side < 0x8000) flags |= side << 16;
+      }
       tWatchingJpeg = true;
       tJpegDamaged = false;
       out.image.reset(loadFromMemory(fif, data, flags));
@@ -227,19 +238,20 @@ ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags
 }
 
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide) {
+  return loadUpright(path, fif, minLongSide > 0 ? DecodeSideFor([minLongSide](int, int, int) { return minLongSide; })
+                                                : DecodeSideFor());
+}
+
+LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, const DecodeSideFor& sideFor) {
   LoadedImage out;
-  int flags = 0;
-  // The hint sits in the upper 16 bits of the flags; a side of 32768 or more
-  // could not be halved within a JPEG's 65535-pixel limit anyway.
-  if (fif == FIF_JPEG && minLongSide > 0 && minLongSide < 0x8000) flags = JPEG_DEFAULT | (minLongSide << 16);
-  Decoded decoded = decodeFile(path, fif, flags, minLongSide);
+  Decoded decoded = decodeFile(path, fif, 0, sideFor);
   ImagePtr dib = std::move(decoded.image);
   if (!dib || !FreeImage_HasPixels(dib.get())) return out;
 
   int w = decoded.fullWidth > 0 ? decoded.fullWidth : int(FreeImage_GetWidth(dib.get()));
   int h = decoded.fullHeight > 0 ? decoded.fullHeight : int(FreeImage_GetHeight(dib.get()));
-  if (flags != 0) {
-    // The shrunk decode leaves the real size in the comments.
+  if (fif == FIF_JPEG) {
+    // A shrunk decode leaves the real size in the comments.
     int ow = commentInt(dib.get(), "OriginalJPEGWidth");
     int oh = commentInt(dib.get(), "OriginalJPEGHeight");
     if (ow > 0 && oh > 0) {
