@@ -9,8 +9,9 @@ namespace pv {
 
 namespace {
 
-// Weights in fixed point: sums of up to a few hundred taps of 8-bit values
-// stay well inside 32 bits.
+// Weights in fixed point, 16 bits each, so that the products of weights and
+// 8-bit values are 16 by 16 bits, which the vector units do directly; sums
+// of up to a few hundred taps stay well inside 32 bits.
 constexpr int kWeightBits = 14;
 constexpr int kOne = 1 << kWeightBits;
 
@@ -49,7 +50,7 @@ double filterValue(FREE_IMAGE_FILTER filter, double x) {
 struct Weights {
   int window = 0;
   std::vector<int> first;
-  std::vector<std::int32_t> weight;
+  std::vector<std::int16_t> weight;
 };
 
 // The windows and weights FreeImage computes (the filter stretched by the
@@ -59,33 +60,49 @@ Weights weightsFor(FREE_IMAGE_FILTER filter, int sourceSize, int targetSize) {
   const double scale = double(targetSize) / double(sourceSize);
   const double width = scale < 1.0 ? filterWidth(filter) / scale : filterWidth(filter);
   const double filterScale = std::min(scale, 1.0);
-  Weights w;
-  w.window = 2 * int(std::ceil(width)) + 1;
-  w.first.resize(size_t(targetSize));
-  w.weight.assign(size_t(targetSize) * size_t(w.window), 0);
-  std::vector<double> exact(size_t(w.window));
+  const int reach = 2 * int(std::ceil(width)) + 1;
+  // Each output's fixed-point weights from its first source position on,
+  // without the zeros at either end: they would only cost time.
+  std::vector<int> start(static_cast<size_t>(targetSize));
+  std::vector<std::vector<std::int16_t>> taps(static_cast<size_t>(targetSize));
+  std::vector<double> exact(static_cast<size_t>(reach));
+  int window = 1;
   for (int u = 0; u < targetSize; ++u) {
     const double center = double(u) / scale + 0.5 / scale;
     const int left = std::max(0, int(center - width + 0.5));
     const int right = std::min(int(center + width + 0.5), sourceSize);
-    const int count = std::min(right - left, w.window);
+    const int count = std::max(0, std::min(right - left, reach));
     double total = 0;
     for (int i = 0; i < count; ++i) {
       exact[size_t(i)] = filterScale * filterValue(filter, filterScale * (double(left + i) + 0.5 - center));
       total += exact[size_t(i)];
     }
-    std::int32_t* out = &w.weight[size_t(u) * size_t(w.window)];
-    // The window may run past the last source position; it starts early instead.
-    w.first[size_t(u)] = std::min(left, sourceSize - w.window > 0 ? sourceSize - w.window : 0);
-    const int shift = left - w.first[size_t(u)];
-    int sum = 0, largest = shift;
+    std::vector<std::int16_t>& out = taps[size_t(u)];
+    int sum = 0;
+    size_t largest = 0;
     for (int i = 0; i < count; ++i) {
       const double normalised = total > 0 ? exact[size_t(i)] / total : exact[size_t(i)];
-      out[shift + i] = std::int32_t(std::lround(normalised * kOne));
-      sum += out[shift + i];
-      if (std::abs(out[shift + i]) > std::abs(out[largest])) largest = shift + i;
+      out.push_back(std::int16_t(std::lround(normalised * kOne)));
+      sum += out.back();
+      if (std::abs(out.back()) > std::abs(out[largest])) largest = out.size() - 1;
     }
-    if (total > 0) out[largest] += kOne - sum;
+    if (total > 0 && !out.empty()) out[largest] = std::int16_t(out[largest] + kOne - sum);
+    size_t skipped = 0;
+    while (skipped < out.size() && out[skipped] == 0) ++skipped;
+    out.erase(out.begin(), out.begin() + long(skipped));
+    while (!out.empty() && out.back() == 0) out.pop_back();
+    start[size_t(u)] = left + int(skipped);
+    window = std::max(window, int(out.size()));
+  }
+  Weights w;
+  w.window = window;
+  w.first.resize(size_t(targetSize));
+  w.weight.assign(size_t(targetSize) * size_t(window), 0);
+  for (int u = 0; u < targetSize; ++u) {
+    // A window running past the last source position starts early instead.
+    w.first[size_t(u)] = std::max(0, std::min(start[size_t(u)], sourceSize - window));
+    const int shift = start[size_t(u)] - w.first[size_t(u)];
+    std::copy(taps[size_t(u)].begin(), taps[size_t(u)].end(), &w.weight[size_t(u) * size_t(window) + size_t(shift)]);
   }
   return w;
 }
@@ -102,13 +119,15 @@ void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
   const size_t bytes = size_t(FreeImage_GetWidth(target)) * (FreeImage_GetBPP(target) / 8);
   std::vector<std::int32_t> sum(bytes);
   for (int y = 0; y < rows; ++y) {
+    const std::int16_t* weight = &w.weight[size_t(y) * size_t(w.window)];
+    const int first = w.first[size_t(y)], taps = std::min(w.window, sourceRows - first);
+    // Two source rows at a time, so the sums are read and written half as often.
     std::fill(sum.begin(), sum.end(), 0);
-    const std::int32_t* weight = &w.weight[size_t(y) * size_t(w.window)];
-    for (int k = 0; k < w.window && w.first[size_t(y)] + k < sourceRows; ++k) {
-      if (weight[k] == 0) continue;
-      const BYTE* in = FreeImage_GetScanLine(source, w.first[size_t(y)] + k);
-      const std::int32_t factor = weight[k];
-      for (size_t i = 0; i < bytes; ++i) sum[i] += factor * in[i];
+    for (int k = 0; k < taps; k += 2) {
+      const BYTE* a = FreeImage_GetScanLine(source, first + k);
+      const BYTE* b = FreeImage_GetScanLine(source, first + std::min(k + 1, taps - 1));
+      const std::int16_t wa = weight[k], wb = k + 1 < taps ? weight[k + 1] : 0;
+      for (size_t i = 0; i < bytes; ++i) sum[i] += wa * std::int16_t(a[i]) + wb * std::int16_t(b[i]);
     }
     BYTE* out = FreeImage_GetScanLine(target, y);
     for (size_t i = 0; i < bytes; ++i) out[i] = clampedByte(sum[i]);
@@ -126,7 +145,7 @@ void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
     BYTE* out = FreeImage_GetScanLine(target, y);
     for (int x = 0; x < columns; ++x) {
       const BYTE* from = in + size_t(w.first[size_t(x)]) * Channels;
-      const std::int32_t* weight = &w.weight[size_t(x) * size_t(w.window)];
+      const std::int16_t* weight = &w.weight[size_t(x) * size_t(w.window)];
       std::int32_t sum[Channels] = {};
       for (int k = 0; k < window; ++k)
         for (int c = 0; c < Channels; ++c) sum[c] += weight[k] * from[k * Channels + c];
