@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "state/AppState.h"
 #include "gallery/BuildDriver.h"
 #include "gallery/BuildManifest.h"
+#include "cli/Console.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
 #include "cli/Upload.h"
@@ -31,15 +33,6 @@ using namespace pvcli;
 
 namespace {
 
-constexpr int kBadInput = 2;
-constexpr int kBuildFailed = 1;
-constexpr int kCancelled = 130;
-
-int fail(const std::string& message, int status = kBadInput) {
-  std::fprintf(stderr, "picovand-cli: %s\n", message.c_str());
-  return status;
-}
-
 std::atomic<bool>* abortFlag = nullptr;
 extern "C" void onInterrupt(int) {
   if (abortFlag) *abortFlag = true;
@@ -49,11 +42,16 @@ extern "C" void onInterrupt(int) {
 int listPresets() {
   AppState state;
   const std::string& folder = state.settings.configFolder;
-  if (!directoryExists(folder)) return fail("no presets are installed in " + folder, kBuildFailed);
+  if (!directoryExists(folder)) return fail("no presets are installed in " + folder, kFailed);
+  nlohmann::json& list = console().summary["presets"] = nlohmann::json::array();
   for (const PresetFamily& family : presetTree(folder)) {
-    std::printf("%s\n", family.label.c_str());
-    for (const PresetNode& node : family.presets)
-      std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0 ? " (not installed)" : "");
+    if (plainOutput()) std::printf("%s\n", family.label.c_str());
+    for (const PresetNode& node : family.presets) {
+      if (plainOutput())
+        std::printf("  %5d  %s%s\n", node.number, node.text.c_str(), node.number == 0 ? " (not installed)" : "");
+      else if (node.number != 0)
+        list.push_back({{"number", node.number}, {"name", node.text}, {"family", family.label}});
+    }
   }
   return 0;
 }
@@ -62,10 +60,18 @@ int printControlSets() {
   AppState state;
   const std::string& folder = state.settings.ctrlFolder;
   const auto sets = pv::listControlSets(folder);
-  if (sets.empty()) return fail("no control sets are installed in " + folder, kBuildFailed);
-  for (const ControlSetEntry& set : sets)
-    std::printf("  %4d  %s (%d x %d)%s\n", set.id, set.name.c_str(), set.sizeX, set.sizeY,
-                set.id == kDefaultControlSet ? " (default)" : "");
+  if (sets.empty()) return fail("no control sets are installed in " + folder, kFailed);
+  nlohmann::json& list = console().summary["controlSets"] = nlohmann::json::array();
+  for (const ControlSetEntry& set : sets) {
+    if (plainOutput())
+      std::printf("  %4d  %s (%d x %d)%s\n", set.id, set.name.c_str(), set.sizeX, set.sizeY,
+                  set.id == kDefaultControlSet ? " (default)" : "");
+    list.push_back({{"number", set.id},
+                    {"name", set.name},
+                    {"width", set.sizeX},
+                    {"height", set.sizeY},
+                    {"default", set.id == kDefaultControlSet}});
+  }
   return 0;
 }
 
@@ -135,12 +141,10 @@ std::string addInputs(AppState& state, const BuildRequest& request, const Projec
   imported = carryOutImport(state.items, plan, import, state.abortRequested,
                             [&](int n, const std::string&) { display.reading(n); });
   display.finish();
-  for (const std::string& folder : imported.leftOut)
-    std::fprintf(stderr, "picovand-cli: left out %s: it is the output folder\n", folder.c_str());
+  for (const std::string& folder : imported.leftOut) note("picovand-cli: left out %s: it is the output folder", folder.c_str());
   for (const std::string& path : imported.keptUnreadable)
-    std::fprintf(stderr, "picovand-cli: warning: %s cannot be read as an image; it gets no output files\n",
-                 path.c_str());
-  std::fprintf(stderr, "%d images added\n", imported.added - int(imported.keptUnreadable.size()));
+    warn(path + " cannot be read as an image; it gets no output files");
+  note("%d images added", imported.added - int(imported.keptUnreadable.size()));
   return {};
 }
 
@@ -154,15 +158,47 @@ std::string joined(const std::vector<std::string>& paths) {
   return names;
 }
 
-// Every file the import did not take, a line per reason with its count.
-void reportNotTaken(const ImportResult& imported) {
+// The words --json gives for why a file did not go in, by SkipReason.
+constexpr const char* kReasonWords[kSkipReasons] = {"unreadable",    "missing",         "not-a-picture", "video",
+                                                    "type-not-read", "type-not-chosen", "hidden"};
+
+// A picture given that is not in the gallery makes the build partial; a
+// file that is no picture (a video, a text, a hidden file) does not.
+bool leavesPictureOut(SkipReason reason) {
+  return reason == SkipReason::Unreadable || reason == SkipReason::Missing || reason == SkipReason::TypeNotRead;
+}
+
+// What did not go in, each path once with the first reason found, for the
+// exit status and --json.
+struct LeftOut {
+  nlohmann::json pictures = nlohmann::json::array();
+  nlohmann::json others = nlohmann::json::array();
+  std::set<std::string> seen;
+  // True when the path was not named before.
+  bool add(bool picture, const std::string& path, const char* reason) {
+    if (!seen.insert(path).second) return false;
+    (picture ? pictures : others).push_back({{"path", path}, {"reason", reason}});
+    return true;
+  }
+};
+
+// Every file the import did not take, a line per reason with its count; the
+// pictures left out also with -q.
+void reportNotTaken(const ImportResult& imported, LeftOut& left) {
   const std::vector<std::vector<std::string>> by = pathsByReason(imported);
+  for (int r = 0; r < kSkipReasons; ++r)
+    for (const std::string& path : by[size_t(r)]) left.add(leavesPictureOut(SkipReason(r)), path, kReasonWords[r]);
+  for (const std::string& folder : imported.leftOut) left.add(false, folder, "output-folder");
+
   const std::vector<std::string>& unreadable = by[size_t(SkipReason::Unreadable)];
   if (!unreadable.empty()) {
     const size_t images = size_t(imported.added) + unreadable.size() - imported.keptUnreadable.size();
     std::fprintf(stderr, "%zu of %zu images could not be read: %s\n", unreadable.size(), images,
                  joined(unreadable).c_str());
   }
+  if (!imported.damaged.empty())
+    std::fprintf(stderr, "%zu %s damaged and only partly readable: %s\n", imported.damaged.size(),
+                 imported.damaged.size() == 1 ? "image is" : "images are", joined(imported.damaged).c_str());
   const struct {
     SkipReason reason;
     const char* one;
@@ -176,28 +212,56 @@ void reportNotTaken(const ImportResult& imported) {
       {SkipReason::Missing, "file was not found and", "files were not found and"},
   };
   for (const auto& line : lines)
-    if (const std::vector<std::string>& paths = by[size_t(line.reason)]; !paths.empty())
-      std::fprintf(stderr, "%zu %s not taken: %s\n", paths.size(), paths.size() == 1 ? line.one : line.many,
-                   joined(paths).c_str());
+    if (const std::vector<std::string>& paths = by[size_t(line.reason)]; !paths.empty()) {
+      const std::string text = format("%zu %s not taken: %s", paths.size(), paths.size() == 1 ? line.one : line.many,
+                                      joined(paths).c_str());
+      if (leavesPictureOut(line.reason)) std::fprintf(stderr, "%s\n", text.c_str());
+      else note("%s", text.c_str());
+    }
+}
+
+// Why the output folder cannot be made, asked of the system once more
+// (the build's own attempt has long lost its errno).
+std::string whyNoFolder(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0777) != 0) return std::strerror(errno);
+  ::rmdir(folder.c_str());
+  return "it could not be made at the time";
+}
+
+// The counts of what did and did not go in, for --json and the exit status.
+int finishSummary(const LeftOut& left, int converted, int reused, int status) {
+  nlohmann::json& out = console().summary;
+  out["images"] = {{"converted", converted}, {"reused", reused}, {"leftOut", left.pictures.size()}};
+  out["leftOut"] = left.pictures;
+  out["notTaken"] = left.others;
+  return status == kSuccess && !left.pictures.empty() ? kPartial : status;
 }
 
 int build(const std::vector<std::string>& args) {
+  nlohmann::json& out = console().summary;
+  for (const char* key : {"outputFolder", "startPage", "projectSaved", "files", "folders", "bytes"}) out[key] = nullptr;
+  out["damaged"] = nlohmann::json::array();
+  LeftOut left;
+  finishSummary(left, 0, 0, kSuccess);
+
   BuildRequest request;
   if (std::string e = parseBuildArguments(args, request); !e.empty()) return fail(e);
 
-  AppState state;
+  AppState state(processEnvironment(), request.noConfig ? ConfigIni::Ignore : ConfigIni::Read);
   ImagePageValues image;
   ProjectPageValues project;
   CreatePageValues create;
   ProjectSettings& s = state.settings;
+  if (request.noConfig) detail("config.ini left out (--no-config)");
+  else if (fileExists(s.configIniPath)) detail("defaults read from %s", s.configIniPath.c_str());
+  else detail("no config.ini at %s", s.configIniPath.c_str());
   loadPreset(state, 0, image, project);  // as the window starts
   setupCreatePage(create, s.projectsFolder);
 
   if (!request.project.empty()) {
     ProjectResult opened = openProject(request.project, state, {image, project, create}, false);
     if (!opened.ok) return fail(opened.message);
-    if (opened.missingSources > 0)
-      std::fprintf(stderr, "%d images of the project are missing; the build leaves them out\n", opened.missingSources);
+    if (opened.missingSources > 0) note("%d images of the project are missing; the build leaves them out", opened.missingSources);
   }
   if (request.preset >= 0) {
     if (isGroupNode(request.preset))
@@ -207,6 +271,7 @@ int build(const std::vector<std::string>& args) {
     selectProjectType(state, request.preset, image, project);
     if (request.project.empty()) s.controlSet = kDefaultControlSet;  // as the own-page dialog starts
   }
+  detail("preset %d \"%s\"", s.presetNumber, s.presetName.c_str());
 
   Pages pages{state, image, project};
   for (const auto& [option, value] : request.values) {
@@ -214,6 +279,7 @@ int build(const std::vector<std::string>& args) {
       return fail(format("%s (%s) is fixed by preset %d \"%s\"; --force sets it anyway", option->label.c_str(), option->name.c_str(),
                          s.presetNumber, s.presetName.c_str()));
     if (std::string e = option->apply(pages, value); !e.empty()) return fail(option->name + ": " + e);
+    detail("%s %s: %s", option->name.c_str(), value.c_str(), option->label.c_str());
   }
   if (isOwnTemplate(s.presetNumber) && project.ownWebPage.empty())
     return fail(format("preset %d puts the gallery into a web page of your own: give it with --page FILE",
@@ -230,28 +296,32 @@ int build(const std::vector<std::string>& args) {
   const std::string outputFolder = builds ? create.outputFolder : std::string();
   if (std::string e = addInputs(state, request, project, outputFolder, display, imported); !e.empty()) return fail(e);
   if (unreadableImages(state.items).size() == size_t(countImages(state.items))) {
-    reportNotTaken(imported);
+    reportNotTaken(imported, left);
+    finishSummary(left, 0, 0, kBadInput);
     const bool none = imported.added == 0 && pathsByReason(imported)[size_t(SkipReason::Unreadable)].empty();
     return fail(none ? "no images were given: nothing to build" : "none of the given images can be read: nothing to build");
   }
   if (!request.saveProject.empty()) {
     ProjectResult saved = saveProject(request.saveProject, state, {image, project, create});
-    if (!saved.ok) return fail(saved.message, kBuildFailed);
-    std::fprintf(stderr, "project saved as %s\n", request.saveProject.c_str());
+    // The writer leaves the system's reason in errno (a full disk, a read-only folder).
+    if (const int why = errno; !saved.ok) return fail(saved.message + " (" + std::strerror(why) + ")", kFailed);
+    note("project saved as %s", request.saveProject.c_str());
+    std::error_code ec;
+    out["projectSaved"] = std::filesystem::absolute(request.saveProject, ec).string();
   }
   if (!builds) {
-    reportNotTaken(imported);
-    return 0;
+    reportNotTaken(imported, left);
+    return finishSummary(left, 0, 0, kSuccess);
   }
 
   CreateCommand cmd = prepareBuild(state, image, project, create);
   if (cmd.status != CreateStatus::Ready) return fail(cmd.title + ": " + cmd.message);
-  std::fprintf(stderr, "building into %s\n", cmd.outputFolder.c_str());
+  note("building into %s", cmd.outputFolder.c_str());
+  out["outputFolder"] = cmd.outputFolder;
   for (const std::string& page : foreignStartPages(cmd.outputFolder, s.appDataFolder))
-    std::fprintf(stderr,
-                 "picovand-cli: %s in the output folder is not part of the gallery and stays the folder's start "
-                 "page; the gallery starts at %s\n",
-                 page.c_str(), pageFileName(s, 0).c_str());
+    note("picovand-cli: %s in the output folder is not part of the gallery and stays the folder's start page; the "
+         "gallery starts at %s",
+         page.c_str(), pageFileName(s, 0).c_str());
 
   abortFlag = &state.abortRequested;
   std::signal(SIGINT, onInterrupt);
@@ -261,39 +331,60 @@ int build(const std::vector<std::string>& args) {
   display.finish();
   std::signal(SIGINT, SIG_DFL);
   abortFlag = nullptr;
-  reportNotTaken(imported);
+  reportNotTaken(imported, left);
   for (const std::string& path : result.missingSources)
-    std::fprintf(stderr, "picovand-cli: skipped %s: the file is missing\n", path.c_str());
+    if (left.add(true, path, "missing")) std::fprintf(stderr, "picovand-cli: skipped %s: the file is missing\n", path.c_str());
+  for (const std::string& path : result.withoutOutput)
+    if (left.add(true, path, "not-converted"))
+      std::fprintf(stderr, "picovand-cli: %s could not be converted: it is left out of the pages\n", path.c_str());
+  for (const std::string& path : result.notReached) left.add(true, path, "not-reached");
   for (const std::string& path : result.damaged)
-    std::fprintf(stderr, "picovand-cli: %s is damaged and only partly readable: its pictures are partly grey\n",
-                 path.c_str());
+    warn(path + " is damaged and only partly readable: its pictures are partly grey");
+  out["damaged"] = result.damaged;
+  const int status = finishSummary(left, result.imagesConverted, result.imagesReused, kSuccess);
 
-  if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kBuildFailed);
-  if (!result.folderCreated) return fail("the output folder " + cmd.outputFolder + " could not be created", kBuildFailed);
+  if (!result.ran) return fail("size A is off (0 x 0): nothing was built", kFailed);
+  if (!result.folderCreated)
+    return fail("the output folder " + cmd.outputFolder + " could not be created: " + whyNoFolder(cmd.outputFolder),
+                kFailed);
   if (!result.linkInTheWay.empty())
     return fail(cmd.outputFolder + result.linkInTheWay +
                     " is a symbolic link (or a file where a folder belongs): a build writes through no link, so nothing "
                     "was written",
-                kBuildFailed);
-  std::fprintf(stderr, "%d images converted, %d unchanged and reused\n", result.imagesConverted, result.imagesReused);
+                kFailed);
+  note("%d images converted, %d unchanged and reused", result.imagesConverted, result.imagesReused);
   if (!result.failedWrites.empty()) {
     for (const std::string& failure : result.failedWrites)
       std::fprintf(stderr, "picovand-cli: cannot write %s\n", failure.c_str());
     return fail(format("%zu files could not be written (first: %s); the previous gallery was left as it was",
                        result.failedWrites.size(), result.failedWrites.front().c_str()),
-                kBuildFailed);
+                kFailed);
   }
   const OutputInfo info = outputInfo(s);
-  std::printf("%s\n%s\n%s\n%s\n", info.size.c_str(), info.uploadTime.c_str(), info.folder.c_str(), info.fileCount.c_str());
+  for (const std::string* line : {&info.size, &info.uploadTime, &info.folder, &info.fileCount}) pvcli::result(*line);
+  out["files"] = s.outputFileCount;
+  out["folders"] = s.outputFolderCount;
+  out["bytes"] = s.outputTotalBytes;
+  detail("%d files in %d folders, %llu bytes", int(s.outputFileCount), int(s.outputFolderCount),
+         static_cast<unsigned long long>(s.outputTotalBytes));
   if (result.cancelled) return fail("cancelled: the remaining images were not written", kCancelled);
   if (!result.pagesWritten)
     return fail(format("no pages were written: the page templates of preset %d cannot be read, or its project type "
                        "has no page writer",
                        s.presetNumber),
-                kBuildFailed);
-  if (!isBatchConversion(s.presetNumber)) std::printf("Startseite: %s\n", startPagePath(s, cmd.outputFolder).c_str());
-  return 0;
+                kFailed);
+  if (!isBatchConversion(s.presetNumber)) {
+    const std::string start = startPagePath(s, cmd.outputFolder);
+    pvcli::result("Startseite: " + start);
+    out["startPage"] = start;
+  }
+  if (status == kPartial)
+    std::fprintf(stderr, "picovand-cli: %zu %s given %s not in the gallery (exit status %d)\n", left.pictures.size(),
+                 left.pictures.size() == 1 ? "picture" : "pictures", left.pictures.size() == 1 ? "is" : "are", kPartial);
+  return status;
 }
+
+const char* const kCommands[] = {"build", "upload", "presets", "control-sets"};
 
 }  // namespace
 
@@ -304,21 +395,42 @@ int main(int argc, char** argv) {
       std::fputs(helpText().c_str(), stdout);
       return 0;
     }
-  if (args.empty()) return fail("no command given (picovand-cli --help shows the commands)");
+  // -q, -v and --json may stand before the command as well as among its options.
+  while (!args.empty() && takeOutputOption(args.front())) args.erase(args.begin());
+  if (args.empty()) {
+    const int status = fail("no command given (picovand-cli --help shows the commands)");
+    printSummary(status);
+    return status;
+  }
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "--version") {
     std::printf("%s %s\n", kProductName, kProductVersion);
     return 0;
   }
-  if (command == "presets") return args.empty() ? listPresets() : fail("presets takes no arguments");
-  if (command == "control-sets") return args.empty() ? printControlSets() : fail("control-sets takes no arguments");
-  if (command == "upload") return uploadCommand(args);
-  if (command == "build") {
-    initialiseImageLibrary();
-    int status = build(args);
-    shutdownImageLibrary();
-    return status;
+  int status = kBadInput;
+  if (std::find(std::begin(kCommands), std::end(kCommands), command) != std::end(kCommands)) {
+    console().summary["command"] = command;
+    for (size_t i = 0; command != "build" && i < args.size(); ++i)
+      if (takeOutputOption(args[i])) args.erase(args.begin() + std::ptrdiff_t(i--));
   }
-  return fail("unknown command '" + command + "' (picovand-cli --help shows the commands)");
+  if (command == "presets") {
+    status = args.empty() ? listPresets() : fail("presets takes no arguments");
+  } else if (command == "control-sets") {
+    status = args.empty() ? printControlSets() : fail("control-sets takes no arguments");
+  } else if (command == "upload") {
+    status = uploadCommand(args);
+  } else if (command == "build") {
+    initialiseImageLibrary();
+    status = build(args);
+    shutdownImageLibrary();
+  } else {
+    std::vector<std::string> known(std::begin(kCommands), std::end(kCommands));
+    known.insert(known.end(), {"--version", "--help"});
+    known.insert(known.end(), std::begin(kOutputOptions), std::end(kOutputOptions));
+    status = fail((startsWith(command, "-") ? "unknown option " + command : "unknown command '" + command + "'") +
+                  didYouMean(command, known) + " (picovand-cli --help shows the commands)");
+  }
+  printSummary(status);
+  return status;
 }

@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "cli/Console.h"
 #include "cli/Upload.h"
 
 #include <filesystem>
@@ -236,6 +237,14 @@ const std::vector<ValueOption>& valueOptions() {
   return options;
 }
 
+std::vector<std::string> buildOptionNames() {
+  std::vector<std::string> names = {"--preset", "--output",    "--import", "--recursive", "--albums",   "--force",
+                                    "--overwrite", "--full", "--project", "--save-project", "--no-config"};
+  names.insert(names.end(), std::begin(kOutputOptions), std::end(kOutputOptions));
+  for (const ValueOption& o : valueOptions()) names.push_back(o.name);
+  return names;
+}
+
 std::string parseBuildArguments(const std::vector<std::string>& args, BuildRequest& r) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -289,14 +298,16 @@ std::string parseBuildArguments(const std::vector<std::string>& args, BuildReque
       if (arg == "--recursive") r.inputs.back().recursive = true;
       else if (!r.inputs.back().recursive) return "--albums makes albums of sub-folders: give --recursive first";
       else r.inputs.back().albums = true;
-    } else if (arg == "--force" || arg == "--overwrite" || arg == "--full") {
+    } else if (arg == "--force" || arg == "--overwrite" || arg == "--full" || arg == "--no-config") {
       if (!noValue().empty()) return noValue();
-      (arg == "--force" ? r.force : arg == "--overwrite" ? r.overwrite : r.full) = true;
+      (arg == "--force" ? r.force : arg == "--overwrite" ? r.overwrite : arg == "--full" ? r.full : r.noConfig) = true;
+    } else if (takeOutputOption(arg)) {
+      if (!noValue().empty()) return noValue();
     } else {
       const ValueOption* option = nullptr;
       for (const ValueOption& o : valueOptions())
         if (arg == o.name) option = &o;
-      if (!option) return "unknown option " + arg + " (see picovand-cli --help)";
+      if (!option) return "unknown option " + arg + didYouMean(arg, buildOptionNames()) + " (see picovand-cli --help)";
       std::string v;
       if (!option->argument.empty() && !takeValue(v)) return arg + " needs a value (" + option->argument + ")";
       if (option->argument.empty() && !noValue().empty()) return noValue();
@@ -321,6 +332,10 @@ std::string helpText() {
       "picovand-cli: builds a web photo gallery without the window, with the same engine.\n"
       "\n"
       "Usage:\n"
+      "  picovand-cli [-q|-v] [--json] COMMAND ...\n"
+      "      -q, -v and --json may also stand among the command's options (see Output)\n"
+      "  picovand-cli --version\n"
+      "      prints the program's name and version\n"
       "  picovand-cli presets\n"
       "      lists the installed presets by family, with their numbers\n"
       "  picovand-cli control-sets\n"
@@ -366,11 +381,39 @@ std::string helpText() {
   line("--project FILE", "Projekt öffnen", "start from a saved project (.pvproj)");
   line("--save-project FILE", "Projekt speichern unter", "save the project before building");
   line("--full", "", "convert every image again, even those an earlier build into DIR left unchanged");
+  line("--no-config", "", "leave out the defaults of the window's config.ini (see Settings)");
+  h += "\nOutput:\n";
+  line("-q, --quiet", "", "only errors and the pictures left out; nothing at all when everything went well");
+  line("-v, --verbose", "", "also the settings read and each step of the build with its time");
+  line("--json", "",
+       "one JSON object on stdout at the end and nothing else there (messages stay on stderr):\n"
+       "        command, result (success, partial, failed, invalid, cancelled), exitStatus, error;\n"
+       "        for build: outputFolder, startPage, projectSaved, images {converted, reused, leftOut},\n"
+       "        leftOut and notTaken [{path, reason}], damaged [path], files, folders, bytes;\n"
+       "        for upload: address, dryRun, sent, removed, bytes, notSent [{path, reason}],\n"
+       "        toSend [{path, size}], toRemove [path]; for presets and control-sets: their lists.\n"
+       "        A reason is one of unreadable, missing, type-not-read, not-converted, not-reached,\n"
+       "        not-a-picture, video, type-not-chosen, hidden, output-folder");
+  line("--version", "", "the program's name and version");
   line("--help", "", "this text");
-  h += "\nA value outside its range, a missing file or folder, an unknown or family preset, or a value\n"
-       "the preset locks ends the program with a message and exit status 2; nothing on disk is touched.\n"
-       "Ctrl+C during the build skips the remaining images; the pages are still written (exit status 130).\n"
-       "A DIR that an earlier build wrote is built into again without --overwrite: only the images whose\n"
+  h += "\nSettings:\n"
+       "  Like the window, picovand-cli reads the defaults the window keeps in config.ini, in\n"
+       "  $XDG_CONFIG_HOME/Corvane/Pico Vand/ (else ~/.config/Corvane/Pico Vand/config.ini): the IPTC\n"
+       "  title, caption, author and copyright and the JPEG comment go into every JPEG written unless\n"
+       "  the options of \"IPTC/JPEG Bildbeschreibung bearbeiten\" replace them; the project folder\n"
+       "  chosen in the window is the default one. --no-config leaves them out. Options, a --project\n"
+       "  FILE and the preset decide everything else.\n";
+  h += "\nExit status:\n"
+       "  0    success: the gallery holds every picture given (files that are no pictures, videos and\n"
+       "       hidden files of an --import folder are not counted)\n"
+       "  1    failure: a file could not be written (with the system's reason), or the upload did not\n"
+       "       finish; the previous gallery is left as it was\n"
+       "  2    bad input: a value outside its range, a missing file or folder, an unknown option or\n"
+       "       preset, a value the preset locks, no readable picture; nothing on disk is touched\n"
+       "  3    partial: the gallery was built, but pictures given were left out (unreadable, missing,\n"
+       "       of a type that is not read, or not convertible); they are named on stderr and in --json\n"
+       "  130  cancelled: Ctrl+C during the build skips the remaining images and still writes the pages\n"
+       "\nA DIR that an earlier build wrote is built into again without --overwrite: only the images whose\n"
        "inputs changed are converted, and the files that build wrote and this one does not are removed.\n";
   return h;
 }

@@ -47,7 +47,11 @@ struct BuildRequest {
   bool full = false;  // convert every image even where an earlier build's output is unchanged
   std::string project;      // --project: a saved project to start from
   std::string saveProject;  // --save-project: where to save what the command line describes
+  bool noConfig = false;    // --no-config: leave the window's config.ini defaults out
 };
+
+// Every option build takes, for the nearest to a misspelt one.
+std::vector<std::string> buildOptionNames();
 
 // Parses the arguments after "build". Returns an error text, or nothing.
 std::string parseBuildArguments(const std::vector<std::string>& args, BuildRequest& request);

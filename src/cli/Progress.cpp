@@ -2,9 +2,36 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
+#include "cli/Console.h"
 #include "util/Text.h"
 
 namespace pvcli {
+
+namespace {
+
+// The progress line on a terminal, redrawn in place: the bar and text,
+// fitted to its width.
+void drawBar(FILE* out, const std::string& text, double fraction, int widest) {
+  // One column less than the terminal has: a line that fills it wraps on
+  // some terminals, and a wrapped line is no longer redrawn in place.
+  const size_t room = size_t(std::max(terminalColumns(out) - 1, 1));
+  std::string line = text;
+  const size_t barRoom = room > line.size() + 2 ? room - line.size() - 2 : 0;
+  // A bar of fewer than ten marks tells nothing: the counts alone then.
+  if (const int width = std::min(widest, int(barRoom)); width >= 10) {
+    const int filled = std::clamp(int(fraction * width), 0, width);
+    line = "[" + std::string(size_t(filled), '#') + std::string(size_t(width - filled), '-') + "]" + line;
+  } else {
+    line.erase(0, line.find_first_not_of(' '));
+  }
+  line.resize(room, ' ');  // ASCII only; the spaces cover what a longer earlier line left
+  std::fprintf(out, "\r%s", line.c_str());
+  std::fflush(out);
+}
+
+}  // namespace
 
 const char* stepText(pv::BuildStep step) {
   switch (step) {
@@ -19,28 +46,39 @@ const char* stepText(pv::BuildStep step) {
   return "";
 }
 
-ProgressDisplay::ProgressDisplay(FILE* out) : out_(out), terminal_(isatty(fileno(out)) != 0) {}
+ProgressDisplay::ProgressDisplay(FILE* out)
+    : out_(out), terminal_(isatty(fileno(out)) != 0), silent_(console().verbosity == Verbosity::Quiet) {}
 
 void ProgressDisplay::operator()(pv::BuildStep step, int done, int total, int reused) {
+  if (silent_) return;
   const std::string unchanged = reused > 0 ? pv::format(" (%d unchanged)", reused) : std::string();
+  const bool newStep = int(step) != lastStep_;
+  lastStep_ = int(step);
+  // -v: each step on a line of its own with the seconds since the start.
+  const std::string since =
+      console().verbosity == Verbosity::Verbose
+          ? pv::format("%6.1f s  ", std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count())
+          : std::string();
   if (terminal_) {
-    const int width = 30;
-    const int filled = total > 0 ? done * width / total : 0;
-    std::fprintf(out_, "\r[%s%s] %d/%d images%s  %-28s", std::string(size_t(filled), '#').c_str(),
-                 std::string(size_t(width - filled), '-').c_str(), done, total, unchanged.c_str(), stepText(step));
-    std::fflush(out_);
+    if (newStep && !since.empty()) {
+      finish();
+      std::fprintf(out_, "%s%s\n", since.c_str(), stepText(step));
+    }
+    // Counts and step padded to their widest, so that the bar keeps its length.
+    const int digits = int(std::to_string(total).size());
+    drawBar(out_, pv::format(" %*d/%d images%s  %-27s", digits, done, total, unchanged.c_str(), stepText(step)),
+            total > 0 ? double(done) / total : 0, 30);
     drawn_ = true;
     return;
   }
   const int tenth = total > 0 ? done * 10 / total : 0;
-  if (int(step) == lastStep_ && tenth == lastTenth_) return;
-  lastStep_ = int(step);
+  if (!newStep && tenth == lastTenth_) return;
   lastTenth_ = tenth;
-  std::fprintf(out_, "%d/%d images%s: %s\n", done, total, unchanged.c_str(), stepText(step));
+  std::fprintf(out_, "%s%d/%d images%s: %s\n", since.c_str(), done, total, unchanged.c_str(), stepText(step));
 }
 
 void ProgressDisplay::reading(int added) {
-  if (!terminal_) return;
+  if (!terminal_ || silent_) return;
   std::fprintf(out_, "\rreading images: %d", added);
   std::fflush(out_);
   drawn_ = true;
@@ -65,6 +103,7 @@ std::string byteText(std::uint64_t bytes) {
 UploadProgressDisplay::UploadProgressDisplay(FILE* out) : out_(out), terminal_(isatty(fileno(out)) != 0) {}
 
 void UploadProgressDisplay::operator()(const pv::UploadProgress& p) {
+  if (console().verbosity == Verbosity::Quiet) return;
   if (p.retrying) {
     finish();
     std::fprintf(out_, "connection lost at %s; trying again\n", p.file.c_str());
@@ -82,13 +121,10 @@ void UploadProgressDisplay::operator()(const pv::UploadProgress& p) {
       const int s = int(double(p.bytesTotal - p.bytesDone) / rate);
       left = pv::format("%d:%02d", s / 60, s % 60);
     }
-    const int width = 24;
-    const int filled = p.bytesTotal > 0 ? int(p.bytesDone * width / p.bytesTotal) : 0;
-    std::fprintf(out_, "\r[%s%s] %d/%d files  %s/%s  %s/s  %s left  ", std::string(size_t(filled), '#').c_str(),
-                 std::string(size_t(width - filled), '-').c_str(), p.filesDone, p.filesTotal,
-                 byteText(p.bytesDone).c_str(), byteText(p.bytesTotal).c_str(), byteText(std::uint64_t(rate)).c_str(),
-                 left.c_str());
-    std::fflush(out_);
+    drawBar(out_,
+            pv::format(" %d/%d files  %s/%s  %s/s  %s left", p.filesDone, p.filesTotal, byteText(p.bytesDone).c_str(),
+                       byteText(p.bytesTotal).c_str(), byteText(std::uint64_t(rate)).c_str(), left.c_str()),
+            p.bytesTotal > 0 ? double(p.bytesDone) / double(p.bytesTotal) : 0, 24);
     drawn_ = true;
     return;
   }

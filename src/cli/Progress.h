@@ -1,6 +1,8 @@
 #pragma once
 // Build progress on the terminal: a bar redrawn in place on a terminal,
-// plain lines (each step, every tenth of the images) in a log.
+// fitted to its width, plain lines (each step, every tenth of the images) in
+// a log; nothing with -q, the steps with their times with -v.
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -20,16 +22,16 @@ class ProgressDisplay {
  private:
   FILE* out_;
   bool terminal_;
+  bool silent_;
   bool drawn_ = false;
   int lastStep_ = -1;
   int lastTenth_ = -1;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 const char* stepText(pv::BuildStep step);
 
 }  // namespace pvcli
-
-#include <chrono>
 
 #include "publish/Upload.h"
 

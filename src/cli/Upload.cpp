@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "state/AppState.h"
+#include "cli/Console.h"
 #include "cli/Progress.h"
 #include "publish/Upload.h"
 #include "util/FileSystem.h"
@@ -16,15 +17,6 @@
 namespace pvcli {
 
 namespace {
-
-constexpr int kBadInput = 2;
-constexpr int kFailed = 1;
-constexpr int kCancelled = 130;
-
-int fail(const std::string& message, int status) {
-  std::fprintf(stderr, "picovand-cli: %s\n", message.c_str());
-  return status;
-}
 
 std::atomic<bool> interrupted{false};
 extern "C" void onUploadInterrupt(int) {
@@ -66,10 +58,26 @@ bool needsPassword(const pv::UploadTarget& t) {
 }
 
 void printPlan(const pv::UploadResult& r) {
-  for (const pv::ManifestEntry& e : r.plan.send) std::printf("send    %s (%s)\n", e.path.c_str(), byteText(e.size).c_str());
-  for (const std::string& path : r.plan.remove) std::printf("remove  %s\n", path.c_str());
-  std::printf("%zu files to send (%s), %zu to remove\n", r.plan.send.size(), byteText(r.plan.bytesToSend).c_str(),
-              r.plan.remove.size());
+  nlohmann::json& out = console().summary;
+  for (const pv::ManifestEntry& e : r.plan.send) {
+    out["toSend"].push_back({{"path", e.path}, {"size", e.size}});
+    if (plainOutput()) std::printf("send    %s (%s)\n", e.path.c_str(), byteText(e.size).c_str());
+  }
+  for (const std::string& path : r.plan.remove) {
+    out["toRemove"].push_back(path);
+    if (plainOutput()) std::printf("remove  %s\n", path.c_str());
+  }
+  if (plainOutput())
+    std::printf("%zu files to send (%s), %zu to remove\n", r.plan.send.size(), byteText(r.plan.bytesToSend).c_str(),
+                r.plan.remove.size());
+}
+
+// The options of upload, for the nearest to a misspelt one.
+std::vector<std::string> uploadOptionNames() {
+  std::vector<std::string> names = {"--to", "--dry-run", "--key", "--known-hosts", "--trust-host-key", "--ca-file",
+                                    "--timeout"};
+  names.insert(names.end(), std::begin(kOutputOptions), std::end(kOutputOptions));
+  return names;
 }
 
 }  // namespace
@@ -91,6 +99,10 @@ std::string uploadHelpText() {
 }
 
 int uploadCommand(const std::vector<std::string>& args) {
+  nlohmann::json& out = console().summary;
+  for (const char* key : {"address", "dryRun"}) out[key] = nullptr;
+  for (const char* key : {"sent", "removed", "bytes"}) out[key] = 0;
+  for (const char* key : {"notSent", "warnings", "toSend", "toRemove"}) out[key] = nlohmann::json::array();
   std::string folder, address;
   pv::UploadTarget target;
   pv::UploadOptions options;
@@ -114,7 +126,9 @@ int uploadCommand(const std::vector<std::string>& args) {
         return fail("--timeout needs a number of seconds from 1 to 9999", kBadInput);
       target.connectTimeoutSeconds = target.stallTimeoutSeconds = std::stoi(timeout);
     } else if (pv::startsWith(a, "-")) {
-      return fail("unknown option '" + a + "' of upload (picovand-cli --help shows them)", kBadInput);
+      return fail("unknown option '" + a + "' of upload" + didYouMean(a, uploadOptionNames()) +
+                      " (picovand-cli --help shows them)",
+                  kBadInput);
     } else if (folder.empty()) {
       folder = a;
     } else {
@@ -123,12 +137,19 @@ int uploadCommand(const std::vector<std::string>& args) {
   }
   if (folder.empty()) return fail("upload needs the OUTPUT_DIR of a built gallery", kBadInput);
   if (address.empty()) return fail("upload needs --to ADDRESS (ftp://, ftps:// or sftp://)", kBadInput);
-  if (!pv::directoryExists(folder)) return fail("'" + folder + "' is not a folder", kBadInput);
+  if (!pv::directoryExists(folder)) {
+    const std::string problem = pv::fileProblem(folder);
+    return fail("'" + folder + "' is not a folder" + (problem.empty() ? "" : " (" + problem + ")"), kBadInput);
+  }
   if (std::string e = pv::parseUploadAddress(address, target); !e.empty()) return fail(e, kBadInput);
   if (target.protocol == pv::UploadProtocol::Sftp && target.user.empty())
     return fail("an sftp:// address needs the user: sftp://user@host/folder", kBadInput);
   for (const std::string* file : {&target.keyFile, &target.caFile})
-    if (!file->empty() && !pv::fileExists(*file)) return fail("'" + *file + "' is not a file", kBadInput);
+    if (!file->empty())
+      if (const std::string problem = pv::fileProblem(*file); !problem.empty())
+        return fail("'" + *file + "': " + problem, kBadInput);
+  out["address"] = pv::uploadAddress(target);
+  out["dryRun"] = options.dryRun;
 
   if (const char* p = std::getenv("PICOVAND_PASSWORD")) {
     target.password = p;
@@ -146,17 +167,22 @@ int uploadCommand(const std::vector<std::string>& args) {
   std::signal(SIGINT, SIG_DFL);
   display.finish();
 
-  for (const std::string& warning : r.warnings) std::fprintf(stderr, "picovand-cli: warning: %s\n", warning.c_str());
-  for (const pv::SkippedFile& skipped : r.skipped)
-    std::fprintf(stderr, "picovand-cli: not sent: %s (%s)\n", skipped.path.c_str(), skipped.reason.c_str());
+  out["warnings"] = r.warnings;
+  out["sent"] = r.sent;
+  out["removed"] = r.removed;
+  out["bytes"] = r.bytesSent;
+  for (const std::string& warning : r.warnings) warn(warning);
+  for (const pv::SkippedFile& skipped : r.skipped) {
+    out["notSent"].push_back({{"path", skipped.path}, {"reason", skipped.reason}});
+    note("picovand-cli: not sent: %s (%s)", skipped.path.c_str(), skipped.reason.c_str());
+  }
 
   if (r.remoteManifestMissing && r.failure != pv::UploadFailure::Connect && r.failure != pv::UploadFailure::Login &&
       r.failure != pv::UploadFailure::HostKeyUnknown && r.failure != pv::UploadFailure::HostKeyChanged &&
       r.failure != pv::UploadFailure::Certificate)
-    std::fprintf(stderr,
-                 "no list of uploaded files (%s) on the server: compared by listing, by size only; only files the "
-                 "last upload from here sent are removed\n",
-                 pv::kUploadManifestName);
+    note("no list of uploaded files (%s) on the server: compared by listing, by size only; only files the last "
+         "upload from here sent are removed",
+         pv::kUploadManifestName);
   if (options.dryRun && r.ok()) {
     printPlan(r);
     return 0;
@@ -168,11 +194,11 @@ int uploadCommand(const std::vector<std::string>& args) {
                     r.hostKeyFingerprint + " to trust it",
                 kFailed);
   if (!r.ok()) {
-    if (r.sent > 0) std::fprintf(stderr, "%d files were sent; run the upload again to continue\n", r.sent);
+    if (r.sent > 0) note("%d files were sent; run the upload again to continue", r.sent);
     return fail(r.message, kFailed);
   }
-  std::printf("%d files sent (%s), %d removed: %s holds the gallery\n", r.sent, byteText(r.bytesSent).c_str(),
-              r.removed, pv::uploadAddress(target).c_str());
+  result(pv::format("%d files sent (%s), %d removed: %s holds the gallery", r.sent, byteText(r.bytesSent).c_str(),
+                    r.removed, pv::uploadAddress(target).c_str()));
   return 0;
 }
 

@@ -219,6 +219,7 @@ ImportResult carryOutImport(ItemCollection& items, const ImportPlan& plan, const
       }
       result.keptUnreadable.push_back(item->sourcePath);
     }
+    if (item->damaged) result.damaged.push_back(item->sourcePath);
     items.list.push_back(std::move(item));
     ++result.added;
   }

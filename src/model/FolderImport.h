@@ -82,6 +82,9 @@ struct ImportResult {
   // Named files that cannot be read: kept as 0 x 0 records that get no
   // output files, so the user sees them in the list and can remove them.
   std::vector<std::string> keptUnreadable;
+  // Pictures taken that are readable only in part (a JPEG cut short): the
+  // gallery shows the rest of them grey.
+  std::vector<std::string> damaged;
   std::vector<std::string> emptyFolders;
   std::vector<std::string> repeatedFolders;
   std::vector<std::string> leftOut;

@@ -12,6 +12,12 @@
 #include "model/ImageHeaders.h"
 #include "model/ReaderGuards.h"
 
+// A bitmap of a size and depth without pixels, as FreeImage's readers give
+// when asked for the header only. The library exports it for plugins such
+// as this one; its public header does not declare it.
+extern "C" FIBITMAP* DLL_CALLCONV FreeImage_AllocateHeader(BOOL header_only, int width, int height, int bpp,
+                                                          unsigned red_mask, unsigned green_mask, unsigned blue_mask);
+
 namespace pv {
 
 namespace {
@@ -31,7 +37,6 @@ struct ImageRelease {
 // A JPEG segment holds at most this many bytes after its length field.
 constexpr size_t kSegmentLimit = 65533;
 const std::string kExifHeader("Exif\0\0", 6);
-const std::string kXmpHeader("http://ns.adobe.com/xap/1.0/\0", 29);
 
 std::string metadataBlock(const heif_image_handle* handle, heif_item_id id) {
   const size_t size = heif_image_handle_get_metadata_size(handle, id);
@@ -51,52 +56,20 @@ std::string exifTiff(const std::string& block) {
   return tiff;
 }
 
-std::string app1(const std::string& header, const std::string& body) {
-  const size_t length = 2 + header.size() + body.size();
-  if (body.empty() || length > kSegmentLimit + 2) return {};
-  return std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + header + body;
-}
-
-// The smallest JPEG FreeImage writes, whose header follows the metadata
-// segments that carry a HEIF file's blocks to FreeImage's EXIF and XMP readers.
-const std::string& emptyJpeg() {
-  static const std::string jpeg = [] {
-    std::string out;
-    ImagePtr pixel(FreeImage_Allocate(1, 1, 24));
-    FIMEMORY* mem = FreeImage_OpenMemory();
-    if (pixel && mem && FreeImage_SaveToMemory(FIF_JPEG, pixel.get(), mem, JPEG_BASELINE)) {
-      BYTE* data = nullptr;
-      DWORD size = 0;
-      if (FreeImage_AcquireMemory(mem, &data, &size)) out.assign(reinterpret_cast<const char*>(data), size);
-    }
-    if (mem) FreeImage_CloseMemory(mem);
-    return out;
-  }();
-  return jpeg;
-}
-
-// The EXIF and XMP blocks of the image attached to dib, read by the very
-// code (and behind the same guard) that reads them from a JPEG.
+// The EXIF and XMP blocks of the image attached to dib.
 void attachMetadata(const heif_image_handle* handle, FIBITMAP* dib) {
   const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
-  if (count <= 0 || emptyJpeg().size() < 4) return;
+  if (count <= 0) return;
   std::vector<heif_item_id> ids(static_cast<size_t>(count));
   heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
-  std::string segments;
+  MetadataBlocks blocks;
   for (heif_item_id id : ids) {
     const std::string type = heif_image_handle_get_metadata_type(handle, id);
     const std::string content = heif_image_handle_get_metadata_content_type(handle, id);
-    if (type == "Exif") segments += app1(kExifHeader, exifTiff(metadataBlock(handle, id)));
-    else if (type == "mime" && content == "application/rdf+xml") segments += app1(kXmpHeader, metadataBlock(handle, id));
+    if (type == "Exif") blocks.exif.push_back(exifTiff(metadataBlock(handle, id)));
+    else if (type == "mime" && content == "application/rdf+xml") blocks.xmp.push_back(metadataBlock(handle, id));
   }
-  if (segments.empty()) return;
-  std::string jpeg = emptyJpeg().substr(0, 2) + segments + emptyJpeg().substr(2);
-  hideBrokenExif(jpeg);
-  FIMEMORY* mem = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(jpeg.data()), DWORD(jpeg.size()));
-  ImagePtr carrier(mem ? FreeImage_LoadFromMemory(FIF_JPEG, mem, FIF_LOAD_NOPIXELS) : nullptr);
-  if (mem) FreeImage_CloseMemory(mem);
-  if (!carrier) return;
-  FreeImage_CloneMetadata(dib, carrier.get());
+  attachMetadataBlocks(dib, blocks);
   // The file's own transforms have turned the picture already.
   FreeImage_SetMetadata(FIMD_EXIF_MAIN, dib, "Orientation", nullptr);
 }
@@ -142,8 +115,8 @@ std::string readAll(FreeImageIO* io, fi_handle handle) {
   return data;
 }
 
-FIBITMAP* DLL_CALLCONV load(FreeImageIO* io, fi_handle handle, int, int, void*) {
-  return decodeHeif(readAll(io, handle)).release();
+FIBITMAP* DLL_CALLCONV load(FreeImageIO* io, fi_handle handle, int, int flags, void*) {
+  return decodeHeif(readAll(io, handle), !(flags & FIF_LOAD_NOPIXELS)).release();
 }
 
 BOOL DLL_CALLCONV validate(FreeImageIO* io, fi_handle handle) {
@@ -161,7 +134,7 @@ void DLL_CALLCONV initialise(Plugin* plugin, int formatId) {
   plugin->mime_proc = [] { return "image/heif"; };
   plugin->load_proc = load;
   plugin->validate_proc = validate;
-  plugin->supports_no_pixels_proc = []() -> BOOL { return FALSE; };
+  plugin->supports_no_pixels_proc = []() -> BOOL { return TRUE; };
   plugin->supports_export_bpp_proc = [](int) -> BOOL { return FALSE; };
   plugin->supports_export_type_proc = [](FREE_IMAGE_TYPE) -> BOOL { return FALSE; };
   plugin->supports_icc_profiles_proc = []() -> BOOL { return FALSE; };
@@ -179,7 +152,7 @@ void registerHeifReader() {
 
 FREE_IMAGE_FORMAT heifFormat() { return FREE_IMAGE_FORMAT(registeredFormat.load()); }
 
-ImagePtr decodeHeif(std::string_view file) {
+ImagePtr decodeHeif(std::string_view file, bool pixels) {
   std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
   if (!context || file.empty() ||
       heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr).code !=
@@ -194,6 +167,12 @@ ImagePtr decodeHeif(std::string_view file) {
   if (w == 0 || h == 0 || w * h > kMaxImagePixels) return {};
   const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
   const bool deep = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
+  if (!pixels) {
+    ImagePtr header(FreeImage_AllocateHeader(TRUE, int(w), int(h), alpha ? 32 : 24, FI_RGBA_RED_MASK,
+                                             FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+    if (header) attachMetadata(primary, header.get());
+    return header;
+  }
 
   const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
                                   : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);

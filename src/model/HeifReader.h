@@ -22,7 +22,9 @@ FREE_IMAGE_FORMAT heifFormat();
 // taken out of the attached metadata), 24 bits or 32 with alpha, deeper
 // samples scaled to 8 bits, the EXIF and XMP blocks attached as FreeImage
 // reads them from a JPEG. Null for a damaged file or one whose primary
-// image is larger than kMaxImagePixels.
-ImagePtr decodeHeif(std::string_view file);
+// image is larger than kMaxImagePixels. Without pixels, only the upright
+// size and the metadata are read from the boxes; nothing is decoded.
+// A grid image or an image sequence gives its primary image.
+ImagePtr decodeHeif(std::string_view file, bool pixels = true);
 
 }  // namespace pv

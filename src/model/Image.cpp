@@ -147,6 +147,33 @@ ImagePtr loadPsd(const std::string& data, int flags) {
   return ImagePtr(loadFromMemory(FIF_PSD, clean, flags));
 }
 
+// A JPEG segment holds at most this many bytes after its length field.
+constexpr size_t kSegmentLimit = 65533;
+
+std::string app1(const std::string& header, const std::string& body) {
+  const size_t length = 2 + header.size() + body.size();
+  if (body.empty() || length > kSegmentLimit + 2) return {};
+  return std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + header + body;
+}
+
+// The smallest JPEG FreeImage writes, whose header follows the metadata
+// segments that carry another format's blocks to FreeImage's EXIF and XMP readers.
+const std::string& emptyJpeg() {
+  static const std::string jpeg = [] {
+    std::string out;
+    ImagePtr pixel(FreeImage_Allocate(1, 1, 24));
+    FIMEMORY* mem = FreeImage_OpenMemory();
+    if (pixel && mem && FreeImage_SaveToMemory(FIF_JPEG, pixel.get(), mem, JPEG_BASELINE)) {
+      BYTE* data = nullptr;
+      DWORD size = 0;
+      if (FreeImage_AcquireMemory(mem, &data, &size)) out.assign(reinterpret_cast<const char*>(data), size);
+    }
+    if (mem) FreeImage_CloseMemory(mem);
+    return out;
+  }();
+  return jpeg;
+}
+
 struct Decoded {
   ImagePtr image;
   int orientation = 1;
@@ -165,6 +192,8 @@ Decoded decodeRaw(std::string& data, int flags, const DecodeSideFor& sideFor) {
   const std::uint64_t w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
   if (w == 0 || h == 0 || w * h > kMaxImagePixels) return out;
   if (flags & FIF_LOAD_NOPIXELS) {
+    // The reader hands on no metadata of its own.
+    attachMetadataBlocks(header.get(), {{rawExifBlock(data)}, {}});
     out.image = std::move(header);
     out.orientation = embeddedOrientation(data, FIF_RAW);
     return out;
@@ -267,7 +296,7 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, co
   if (fif == FIF_RAW) return decodeRaw(data, flags, sideFor);
   Decoded out;
   if (fif != FIF_UNKNOWN && fif == heifFormat()) {
-    out.image = decodeHeif(data);
+    out.image = decodeHeif(data, !(flags & FIF_LOAD_NOPIXELS));
     return out;
   }
   switch (fif) {
@@ -297,8 +326,9 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, co
       tJpegDamaged = false;
       out.image.reset(loadFromMemory(fif, data, flags));
       tWatchingJpeg = false;
-      // The reader fills what it could not decode with grey.
-      out.damaged = tJpegDamaged && out.image && !(flags & FIF_LOAD_NOPIXELS);
+      // The reader fills what it could not decode with grey; without
+      // pixels, a file cut short is all that can be told.
+      out.damaged = out.image && ((flags & FIF_LOAD_NOPIXELS) ? jpegCutShort(data) : tJpegDamaged);
       break;
     default: out.image.reset(loadFromMemory(fif, data, flags));
   }
@@ -308,6 +338,18 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, co
 }
 
 }  // namespace
+
+void attachMetadataBlocks(FIBITMAP* dib, const MetadataBlocks& blocks) {
+  static const std::string exifHeader("Exif\0\0", 6), xmpHeader("http://ns.adobe.com/xap/1.0/\0", 29);
+  std::string segments;
+  for (const std::string& exif : blocks.exif) segments += app1(exifHeader, exif);
+  for (const std::string& xmp : blocks.xmp) segments += app1(xmpHeader, xmp);
+  if (!dib || segments.empty() || emptyJpeg().size() < 4) return;
+  std::string jpeg = emptyJpeg().substr(0, 2) + segments + emptyJpeg().substr(2);
+  hideBrokenExif(jpeg);
+  ImagePtr carrier(loadFromMemory(FIF_JPEG, jpeg, FIF_LOAD_NOPIXELS));
+  if (carrier) FreeImage_CloneMetadata(dib, carrier.get());
+}
 
 ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags) {
   return decodeFile(path, fif, flags).image;
@@ -349,12 +391,13 @@ ImageHeader readImageHeader(const std::string& path, FREE_IMAGE_FORMAT fif) {
   // FreeImage's GIF reader cannot stop after the header; GIFs are small.
   if (fif == FIF_GIF || !FreeImage_FIFSupportsNoPixels(fif)) {
     LoadedImage loaded = loadUpright(path, fif);
-    return {std::move(loaded.image), loaded.fullWidth, loaded.fullHeight};
+    return {std::move(loaded.image), loaded.fullWidth, loaded.fullHeight, loaded.damaged};
   }
   Decoded decoded = decodeFile(path, fif, FIF_LOAD_NOPIXELS);
   FIBITMAP* dib = decoded.image.get();
   if (!dib || FreeImage_GetWidth(dib) == 0 || FreeImage_GetHeight(dib) == 0) return {};
-  ImageHeader out{std::move(decoded.image), int(FreeImage_GetWidth(dib)), int(FreeImage_GetHeight(dib))};
+  ImageHeader out{std::move(decoded.image), int(FreeImage_GetWidth(dib)), int(FreeImage_GetHeight(dib)),
+                  decoded.damaged};
   if (decoded.orientation >= 5) std::swap(out.width, out.height);
   return out;
 }

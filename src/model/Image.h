@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pv {
 
@@ -64,8 +65,18 @@ struct ImageHeader {
   ImagePtr image;
   int width = 0;
   int height = 0;
+  bool damaged = false;  // readable only in part; for a JPEG read without pixels: cut short
 };
 ImageHeader readImageHeader(const std::string& path, FREE_IMAGE_FORMAT fif);
+
+// EXIF TIFF structures and XMP packets of formats whose reader does not
+// attach them, attached to dib as FreeImage reads them from a JPEG: by that
+// very reader, behind the same guard. A block larger than a JPEG segment
+// holds is left out.
+struct MetadataBlocks {
+  std::vector<std::string> exif, xmp;
+};
+void attachMetadataBlocks(FIBITMAP* dib, const MetadataBlocks& blocks);
 
 // Deep samples to 8 bits, rounded: 16-bit integers over their full range,
 // floats from 0 to 1 (clamped; NaN is 0). Cutting the low byte or stretching

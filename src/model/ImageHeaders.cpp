@@ -1,7 +1,10 @@
 #include "model/ImageHeaders.h"
 
 #include <algorithm>
+#include <cstring>
+#include <initializer_list>
 #include <set>
+#include <vector>
 
 #include "model/HeifReader.h"
 
@@ -258,7 +261,102 @@ int rawOrientation(std::string_view d) {
   return 1;
 }
 
+constexpr std::uint32_t kExifLink = 0x8769;
+
+// One directory entry as found: its tag, type, count and value bytes.
+struct Entry {
+  std::uint32_t tag, type, count;
+  std::string_view value;
+};
+
+// The entries of tags (ascending) in the directory at ifd whose values lie
+// wholly inside the structure.
+std::vector<Entry> entriesOf(const TiffView& t, std::uint32_t ifd, std::initializer_list<std::uint32_t> tags) {
+  std::vector<Entry> found;
+  if (ifd < 8 || size_t(ifd) + 2 > t.data.size()) return found;
+  const size_t n = t.number(ifd, 2);
+  for (size_t k = 0; k < n; ++k) {
+    const size_t e = ifd + 2 + 12 * k;
+    if (e + 12 > t.data.size()) break;
+    const std::uint32_t tag = t.number(e, 2), type = t.number(e + 2, 2), count = t.number(e + 4, 4);
+    if (std::find(tags.begin(), tags.end(), tag) == tags.end() || type == 0 || type >= 13 || count == 0) continue;
+    const std::uint64_t length = std::uint64_t(kTypeSize[type]) * count;
+    const std::uint64_t at = length <= 4 ? e + 8 : t.number(e + 8, 4);
+    if (length > 4096 || at + length > t.data.size()) continue;
+    found.push_back({tag, type, count, t.data.substr(size_t(at), size_t(length))});
+  }
+  return found;
+}
+
+// A TIFF structure of the given byte order holding the main entries and,
+// when there are any, an EXIF directory with the exif entries.
+std::string exifStructure(bool bigEndian, std::vector<Entry> main, const std::vector<Entry>& exif) {
+  auto number = [bigEndian](std::uint32_t v, int bytes) {
+    std::string out(size_t(bytes), '\0');
+    for (int i = 0; i < bytes; ++i) out[size_t(bigEndian ? bytes - 1 - i : i)] = char((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  auto directory = [&](const std::vector<Entry>& entries, std::uint32_t at, std::uint32_t link, std::string& values) {
+    const std::uint32_t extra = at + 2 + 12 * std::uint32_t(entries.size()) + 4;
+    std::string dir = number(std::uint32_t(entries.size()), 2);
+    for (const Entry& e : entries) {
+      dir += number(e.tag, 2) + number(e.type, 2) + number(e.count, 4);
+      if (e.tag == kExifLink) {
+        dir += number(link, 4);
+      } else if (e.value.size() <= 4) {
+        dir += std::string(e.value) + std::string(4 - e.value.size(), '\0');
+      } else {
+        dir += number(extra + std::uint32_t(values.size()), 4);
+        values += e.value;
+        if (values.size() % 2) values += '\0';
+      }
+    }
+    return dir + number(0, 4);
+  };
+  if (main.empty() && exif.empty()) return {};
+  if (!exif.empty()) main.push_back({kExifLink, 4, 1, {}});  // its tag is above every other main one
+  std::string values;
+  std::string out = std::string(bigEndian ? "MM" : "II") + number(42, 2) + number(8, 4);
+  const std::string first = directory(main, 8, 0, values);
+  // The EXIF directory follows the first one's values; its link is filled in now.
+  const std::uint32_t exifAt = 8 + std::uint32_t(first.size() + values.size());
+  values.clear();
+  out += directory(main, 8, exifAt, values) + values;
+  if (exif.empty()) return out;
+  values.clear();
+  return out + directory(exif, exifAt, 0, values) + values;
+}
+
+constexpr std::initializer_list<std::uint32_t> kRawMainTags = {0x010E, 0x010F, 0x0110, 0x0132};
+constexpr std::initializer_list<std::uint32_t> kRawExifTags = {0x829A, 0x829D, 0x8827, 0x9003, 0x9004, 0x920A};
+
 }  // namespace
+
+std::string rawExifBlock(std::string_view d) {
+  if (d.size() >= 8 && (d.substr(0, 2) == "II" || d.substr(0, 2) == "MM")) {
+    // The Olympus and Panasonic layouts mark themselves with a number of
+    // their own in place of 42; the directories are plain TIFF.
+    TiffView t;
+    t.data = d;
+    t.bigEndian = d[0] == 'M';
+    const std::uint32_t first = t.firstDirectory();
+    const std::uint32_t exif = t.tagValue(first, kExifLink, 0);
+    return exifStructure(t.bigEndian, entriesOf(t, first, kRawMainTags), entriesOf(t, exif, kRawExifTags));
+  }
+  const std::string_view movie = childBox(d, "moov");
+  Box box;
+  for (size_t at = 0; nextBox(movie, at, box);) {
+    if (box.type != "uuid" || box.body.size() <= 16) continue;
+    TiffView main, exif;
+    if (!main.open(childBox(box.body.substr(16), "CMT1"))) continue;
+    std::vector<Entry> exifEntries;
+    // Both structures are copied in the byte order of the first.
+    if (exif.open(childBox(box.body.substr(16), "CMT2")) && exif.bigEndian == main.bigEndian)
+      exifEntries = entriesOf(exif, exif.firstDirectory(), kRawExifTags);
+    return exifStructure(main.bigEndian, entriesOf(main, main.firstDirectory(), kRawMainTags), exifEntries);
+  }
+  return {};
+}
 
 std::uint32_t numberAt(std::string_view d, size_t at, int bytes, bool bigEndian) {
   if (at > d.size() || size_t(bytes) > d.size() - at) return 0;
@@ -310,6 +408,31 @@ ClaimedSize claimedSize(std::string_view file, FREE_IMAGE_FORMAT fif) {
     case FIF_WEBP: return webpSize(file);
     default: return fif != FIF_UNKNOWN && fif == heifFormat() ? heifSize(file) : ClaimedSize{};
   }
+}
+
+bool jpegCutShort(std::string_view d) {
+  for (size_t at = 2; at + 1 < d.size();) {
+    // Entropy-coded data (and stray bytes) run up to the next 0xFF.
+    const void* next = std::memchr(d.data() + at, 0xFF, d.size() - at);
+    if (!next) break;
+    at = size_t(static_cast<const char*>(next) - d.data());
+    if (at + 1 >= d.size()) break;
+    const std::uint8_t marker = std::uint8_t(d[at + 1]);
+    if (marker == 0xD9) return false;
+    if (marker == 0xFF) {  // fill byte
+      ++at;
+      continue;
+    }
+    // A stuffed zero, a restart marker and the markers without a segment.
+    if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+      at += 2;
+      continue;
+    }
+    const std::uint32_t length = bigEndianNumber(d, at + 2, 2);
+    if (length < 2) return true;
+    at += 2 + length;
+  }
+  return true;
 }
 
 bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif) {

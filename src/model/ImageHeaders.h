@@ -5,6 +5,7 @@
 #include <FreeImage.h>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace pv {
@@ -47,6 +48,22 @@ struct TiffView {
   // wholly inside the data.
   bool sound() const;
 };
+
+// True when a JPEG ends before the end-of-image marker of its primary
+// image: cut short, so a decoder fills the rest with grey. Found without
+// decoding, by walking the marker segments by their lengths and the
+// entropy-coded data of the scans, which hold 0xFF only before a stuffed
+// zero or a restart marker. Whatever follows the end marker (the further
+// pictures of a multi-picture file, padding) does not count.
+bool jpegCutShort(std::string_view file);
+
+// The camera's own texts and settings in a camera RAW, as a small EXIF
+// TIFF structure of the RAW's byte order: description, make, model and date
+// of the first directory, exposure, aperture, sensitivity, focal length and
+// original date of its EXIF directory. Copied from a RAW laid out as TIFF
+// (DNG, CR2, NEF, ARW, PEF, ORF, RW2) or from a CR3's CMT1 and CMT2 boxes;
+// empty when there is none.
+std::string rawExifBlock(std::string_view file);
 
 // The orientation tag (1..8) of the first directory of a TIFF file or a
 // camera RAW, of a PNG's eXIf chunk, a PSD's EXIF resource, a WebP's EXIF

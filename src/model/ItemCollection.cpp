@@ -103,6 +103,7 @@ std::unique_ptr<CollectionItem> readImageRecord(const ImageToAdd& file, const Ca
   const ImageHeader header = readImageHeader(file.sourcePath, fif);
   item->width = header.width;
   item->height = header.height;
+  item->damaged = header.damaged;
   const ImagePtr& image = header.image;
   ImageMetadata m = readImageMetadata(image.get(), file.sourcePath, sources);
   item->caption = m.caption;

@@ -37,7 +37,7 @@ struct CollectionItem {
   bool flipVertical = false;
   int firstPageNumber = 0;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
-  bool damaged = false;        // the last build could decode the picture only in part (a file cut short)
+  bool damaged = false;        // readable only in part: found cut short when added, or by the last build's decoding
 };
 
 inline constexpr int kThumbnailWidth = 80;

@@ -87,7 +87,7 @@ std::string resourceFolderFor(const std::string& programFolder) {
   return withSlash(programFolder) + "resources/";
 }
 
-AppState::AppState(const Environment& env) {
+AppState::AppState(const Environment& env, ConfigIni config) {
   ProjectSettings& s = settings;
   s.albumsAllowed = true;
   s.presetNumber = 0;
@@ -107,7 +107,7 @@ AppState::AppState(const Environment& env) {
   s.draftsFolder = s.resourceFolder + "DRAFTS/";
   s.ctrlFolder = s.resourceFolder + "CTRL/";
 
-  readConfigIni(*this);
+  if (config == ConfigIni::Read) readConfigIni(*this);
 }
 
 void readConfigIni(AppState& state) {

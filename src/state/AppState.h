@@ -35,8 +35,12 @@ std::string documentsFolder(const Environment& env);
 // else resources/ beside the program in the build tree. Ends in "/".
 std::string resourceFolderFor(const std::string& programFolder);
 
+// Whether a new AppState takes the defaults of config.ini (picovand-cli
+// --no-config leaves them out).
+enum class ConfigIni { Read, Ignore };
+
 struct AppState {
-  explicit AppState(const Environment& env = processEnvironment());
+  explicit AppState(const Environment& env = processEnvironment(), ConfigIni config = ConfigIni::Read);
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 

@@ -560,6 +560,7 @@ void CTabFiles::jobFinished(const Job& job) {
   };
   auto reason = [&](R r) -> const std::vector<std::string>& { return by[size_t(r)]; };
   report(reason(R::Unreadable), "1 Datei konnte nicht gelesen werden", "%1 Dateien konnten nicht gelesen werden");
+  report(result.damaged, "1 Bild ist beschädigt, nur teilweise lesbar", "%1 Bilder sind beschädigt, nur teilweise lesbar");
   report(reason(R::Missing), "1 Datei oder Ordner wurde nicht gefunden", "%1 Dateien oder Ordner wurden nicht gefunden");
   report(reason(R::NotPicture), "1 Datei ist kein Bild", "%1 Dateien sind keine Bilder");
   report(reason(R::Video), "1 Video wird nicht übernommen", "%1 Videos werden nicht übernommen");

@@ -20,7 +20,9 @@ namespace {
 
 struct CliRun {
   int status = -1;
-  std::string output;  // stdout and stderr
+  std::string output;  // stdout, then stderr
+  std::string out;     // stdout alone
+  std::string err;     // stderr alone
 };
 
 std::string shellQuoted(const std::string& s) {
@@ -44,12 +46,17 @@ struct CliFixture : ::testing::Test {
     std::string cmd = "HOME=" + shellQuoted(dir.path() + "home") + " XDG_DATA_HOME= XDG_DOCUMENTS_DIR= XDG_CONFIG_HOME= XDG_CACHE_HOME= " + shellQuoted(cli);
     for (const std::string& a : args) cmd += " " + shellQuoted(a);
     CliRun r;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((cmd + " 2>&1 </dev/null").c_str(), "r"), pclose);
+    const std::string errFile = dir.path() + "stderr.txt";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((cmd + " 2>" + shellQuoted(errFile) + " </dev/null").c_str(), "r"),
+                                               pclose);
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) r.output.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0) r.out.append(buf, n);
     int raw = pclose(pipe.release());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    readWholeFile(errFile, r.err);
+    std::filesystem::remove(errFile);
+    r.output = r.out + r.err;
     return r;
   }
   std::vector<std::string> build(const std::string& name, std::vector<std::string> more = {}) {
@@ -279,7 +286,7 @@ TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
   const std::string good = pvtest::photo("exif_kodak_dc210_comment.jpg");
   const std::string bad = dir.write("in/kaputt.jpg", std::string(600, '\x42'));
   CliRun r = cliRun(build("mixed", {good, bad, pvtest::photo("bmpsuite_rgb24.bmp")}));
-  ASSERT_EQ(r.status, 0) << r.output;
+  ASSERT_EQ(r.status, 3) << r.output;  // built, but not with everything given
   EXPECT_TRUE(contains(r, "warning: " + bad + " cannot be read")) << r.output;
   EXPECT_TRUE(contains(r, "1 of 3 images could not be read: " + bad + "\n")) << r.output;
   const std::string images = dir.path() + "projects/mixed/images/";
@@ -296,10 +303,12 @@ TEST_F(CliFixture, UnreadableFilesAreNamedAndTheBuildGoesOn) {
   dir.write("in/b.MOV", "video");
   dir.write("in/notizen.txt", "text");
   dir.write("in/.versteckt.jpg", photo);
+  dir.write("in/halb.jpg", photo.substr(0, photo.size() / 2));  // cut short: taken, and named
   r = cliRun(build("folder", {"--import", dir.path() + "in"}));
-  ASSERT_EQ(r.status, 0) << r.output;
-  EXPECT_TRUE(contains(r, "1 of 2 images could not be read: " + bad + "\n")) << r.output;
+  ASSERT_EQ(r.status, 3) << r.output;
+  EXPECT_TRUE(contains(r, "1 of 3 images could not be read: " + bad + "\n")) << r.output;
   const std::string in = dir.path() + "in/";
+  EXPECT_TRUE(contains(r, "1 image is damaged and only partly readable: " + in + "halb.jpg\n")) << r.output;
   EXPECT_TRUE(contains(r, "2 videos were not taken: " + in + "a.mp4, " + in + "b.MOV\n")) << r.output;
   EXPECT_TRUE(contains(r, "1 file is no picture and was not taken: " + in + "notizen.txt\n")) << r.output;
   EXPECT_TRUE(contains(r, "1 hidden file was not taken: " + in + ".versteckt.jpg\n")) << r.output;
@@ -485,4 +494,180 @@ TEST_F(CliFixture, SavedProjectBuildsTheSameGalleryInTheWindowsWayAndFromTheComm
   r = cliRun({"build", "--project", dir.write("kaputt.pvproj", "{\"format\": 99}")});
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(contains(r, "neueren Version")) << r.output;
+}
+
+namespace {
+// Values of the one JSON object on stdout as python3's json module reads
+// them (it refuses anything after the object): expr over d, one a line.
+std::string jsonFields(const pvtest::ScratchDir& dir, const std::string& stdoutText, const std::string& expr) {
+  const std::string file = dir.write("summary.json", stdoutText);
+  return pvtest::run("python3 -c " +
+                     shellQuoted("import json, os, sys\nd = json.load(open(sys.argv[1]))\nfor v in [" + expr +
+                                 "]: print(v)") +
+                     " " + shellQuoted(file) + " 2>&1");
+}
+}  // namespace
+
+// --json: one object on stdout with what went in and what did not, and why;
+// a picture left out gives exit status 3, an invalid call 2, both with the
+// object still there.
+TEST_F(CliFixture, ScriptsReadTheResultAsJson) {
+  PV_REQUIRE_PHOTOS();
+  const std::string good = pvtest::photo("exif_kodak_dc210_comment.jpg");
+  std::string photo;
+  ASSERT_TRUE(readWholeFile(good, photo));
+  const std::string in = dir.path() + "in/";
+  dir.write("in/gut.jpg", photo);
+  const std::string bad = dir.write("in/kaputt.jpg", std::string(600, '\x42'));
+  dir.write("in/film.mp4", "video");
+  CliRun r = cliRun(build("Json", {good, "--import", in, "--json"}));
+  EXPECT_EQ(r.status, 3) << r.output;
+  const std::string out = dir.path() + "projects/Json/";
+  EXPECT_EQ(jsonFields(dir, r.out,
+                       "d['command'], d['result'], d['exitStatus'], d['error'], d['images']['converted'], "
+                       "d['images']['reused'], d['images']['leftOut'], d['leftOut'], d['notTaken'], d['damaged'], "
+                       "d['outputFolder'], d['startPage'], d['projectSaved']"),
+            "build\npartial\n3\nNone\n2\n0\n1\n[{'path': '" + bad + "', 'reason': 'unreadable'}]\n[{'path': '" + in +
+                "film.mp4', 'reason': 'video'}]\n[]\n" + out + "\n" + out + "pcv00000.htm\nNone\n");
+  // The counts are those of the folder as the system lists it, the build's record aside.
+  EXPECT_EQ(jsonFields(dir, r.out,
+                       "[(len(f), sum(map(os.path.getsize, f))) for f in [[os.path.join(top, n) for top, _, names in "
+                       "os.walk(d['outputFolder']) for n in names if n != '.picovand-build.json']]][0] == "
+                       "(d['files'], d['bytes'])"),
+            "True\n");
+  EXPECT_TRUE(contains(r, "picovand-cli: 1 picture given is not in the gallery (exit status 3)")) << r.err;
+  EXPECT_EQ(r.err.find("Startseite"), std::string::npos) << "the result lines belong to stdout";
+
+  // Everything given went in: 0, and the unchanged image is reused.
+  r = cliRun({"--json", "build", "--preset", "1001", "--output", out, good});
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(jsonFields(dir, r.out, "d['result'], d['exitStatus'], d['images'], d['leftOut']"),
+            "success\n0\n{'converted': 0, 'leftOut': 0, 'reused': 1}\n[]\n");
+
+  // An invalid call before and after the command, and a failed one.
+  r = cliRun({"--json", "build", "--preset", "1001", "--output", dir.path() + "projects/x", "--quality", "101"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(jsonFields(dir, r.out, "d['command'], d['result'], d['error'], d['outputFolder'], d['leftOut']"),
+            "build\ninvalid\n--quality: 101 is out of range: give a whole number from 25 to 100\nNone\n[]\n");
+  r = cliRun({"upload", dir.path() + "nirgends", "--to", "ftp://127.0.0.1/x", "--json"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(jsonFields(dir, r.out, "d['command'], d['result'], d['error'], d['sent']"),
+            "upload\ninvalid\n'" + dir.path() + "nirgends' is not a folder (No such file or directory)\n0\n");
+  r = cliRun({"build", "--preset", "1001", "--save-project", dir.path() + "nirgends/x.pvproj", good, "--json"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(jsonFields(dir, r.out, "d['result'], d['error'].endswith('(No such file or directory)')"), "failed\nTrue\n");
+
+  r = cliRun({"presets", "--json"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(jsonFields(dir, r.out, "[p['name'] for p in d['presets'] if p['number'] == 1001][0] != ''"), "True\n");
+}
+
+TEST_F(CliFixture, QuietSaysNothingWhenAllWentInAndVerboseSaysMore) {
+  PV_REQUIRE_PHOTOS();
+  const std::string good = pvtest::photo("exif_kodak_dc210_comment.jpg");
+  CliRun r = cliRun(build("Still", {good, "-q"}));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output, "");
+  EXPECT_TRUE(fileExists(dir.path() + "projects/Still/pcv00000.htm"));
+
+  // What was left out is still said: it is why the status is not 0.
+  const std::string bad = dir.write("kaputt.jpg", std::string(600, '\x42'));
+  r = cliRun({"--quiet", "build", "--preset", "1001", "--output", dir.path() + "projects/Halb", good, bad});
+  EXPECT_EQ(r.status, 3) << r.output;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "1 of 2 images could not be read: " + bad +
+                       "\npicovand-cli: 1 picture given is not in the gallery (exit status 3)\n");
+
+  r = cliRun(build("Laut", {good, "-v", "--quality", "70"}));
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r, "no config.ini at " + dir.path() + "home/.config/Corvane/Pico Vand/config.ini\n")) << r.err;
+  EXPECT_TRUE(contains(r, "preset 1001 \"")) << r.err;
+  EXPECT_TRUE(contains(r, "--quality 70: Bildqualität\n")) << r.err;
+  EXPECT_TRUE(contains(r, " s  0/1 images: converting the images\n")) << r.err;
+}
+
+TEST_F(CliFixture, MisspeltNamesGetTheNearestOne) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {build("x", {"--qualty", "90"}), "unknown option --qualty: did you mean --quality? (see"},
+      {build("x", {"--qual=90"}), "unknown option --qual: did you mean --quality? (see"},
+      {build("x", {"--no-confg"}), "did you mean --no-config?"},
+      {build("x", {"--bogus"}), "unknown option --bogus (see"},
+      {{"biuld"}, "unknown command 'biuld': did you mean build?"},
+      {{"preset"}, "unknown command 'preset': did you mean presets?"},
+      {{"--verison"}, "unknown option --verison: did you mean --version?"},
+      {{"zzz"}, "unknown command 'zzz' (picovand-cli --help"},
+      {{"upload", dir.path(), "--dryrun"}, "unknown option '--dryrun' of upload: did you mean --dry-run?"},
+  };
+  for (const auto& [args, message] : cases) {
+    CliRun r = cliRun(args);
+    EXPECT_EQ(r.status, 2) << message;
+    EXPECT_TRUE(contains(r, message)) << message << "\n" << r.output;
+  }
+}
+
+TEST_F(CliFixture, HelpListsTheScriptingOptionsExitStatusesAndConfigIni) {
+  CliRun r = cliRun({"--help"});
+  ASSERT_EQ(r.status, 0);
+  for (const char* text : {"\n  --version\n", "\n  --json\n", "\n  -q, --quiet\n", "\n  -v, --verbose\n",
+                           "\n  --no-config\n", "~/.config/Corvane/Pico Vand/config.ini", "\nExit status:\n",
+                           "\n  3    partial: ", "\n  130  cancelled: "})
+    EXPECT_TRUE(contains(r, text)) << text;
+  r = cliRun({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("PicoVand ", 0), 0u) << r.out;
+}
+
+// The window's config.ini puts its IPTC author and copyright into every
+// JPEG, as exiftool reads them; --no-config leaves them out, an option wins.
+TEST_F(CliFixture, ConfigIniDefaultsAreReadUnlessLeftOut) {
+  PV_REQUIRE_PHOTOS();
+  dir.write("home/.config/Corvane/Pico Vand/config.ini", "[IPTC]\nAUTHOR=Anna Autorin\nCOPYRIGHT=(c) Anna\n");
+  const std::string good = pvtest::photo("exif_kodak_dc210_comment.jpg");
+  struct Case {
+    std::string name;
+    std::vector<std::string> more;
+    std::string author, copyright;
+  };
+  const Case cases[] = {
+      {"Mit", {}, "Anna Autorin", "(c) Anna"},
+      {"Ohne", {"--no-config"}, "", ""},
+      {"Bert", {"--iptc-author", "Bert"}, "Bert", "(c) Anna"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> more = c.more;
+    more.push_back(good);
+    CliRun r = cliRun(build(c.name, more));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string jpeg = dir.path() + "projects/" + c.name + "/images/pcvb00000.jpg";
+    EXPECT_EQ(pvtest::exiftoolTag(jpeg, "By-line"), c.author) << c.name;
+    EXPECT_EQ(pvtest::exiftoolTag(jpeg, "CopyrightNotice"), c.copyright) << c.name;
+  }
+}
+
+// On a terminal of 60 columns every redrawn progress line stays within 59
+// (a line that wraps is no longer redrawn in place but scrolls).
+TEST_F(CliFixture, ProgressFitsTheTerminal) {
+  PV_REQUIRE_PHOTOS();
+  if (pvtest::run("command -v script").empty()) GTEST_SKIP() << "script (util-linux) is missing";
+  std::string inner = "stty cols 60 rows 24; exec " + shellQuoted(cli);
+  for (const std::string& a : build("Schmal", {pvtest::photo("exif_kodak_dc210_comment.jpg"),
+                                               pvtest::photo("portrait_nikon_d70s.jpg"),
+                                               pvtest::photo("bmpsuite_rgb24.bmp")}))
+    inner += " " + shellQuoted(a);
+  const std::string screen = pvtest::run("HOME=" + shellQuoted(dir.path() + "home") +
+                                         " XDG_DATA_HOME= XDG_CONFIG_HOME= XDG_CACHE_HOME= script -qec " +
+                                         shellQuoted(inner) + " /dev/null");
+  ASSERT_NE(screen.find("Startseite: "), std::string::npos) << screen;
+  int bars = 0;
+  size_t from = 0;
+  while (from < screen.size()) {
+    const size_t end = std::min(screen.find_first_of("\r\n", from), screen.size());
+    const std::string line = screen.substr(from, end - from);
+    if (line.find(" images ") != std::string::npos) {
+      EXPECT_LE(line.size(), 59u) << line;
+      bars += line[0] == '[';
+    }
+    from = end + 1;
+  }
+  EXPECT_GT(bars, 0) << "no bar drawn:\n" << screen;
 }

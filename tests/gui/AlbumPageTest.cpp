@@ -328,16 +328,20 @@ class AlbumPageTest : public QObject {
     QVERIFY(list()->text(rowOf("Image: kaputt.jpg")).contains("(0*0)"));
 
     // Found in a folder, an unreadable picture is left out; videos and
-    // hidden files are counted by their reason.
+    // hidden files are counted by their reason. A photo cut short is taken
+    // and named as damaged.
     writePhoto(path("ordner/gut.jpg"));
     writeText(path("ordner/kaputt.jpg"), "no picture at all");
     for (const char* video : {"ordner/a.mp4", "ordner/b.MOV", "ordner/c.avi"}) writeText(path(video), "video");
     writeText(path("ordner/.hidden.jpg"), "hidden");
+    writePhoto(path("ordner/halb.jpg"), 640, 480);
+    QFile::resize(path("ordner/halb.jpg"), QFileInfo(path("ordner/halb.jpg")).size() / 2);
     drop({path("ordner")});
-    QCOMPARE(namesIn("/"), (std::vector<std::string>{"gut.jpg", "kaputt.jpg", "gesperrt.jpg", "gut.jpg"}));
-    QCOMPARE(page->noteText(), QString("1 Datei konnte nicht gelesen werden\n3 Videos werden nicht übernommen\n"
-                                       "1 versteckte Datei wird nicht übernommen"));
+    QCOMPARE(namesIn("/"), (std::vector<std::string>{"gut.jpg", "kaputt.jpg", "gesperrt.jpg", "gut.jpg", "halb.jpg"}));
+    QCOMPARE(page->noteText(), QString("1 Datei konnte nicht gelesen werden\n1 Bild ist beschädigt, nur teilweise lesbar\n"
+                                       "3 Videos werden nicht übernommen\n1 versteckte Datei wird nicht übernommen"));
     QVERIFY(find<QLabel>("note")->toolTip().contains("b.MOV"));
+    QVERIFY(find<QLabel>("note")->toolTip().contains("beschädigt, nur teilweise lesbar:\n    " + path("ordner/halb.jpg")));
   }
 
   void aLinkBackIntoTheTreeIsSkipped() {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "TestSupport.h"
 #include "model/FolderImport.h"
 
@@ -176,4 +178,51 @@ TEST_F(ImportFixture, EveryFileNotTakenIsNamedWithItsReason) {
             (std::vector<std::string>{dir.file("f/.thumbnails"), dir.file("f/.versteckt.jpg")}));
   EXPECT_EQ(by[size_t(SkipReason::Unreadable)], std::vector<std::string>{dir.file("f/kaputt.jpg")});
   EXPECT_TRUE(deep.keptUnreadable.empty());
+}
+
+// Real photos cut short are named damaged when added, from their bytes
+// alone; whole ones are not, also with data behind their end (padding, the
+// further pictures of a multi-picture file). ImageMagick and our own
+// decoder judge every file alike.
+TEST_F(ImportFixture, JpegsCutShortAreNamedDamagedWhenAdded) {
+  PV_REQUIRE_PHOTOS();
+  std::map<std::string, bool> cut;  // file name: cut short
+  for (const std::string source : {"exif_canon_powershot_sd300.jpg", "exif_nikon_d300_progressive.jpeg"}) {
+    std::string whole;
+    ASSERT_TRUE(readWholeFile(pvtest::photo(source), whole));
+    const std::string stem = source.substr(0, source.find('.'));
+    const std::pair<std::string, std::string> variants[] = {
+        {"whole", whole},
+        {"second", whole + whole},                               // another picture behind the first
+        {"half", whole.substr(0, whole.size() / 2)},             // inside the scan data
+        {"end", whole.substr(0, whole.size() - 2)},              // only the end marker missing
+        {"marker", whole.substr(0, whole.size() - 1)}};          // cut inside the end marker
+    for (const auto& [variant, bytes] : variants) {
+      dir.write("f/" + stem + "_" + variant + ".jpg", bytes);
+      cut[stem + "_" + variant + ".jpg"] = variant != "whole" && variant != "second";
+    }
+  }
+  for (const std::string name : {"broken_truncated.jpg", "comment_iptc_description_all_different.jpg"}) {
+    std::filesystem::copy_file(pvtest::photo(name), dir.file("f/" + name));
+    cut[name] = name == "broken_truncated.jpg";  // the other has zeros behind its end
+  }
+
+  ImportRequest r;
+  r.sources = {{dir.file("f"), false, false}};
+  const ImportResult result = importPaths(items, r, abort);
+  ASSERT_EQ(result.added, int(cut.size()));
+  std::vector<std::string> named;
+  for (const std::string& path : result.damaged) named.push_back(fileNameOf(path));
+  std::vector<std::string> expected;
+  for (const auto& [name, short_] : cut)
+    if (short_) expected.push_back(name);
+  EXPECT_EQ(named, expected);
+  for (const auto& item : items.list) {
+    const std::string& path = item->sourcePath;
+    EXPECT_EQ(item->damaged, cut[item->name]) << item->name;
+    EXPECT_GT(item->width, 0) << item->name;
+    const bool warned = pvtest::run("convert '" + path + "' null: 2>&1").find("Premature end") != std::string::npos;
+    EXPECT_EQ(warned, cut[item->name]) << item->name << " (ImageMagick)";
+    EXPECT_EQ(loadUpright(path, FIF_JPEG).damaged, cut[item->name]) << item->name << " (decoded)";
+  }
 }

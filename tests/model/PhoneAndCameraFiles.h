@@ -95,6 +95,9 @@ inline Tag longs(std::uint16_t tag, const std::vector<std::uint32_t>& v) {
   for (std::uint32_t x : v) b += le(x, 4);
   return {tag, 4, std::uint32_t(v.size()), b};
 }
+inline Tag rational(std::uint16_t tag, std::uint32_t numerator, std::uint32_t denominator) {
+  return {tag, 5, 1, le(numerator, 4) + le(denominator, 4)};
+}
 inline Tag ascii(std::uint16_t tag, const std::string& text) {
   return {tag, 2, std::uint32_t(text.size() + 1), text + '\0'};
 }
@@ -129,7 +132,8 @@ inline std::string exifBlock(int orientation, const std::string& make, const std
 
 // A DNG as a camera writes it: a 48 x 32 preview (all green) in the first
 // directory, the raw picture of w x h (linear, three samples of 16 bits,
-// dark with a bright right quarter) in a sub-directory.
+// dark with a bright right quarter) in a sub-directory, the exposure in an
+// EXIF directory (1/250 s at f/5.6, ISO 400, 50 mm).
 inline std::string dngFile(int w, int h, int orientation) {
   const std::string preview = [] {
     std::string p;
@@ -142,22 +146,29 @@ inline std::string dngFile(int w, int h, int orientation) {
       for (int c = 0; c < 3; ++c) raw += le(x >= w * 3 / 4 ? 50000 : 8000, 2);
   const std::uint32_t previewAt = 8, rawAt = previewAt + std::uint32_t(preview.size());
   const std::uint32_t first = rawAt + std::uint32_t(raw.size());
-  auto firstDirectory = [&](std::uint32_t sub) {
+  auto firstDirectory = [&](std::uint32_t sub, std::uint32_t exif) {
     return directoryAt({longs(254, {1}), longs(256, {48}), longs(257, {32}), shorts(258, {8, 8, 8}), shorts(259, {1}),
                         shorts(262, {2}), ascii(271, "Testkamera"), ascii(272, "DNG 1"), longs(273, {previewAt}),
                         shorts(274, {std::uint32_t(orientation)}), shorts(277, {3}), longs(278, {32}),
-                        longs(279, {std::uint32_t(preview.size())}), shorts(284, {1}), longs(330, {sub}),
-                        {50706, 1, 4, std::string("\1\4\0\0", 4)}, ascii(50708, "Testkamera DNG 1")},
+                        longs(279, {std::uint32_t(preview.size())}), shorts(284, {1}), ascii(306, "2023:08:14 18:30:05"),
+                        longs(330, {sub}), longs(34665, {exif}), {50706, 1, 4, std::string("\1\4\0\0", 4)},
+                        ascii(50708, "Testkamera DNG 1")},
                        first, 0);
   };
-  const std::uint32_t sub = first + std::uint32_t(firstDirectory(0).size());
+  const std::uint32_t sub = first + std::uint32_t(firstDirectory(0, 0).size());
   const std::string rawDirectory =
       directoryAt({longs(254, {0}), longs(256, {std::uint32_t(w)}), longs(257, {std::uint32_t(h)}),
                    shorts(258, {16, 16, 16}), shorts(259, {1}), shorts(262, {34892}), longs(273, {rawAt}),
                    shorts(274, {std::uint32_t(orientation)}), shorts(277, {3}), longs(278, {std::uint32_t(h)}),
                    longs(279, {std::uint32_t(raw.size())}), shorts(284, {1}), longs(50717, {65535})},
                   sub, 0);
-  return "II*" + std::string(1, '\0') + le(first, 4) + preview + raw + firstDirectory(sub) + rawDirectory;
+  const std::uint32_t exif = sub + std::uint32_t(rawDirectory.size());
+  const std::string exifDirectory =
+      directoryAt({rational(33434, 1, 250), rational(33437, 56, 10), shorts(34855, {400}),
+                   ascii(36867, "2023:08:14 18:30:05"), rational(37386, 50, 1)},
+                  exif, 0);
+  return "II*" + std::string(1, '\0') + le(first, 4) + preview + raw + firstDirectory(sub, exif) + rawDirectory +
+         exifDirectory;
 }
 
 }  // namespace pvtest

@@ -78,6 +78,23 @@ TEST(PhoneFormats, HeicIsTurnedByItsOwnTransformOnceAndKeepsItsMetadata) {
   EXPECT_EQ(item->formatName, "High Efficiency Image File Format");
   EXPECT_EQ(item->width, 48);
   EXPECT_EQ(item->height, 64);
+
+  // Adding reads the boxes only: with its coded picture wiped out, the file
+  // no longer decodes but still gives its upright size and its metadata
+  // (the picture comes first in the data box, the EXIF block after it).
+  std::string bytes;
+  ASSERT_TRUE(readWholeFile(path, bytes));
+  const size_t coded = bytes.rfind("mdat"), exif = bytes.find(std::string("II*\0", 4), coded);
+  ASSERT_NE(exif, std::string::npos);
+  std::fill(bytes.begin() + std::ptrdiff_t(coded + 4), bytes.begin() + std::ptrdiff_t(exif - 4), '\0');
+  const std::string wiped = dir.write("wiped.heic", bytes);
+  EXPECT_EQ(loadUpright(wiped, fif, 0).image, nullptr);
+  const CollectionItem* header = items.addImage(wiped, "wiped.heic", "/", {true, true, true, false});
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->width, 48);
+  EXPECT_EQ(header->height, 64);
+  EXPECT_EQ(header->exifModel, "Modell 7");
+  EXPECT_EQ(header->caption, "Abend am See");
 }
 
 TEST(PhoneFormats, DeepHeicAndAvifKeepTheirAlphaInEightBits) {
@@ -177,6 +194,23 @@ TEST(CameraRaw, DngIsDevelopedUprightAndItsPreviewServesSmallSizes) {
   EXPECT_EQ(item->formatName, "Camera RAW (DNG)");
   EXPECT_EQ(item->width, 64);
   EXPECT_EQ(item->height, 96);
+
+  // The camera's settings reach the record as they would from a JPEG
+  // holding the same EXIF tags, copied there by exiftool.
+  EXPECT_EQ(exiftoolTag(path, "ExposureTime"), "1/250");
+  const std::string jpeg = dir.file("same.jpg");
+  ASSERT_TRUE(writeTestImage(jpeg, 8, 8, FIF_JPEG));
+  run("exiftool -q -overwrite_original -tagsFromFile '" + path + "' -exif:all '" + jpeg + "'");
+  const CollectionItem* same = items.addImage(jpeg, "same.jpg", "/", {});
+  ASSERT_NE(same, nullptr);
+  EXPECT_EQ(item->exifMake, "Testkamera");
+  EXPECT_EQ(item->exifModel, "DNG 1");
+  EXPECT_EQ(item->exifDateTime, "2023:08:14 18:30:05");
+  EXPECT_EQ(same->exifExposureTime, exiftoolTag(path, "ExposureTime") + " sec");
+  for (auto field : {&CollectionItem::exifMake, &CollectionItem::exifModel, &CollectionItem::exifDateTime,
+                     &CollectionItem::exifExposureTime, &CollectionItem::exifFNumber, &CollectionItem::exifIsoSpeed,
+                     &CollectionItem::exifFocalLength})
+    EXPECT_EQ(item->*field, same->*field);
 }
 
 TEST(PhoneFormats, FullSizeOfASourceOnlyFormatIsConvertedNotCopied) {
@@ -271,4 +305,46 @@ TEST(CameraRaw, OrientationOfTheRawLayoutsThatAreNoPlainTiff) {
   EXPECT_EQ(embeddedOrientation("IIRO" + ifd, FIF_RAW), 6);
   EXPECT_EQ(embeddedOrientation(std::string("IIU\0", 4) + ifd, FIF_RAW), 6);
   EXPECT_EQ(embeddedOrientation(box("ftyp", "crx ") + box("moov", ""), FIF_RAW), 1);
+}
+
+// The camera's texts and settings of the RAW layouts that are no plain
+// TIFF, copied into an EXIF block that exiftool reads back as written.
+TEST(CameraRaw, CameraSettingsOfTheOtherRawLayoutsReachTheExifBlock) {
+  ScratchDir dir;
+  auto box = [](const std::string& type, const std::string& body) {
+    return be(std::uint32_t(8 + body.size()), 4) + type + body;
+  };
+  auto tiff = [](const std::vector<Tag>& tags) { return "II*" + std::string(1, '\0') + le(8, 4) + directoryAt(tags, 8, 0); };
+  // CR3: make, model and date in the CMT1 box, the exposure in CMT2.
+  const std::string canon =
+      box("uuid", std::string(16, '\x85') + box("CNCV", "CanonCR3_001") +
+                      box("CMT1", tiff({ascii(0x010F, "Canon"), ascii(0x0110, "Canon EOS R5"),
+                                        ascii(0x0132, "2024:01:02 03:04:05"), shorts(0x0112, {8})})) +
+                      box("CMT2", tiff({rational(33434, 1, 1000), rational(33437, 28, 10), shorts(34855, {3200}),
+                                        rational(37386, 85, 1), ascii(0x927C, "maker note")})));
+  const std::string cr3 = box("ftyp", "crx " + be(1, 4) + "crx isom") + box("moov", box("mvhd", std::string(100, '\0')) + canon);
+  // Olympus, big-endian and marked with a number of its own: the make, and
+  // the exposure in the EXIF directory the first one links to.
+  const std::string orf = "MMOR" + be(8, 4) +                                            // header
+                          be(2, 2) + be(0x010F, 2) + be(2, 2) + be(8, 4) + be(38, 4) +   // make at 38
+                          be(0x8769, 2) + be(4, 2) + be(1, 4) + be(46, 4) + be(0, 4) +   // EXIF at 46
+                          std::string("OLYMPUS\0", 8) +                                 //
+                          be(1, 2) + be(33434, 2) + be(5, 2) + be(1, 4) + be(64, 4) + be(0, 4) + be(1, 4) + be(60, 4);
+  const std::string cr3Block = rawExifBlock(cr3), orfBlock = rawExifBlock(orf);
+  const std::string cr3File = dir.write("cr3.tif", cr3Block), orfFile = dir.write("orf.tif", orfBlock);
+  EXPECT_EQ(exiftoolTag(cr3File, "Make"), "Canon");
+  EXPECT_EQ(exiftoolTag(cr3File, "Model"), "Canon EOS R5");
+  EXPECT_EQ(exiftoolTag(cr3File, "ModifyDate"), "2024:01:02 03:04:05");
+  EXPECT_EQ(exiftoolTag(cr3File, "ExposureTime"), "1/1000");
+  EXPECT_EQ(exiftoolTag(cr3File, "FNumber"), "2.8");
+  EXPECT_EQ(exiftoolTag(cr3File, "ISO"), "3200");
+  EXPECT_EQ(exiftoolTag(cr3File, "FocalLength"), "85.0 mm");
+  EXPECT_EQ(exiftoolTag(cr3File, "Orientation"), "");  // the turn is read apart; it must not turn twice
+  EXPECT_EQ(cr3Block.find("maker note"), std::string::npos);
+  EXPECT_EQ(orfBlock.substr(0, 4), std::string("MM\0*", 4));
+  EXPECT_EQ(exiftoolTag(orfFile, "Make"), "OLYMPUS");
+  EXPECT_EQ(exiftoolTag(orfFile, "ExposureTime"), "1/60");
+  // Values that lie outside the file are left out, not read.
+  EXPECT_EQ(rawExifBlock(orf.substr(0, 40)).find("OLYMPUS"), std::string::npos);
+  EXPECT_EQ(rawExifBlock(box("ftyp", "crx ") + box("moov", "")), "");
 }

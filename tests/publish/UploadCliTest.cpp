@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <set>
 
 #include "Servers.h"
@@ -103,9 +104,20 @@ TEST_F(CliUpload, RebuildAfterOneChangedPhotoSendsOnlyItsImagesAndPages) {
   }
   EXPECT_EQ(planned, changed) << plan.output;
 
-  CliRun second = cliRun(upload, server.password);
+  // For a script: quiet, and the one JSON object as python3 reads it, with
+  // the bytes of the changed files as the system counts them.
+  std::vector<std::string> scripted = upload;
+  scripted.insert(scripted.end(), {"-q", "--json"});
+  CliRun second = cliRun(scripted, server.password);
   ASSERT_EQ(second.status, 0) << second.output;
-  EXPECT_NE(second.output.find(format("%zu files sent", changed.size())), std::string::npos) << second.output;
+  std::uint64_t bytes = 0;
+  for (const std::string& path : changed) bytes += std::filesystem::file_size(gallery() + "/" + path);
+  const std::string summary = dir.path() + "summary.json";
+  writeWholeFile(summary, second.output);
+  EXPECT_EQ(run("python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); "
+                "print(d[\"command\"], d[\"result\"], d[\"sent\"], d[\"removed\"], d[\"bytes\"], d[\"notSent\"])' " +
+                shellQuoted(summary) + " 2>&1"),
+            format("upload success %zu 0 %llu []\n", changed.size(), static_cast<unsigned long long>(bytes)));
   const std::string remoteSum = run("cd '" + server.root + "galerie' && sha256sum " + changed.begin()->c_str());
   EXPECT_EQ(remoteSum.substr(0, 64), after.at(*changed.begin()).sha256);
 }
