@@ -8,7 +8,6 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleEditableTextInterface>
 #include <QApplication>
-#include <QDirIterator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +31,8 @@
 #include "ui/TabProject.h"
 
 using guitest::ScriptedDesktop;
+using guitest::contents;
+using guitest::filesBelow;
 
 namespace {
 
@@ -77,19 +78,6 @@ bool typeInto(QAccessibleInterface* e, const QString& text) {
   if (!e || !e->editableTextInterface() || !e->textInterface()) return false;
   e->editableTextInterface()->replaceText(0, e->textInterface()->characterCount(), text);
   return true;
-}
-
-QStringList filesBelow(const QString& root) {
-  QStringList files;
-  QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
-  files.sort();
-  return files;
-}
-
-QByteArray contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Runs f in the next modal dialog, once it is shown: polled, because the

@@ -6,7 +6,6 @@
 // against picovand-cli, and closing during a build.
 #include <QAbstractButton>
 #include <QAccessible>
-#include <QDirIterator>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QProcess>
@@ -35,26 +34,14 @@
 #include "ui/TabProject.h"
 
 using guitest::ScriptedDesktop;
+using guitest::contents;
+using guitest::filesBelow;
 
 namespace {
 
 const QString kPhotos = PICOVAND_TESTDATA;
 const char* const kThreePhotos[3] = {"exif_canon_powershot_sd300.jpg", "portrait_nikon_d70s.jpg",
                                      "orientation6_canon_sx60.jpg"};
-
-// Every file below root, by its path relative to root.
-QStringList filesBelow(const QString& root) {
-  QStringList files;
-  QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
-  files.sort();
-  return files;
-}
-
-QByteArray contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Runs f on the next modal dialog once it is shown.
 void onModalDialog(std::function<void(QDialog*)> f) {

@@ -1,5 +1,7 @@
 #include "GuiSupport.h"
 
+#include <QDirIterator>
+
 namespace guitest {
 
 std::vector<TestFactory>& registeredTests() {
@@ -86,6 +88,19 @@ void ScriptedDesktop::clear() {
   saveQuestions.clear();
   saveAnswers.clear();
   saveFiles.clear();
+}
+
+QStringList filesBelow(const QString& root) {
+  QStringList files;
+  QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) files << QDir(root).relativeFilePath(it.next());
+  files.sort();
+  return files;
+}
+
+QByteArray contents(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace guitest

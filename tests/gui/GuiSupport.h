@@ -52,6 +52,9 @@ class ScratchProgram {
 };
 
 std::string readFile(const std::string& path);
+// Every file below root, by its path relative to root, sorted.
+QStringList filesBelow(const QString& root);
+QByteArray contents(const QString& path);
 
 // Records every message and request; answers questions, colour and file
 // choices from queues (no answer queued: no, cancel, cancel).
