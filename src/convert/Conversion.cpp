@@ -13,6 +13,7 @@
 
 #include "state/AppState.h"
 #include "convert/GpsData.h"
+#include "convert/Resample.h"
 #include "model/Encoding.h"
 #include "model/Image.h"
 #include "util/FileSystem.h"
@@ -89,15 +90,13 @@ ImagePtr to32Bits(ImagePtr image) {
 // decode and saves most of the work.
 constexpr long long kDecodeMarginPercent = 190;
 
-// The longer side at which a JPEG must at least be decoded to keep that
-// margin over every output size; 0 when only the full size will do.
+// The longer side at which a JPEG stored w x h with the given EXIF
+// orientation must at least be decoded to keep that margin over every output
+// size; 0 when only the full size will do.
 // FreeImage divides by d when longSide >= d * hint, so a hint of
 // ceil(longSide * margin * out / side) keeps side / d >= margin * out.
-int jpegDecodeSide(const std::string& path, int rotation, const std::vector<SizeOutput*>& outputs) {
-  ImagePtr header = loadImageFile(path, FIF_JPEG, FIF_LOAD_NOPIXELS);
-  if (!header) return 0;
-  long long w = FreeImage_GetWidth(header.get()), h = FreeImage_GetHeight(header.get());
-  if (exifOrientation(header.get()) >= 5) std::swap(w, h);
+int jpegDecodeSide(long long w, long long h, int orientation, int rotation, const std::vector<SizeOutput*>& outputs) {
+  if (orientation >= 5) std::swap(w, h);
   if (rotation % 180 != 0) std::swap(w, h);
   const long long longSide = std::max(w, h);
   auto needed = [&](long long output, long long side) {
@@ -112,13 +111,10 @@ int jpegDecodeSide(const std::string& path, int rotation, const std::vector<Size
   return hint > 0 && 2 * hint <= longSide ? int(hint) : 0;
 }
 
-// The longer side the largest output of a camera RAW needs, whichever way
-// the picture lies: its embedded preview serves when it is at least that
-// large. 0 (a full development) when an output keeps the full size.
-int rawDecodeSide(const std::string& path, const std::vector<SizeOutput*>& outputs) {
-  ImagePtr header = loadImageFile(path, FIF_RAW, FIF_LOAD_NOPIXELS);
-  if (!header) return 0;
-  const int w = int(FreeImage_GetWidth(header.get())), h = int(FreeImage_GetHeight(header.get()));
+// The longer side the largest output of a camera RAW stored w x h needs,
+// whichever way the picture lies: its embedded preview serves when it is at
+// least that large. 0 (a full development) when an output keeps the full size.
+int rawDecodeSide(int w, int h, const std::vector<SizeOutput*>& outputs) {
   int side = 0;
   for (const SizeOutput* o : outputs) {
     if (o->boxWidth == kCopyBoxSide && o->boxHeight == kCopyBoxSide) return 0;
@@ -132,10 +128,11 @@ int rawDecodeSide(const std::string& path, const std::vector<SizeOutput*>& outpu
 // scale the largest of the outputs needs.
 LoadedImage transformedSource(const std::string& path, FREE_IMAGE_FORMAT fif, int rotation, bool flipHorizontal,
                               bool flipVertical, const std::vector<SizeOutput*>& outputs) {
-  const int decodeSide = fif == FIF_JPEG  ? jpegDecodeSide(path, rotation, outputs)
-                         : fif == FIF_RAW ? rawDecodeSide(path, outputs)
-                                          : 0;
-  LoadedImage loaded = loadUpright(path, fif, decodeSide);
+  DecodeSideFor sideFor;
+  if (fif == FIF_JPEG)
+    sideFor = [&](int w, int h, int orientation) { return jpegDecodeSide(w, h, orientation, rotation, outputs); };
+  if (fif == FIF_RAW) sideFor = [&](int w, int h, int) { return rawDecodeSide(w, h, outputs); };
+  LoadedImage loaded = loadUpright(path, fif, sideFor);
   // 24 bits before the transform: the same pixels, and FreeImage rotates
   // every 24-bit image while it refuses some palettes.
   loaded.image = applyUserTransform(to24Bits(std::move(loaded.image)), flipHorizontal, flipVertical, rotation);
@@ -358,7 +355,7 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   for (size_t i = 0; i < sized.size(); ++i) {
     const auto& [size, output] = sized[i];
     FIBITMAP* from = resamplingSource(made, size.width, size.height);
-    ImagePtr image(FreeImage_Rescale(from, size.width, size.height, scalingFilter(state.settings.resizeFilter)));
+    ImagePtr image = resampled(from, size.width, size.height, scalingFilter(state.settings.resizeFilter));
     if (!image) continue;
     // The smaller sizes still to come may start from this one, before its watermark.
     if (i + 1 < sized.size())

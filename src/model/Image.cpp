@@ -1,12 +1,16 @@
 #include "model/Image.h"
 
+#include <algorithm>
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <utility>
 
+#include <jpeglib.h>
 #include <tiffio.h>
 
 #include "model/BmpReader.h"
@@ -26,12 +30,14 @@ namespace {
 thread_local bool tWatchingJpeg = false;
 thread_local bool tJpegDamaged = false;
 
+// libjpeg's complaints about data that ends early or does not decode.
+bool isDamageMessage(const std::string& text) {
+  return text.find("remature end") != std::string::npos || text.find("Huffman") != std::string::npos ||
+         text.find("Corrupt JPEG data: found marker") != std::string::npos;
+}
+
 void readerMessage(FREE_IMAGE_FORMAT, const char* message) {
-  if (!tWatchingJpeg || !message) return;
-  const std::string text = message;
-  if (text.find("remature end") != std::string::npos || text.find("Huffman") != std::string::npos ||
-      text.find("Corrupt JPEG data: found marker") != std::string::npos)
-    tJpegDamaged = true;
+  if (tWatchingJpeg && message && isDamageMessage(message)) tJpegDamaged = true;
 }
 
 }  // namespace
@@ -179,7 +185,7 @@ struct Decoded {
 // is decoded; then the embedded preview when its longer side is at least
 // minLongSide, else a full development (8 bits, gamma-corrected, which
 // LibRaw turns upright itself).
-Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
+Decoded decodeRaw(std::string& data, int flags, const DecodeSideFor& sideFor) {
   Decoded out;
   ImagePtr header(loadFromMemory(FIF_RAW, data, FIF_LOAD_NOPIXELS));
   if (!header) return out;
@@ -192,6 +198,7 @@ Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
     out.orientation = embeddedOrientation(data, FIF_RAW);
     return out;
   }
+  const int minLongSide = sideFor ? sideFor(int(w), int(h), embeddedOrientation(data, FIF_RAW)) : 0;
   if (minLongSide > 0) {
     ImagePtr preview(loadFromMemory(FIF_RAW, data, RAW_PREVIEW));
     const int pw = preview ? int(FreeImage_GetWidth(preview.get())) : 0;
@@ -216,12 +223,77 @@ Decoded decodeRaw(std::string& data, int flags, int minLongSide) {
   return out;
 }
 
+// libjpeg's fatal errors end the decode; its warnings about data that ends
+// early or does not decode mark the picture as damaged.
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf fatal;
+  bool damaged = false;
+};
+
+[[noreturn]] void jpegFatal(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->fatal, 1); }
+
+void jpegMessage(j_common_ptr info, int level) {
+  if (level >= 0) return;  // trace output, not a complaint
+  char text[JMSG_LENGTH_MAX];
+  info->err->format_message(info, text);
+  if (isDamageMessage(text)) reinterpret_cast<JpegErrors*>(info->err)->damaged = true;
+}
+
+// A JPEG of YCbCr, RGB or grey straight into a 24-bit picture, shrunk in the
+// decoder by 2, 4 or 8 as FreeImage's size hint does and with the same
+// settings: FreeImage's pixels, without its copies of the data and its
+// reading of every metadata block. Null for CMYK and for what libjpeg
+// refuses; FreeImage's reader then tries.
+Decoded decodePlainJpeg(const std::string& data, int minLongSide) {
+  Decoded out;
+  JpegErrors errors;
+  jpeg_decompress_struct info;
+  info.err = jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = jpegFatal;
+  errors.manager.emit_message = jpegMessage;
+  jpeg_create_decompress(&info);
+  FIBITMAP* volatile dib = nullptr;
+  if (setjmp(errors.fatal)) {
+    jpeg_destroy_decompress(&info);
+    if (dib) FreeImage_Unload(dib);
+    return {};
+  }
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
+  jpeg_read_header(&info, TRUE);
+  if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+    jpeg_destroy_decompress(&info);
+    return {};
+  }
+  const double reduction = minLongSide > 0 ? double(std::max(info.image_width, info.image_height)) / minLongSide : 1;
+  info.scale_num = 1;
+  info.scale_denom = reduction >= 8 ? 8 : reduction >= 4 ? 4 : reduction >= 2 ? 2 : 1;
+  info.dct_method = JDCT_IFAST;
+  info.do_fancy_upsampling = FALSE;
+  info.out_color_space = JCS_EXT_BGR;
+  jpeg_start_decompress(&info);
+  dib = FreeImage_Allocate(int(info.output_width), int(info.output_height), 24);
+  if (!dib) std::longjmp(errors.fatal, 1);
+  while (info.output_scanline < info.output_height) {
+    // FreeImage keeps the bottom row first.
+    JSAMPROW row = FreeImage_GetScanLine(dib, int(info.output_height - 1 - info.output_scanline));
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  out.fullWidth = int(info.image_width);
+  out.fullHeight = int(info.image_height);
+  jpeg_destroy_decompress(&info);
+  out.image.reset(dib);
+  out.damaged = errors.damaged;
+  return out;
+}
+
 // Every reader is given the file from memory, after the guards have looked
 // at it; a header claiming too many pixels, or none, is never decoded.
-Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, int minLongSide = 0) {
+Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, const DecodeSideFor& sideFor = {}) {
   std::string data;
   if (!readWholeFile(path, data) || !headerWorthDecoding(data, fif)) return {};
-  if (fif == FIF_RAW) return decodeRaw(data, flags, minLongSide);
+  if (fif == FIF_RAW) return decodeRaw(data, flags, sideFor);
   Decoded out;
   if (fif != FIF_UNKNOWN && fif == heifFormat()) {
     out.image = decodeHeif(data, !(flags & FIF_LOAD_NOPIXELS));
@@ -235,6 +307,21 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, in
       break;
     case FIF_JPEG:
       hideBrokenExif(data);
+      if (sideFor) {
+        // The header from the bytes already read: the file is read once.
+        ImagePtr header(loadFromMemory(fif, data, FIF_LOAD_NOPIXELS));
+        if (!header) return out;
+        const int side = sideFor(int(FreeImage_GetWidth(header.get())), int(FreeImage_GetHeight(header.get())),
+                                 exifOrientation(header.get()));
+        // The hint sits in the upper 16 bits of the flags; a side of 32768 or
+        // more could not be halved within a JPEG's 65535-pixel limit anyway.
+        if (side > 0 && side < 0x8000) flags |= side << 16;
+        Decoded plain = decodePlainJpeg(data, flags >> 16);
+        if (plain.image) {
+          plain.orientation = exifOrientation(header.get());
+          return plain;
+        }
+      }
       tWatchingJpeg = true;
       tJpegDamaged = false;
       out.image.reset(loadFromMemory(fif, data, flags));
@@ -269,19 +356,20 @@ ImagePtr loadImageFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags
 }
 
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide) {
+  return loadUpright(path, fif, minLongSide > 0 ? DecodeSideFor([minLongSide](int, int, int) { return minLongSide; })
+                                                : DecodeSideFor());
+}
+
+LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, const DecodeSideFor& sideFor) {
   LoadedImage out;
-  int flags = 0;
-  // The hint sits in the upper 16 bits of the flags; a side of 32768 or more
-  // could not be halved within a JPEG's 65535-pixel limit anyway.
-  if (fif == FIF_JPEG && minLongSide > 0 && minLongSide < 0x8000) flags = JPEG_DEFAULT | (minLongSide << 16);
-  Decoded decoded = decodeFile(path, fif, flags, minLongSide);
+  Decoded decoded = decodeFile(path, fif, 0, sideFor);
   ImagePtr dib = std::move(decoded.image);
   if (!dib || !FreeImage_HasPixels(dib.get())) return out;
 
   int w = decoded.fullWidth > 0 ? decoded.fullWidth : int(FreeImage_GetWidth(dib.get()));
   int h = decoded.fullHeight > 0 ? decoded.fullHeight : int(FreeImage_GetHeight(dib.get()));
-  if (flags != 0) {
-    // The shrunk decode leaves the real size in the comments.
+  if (fif == FIF_JPEG) {
+    // A shrunk decode leaves the real size in the comments.
     int ow = commentInt(dib.get(), "OriginalJPEGWidth");
     int oh = commentInt(dib.get(), "OriginalJPEGHeight");
     if (ow > 0 && oh > 0) {

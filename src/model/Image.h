@@ -3,6 +3,7 @@
 // program loads a photo: upright, optionally shrunk while decoding.
 #include <FreeImage.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ struct LoadedImage {
 // largest divisor d with longSide >= d * minLongSide); 0 decodes at full
 // size. fullWidth/fullHeight always give the undecimated upright size.
 LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, int minLongSide = 0);
+// The same with the side chosen once the header is read, from the stored
+// size and the EXIF orientation (for camera RAW: the side the embedded
+// preview must have at least); the file is read once.
+using DecodeSideFor = std::function<int(int storedWidth, int storedHeight, int orientation)>;
+LoadedImage loadUpright(const std::string& path, FREE_IMAGE_FORMAT fif, const DecodeSideFor& sideFor);
 
 // What adding a photo needs of its file: the upright size and the metadata
 // (captions, EXIF), read from the header and metadata blocks without

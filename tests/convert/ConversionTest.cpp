@@ -307,11 +307,13 @@ TEST(Conversion, ShrinkOnLoadMatchesTheFullDecode) {
   ImagePtr fromFull(FreeImage_Rescale(full.get(), 320, 137, FILTER_BILINEAR));
   full.reset();
   EXPECT_LE(pvtest::meanAbsDiff(out.get(), fromFull.get()), 2.0);
-  // And it was the shrunk decode: the same pixels as FreeImage's at a quarter.
+  // And it was the shrunk decode: within a rounding step of FreeImage's
+  // scaling of FreeImage's decode at a quarter, much closer than to the full one.
   ImagePtr quarter(FreeImage_Load(FIF_JPEG, source.c_str(), 640 << 16));
   ASSERT_EQ(sizeOf(quarter.get()), std::make_pair(1152, 494));
   ImagePtr fromQuarter(FreeImage_Rescale(quarter.get(), 320, 137, FILTER_BILINEAR));
-  EXPECT_EQ(pvtest::meanAbsDiff(out.get(), fromQuarter.get()), 0.0);
+  EXPECT_LE(pvtest::meanAbsDiff(out.get(), fromQuarter.get()), 0.25);
+  EXPECT_LT(pvtest::meanAbsDiff(out.get(), fromQuarter.get()) * 4, pvtest::meanAbsDiff(out.get(), fromFull.get()));
 }
 
 TEST(Conversion, AllSizesFromOneDecodeStayCloseToOneDecodeEach) {

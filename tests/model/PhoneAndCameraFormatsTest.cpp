@@ -348,3 +348,51 @@ TEST(CameraRaw, CameraSettingsOfTheOtherRawLayoutsReachTheExifBlock) {
   EXPECT_EQ(rawExifBlock(orf.substr(0, 40)).find("OLYMPUS"), std::string::npos);
   EXPECT_EQ(rawExifBlock(box("ftyp", "crx ") + box("moov", "")), "");
 }
+
+// A grid image (two tiles) and an image sequence (two frames), written by
+// libavif's encoder: each is added and shown as its primary image, the grid
+// whole, the sequence by its first frame.
+TEST(PhoneFormats, GridImageAndImageSequenceReadAsTheirPrimaryImage) {
+  ScratchDir dir;
+  auto png = [&](const std::string& name, int w, int h, const std::function<unsigned(int x)>& colour) {
+    ImagePtr dib(FreeImage_Allocate(w, h, 24));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const unsigned c = colour(x);
+        RGBQUAD q{BYTE(c & 0xFF), BYTE((c >> 8) & 0xFF), BYTE(c >> 16), 0};
+        FreeImage_SetPixelColor(dib.get(), unsigned(x), unsigned(y), &q);
+      }
+    EXPECT_TRUE(FreeImage_Save(FIF_PNG, dib.get(), dir.file(name).c_str()));
+    return dir.file(name);
+  };
+  // Red on the left tile, blue on the right one.
+  const std::string halves = png("halves.png", 128, 64, [](int x) { return x < 64 ? 0xFF0000u : 0x0000FFu; });
+  const std::string red = png("red.png", 64, 48, [](int) { return 0xFF0000u; });
+  const std::string blue = png("blue.png", 64, 48, [](int) { return 0x0000FFu; });
+  const std::string grid = dir.file("grid.avif"), sequence = dir.file("sequence.avif");
+  run("avifenc --grid 2x1 '" + halves + "' '" + grid + "' >/dev/null 2>&1");
+  run("avifenc '" + red + "' '" + blue + "' '" + sequence + "' >/dev/null 2>&1");
+  ASSERT_NE(run("heif-info '" + grid + "'").find("128x64"), std::string::npos);
+  ASSERT_NE(run("heif-info '" + sequence + "'").find("avis"), std::string::npos);
+  EXPECT_EQ(identifySize(grid), "128 64");
+  EXPECT_EQ(identifySize(sequence), "64 48");
+
+  ItemCollection items;
+  const CollectionItem* gridItem = items.addImage(grid, "grid.avif", "/", {});
+  const CollectionItem* sequenceItem = items.addImage(sequence, "sequence.avif", "/", {});
+  ASSERT_NE(gridItem, nullptr);
+  ASSERT_NE(sequenceItem, nullptr);
+  EXPECT_EQ(gridItem->width, 128);
+  EXPECT_EQ(gridItem->height, 64);
+  EXPECT_EQ(sequenceItem->width, 64);
+  EXPECT_EQ(sequenceItem->height, 48);
+
+  LoadedImage whole = loadUpright(grid, formatFromFileName(grid), 0);
+  ASSERT_NE(whole.image, nullptr);
+  ASSERT_EQ(FreeImage_GetWidth(whole.image.get()), 128u);
+  EXPECT_TRUE(near(pixelAt(whole.image.get(), 20, 30), {255, 0, 0}, 40));
+  EXPECT_TRUE(near(pixelAt(whole.image.get(), 110, 30), {0, 0, 255}, 40));
+  LoadedImage first = loadUpright(sequence, formatFromFileName(sequence), 0);
+  ASSERT_NE(first.image, nullptr);
+  EXPECT_TRUE(near(pixelAt(first.image.get(), 32, 24), {255, 0, 0}, 40));
+}

@@ -138,6 +138,11 @@ TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
   ASSERT_TRUE(pvtest::writeTestImage(dir.file("plain.webp"), w, h, FIF_WEBP));
   ASSERT_TRUE(readWholeFile(dir.file("plain.heic"), heic) && readWholeFile(dir.file("plain.avif"), avif) &&
               readWholeFile(dir.file("plain.webp"), webp));
+  // A grid of two tiles, as libavif's encoder writes it.
+  std::string grid;
+  ASSERT_TRUE(pvtest::writeTestImage(dir.file("wide.png"), 128, 64));
+  pvtest::run("avifenc --grid 2x1 '" + dir.file("wide.png") + "' '" + dir.file("grid.avif") + "' >/dev/null 2>&1");
+  ASSERT_TRUE(readWholeFile(dir.file("grid.avif"), grid));
   Bmp embedded;
   embedded.headerSize = 40, embedded.width = w, embedded.height = h, embedded.bits = 0, embedded.compression = 5;
   embedded.pixels = png;
@@ -154,6 +159,7 @@ TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
       {".jpg", jpegWithApp1(dir, exifOrientationBlock(8))},
       {".heic", heic},
       {".avif", avif},
+      {".avif", grid},
       {".webp", webp},
       {".dng", dngFile(64, 48, 6)},  // LibRaw takes no raw picture below 22 pixels
       {".bmp", embedded.file()},

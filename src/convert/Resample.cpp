@@ -1,0 +1,201 @@
+#include "convert/Resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace pv {
+
+namespace {
+
+// Weights in fixed point, 16 bits each, so that the products of weights and
+// 8-bit values are 16 by 16 bits, which the vector units do directly; sums
+// of up to a few hundred taps stay well inside 32 bits.
+constexpr int kWeightBits = 14;
+constexpr int kOne = 1 << kWeightBits;
+
+double filterWidth(FREE_IMAGE_FILTER filter) {
+  switch (filter) {
+    case FILTER_BOX: return 0.5;
+    case FILTER_BILINEAR: return 1.0;
+    default: return 2.0;
+  }
+}
+
+double filterValue(FREE_IMAGE_FILTER filter, double x) {
+  x = std::fabs(x);
+  switch (filter) {
+    case FILTER_BOX: return x <= 0.5 ? 1.0 : 0.0;
+    case FILTER_BILINEAR: return x < 1.0 ? 1.0 - x : 0.0;
+    case FILTER_BSPLINE: {
+      if (x < 1.0) return (4.0 + x * x * (-6.0 + 3.0 * x)) / 6.0;
+      const double t = 2.0 - x;
+      return x < 2.0 ? t * t * t / 6.0 : 0.0;
+    }
+    default: {
+      // Mitchell and Netravali's cubic with B = C = 1/3.
+      constexpr double b = 1.0 / 3.0, c = 1.0 / 3.0;
+      constexpr double p0 = (6 - 2 * b) / 6, p2 = (-18 + 12 * b + 6 * c) / 6, p3 = (12 - 9 * b - 6 * c) / 6;
+      constexpr double q0 = (8 * b + 24 * c) / 6, q1 = (-12 * b - 48 * c) / 6, q2 = (6 * b + 30 * c) / 6,
+                       q3 = (-b - 6 * c) / 6;
+      if (x < 1.0) return p0 + x * x * (p2 + x * p3);
+      return x < 2.0 ? q0 + x * (q1 + x * (q2 + x * q3)) : 0.0;
+    }
+  }
+}
+
+// For each output position the first source position it reads and the
+// weights of the following ones, `window` of them (zero-padded).
+struct Weights {
+  int window = 0;
+  std::vector<int> first;
+  std::vector<std::int16_t> weight;
+};
+
+// The windows and weights FreeImage computes (the filter stretched by the
+// reduction when shrinking, each output's weights normalised to one), rounded
+// to fixed point so that they still sum to exactly one.
+Weights weightsFor(FREE_IMAGE_FILTER filter, int sourceSize, int targetSize) {
+  const double scale = double(targetSize) / double(sourceSize);
+  const double width = scale < 1.0 ? filterWidth(filter) / scale : filterWidth(filter);
+  const double filterScale = std::min(scale, 1.0);
+  const int reach = 2 * int(std::ceil(width)) + 1;
+  // Each output's fixed-point weights from its first source position on,
+  // without the zeros at either end: they would only cost time.
+  std::vector<int> start(static_cast<size_t>(targetSize));
+  std::vector<std::vector<std::int16_t>> taps(static_cast<size_t>(targetSize));
+  std::vector<double> exact(static_cast<size_t>(reach));
+  int window = 1;
+  for (int u = 0; u < targetSize; ++u) {
+    const double center = double(u) / scale + 0.5 / scale;
+    const int left = std::max(0, int(center - width + 0.5));
+    const int right = std::min(int(center + width + 0.5), sourceSize);
+    const int count = std::max(0, std::min(right - left, reach));
+    double total = 0;
+    for (int i = 0; i < count; ++i) {
+      exact[size_t(i)] = filterScale * filterValue(filter, filterScale * (double(left + i) + 0.5 - center));
+      total += exact[size_t(i)];
+    }
+    std::vector<std::int16_t>& out = taps[size_t(u)];
+    int sum = 0;
+    size_t largest = 0;
+    for (int i = 0; i < count; ++i) {
+      const double normalised = total > 0 ? exact[size_t(i)] / total : exact[size_t(i)];
+      out.push_back(std::int16_t(std::lround(normalised * kOne)));
+      sum += out.back();
+      if (std::abs(out.back()) > std::abs(out[largest])) largest = out.size() - 1;
+    }
+    if (total > 0 && !out.empty()) out[largest] = std::int16_t(out[largest] + kOne - sum);
+    size_t skipped = 0;
+    while (skipped < out.size() && out[skipped] == 0) ++skipped;
+    out.erase(out.begin(), out.begin() + long(skipped));
+    while (!out.empty() && out.back() == 0) out.pop_back();
+    start[size_t(u)] = left + int(skipped);
+    window = std::max(window, int(out.size()));
+  }
+  Weights w;
+  w.window = window;
+  w.first.resize(size_t(targetSize));
+  w.weight.assign(size_t(targetSize) * size_t(window), 0);
+  for (int u = 0; u < targetSize; ++u) {
+    // A window running past the last source position starts early instead.
+    w.first[size_t(u)] = std::max(0, std::min(start[size_t(u)], sourceSize - window));
+    const int shift = start[size_t(u)] - w.first[size_t(u)];
+    std::copy(taps[size_t(u)].begin(), taps[size_t(u)].end(), &w.weight[size_t(u) * size_t(window) + size_t(shift)]);
+  }
+  return w;
+}
+
+inline BYTE clampedByte(std::int32_t sum) {
+  const std::int32_t v = (sum + kOne / 2) >> kWeightBits;
+  return BYTE(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// Rows of the target from rows of the source, each a weighted sum of whole
+// source rows: long runs of bytes, which the compiler vectorises.
+void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
+  const int rows = int(FreeImage_GetHeight(target)), sourceRows = int(FreeImage_GetHeight(source));
+  const size_t bytes = size_t(FreeImage_GetWidth(target)) * (FreeImage_GetBPP(target) / 8);
+  std::vector<std::int32_t> sum(bytes);
+  for (int y = 0; y < rows; ++y) {
+    const std::int16_t* weight = &w.weight[size_t(y) * size_t(w.window)];
+    const int first = w.first[size_t(y)], taps = std::min(w.window, sourceRows - first);
+    // Two source rows at a time, so the sums are read and written half as often.
+    std::fill(sum.begin(), sum.end(), 0);
+    for (int k = 0; k < taps; k += 2) {
+      const BYTE* a = FreeImage_GetScanLine(source, first + k);
+      const BYTE* b = FreeImage_GetScanLine(source, first + std::min(k + 1, taps - 1));
+      const std::int16_t wa = weight[k], wb = k + 1 < taps ? weight[k + 1] : 0;
+      for (size_t i = 0; i < bytes; ++i) sum[i] += wa * std::int16_t(a[i]) + wb * std::int16_t(b[i]);
+    }
+    BYTE* out = FreeImage_GetScanLine(target, y);
+    for (size_t i = 0; i < bytes; ++i) out[i] = clampedByte(sum[i]);
+  }
+}
+
+// Columns of the target from columns of the source, pixel by pixel.
+template <int Channels>
+void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
+  const int rows = int(FreeImage_GetHeight(target)), columns = int(FreeImage_GetWidth(target));
+  const int sourceColumns = int(FreeImage_GetWidth(source));
+  const int window = std::min(w.window, sourceColumns);
+  for (int y = 0; y < rows; ++y) {
+    const BYTE* in = FreeImage_GetScanLine(source, y);
+    BYTE* out = FreeImage_GetScanLine(target, y);
+    for (int x = 0; x < columns; ++x) {
+      const BYTE* from = in + size_t(w.first[size_t(x)]) * Channels;
+      const std::int16_t* weight = &w.weight[size_t(x) * size_t(w.window)];
+      std::int32_t sum[Channels] = {};
+      for (int k = 0; k < window; ++k)
+        for (int c = 0; c < Channels; ++c) sum[c] += weight[k] * from[k * Channels + c];
+      for (int c = 0; c < Channels; ++c) out[x * Channels + c] = clampedByte(sum[c]);
+    }
+  }
+}
+
+ImagePtr allocateLike(FIBITMAP* model, int width, int height) {
+  const unsigned bpp = FreeImage_GetBPP(model);
+  return ImagePtr(FreeImage_Allocate(width, height, int(bpp), FreeImage_GetRedMask(model),
+                                     FreeImage_GetGreenMask(model), FreeImage_GetBlueMask(model)));
+}
+
+}  // namespace
+
+ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER filter) {
+  const unsigned bpp = source ? FreeImage_GetBPP(source) : 0;
+  if (FreeImage_GetImageType(source) != FIT_BITMAP || (bpp != 24 && bpp != 32) || width < 1 || height < 1)
+    return nullptr;
+  const int sourceWidth = int(FreeImage_GetWidth(source)), sourceHeight = int(FreeImage_GetHeight(source));
+  auto columns = [&](FIBITMAP* from, FIBITMAP* to) {
+    const Weights w = weightsFor(filter, sourceWidth, width);
+    if (bpp == 24) resampleColumns<3>(from, to, w);
+    else resampleColumns<4>(from, to, w);
+  };
+  auto rows = [&](FIBITMAP* from, FIBITMAP* to) { resampleRows(from, to, weightsFor(filter, sourceHeight, height)); };
+  // A side that keeps its size is not filtered at all (the smoothing filters
+  // would blur it). The pass over whole rows is the cheap one: when
+  // shrinking it goes first, so that the pixel-by-pixel pass has fewer rows
+  // to do; when enlarging, last.
+  if (width == sourceWidth && height == sourceHeight) return ImagePtr(FreeImage_Clone(source));
+  ImagePtr out = allocateLike(source, width, height);
+  if (!out) return nullptr;
+  if (width == sourceWidth || height == sourceHeight) {
+    if (width != sourceWidth) columns(source, out.get());
+    else rows(source, out.get());
+    return out;
+  }
+  const bool rowsFirst = height <= sourceHeight;
+  ImagePtr between = rowsFirst ? allocateLike(source, sourceWidth, height) : allocateLike(source, width, sourceHeight);
+  if (!between) return nullptr;
+  if (rowsFirst) {
+    rows(source, between.get());
+    columns(between.get(), out.get());
+  } else {
+    columns(source, between.get());
+    rows(between.get(), out.get());
+  }
+  return out;
+}
+
+}  // namespace pv
