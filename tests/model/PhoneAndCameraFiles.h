@@ -25,7 +25,7 @@ inline std::array<int, 3> quadrants(int x, int y) {
 
 inline std::array<int, 3> gradient(int x, int y) { return {x * 6, y * 8, 100}; }
 
-struct HeifSpec {
+struct HeifLook {
   heif_compression_format compression = heif_compression_HEVC;
   int bits = 8;
   bool alpha = false;  // opaque on the left half, half clear on the right
@@ -34,22 +34,22 @@ struct HeifSpec {
   std::string xmp;
 };
 
-inline bool writeHeif(const std::string& path, int w, int h, const Colour& colour, const HeifSpec& spec) {
+inline bool writeHeif(const std::string& path, int w, int h, const Colour& colour, const HeifLook& look) {
   std::unique_ptr<heif_context, void (*)(heif_context*)> context(heif_context_alloc(), heif_context_free);
   heif_encoder* encoder = nullptr;
-  if (heif_context_get_encoder_for_format(context.get(), spec.compression, &encoder).code != heif_error_Ok) return false;
+  if (heif_context_get_encoder_for_format(context.get(), look.compression, &encoder).code != heif_error_Ok) return false;
   std::unique_ptr<heif_encoder, void (*)(heif_encoder*)> encoderOwner(encoder, heif_encoder_release);
   heif_encoder_set_lossy_quality(encoder, 95);
-  const bool deep = spec.bits > 8;
-  const heif_chroma chroma = deep ? (spec.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                                  : (spec.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+  const bool deep = look.bits > 8;
+  const heif_chroma chroma = deep ? (look.alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+                                  : (look.alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
   heif_image* image = nullptr;
   if (heif_image_create(w, h, heif_colorspace_RGB, chroma, &image).code != heif_error_Ok) return false;
   std::unique_ptr<heif_image, void (*)(const heif_image*)> imageOwner(image, heif_image_release);
-  if (heif_image_add_plane(image, heif_channel_interleaved, w, h, spec.bits).code != heif_error_Ok) return false;
+  if (heif_image_add_plane(image, heif_channel_interleaved, w, h, look.bits).code != heif_error_Ok) return false;
   int stride = 0;
   std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-  const int channels = spec.alpha ? 4 : 3, maximum = (1 << spec.bits) - 1;
+  const int channels = look.alpha ? 4 : 3, maximum = (1 << look.bits) - 1;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::array<int, 3> c = colour(x, y);
@@ -62,17 +62,17 @@ inline bool writeHeif(const std::string& path, int w, int h, const Colour& colou
       }
     }
   heif_encoding_options* options = heif_encoding_options_alloc();
-  options->image_orientation = spec.orientation;
+  options->image_orientation = look.orientation;
   heif_image_handle* handle = nullptr;
   const bool encoded = heif_context_encode_image(context.get(), image, encoder, options, &handle).code == heif_error_Ok;
   heif_encoding_options_free(options);
   if (!encoded) return false;
   std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> handleOwner(handle, heif_image_handle_release);
-  if (!spec.exif.empty() &&
-      heif_context_add_exif_metadata(context.get(), handle, spec.exif.data(), int(spec.exif.size())).code != heif_error_Ok)
+  if (!look.exif.empty() &&
+      heif_context_add_exif_metadata(context.get(), handle, look.exif.data(), int(look.exif.size())).code != heif_error_Ok)
     return false;
-  if (!spec.xmp.empty() &&
-      heif_context_add_XMP_metadata(context.get(), handle, spec.xmp.data(), int(spec.xmp.size())).code != heif_error_Ok)
+  if (!look.xmp.empty() &&
+      heif_context_add_XMP_metadata(context.get(), handle, look.xmp.data(), int(look.xmp.size())).code != heif_error_Ok)
     return false;
   return heif_context_write_to_file(context.get(), path.c_str()).code == heif_error_Ok;
 }

@@ -39,15 +39,15 @@ std::string identifySize(const std::string& path) { return run("identify -format
 TEST(PhoneFormats, HeicIsTurnedByItsOwnTransformOnceAndKeepsItsMetadata) {
   ScratchDir dir;
   const int w = 64, h = 48;
-  HeifSpec spec;
-  spec.orientation = heif_orientation_rotate_90_cw;
+  HeifLook look;
+  look.orientation = heif_orientation_rotate_90_cw;
   // The EXIF block says "turn" as well; the file's transform has done it.
-  spec.exif = exifBlock(6, "Testkamera GmbH", "Modell 7", "2024:05:06 07:08:09", "Abend am See");
-  spec.xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+  look.exif = exifBlock(6, "Testkamera GmbH", "Modell 7", "2024:05:06 07:08:09", "Abend am See");
+  look.xmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
              "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/' dc:format='image/heic'/>"
              "</rdf:RDF></x:xmpmeta>";
   const std::string path = dir.file("turned.heic");
-  ASSERT_TRUE(writeHeif(path, w, h, quadrants, spec));
+  ASSERT_TRUE(writeHeif(path, w, h, quadrants, look));
   EXPECT_EQ(identifySize(path), "48 64");  // ImageMagick applies the transform as well
   EXPECT_EQ(exiftoolTag(path, "Model"), "Modell 7");
 
@@ -103,12 +103,12 @@ TEST(PhoneFormats, DeepHeicAndAvifKeepTheirAlphaInEightBits) {
   // Debian's AV1 encoder writes no deeper AVIF, so the 10-bit file is HEVC.
   for (const auto& [name, compression, bits] : {std::tuple{"deep.heic", heif_compression_HEVC, 10},
                                                 std::tuple{"alpha.avif", heif_compression_AV1, 8}}) {
-    HeifSpec spec;
-    spec.compression = compression;
-    spec.bits = bits;
-    spec.alpha = true;
+    HeifLook look;
+    look.compression = compression;
+    look.bits = bits;
+    look.alpha = true;
     const std::string path = dir.file(name);
-    ASSERT_TRUE(writeHeif(path, w, h, gradient, spec)) << name;
+    ASSERT_TRUE(writeHeif(path, w, h, gradient, look)) << name;
     EXPECT_EQ(run("identify -format '%w %h %z' '" + path + "' 2>/dev/null"), "40 30 " + std::to_string(bits));
 
     LoadedImage loaded = loadUpright(path, formatFromFileName(path), 0);
@@ -215,9 +215,9 @@ TEST(CameraRaw, DngIsDevelopedUprightAndItsPreviewServesSmallSizes) {
 
 TEST(PhoneFormats, FullSizeOfASourceOnlyFormatIsConvertedNotCopied) {
   ScratchDir dir;
-  HeifSpec spec;
+  HeifLook look;
   const std::string source = dir.file("photo.heic");
-  ASSERT_TRUE(writeHeif(source, 40, 24, quadrants, spec));
+  ASSERT_TRUE(writeHeif(source, 40, 24, quadrants, look));
   AppState state{scratchEnvironment(dir)};
   state.settings.imageFormat = 0;
   state.settings.jpegQuality = 90;
@@ -229,10 +229,10 @@ TEST(PhoneFormats, FullSizeOfASourceOnlyFormatIsConvertedNotCopied) {
 
 TEST(PhoneFormats, EveryFrontEndKnowsTheNewTypes) {
   ScratchDir dir;
-  HeifSpec spec;
-  ASSERT_TRUE(writeHeif(dir.file("a.HEIC"), 16, 16, quadrants, spec));
-  spec.compression = heif_compression_AV1;
-  ASSERT_TRUE(writeHeif(dir.file("b.avif"), 16, 16, quadrants, spec));
+  HeifLook look;
+  ASSERT_TRUE(writeHeif(dir.file("a.HEIC"), 16, 16, quadrants, look));
+  look.compression = heif_compression_AV1;
+  ASSERT_TRUE(writeHeif(dir.file("b.avif"), 16, 16, quadrants, look));
   ASSERT_TRUE(writeTestImage(dir.file("c.webp"), 16, 16, FIF_WEBP));
   dir.write("d.NEF", dngFile(32, 32, 1));
   dir.write("e.txt", "no picture");

@@ -426,7 +426,7 @@ TEST(Readers, HeadersClaimingHugePicturesAreRefusedUndecoded) {
   const std::string idat = "IDAT" + std::string("\x78\x9C\x03\0\0\0\0\x01", 8);
   // A real HEIC whose image extent claims 20000 x 20000.
   std::string heic;
-  ASSERT_TRUE(writeHeif(dir.file("small.heic"), 32, 32, quadrants, HeifSpec{}));
+  ASSERT_TRUE(writeHeif(dir.file("small.heic"), 32, 32, quadrants, HeifLook{}));
   ASSERT_TRUE(readWholeFile(dir.file("small.heic"), heic));
   const size_t ispe = heic.find("ispe");
   ASSERT_NE(ispe, std::string::npos);

@@ -127,11 +127,11 @@ TEST(Robustness, DamagedFilesOfTheOwnReadersNeverTakeTheProgramDown) {
   ASSERT_TRUE(readWholeFile(dir.file("plain.png"), png));
   // The phone and camera formats, with transforms, alpha, depth and metadata.
   std::string heic, avif, webp;
-  HeifSpec turned;
+  HeifLook turned;
   turned.orientation = heif_orientation_rotate_270_cw;
   turned.exif = exifBlock(3, "Make", "Model", "2020:01:02 03:04:05", "Text");
   ASSERT_TRUE(writeHeif(dir.file("plain.heic"), w, h, gradient, turned));
-  HeifSpec deep;
+  HeifLook deep;
   deep.compression = heif_compression_AV1;
   deep.alpha = true;
   ASSERT_TRUE(writeHeif(dir.file("plain.avif"), w, h, gradient, deep));
