@@ -1,6 +1,7 @@
 #include "GuiSupport.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
 
 namespace guitest {
 
@@ -101,6 +102,17 @@ QStringList filesBelow(const QString& root) {
 QByteArray contents(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString firstDifference(const QString& a, const QString& b, const QStringList& files) {
+  const QRegularExpression linkText("(<a href=\"[^\"]*\" target=\"_blank\">)[^<]*(</a>)");
+  auto read = [&](const QString& path) {
+    const QByteArray bytes = contents(path);
+    return path.endsWith(".htm") ? QString::fromUtf8(bytes).replace(linkText, "\\1\\2").toUtf8() : bytes;
+  };
+  for (const QString& f : files)
+    if (read(a + "/" + f) != read(b + "/" + f)) return f;
+  return {};
 }
 
 }  // namespace guitest

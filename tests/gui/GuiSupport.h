@@ -55,6 +55,10 @@ std::string readFile(const std::string& path);
 // Every file below root, by its path relative to root, sorted.
 QStringList filesBelow(const QString& root);
 QByteArray contents(const QString& path);
+// The first of files whose bytes differ between the folders a and b, the
+// credit's link texts (picked at random for every build) left aside; empty
+// when none differs.
+QString firstDifference(const QString& a, const QString& b, const QStringList& files);
 
 // Records every message and request; answers questions, colour and file
 // choices from queues (no answer queued: no, cancel, cancel).
