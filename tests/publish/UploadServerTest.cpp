@@ -182,8 +182,12 @@ TEST_F(FtpUpload, ServerStoppedHalfWayThenARetryAndASecondRunLoseNothing) {
   UploadResult resumed = uploadGallery(gallery, target, options);
   if (restarter.joinable()) restarter.join();
   ASSERT_TRUE(resumed.ok()) << resumed.message;
-  // What the broken run had sent was not sent again.
-  EXPECT_EQ(resumed.sent, int(kGalleryFiles.size()) + 30 - broken.sent);
+  // What the broken run had sent was not sent again. The file in flight when
+  // the server stopped may have arrived whole without the broken run
+  // counting it; then it is not sent again either.
+  const int left = int(kGalleryFiles.size()) + 30 - broken.sent;
+  EXPECT_LE(resumed.sent, left);
+  EXPECT_GE(resumed.sent, left - 1);
   EXPECT_EQ(withoutManifest(checksums(remote())), checksums(gallery));
 }
 
