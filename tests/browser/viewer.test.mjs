@@ -59,6 +59,10 @@ before(async () => {
   for (const [n, more] of [[1004, ['--albums']], [7004, ['--albums']], [4004, []], [5004, []], [6004, []]])
     buildGallery(cli, work, path.join(projects, String(n)), ['--preset', String(n), '--import',
       path.join(work, 'Fotos'), '--recursive', '--captions', 'filename', ...more]);
+  // A wide photo whose page picture (1280 pixels) is sharp enough for a phone.
+  fs.mkdirSync(path.join(work, 'Breit'));
+  fs.symlinkSync(path.join(photos, 'large_9mp_nokia_8_3.jpg'), path.join(work, 'Breit', 'weit.jpg'));
+  buildGallery(cli, work, path.join(projects, 'breit'), ['--preset', '4004', '--import', path.join(work, 'Breit')]);
   buildGallery(cli, work, path.join(projects, 'ohne'), ['--preset', '1004', '--import', path.join(work, 'Fotos'),
     '--captions', 'filename', '--no-javascript']);
   ({ child: server, url: base } = await serve(projects));
@@ -216,6 +220,25 @@ test('a desktop click zooms in on the spot and out again', async () => {
   assert.equal(await page.getAttribute('.pv-view-zoom', 'aria-pressed'), 'true');
   await page.mouse.click(900, 300);
   assert.equal(await page.evaluate(() => getComputedStyle(document.querySelector('.pv-view-stage img')).transform), 'none');
+  await page.close();
+});
+
+test('the viewer shows the picture of the page where it is sharp enough and the large photo when zoomed', async () => {
+  for (const device of ['phone', 'desktop']) {
+    const { page, errors } = await open(device, url('breit', pageName(0), '#foto'));
+    await waitOpen(page);
+    assert.equal((await viewer(page)).src, '/breit/images/pcva00000.jpg', `${device}: 1280 pixels fill the screen`);
+    await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
+    assert.equal((await viewer(page)).src, '/breit/images/pcvb00000.jpg', `${device}: zoomed in`);
+    assert.deepEqual(errors, []);
+    await page.close();
+  }
+  // A screen wider than the page's picture gets the large photo at once.
+  const page = await browsers.desktop.context.newPage();
+  await page.setViewportSize({ width: 1920, height: 1080 });
+  await page.goto(url('breit', pageName(0), '#foto'));
+  await waitOpen(page);
+  assert.equal((await viewer(page)).src, '/breit/images/pcvb00000.jpg');
   await page.close();
 });
 

@@ -32,8 +32,27 @@ function collect() {
     var fig = a.closest('figure'), c = fig ? fig.querySelector('figcaption p') : d.querySelector('.pv-caption');
     var page = /\.html?$/i.test(a.pathname);
     items.push({href: a.href, src: page ? null : a.href, page: page, key: key(a.href), el: a,
-      caption: c ? c.textContent.trim() : '', alt: img.alt});
+      caption: c ? c.textContent.trim() : '', alt: img.alt, offers: page ? [] : offers(img, location.href)});
   }
+}
+// The sizes of a photo a picture of the page offers besides its link: its own
+// width and height, and the widths of its srcset.
+function offers(img, base) {
+  var list = [], w = +img.getAttribute('width'), h = +img.getAttribute('height');
+  if (w && h) list.push({src: new URL(img.getAttribute('src'), base).href, w: w, h: h});
+  (img.getAttribute('srcset') || '').split(',').forEach(function (c) {
+    var m = c.trim().match(/^(\S+)\s+(\d+)w$/);
+    if (m) list.push({src: new URL(m[1], base).href, w: +m[2]});
+  });
+  return list;
+}
+// The smallest offered picture that is sharp on this screen, else the large photo.
+function pick(it) {
+  var c = it.offers || [], best = null;
+  if (!c.length || zoom > 1) return it.src;
+  var need = Math.min(innerWidth, innerHeight * c[0].w / c[0].h) * (window.devicePixelRatio || 1) * 0.98;
+  c.forEach(function (o) { if (o.w >= need && (!best || o.w < best.w)) best = o; });
+  return best ? best.src : it.src;
 }
 function single() { return items.length === 1 && !window.PicoVand_imgarray && !items[0].page; }
 function address(i) { return single() ? TAG : TAG + '-' + items[i].key; }
@@ -47,7 +66,7 @@ function resolve(it, done, quiet) {
     var c = doc.querySelector('.pv-caption');
     if (!img) throw new Error('no picture');
     it.src = new URL(a ? a.getAttribute('href') : img.getAttribute('src'), it.href).href;
-    if (!a && img.srcset) { it.srcset = img.srcset; it.sizes = '100vw'; }
+    it.offers = offers(img, it.href);
     if (c) it.caption = c.textContent.trim();
     done(it);
   }).catch(function () { delete pages[it.href]; if (!quiet) location.href = it.href; });
@@ -124,6 +143,9 @@ function build() {
 function dist(t) { return Math.hypot(t[0].clientX - t[1].clientX, t[0].clientY - t[1].clientY); }
 function setZoom(z) {
   zoom = Math.max(1, Math.min(4, z));
+  // Zoomed in, the large photo shows its detail.
+  var it = items[at];
+  if (zoom > 1 && it.src && pic.getAttribute('src') && pic.getAttribute('src') !== it.src) pic.src = it.src;
   pan(zoom === 1 ? 0 : px, zoom === 1 ? 0 : py);
   dlg.classList.toggle('pv-zoomed', zoom > 1);
   zoomBtn.setAttribute('aria-pressed', String(zoom > 1));
@@ -144,21 +166,19 @@ function show(i, push) {
   var it = items[at], many = items.length > 1;
   setZoom(1);
   pic.removeAttribute('src');
-  pic.removeAttribute('srcset');
   cap.textContent = it.caption || '';
   count.textContent = many ? (at + 1) + ' / ' + items.length : '';
   prevBtn.hidden = !many && !(single() && neighbour('prev'));
   nextBtn.hidden = !many && !(single() && neighbour('next'));
   resolve(it, function () {
     if (items[at] !== it) return;
-    if (it.srcset) { pic.sizes = it.sizes; pic.srcset = it.srcset; }
-    pic.src = it.src;
+    pic.src = pick(it);
     pic.alt = it.alt || it.caption || '';
     cap.textContent = it.caption || '';
   });
   var near = many ? [items[(at + items.length - 1) % items.length], items[(at + 1) % items.length]]
     : ['prev', 'next'].map(neighbour).filter(Boolean).map(function (h) { return {href: h, page: true}; });
-  near.forEach(function (o) { resolve(o, function () { new Image().src = o.src; }, true); });
+  near.forEach(function (o) { resolve(o, function () { new Image().src = pick(o); }, true); });
   if (!dlg.open) {
     if (window.PicoVand_stop) PicoVand_stop();
     dlg.showModal();
