@@ -62,7 +62,8 @@ before(async () => {
   // A wide photo whose page picture (1280 pixels) is sharp enough for a phone.
   fs.mkdirSync(path.join(work, 'Breit'));
   fs.symlinkSync(path.join(photos, 'large_9mp_nokia_8_3.jpg'), path.join(work, 'Breit', 'weit.jpg'));
-  buildGallery(cli, work, path.join(projects, 'breit'), ['--preset', '4004', '--import', path.join(work, 'Breit')]);
+  for (const n of [4004, 5004])
+    buildGallery(cli, work, path.join(projects, `breit${n}`), ['--preset', String(n), '--import', path.join(work, 'Breit')]);
   buildGallery(cli, work, path.join(projects, 'ohne'), ['--preset', '1004', '--import', path.join(work, 'Fotos'),
     '--captions', 'filename', '--no-javascript']);
   ({ child: server, url: base } = await serve(projects));
@@ -224,22 +225,29 @@ test('a desktop click zooms in on the spot and out again', async () => {
 });
 
 test('the viewer shows the picture of the page where it is sharp enough and the large photo when zoomed', async () => {
-  for (const device of ['phone', 'desktop']) {
-    const { page, errors } = await open(device, url('breit', pageName(0), '#foto'));
+  for (const [gallery, hash] of [['breit4004', '#foto'], ['breit5004', '#foto-pcvb00000']]) {
+    const shows = (page) => page.waitForFunction(() => {
+      const img = document.querySelector('.pv-view img');
+      return img.getAttribute('src') && img.complete;
+    })
+      .then(() => viewer(page)).then((v) => v.src);
+    for (const device of ['phone', 'desktop']) {
+      const { page, errors } = await open(device, url(gallery, pageName(0), hash));
+      await waitOpen(page);
+      assert.equal(await shows(page), `/${gallery}/images/pcva00000.jpg`, `${gallery} on ${device}: 1280 pixels fill it`);
+      await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
+      assert.equal(await shows(page), `/${gallery}/images/pcvb00000.jpg`, `${gallery} on ${device}: zoomed in`);
+      assert.deepEqual(errors, []);
+      await page.close();
+    }
+    // A screen wider than the page's picture gets the large photo at once.
+    const page = await browsers.desktop.context.newPage();
+    await page.setViewportSize({ width: 1920, height: 1080 });
+    await page.goto(url(gallery, pageName(0), hash));
     await waitOpen(page);
-    assert.equal((await viewer(page)).src, '/breit/images/pcva00000.jpg', `${device}: 1280 pixels fill the screen`);
-    await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
-    assert.equal((await viewer(page)).src, '/breit/images/pcvb00000.jpg', `${device}: zoomed in`);
-    assert.deepEqual(errors, []);
+    assert.equal(await shows(page), `/${gallery}/images/pcvb00000.jpg`, gallery);
     await page.close();
   }
-  // A screen wider than the page's picture gets the large photo at once.
-  const page = await browsers.desktop.context.newPage();
-  await page.setViewportSize({ width: 1920, height: 1080 });
-  await page.goto(url('breit', pageName(0), '#foto'));
-  await waitOpen(page);
-  assert.equal((await viewer(page)).src, '/breit/images/pcvb00000.jpg');
-  await page.close();
 });
 
 test('the album with slideshow opens the large photo of the slide page in place', async () => {
@@ -247,7 +255,7 @@ test('the album with slideshow opens the large photo of the slide page in place'
   await page.click(`a[href="${slideName(2)}"] img`);
   await waitOpen(page);
   let v = await viewer(page);
-  await page.waitForFunction(() => document.querySelector('.pv-view img').complete);
+  await page.waitForFunction(() => document.querySelector('.pv-view img').getAttribute('src'));
   v = await viewer(page);
   assert.equal(v.path, `/7004/${pageName(0)}`);
   assert.equal(v.src, `/7004/${picture(images()[2], 'pcvc')}`);

@@ -20,8 +20,10 @@ function collect() {
   items = [];
   if (window.PicoVand_imgarray && window.PicoVand_lnkarray) {
     for (var i = 0; i < PicoVand_imgarray.length; i++) {
-      var src = new URL(PicoVand_lnkarray[i] || PicoVand_imgarray[i].location, location.href).href;
-      items.push({src: src, key: key(src), caption: PicoVand_comarray[i].trim(), alt: PicoVand_altarray[i]});
+      var shown = new URL(PicoVand_imgarray[i].location, location.href).href;
+      var src = PicoVand_lnkarray[i] ? new URL(PicoVand_lnkarray[i], location.href).href : shown;
+      items.push({src: src, key: key(src), caption: PicoVand_comarray[i].trim(), alt: PicoVand_altarray[i],
+        probe: src === shown ? null : shown});
     }
     return;
   }
@@ -58,6 +60,16 @@ function single() { return items.length === 1 && !window.PicoVand_imgarray && !i
 function address(i) { return single() ? TAG : TAG + '-' + items[i].key; }
 // A slide page names its photo: the stage's link to the larger size, else its picture.
 function resolve(it, done, quiet) {
+  if (it.probe && !it.offers) {
+    // The slideshow's picture names no size: it tells it once loaded.
+    var im = new Image();
+    im.onload = im.onerror = function () {
+      it.offers = im.naturalWidth ? [{src: it.probe, w: im.naturalWidth, h: im.naturalHeight}] : [];
+      done(it);
+    };
+    im.src = it.probe;
+    return;
+  }
   if (it.src) return done(it);
   var p = pages[it.href] || (pages[it.href] = fetch(it.href).then(function (r) { return r.text(); }));
   p.then(function (html) {
