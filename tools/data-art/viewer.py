@@ -96,6 +96,7 @@ function build() {
   d.body.appendChild(dlg);
   stage = dlg.querySelector('.pv-view-stage');
   pic = stage.querySelector('img');
+  pic.fetchPriority = 'high';
   cap = dlg.querySelector('.pv-view-text');
   count = dlg.querySelector('.pv-view-count');
   zoomBtn = dlg.querySelector('.pv-view-zoom');
