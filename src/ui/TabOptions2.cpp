@@ -85,6 +85,16 @@ QWidget* CTabOptions2::makeProjectGroup() {
   page->addWidget(chooseOwnWebPage_);
   grid->addWidget(makeLabel(toQt(settingsField("ownWebPage").label), ownWebPage_), 3, 0);
   grid->addLayout(page, 3, 1, 1, 2);
+  albumCovers_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("albumCovers").label), "albumCovers");
+  albumCovers_->setToolTip("Die Kachel eines Albums zeigt sein erstes oder sein gewähltes Titelbild und die Zahl "
+                           "seiner Bilder.");
+  connect(albumCovers_, &QCheckBox::toggled, this, [this](bool ticked) { values.albumCovers = ticked; });
+  grid->addWidget(albumCovers_, 4, 0, 1, 3);
+  indexPage_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("indexPage").label), "indexPage");
+  indexPage_->setToolTip("Ein Webserver zeigt unter der Adresse der Galerie ihre Startseite. Eine index.html, die "
+                         "nicht von Pico Vand stammt, wird nie überschrieben.");
+  connect(indexPage_, &QCheckBox::toggled, this, [this](bool ticked) { values.indexPage = ticked; });
+  grid->addWidget(indexPage_, 5, 0, 1, 3);
   return makeGroup("   Projekteinstellungen", grid);
 }
 
@@ -199,6 +209,8 @@ bool CTabOptions2::readPage() {
   values.crossFade = crossFade_->isChecked();
   if (!number("displayTime")) return false;
   values.noScript = noScript_->isChecked();
+  values.albumCovers = albumCovers_->isChecked();
+  values.indexPage = indexPage_->isChecked();
   return true;
 }
 
@@ -246,6 +258,8 @@ void CTabOptions2::showPage() {
   crossFade_->setEnabled(values.slideshowEnabled);
   noScript_->setChecked(values.noScript);
   noScript_->setEnabled(values.noScriptEnabled);
+  albumCovers_->setChecked(values.albumCovers);
+  indexPage_->setChecked(values.indexPage);
 }
 
 void CTabOptions2::numberEdited(const pv::Field& field) {

@@ -61,4 +61,6 @@ class CTabOptions2 : public CPage {
   QPushButton* chooseOwnWebPage_;
   QCheckBox* crossFade_;
   QCheckBox* noScript_;
+  QCheckBox* albumCovers_;
+  QCheckBox* indexPage_;
 };
