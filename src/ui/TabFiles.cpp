@@ -203,10 +203,17 @@ QWidget* CTabFiles::makeImagesGroup() {
   connect(folder, &QPushButton::clicked, this, &CTabFiles::chooseFolder);
   connect(images, &QPushButton::clicked, this, &CTabFiles::chooseImages);
   connect(remove, &QPushButton::clicked, this, &CTabFiles::removeImages);
+  cover_ = withIcon(makeButton(kCoverText, "albumCover"), QStyle::SP_DialogApplyButton);
+  cover_->setCheckable(true);
+  cover_->setToolTip("Das gewählte Bild steht auf der Kachel des Albums, wenn \"Alben mit Titelbild und "
+                     "Bildanzahl\" eingeschaltet ist. Ohne Wahl ist es das erste Bild des Albums.");
+  cover_->setEnabled(false);
+  connect(cover_, &QPushButton::clicked, this, &CTabFiles::markCover);
   auto* grid = makeGroupGrid();
   grid->addWidget(folder, 0, 0);
   grid->addWidget(images, 0, 1);
   grid->addWidget(remove, 1, 0);
+  grid->addWidget(cover_, 1, 1);
   return makeGroup("   Verwendete Bilder", grid);
 }
 
@@ -255,13 +262,6 @@ QWidget* CTabFiles::makeEditGroup() {
     grid->addWidget(button, i / 2, i % 2);
     ++i;
   }
-  cover_ = withIcon(makeButton(kCoverText, "albumCover"), QStyle::SP_DialogApplyButton);
-  cover_->setCheckable(true);
-  cover_->setToolTip("Das gewählte Bild steht auf der Kachel des Albums, wenn \"Alben mit Titelbild und "
-                     "Bildanzahl\" eingeschaltet ist. Ohne Wahl ist es das erste Bild des Albums.");
-  cover_->setEnabled(false);
-  connect(cover_, &QPushButton::clicked, this, &CTabFiles::markCover);
-  grid->addWidget(cover_, i / 2, 0, 1, 2);
   return makeGroup("   Bild bearbeiten", grid);
 }
 

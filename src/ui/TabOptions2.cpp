@@ -57,7 +57,7 @@ CTabOptions2::CTabOptions2(pv::AppState& state, const SharedPictures& pictures, 
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
   layout->addLayout(makeColumn({makeProjectGroup(), makeCaptionGroup(), makeScriptGroup()}), 1);
-  layout->addLayout(makeColumn({makeTableGroup(), makeStyleGroup()}), 1);
+  layout->addLayout(makeColumn({makeTableGroup(), makeStyleGroup(), makeGalleryGroup()}), 1);
   showPage();
 }
 
@@ -85,16 +85,6 @@ QWidget* CTabOptions2::makeProjectGroup() {
   page->addWidget(chooseOwnWebPage_);
   grid->addWidget(makeLabel(toQt(settingsField("ownWebPage").label), ownWebPage_), 3, 0);
   grid->addLayout(page, 3, 1, 1, 2);
-  albumCovers_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("albumCovers").label), "albumCovers");
-  albumCovers_->setToolTip("Die Kachel eines Albums zeigt sein erstes oder sein gewähltes Titelbild und die Zahl "
-                           "seiner Bilder.");
-  connect(albumCovers_, &QCheckBox::toggled, this, [this](bool ticked) { values.albumCovers = ticked; });
-  grid->addWidget(albumCovers_, 4, 0, 1, 3);
-  indexPage_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("indexPage").label), "indexPage");
-  indexPage_->setToolTip("Ein Webserver zeigt unter der Adresse der Galerie ihre Startseite. Eine index.html, die "
-                         "nicht von Pico Vand stammt, wird nie überschrieben.");
-  connect(indexPage_, &QCheckBox::toggled, this, [this](bool ticked) { values.indexPage = ticked; });
-  grid->addWidget(indexPage_, 5, 0, 1, 3);
   return makeGroup("   Projekteinstellungen", grid);
 }
 
@@ -131,6 +121,21 @@ QWidget* CTabOptions2::makeTableGroup() {
   numberRow(grid, 2, "cellSpacing");
   numberRow(grid, 3, "cellPadding");
   return makeGroup("   Tabelle", grid);
+}
+
+QWidget* CTabOptions2::makeGalleryGroup() {
+  auto* grid = makeGroupGrid();
+  albumCovers_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("albumCovers").label), "albumCovers");
+  albumCovers_->setToolTip("Die Kachel eines Albums zeigt sein erstes oder sein gewähltes Titelbild und die Zahl "
+                           "seiner Bilder.");
+  connect(albumCovers_, &QCheckBox::toggled, this, [this](bool ticked) { values.albumCovers = ticked; });
+  grid->addWidget(albumCovers_, 0, 0);
+  indexPage_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("indexPage").label), "indexPage");
+  indexPage_->setToolTip("Ein Webserver zeigt unter der Adresse der Galerie ihre Startseite. Eine index.html, die "
+                         "nicht von Pico Vand stammt, wird nie überschrieben.");
+  connect(indexPage_, &QCheckBox::toggled, this, [this](bool ticked) { values.indexPage = ticked; });
+  grid->addWidget(indexPage_, 1, 0);
+  return makeGroup("   Galerie", grid);
 }
 
 QWidget* CTabOptions2::makeStyleGroup() {
