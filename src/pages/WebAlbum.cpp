@@ -29,11 +29,13 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
 // pictures load at once, every later one only when it nears the screen.
 bool isBelowFirstScreen(const ProjectSettings& s, int slot) { return slot >= 2 * std::max(s.columns, 2); }
 
-std::string slotText(const PageInputs& in, const AlbumWalk& walk, size_t i, int slot, const AlbumPageKind& kind) {
+std::string slotText(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums, size_t i,
+                     int slot, const AlbumPageKind& kind) {
   const ProjectSettings& s = in.settings;
   const PageEntry& e = in.entries[i];
   const CollectionItem& r = *e.record;
   const std::string link = r.isAlbum ? pageFileName(s, walk.firstPage[i]) : kind.pictureLink(s, e, i);
+  if (r.isAlbum && s.albumCovers) return coverTile(in, albums, i, link, isBelowFirstScreen(s, slot));
 
   std::string text;
   if (!link.empty())
@@ -61,12 +63,12 @@ void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
 
 // The caption, picture and camera data of entry i in the tokens of slot;
 // position is the entry's place on the page.
-void fillSlot(std::string& text, const PageInputs& in, const AlbumWalk& walk, size_t i, int slot, int position,
-              const AlbumPageKind& kind) {
+void fillSlot(std::string& text, const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums,
+              size_t i, int slot, int position, const AlbumPageKind& kind) {
   const CollectionItem& r = *in.entries[i].record;
   replaceSlotToken(text, format("PCV_%03d_COMMENT", slot),
                    r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
-  replaceSlotToken(text, format("PCV_%03d", slot), slotText(in, walk, i, position, kind));
+  replaceSlotToken(text, format("PCV_%03d", slot), slotText(in, walk, albums, i, position, kind));
   fillExifSlot(text, &r, slot);
 }
 
@@ -79,8 +81,8 @@ constexpr std::string_view kSlotEnd = "<!--/PCV_SLOT-->";
 // The marked slot filled once for each entry of the page, each copy on its
 // own, so a page of any length is filled in one pass. False, and the page
 // unchanged, when the template holds its slots itself.
-bool fillMarkedSlots(std::string& page, const PageInputs& in, const AlbumWalk& walk, const AlbumPage& p,
-                     const AlbumPageKind& kind) {
+bool fillMarkedSlots(std::string& page, const PageInputs& in, const AlbumWalk& walk,
+                     const std::vector<AlbumSummary>& albums, const AlbumPage& p, const AlbumPageKind& kind) {
   const size_t b = page.find(kSlotBegin);
   const size_t e = b == std::string::npos ? b : page.find(kSlotEnd, b);
   if (e == std::string::npos) return false;
@@ -88,15 +90,15 @@ bool fillMarkedSlots(std::string& page, const PageInputs& in, const AlbumWalk& w
   std::string slots;
   for (size_t k = 0; k < p.entries.size(); ++k) {
     std::string copy = slot;
-    fillSlot(copy, in, walk, p.entries[k], 0, int(k), kind);
+    fillSlot(copy, in, walk, albums, p.entries[k], 0, int(k), kind);
     slots += copy;
   }
   page.replace(b, e + kSlotEnd.size() - b, slots);
   return true;
 }
 
-void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage& p, const std::string& pageTemplate,
-                    const AlbumPageKind& kind, PageSink& sink) {
+void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums,
+                    const AlbumPage& p, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink) {
   const ProjectSettings& s = in.settings;
   const std::string path = in.outputFolder + pageFileName(s, p.current);
 
@@ -107,10 +109,10 @@ void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage
   replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   replaceToken(page, "CORVANE_PICOVAND_FOLDER", escapeAttribute(albumTitle(s, p.albumPath)));
 
-  if (!fillMarkedSlots(page, in, walk, p, kind)) {
+  if (!fillMarkedSlots(page, in, walk, albums, p, kind)) {
     int slot = 0;
     for (size_t i : p.entries) {
-      fillSlot(page, in, walk, i, slot, slot, kind);
+      fillSlot(page, in, walk, albums, i, slot, slot, kind);
       ++slot;
     }
     // Every further slot the page holds is emptied, also beyond columns x rows
@@ -148,7 +150,9 @@ void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage
 
 void writeAlbumPages(const PageInputs& in, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink) {
   const AlbumWalk walk = walkAlbums(in.entries, in.settings.columns, in.settings.rowsPerPage);
-  for (const AlbumPage& p : walk.pages) writeAlbumPage(in, walk, p, pageTemplate, kind, sink);
+  const std::vector<AlbumSummary> albums = in.settings.albumCovers ? summarizeAlbums(in.entries)
+                                                                    : std::vector<AlbumSummary>();
+  for (const AlbumPage& p : walk.pages) writeAlbumPage(in, walk, albums, p, pageTemplate, kind, sink);
 }
 
 bool writeWebAlbum(const PageInputs& in, PageSink& sink) {
