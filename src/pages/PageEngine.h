@@ -103,5 +103,9 @@ PictureSize pictureSize(const std::string& file);
 // keeps its layout while pictures arrive. lazy lets the browser fetch it only
 // when it nears the screen.
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy = false);
+// The same with the alt text given, for a picture whose link already says
+// what it shows.
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
+                       std::string_view alt);
 
 }  // namespace pv

@@ -34,6 +34,8 @@ struct ProjectSettings {
   bool noEnlarge = false;
   bool stripGps = false;
   bool noJavaScript = false;
+  bool albumCovers = false;
+  bool indexPage = false;
   std::string ownTemplatePage;
   int controlSet = 0;
   std::string programFolder;
