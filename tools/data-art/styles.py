@@ -110,7 +110,7 @@ GRID = """\
 .pv-slot .pv-exif span + span { margin-left: .7em; }
 /* The link fills the slot: an album shows its folder picture with the name
    under it, a picture sits centred in it as in the slot itself. */
-.pv .pv-pic > a {
+.pv .pv-pic > a:not(.pcv-album) {
   position: absolute; inset: 0;
   display: flex; flex-direction: column; align-items: center; justify-content: center; gap: .7em;
   padding: 1rem; text-align: center; font-weight: 600; color: var(--ink); overflow-wrap: anywhere;
@@ -120,6 +120,14 @@ GRID = """\
   .pv-pic img { transition: transform .35s ease, opacity .35s ease; }
   .pv-pic a:hover img { transform: scale(1.025); }
 }
+/* An album with its cover: the photo above a band with the album's name
+   and the number of its photos. */
+.pv-pic a.pcv-album { position: absolute; inset: 0; color: var(--ink); text-decoration: none; }
+.pv-pic a.pcv-album br { display: none; }
+.pv-pic a.pcv-album img { bottom: 2.6em; max-height: calc(100% - 2 * var(--matpad) - 2.6em); }
+.pv-pic a.pcv-album span { position: absolute; bottom: 0; height: 2.6em; line-height: 2.6em; background: var(--mat); white-space: nowrap; }
+.pv-pic .pcv-album-name { left: 0; right: 0; padding: 0 6.5em 0 .8em; font-weight: 600; overflow: hidden; text-overflow: ellipsis; }
+.pv-pic .pcv-count { right: 0; padding: 0 .8em; font-size: .9em; }
 """
 
 TILE = """\
