@@ -181,6 +181,7 @@ function show(i, push) {
   pic.removeAttribute('src');
   cap.textContent = it.caption || '';
   count.textContent = many ? (at + 1) + ' / ' + items.length : '';
+  cap.parentNode.hidden = !it.caption && !many;
   prevBtn.hidden = !many && !(single() && neighbour('prev'));
   nextBtn.hidden = !many && !(single() && neighbour('next'));
   resolve(it, function () {
@@ -188,6 +189,7 @@ function show(i, push) {
     pic.src = pick(it);
     pic.alt = it.alt || it.caption || '';
     cap.textContent = it.caption || '';
+    cap.parentNode.hidden = !it.caption && !many;
   });
   var near = many ? [items[(at + items.length - 1) % items.length], items[(at + 1) % items.length]]
     : ['prev', 'next'].map(neighbour).filter(Boolean).map(function (h) { return {href: h, page: true}; });
@@ -257,7 +259,6 @@ VIEWER_CSS = """\
   background: linear-gradient(rgb(0 0 0 / 0), rgb(0 0 0 / .72)); text-align: center; line-height: 1.4;
   pointer-events: none; overflow-wrap: anywhere;
 }
-.pv-view figcaption:has(span:empty + span:empty) { display: none; }
 .pv-view-count { color: #d0d0d0; font-size: .85em; font-variant-numeric: tabular-nums; white-space: nowrap; }
 .pv-zoomed figcaption { opacity: 0; }
 .pv-view button {
