@@ -127,14 +127,19 @@ QWidget* CTabOptions::makeSizeGroup() {
   stripGps_->setToolTip("Gilt für Größen mit (Orginalbild): die Kopie verliert nur ihre GPS-Daten.");
   connect(stripGps_, &QCheckBox::toggled, this, [this](bool on) { values.stripGps = on; });
   grid->addWidget(stripGps_, 7, 0, 1, 7);
+  hidpi_ = makeCheckBox(settingsField("hidpi").label, "hidpi");
+  hidpi_->setToolTip("Jede Größe zusätzlich bis zur doppelten Breite, wo das Foto die Pixel hat; "
+                     "der Browser wählt die passende Datei.");
+  connect(hidpi_, &QCheckBox::toggled, this, [this](bool on) { values.hidpi = on; });
+  grid->addWidget(hidpi_, 8, 0, 1, 7);
 
   hint_ = makeLabel(QString(), "hint");
   hint_->setWordWrap(true);
-  grid->addWidget(hint_, 8, 0, 1, 7);
+  grid->addWidget(hint_, 9, 0, 1, 7);
   illustration_ = makeLabel(QString(), "illustration");
   illustration_->setAlignment(Qt::AlignCenter);
-  grid->addWidget(illustration_, 9, 0, 1, 7);
-  grid->setRowStretch(10, 1);
+  grid->addWidget(illustration_, 10, 0, 1, 7);
+  grid->setRowStretch(11, 1);
   grid->setColumnStretch(1, 2);
   grid->setColumnStretch(6, 1);
   return makeGroup("   Bildgröße", grid);
@@ -231,6 +236,7 @@ bool CTabOptions::readPage() {
     if (!number(numbers_[i])) return false;
   values.resizeFilter = filter_->currentIndex();
   values.noEnlarge = noEnlarge_->isChecked();
+  values.hidpi = hidpi_->isChecked();
   values.stripGps = stripGps_->isChecked();
   return true;
 }
@@ -255,6 +261,7 @@ void CTabOptions::showPage() {
   imageFolder_->setText(toQt(values.imageFolder));
   filter_->setCurrentIndex(values.resizeFilter);
   noEnlarge_->setChecked(values.noEnlarge);
+  hidpi_->setChecked(values.hidpi);
   stripGps_->setChecked(values.stripGps);
   hint_->setText(toQt(values.hintText));
   if (shownIllustration_ != int(values.illustration)) {
