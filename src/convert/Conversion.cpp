@@ -222,15 +222,20 @@ void clearMetadata(FIBITMAP* image) {
     FreeImage_SetMetadata(FREE_IMAGE_MDMODEL(model), image, nullptr, nullptr);
 }
 
+// The program that wrote a picture, as its metadata names it.
+std::string programText() { return std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"; }
+
 // The texts a WebP or AVIF output carries: those of a JPEG, without IPTC's
 // Windows-1252 (EXIF and XMP hold UTF-8 here).
 CaptionTexts captionTexts(const AppState& state, const std::string& caption) {
   auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? caption : setting; };
   return {orCaption(state.jpegComment), orCaption(state.iptcCaption), state.iptcTitle, state.iptcAuthor,
-          state.iptcCopyright, std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"};
+          state.iptcCopyright, programText()};
 }
 
-// A whole metadata block as FreeImage's writers take it: one tag of the model.
+// A text or a whole metadata block as FreeImage's writers take it: one tag of
+// the model. The length given is the value alone: FreeImage stores what it
+// is given, and a counted terminating zero would end up in the file.
 void attachBlock(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, FREE_IMAGE_MDTYPE type,
                  const std::string& block) {
   if (block.empty()) return;
@@ -304,20 +309,6 @@ std::string iptcText(const std::string& utf8) {
   return legacy ? *legacy : text;
 }
 
-// The length given to FreeImage is the text alone: it stores what it is
-// given, and a counted terminating zero would end up in the file.
-void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, const std::string& value) {
-  if (value.empty()) return;
-  FITAG* tag = FreeImage_CreateTag();
-  if (!tag) return;
-  FreeImage_SetTagKey(tag, key);
-  FreeImage_SetTagType(tag, FIDT_ASCII);
-  FreeImage_SetTagCount(tag, DWORD(value.size()));
-  FreeImage_SetTagLength(tag, DWORD(value.size()));
-  if (FreeImage_SetTagValue(tag, value.data())) FreeImage_SetMetadata(model, image, key, tag);
-  FreeImage_DeleteTag(tag);
-}
-
 }  // namespace
 
 BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge) {
@@ -342,13 +333,12 @@ BoxSize twinSize(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight,
 
 void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption) {
   auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? caption : setting; };
-  attachText(image, FIMD_COMMENTS, "Comment", cutText(orCaption(state.jpegComment), kCommentLimit));
-  attachText(image, FIMD_IPTC, "Caption-Abstract", iptcText(orCaption(state.iptcCaption)));
-  attachText(image, FIMD_IPTC, "ObjectName", iptcText(state.iptcTitle));
-  attachText(image, FIMD_IPTC, "By-line", iptcText(state.iptcAuthor));
-  attachText(image, FIMD_IPTC, "CopyrightNotice", iptcText(state.iptcCopyright));
-  attachText(image, FIMD_IPTC, "OriginatingProgram",
-             iptcText(std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"));
+  attachBlock(image, FIMD_COMMENTS, "Comment", FIDT_ASCII, cutText(orCaption(state.jpegComment), kCommentLimit));
+  attachBlock(image, FIMD_IPTC, "Caption-Abstract", FIDT_ASCII, iptcText(orCaption(state.iptcCaption)));
+  attachBlock(image, FIMD_IPTC, "ObjectName", FIDT_ASCII, iptcText(state.iptcTitle));
+  attachBlock(image, FIMD_IPTC, "By-line", FIDT_ASCII, iptcText(state.iptcAuthor));
+  attachBlock(image, FIMD_IPTC, "CopyrightNotice", FIDT_ASCII, iptcText(state.iptcCopyright));
+  attachBlock(image, FIMD_IPTC, "OriginatingProgram", FIDT_ASCII, iptcText(programText()));
 }
 
 bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
