@@ -54,6 +54,9 @@ struct Field {
   const char* option = nullptr;  // picovand-cli's option, or null
   const char* argument = nullptr;  // its argument; null for a switch
   const char* help = nullptr;  // its help text, filled in like the note
+  // "SECTION/KEY" of a preset file that sets this switch (1 on, 0 off; a
+  // preset without the key leaves the user's choice), or null.
+  const char* preset = nullptr;
   FieldValue (*value)(PageRecords) = nullptr;
   // Whether the preset lets the user change the field; null: always.
   bool (*enabled)(PageRecords) = nullptr;

@@ -2,6 +2,7 @@
 
 #include "state/AppState.h"
 #include "util/FileSystem.h"
+#include "settings/Fields.h"
 #include "settings/Ini.h"
 #include "util/Text.h"
 
@@ -51,6 +52,21 @@ std::vector<PresetFamily> presetTree(const std::string& configFolder) {
   return tree;
 }
 
+namespace {
+
+// The switches of the settings table that a preset may turn on or off.
+void applyPresetSwitches(const IniFile& ini, PageRecords records) {
+  for (const Field& f : settingsFields()) {
+    if (!f.preset) continue;
+    const std::string_view place = f.preset;
+    const size_t slash = place.find('/');
+    const std::string_view section = place.substr(0, slash), key = place.substr(slash + 1);
+    if (ini.has(section, key)) *std::get<bool*>(f.value(records)) = ini.integer(section, key, 0) != 0;
+  }
+}
+
+}  // namespace
+
 PresetLoad loadPreset(AppState& state, int number, ImagePageValues& image, ProjectPageValues& project) {
   ProjectSettings& s = state.settings;
   const bool albumsBefore = s.albumsAllowed;
@@ -69,7 +85,9 @@ PresetLoad loadPreset(AppState& state, int number, ImagePageValues& image, Proje
     r.height = ini.integer("IMAGE", heightKeys[i], 0);
     r.choice = r.width != 0 && r.height != 0 ? 1 : 0;
   }
-  image.format = 0;
+  // A preset may name its format; without the key it returns to JPEG.
+  image.format = ini.integer("IMAGE", "FORMAT", 0);
+  clampField(settingsField("format"), image.format);
   image.formatEnabled = ini.integer("IMAGE", "ENABLEFORMAT", 0) != 0;
 
   project.columns = ini.integer("PROJECT", "IMAGEX", 1);
@@ -108,6 +126,8 @@ PresetLoad loadPreset(AppState& state, int number, ImagePageValues& image, Proje
 
   s.noHomeFragment = ini.text("WEBALB", "NOHOME", "");
   s.noUpFragment = ini.text("WEBALB", "NOUP", "");
+
+  applyPresetSwitches(ini, {&image, &project});
 
   PresetLoad result;
   if (albumsBefore && !s.albumsAllowed) {

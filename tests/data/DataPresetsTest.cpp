@@ -1,10 +1,12 @@
 // The installed preset files: only known keys, sizes as their family needs
 // them, and every preset reachable and loadable through the selection tree.
+#include <algorithm>
 #include <map>
 
 #include "DataSupport.h"
 #include "state/AppState.h"
 #include "pages/Template.h"
+#include "settings/Fields.h"
 #include "settings/Ini.h"
 #include "settings/Presets.h"
 
@@ -18,7 +20,8 @@ const std::map<std::string, std::set<std::string>> kKnownKeys = {
     {"LANG", {"DE", "ID"}},
     {"FOLDER", {"SUB"}},
     {"IMAGE",
-     {"ENABLEA", "ENABLEB", "ENABLEC", "SIZEAX", "SIZEAY", "SIZEBX", "SIZEBY", "SIZECX", "SIZECY", "ENABLEFORMAT"}},
+     {"ENABLEA", "ENABLEB", "ENABLEC", "SIZEAX", "SIZEAY", "SIZEBX", "SIZEBY", "SIZECX", "SIZECY", "ENABLEFORMAT",
+      "FORMAT"}},
     {"PROJECT", {"IMAGEX", "IMAGEY", "ENABLEXY", "ENABLETEMPLATE"}},
     {"TABLE",
      {"ENABLEWIDTH", "ENABLEBORDER", "ENABLEPADDING", "ENABLESPACING", "WIDTH", "BORDER", "PADDING", "SPACING"}},
@@ -26,6 +29,13 @@ const std::map<std::string, std::set<std::string>> kKnownKeys = {
     {"JAVA", {"ENABLE"}},
     {"WEBALB", {"NOHOME", "NOUP"}},
 };
+
+// A switch of the settings table that presets may set.
+const Field* switchKey(const std::string& place) {
+  for (const Field& f : settingsFields())
+    if (f.preset && place == f.preset) return &f;
+  return nullptr;
+}
 
 std::string presetFile(int n) { return resources() + "CONFIG/" + std::to_string(n) + ".config"; }
 
@@ -62,7 +72,7 @@ TEST(DataPresets, EveryFileUsesOnlyKnownKeysOnceAndNamesItself) {
     for (const auto& l : iniLines(pvdata::readText(presetFile(n)))) {
       auto section = kKnownKeys.find(l.section);
       ASSERT_NE(section, kKnownKeys.end()) << "section " << l.section;
-      EXPECT_TRUE(section->second.count(l.key)) << l.section << " " << l.key;
+      EXPECT_TRUE(section->second.count(l.key) || switchKey(l.section + "/" + l.key)) << l.section << " " << l.key;
       EXPECT_TRUE(seen.insert(l.section + "/" + l.key).second) << "twice: " << l.section << " " << l.key;
       EXPECT_LE(l.value.size(), kMaxProfileValue) << l.key;
     }
@@ -220,5 +230,21 @@ TEST(DataPresets, FreeTableSizesStateTheSlotCountOfTheirTemplate) {
     } else {
       EXPECT_EQ(slots, product) << "a fixed table fills exactly its slots";
     }
+  }
+}
+
+TEST(DataPresets, PresetsForTodaysScreensFillThemAndSwitchEveryPresetOptionOn) {
+  for (int n : {1004, 7004, 4004, 5004, 6004}) {
+    SCOPED_TRACE(n);
+    Loaded l(n);
+    for (const Field& f : settingsFields())
+      if (f.preset) { EXPECT_TRUE(*std::get<bool*>(f.value({&l.image, &l.project}))) << f.name; }
+    // The photo the viewer opens, the largest size, fills a 1920-pixel screen.
+    int widest = 0;
+    for (const SizeRow& r : l.image.sizes) widest = std::max(widest, r.width);
+    EXPECT_GE(widest, 1920);
+    const std::string page = pvdata::readText(resources() + "DRAFTS/" + std::to_string(n) + "/" +
+                                              pvdata::templateNames(n).back());
+    EXPECT_NE(page.find("window.PicoVand_openimg = "), std::string::npos) << "the viewer takes over the opener";
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "settings/Fields.h"
 #include "settings/Presets.h"
 
 using namespace pv;
@@ -81,6 +82,47 @@ TEST_F(PresetFixture, SizesTableAndSlideshowKeys) {
   EXPECT_EQ(project.displayTime, 5000);
   EXPECT_EQ(state->settings.noHomeFragment, "<a href=\"x\">home</a>");
   EXPECT_EQ(state->settings.noUpFragment, "");
+}
+
+// Every switch the field table lets a preset set, whatever fields exist.
+TEST_F(PresetFixture, PresetKeysSetTheSwitchesAndTheirAbsenceKeepsTheUsersChoice) {
+  std::vector<const Field*> switches;
+  std::string on = "[IMAGE]\nFORMAT=4\n", off;
+  for (const Field& f : settingsFields()) {
+    if (!f.preset) continue;
+    ASSERT_EQ(f.kind, FieldKind::Switch) << f.name;
+    switches.push_back(&f);
+    const std::string place = f.preset, section = place.substr(0, place.find('/')),
+                      key = place.substr(place.find('/') + 1);
+    on += "[" + section + "]\n" + key + "=1\n";
+    off += "[" + section + "]\n" + key + "=0\n";
+  }
+  ASSERT_GE(switches.size(), 2u);
+  auto flag = [&](const Field* f) { return *std::get<bool*>(f->value({&image, &project})); };
+
+  preset(1001, "[LANG]\nDE=Ohne\n");
+  preset(1004, on);
+  preset(1005, off);
+  preset(1006, "[IMAGE]\nFORMAT=99\n");
+  setStartValues(FieldPage::Image, {&image, &project});
+  setStartValues(FieldPage::Project, {&image, &project});
+  loadPreset(*state, 1001, image, project);
+  for (const Field* f : switches) EXPECT_FALSE(flag(f)) << f->name;
+  EXPECT_EQ(image.format, 0);
+
+  loadPreset(*state, 1004, image, project);
+  for (const Field* f : switches) EXPECT_TRUE(flag(f)) << f->name;
+  EXPECT_EQ(image.format, 4);
+  // A preset that says nothing of them leaves the switches as they were
+  // (a location switch the user turned on stays on); the format returns to JPEG.
+  loadPreset(*state, 1001, image, project);
+  for (const Field* f : switches) EXPECT_TRUE(flag(f)) << f->name;
+  EXPECT_EQ(image.format, 0);
+  loadPreset(*state, 1005, image, project);
+  for (const Field* f : switches) EXPECT_FALSE(flag(f)) << f->name;
+  // A format beyond the list is the last entry, as typing it would give.
+  loadPreset(*state, 1006, image, project);
+  EXPECT_EQ(image.format, settingsField("format").hi);
 }
 
 TEST_F(PresetFixture, ColourRowsFollowTheColourFlag) {

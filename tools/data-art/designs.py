@@ -83,7 +83,24 @@ PRESETS = [
          strip="film", colfonts=(0, {"LINKCOLOR": "#e3b661"})),
     dict(n=6003, name="Passepartout mit Vorschau", theme="papier", a=(200, 150), b=(960, 680),
          c=(1600, 1200), strip="contact", colfonts=(0, {})),
+    # For today's screens: the photo opens over the page in the viewer, its
+    # large size fills a 1920-pixel screen, and the options of TODAY are on.
+    dict(n=1004, name="Großbild-Galerie", theme="hell", grid="tile", cols=4, rows=3, albums=True, today=True,
+         a=(360, 360), b=(1920, 1440), colfonts=(0, {}), fragments=True),
+    dict(n=7004, name="Großbild-Galerie mit Diashow", theme="hell", grid="card", cols=4, rows=3, albums=True,
+         today=True, a=(360, 360), b=(1280, 960), c=(1920, 1440), colfonts=(0, {})),
+    dict(n=4004, name="Großbild", theme="nacht", a=(1280, 960), b=(1920, 1440), exif=True, today=True,
+         colfonts=(0, {})),
+    dict(n=5004, name="Großbild mit Überblendung", theme="kino", a=(1280, 960), b=(1920, 1440), java=True,
+         today=True, colfonts=(0, {})),
+    dict(n=6004, name="Großbild mit Vorschauleiste", theme="hell", a=(200, 150), b=(1280, 960),
+         c=(1920, 1440), strip="wide", today=True, colfonts=(0, {})),
 ]
+
+# The switches the presets for today's screens turn on, by preset section.
+# Switches that arrive later (high-resolution pictures, album covers, the
+# start page as index.html) join here as their fields get preset keys.
+TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI")]
 
 # A template with a free table size cannot know the user's choice: it holds
 # this many slots, the most one page shows (columns x rows up to this).

@@ -10,9 +10,10 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from designs import PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, icon_svg  # noqa: E402
+from designs import PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, TODAY, icon_svg  # noqa: E402
 from styles import family, pcv2_css, pcv_css  # noqa: E402
 import texts  # noqa: E402
+from viewer import VIEWER_JS  # noqa: E402
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 RES = os.path.join(ROOT, "resources")
@@ -27,6 +28,8 @@ def write(path, text):
 # ---------------------------------------------------------------- templates
 
 def head(p, script_tail):
+    if p.get("today"):
+        script_tail += VIEWER_JS
     css = '<link rel="stylesheet" href="pcv_image_folder/pcv.css">\n'
     if pcv2_css(p):
         css += '<link rel="stylesheet" href="pcv_image_folder/pcv2.css">\n'
@@ -266,6 +269,9 @@ def preset_file(p):
         ("COLFONTS", colfonts(p)),
         ("JAVA", [("ENABLE", 1 if p.get("java") else 0)]),
     ]
+    if p.get("today"):
+        for section, key in TODAY:
+            next(keys for name, keys in sections if name == section).append((key, 1))
     if f == 1 and p.get("fragments"):
         # On the top album there is no start page or parent to go to: the
         # buttons themselves give way to a blank.

@@ -4,6 +4,7 @@ text "(Standard)", which makes its declaration invalid, so the browser drops it
 and the design's own value from pcv.css stays in force."""
 
 from designs import FONTS, GENERIC, STYLE_KEYS, THEMES
+from viewer import VIEWER_CSS
 
 BASE = """\
 *, *::before, *::after { box-sizing: border-box; }
@@ -304,6 +305,8 @@ def pcv_css(p):
         parts.append(strip_css(p, *strip_cell(p)))
     if p["theme"] == "kino":
         parts.append(KINO)
+    if p.get("today"):
+        parts.append(VIEWER_CSS)
     return "".join(parts)
 
 

@@ -66,6 +66,8 @@ def preset_list(presets, family):
             extra.append("eigene Farben möglich")
         if family == 5:
             extra.append("mit Überblendung" if p.get("java") else "ohne Überblendung")
+        if p.get("today"):
+            extra.append("Fotos bildschirmfüllend auf der Seite")
         items.append(f"<li><b>{p['name']}</b> <span class=\"tag\">– {', '.join(extra)}</span></li>\n"
                      if extra else f"<li><b>{p['name']}</b></li>\n")
     return "<h2>Vorlagen dieser Art</h2>\n<ul class=\"presets\">\n" + "".join(items) + "</ul>\n"

@@ -1,0 +1,353 @@
+// The photo viewer of the presets for today's screens, as a visitor uses it:
+// galleries built by picovand-cli, served by Python's web server on
+// 127.0.0.1 and opened in headless Chromium at a phone's and a desktop's size.
+// A thumbnail opens its photo over the same page, with its own address;
+// keys, a swipe, Escape and Back work; nothing shifts; axe-core finds
+// nothing; the first view of an album page stays small.
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { after, before, test } from 'node:test';
+
+import { pageName, picture, slideName, sourceFolder } from './families.mjs';
+import { buildEnvironment, buildGallery, finish, openBrowser, requireBrowser } from './harness.mjs';
+
+const { cli, photos } = buildEnvironment();
+const playwright = await requireBrowser();
+let axeSource;
+try {
+  axeSource = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
+} catch {
+  console.error('axe-core is not installed (scripts/setup runs npm ci): skipped');
+  process.exit(process.env.CI ? 1 : 77);
+}
+
+const phone = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const desktop = { viewport: { width: 1280, height: 800 } };
+
+let work;
+let server;
+let base;
+let records;   // twelve pictures and an album of two, in list order
+const browsers = {};
+
+// Serves folder on a free port of 127.0.0.1 until the tests end.
+function serve(folder) {
+  return new Promise((resolve, reject) => {
+    const child = spawn('/usr/bin/python3', ['-m', 'http.server', '0', '--bind', '127.0.0.1'],
+      { cwd: folder, stdio: ['ignore', 'pipe', 'ignore'] });
+    const timer = setTimeout(() => reject(new Error('the web server did not start')), 10000);
+    child.stdout.on('data', (data) => {
+      const m = String(data).match(/port (\d+)/);
+      if (m) {
+        clearTimeout(timer);
+        resolve({ child, url: `http://127.0.0.1:${m[1]}/` });
+      }
+    });
+    child.on('exit', () => reject(new Error('the web server ended')));
+  });
+}
+
+before(async () => {
+  work = fs.mkdtempSync(path.join(os.tmpdir(), 'picovand-viewer-'));
+  records = sourceFolder(photos, path.join(work, 'Fotos'), true);
+  const projects = path.join(work, 'Projekte');
+  fs.mkdirSync(projects);
+  for (const [n, more] of [[1004, ['--albums']], [7004, ['--albums']], [4004, []], [5004, []], [6004, []]])
+    buildGallery(cli, work, path.join(projects, String(n)), ['--preset', String(n), '--import',
+      path.join(work, 'Fotos'), '--recursive', '--captions', 'filename', ...more]);
+  buildGallery(cli, work, path.join(projects, 'ohne'), ['--preset', '1004', '--import', path.join(work, 'Fotos'),
+    '--captions', 'filename', '--no-javascript']);
+  ({ child: server, url: base } = await serve(projects));
+  browsers.phone = await openBrowser(playwright, phone);
+  browsers.desktop = await openBrowser(playwright, desktop);
+});
+
+after(async () => {
+  server?.kill();
+  await browsers.phone?.close();
+  await finish(browsers.desktop, work);
+});
+
+const images = () => records.filter((r) => !r.isAlbum);
+const url = (gallery, file, hash = '') => `${base}${gallery}/${file}${hash}`;
+
+async function open(device, address) {
+  const page = await browsers[device].context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  page.on('popup', (p) => errors.push(`a new page opened: ${p.url()}`));
+  await page.goto(address, { waitUntil: 'load' });
+  return { page, errors };
+}
+
+// What the viewer shows: whether it is open, its photo and how much of the
+// screen the photo covers, its caption, the page's address and focus.
+const viewer = (page) => page.evaluate(async () => {
+  const dlg = document.querySelector('dialog.pv-view');
+  const img = dlg?.querySelector('img');
+  if (dlg?.open && img.getAttribute('src')) await img.decode().catch(() => {});
+  const box = img?.getBoundingClientRect();
+  const scale = img && img.naturalWidth ? Math.min(box.width / img.naturalWidth, box.height / img.naturalHeight) : 0;
+  return {
+    open: Boolean(dlg?.open),
+    src: img ? decodeURI(new URL(img.currentSrc || img.src || '.', location.href).pathname) : '',
+    caption: dlg?.querySelector('.pv-view-text').textContent ?? '',
+    counter: dlg?.querySelector('.pv-view-count').textContent ?? '',
+    fills: [img ? img.naturalWidth * scale / innerWidth : 0, img ? img.naturalHeight * scale / innerHeight : 0],
+    path: decodeURI(location.pathname),
+    hash: decodeURIComponent(location.hash),
+    focusInside: Boolean(dlg?.contains(document.activeElement)),
+    focused: document.activeElement?.getAttribute('href') ?? '',
+  };
+});
+
+const waitOpen = (page, open = true) => page.waitForFunction(
+  (o) => Boolean(document.querySelector('dialog.pv-view')?.open) === o, open, { timeout: 5000 });
+
+// A swipe or a pinch with real touch input; points are [from, to] pairs.
+async function touch(page, fingers) {
+  const cdp = await page.context().newCDPSession(page);
+  const at = (t) => fingers.map(([from, to], id) => ({ x: from[0] + (to[0] - from[0]) * t,
+    y: from[1] + (to[1] - from[1]) * t, id }));
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: at(0) });
+  for (const t of [0.25, 0.5, 0.75, 1]) await cdp.send('Input.dispatchTouchEvent', { type: 'touchMove', touchPoints: at(t) });
+  await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+  await cdp.detach();
+}
+
+test('an album thumbnail opens its photo over the page; keys, Escape and Back', async () => {
+  const { page, errors } = await open('desktop', url(1004, pageName(0)));
+  const pictures = images().filter((r) => r.albumPath === '/');
+  const start = await viewer(page);
+  await page.click(`a[href="${picture(pictures[1], 'pcvb')}"] img`);
+  await waitOpen(page);
+  let v = await viewer(page);
+  assert.equal(v.path, start.path, 'the page stays');
+  assert.equal(v.src, `/1004/${picture(pictures[1], 'pcvb')}`);
+  assert.equal(v.caption, '02 Strand');
+  assert.equal(v.counter, `2 / ${pictures.length}`);
+  assert.equal(v.hash, '#foto-pcvb00001');
+  assert.ok(v.focusInside, 'focus moves into the viewer');
+  assert.ok(Math.max(...v.fills) >= 0.9, `the photo covers ${v.fills} of the screen`);
+
+  await page.keyboard.press('ArrowRight');
+  v = await viewer(page);
+  assert.equal(v.src, `/1004/${picture(pictures[2], 'pcvb')}`);
+  assert.equal(v.hash, '#foto-pcvb00002');
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  v = await viewer(page);
+  assert.equal(v.src, `/1004/${picture(pictures.at(-1), 'pcvb')}`, 'it wraps around');
+
+  await page.keyboard.press('Escape');
+  await waitOpen(page, false);
+  v = await viewer(page);
+  assert.equal(v.hash, '', 'Escape takes the address back');
+  assert.equal(v.focused, picture(pictures.at(-1), 'pcvb'), 'focus returns to the thumbnail');
+  assert.equal(page.url(), url(1004, pageName(0)));
+
+  // Back closes it and leaves the visitor on the album page.
+  await page.click(`a[href="${picture(pictures[3], 'pcvb')}"] img`);
+  await waitOpen(page);
+  await page.goBack();
+  await waitOpen(page, false);
+  assert.equal(page.url(), url(1004, pageName(0)));
+  // Forward opens it again, and the close button closes it.
+  await page.goForward();
+  await waitOpen(page);
+  await page.getByRole('button', { name: 'Schließen' }).click();
+  await waitOpen(page, false);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('the address of a photo opens it directly, and Back returns to its page', async () => {
+  const { page, errors } = await open('desktop', url(1004, pageName(0), '#foto-pcvb00004'));
+  await waitOpen(page);
+  const v = await viewer(page);
+  assert.equal(v.src, `/1004/${picture(images()[4], 'pcvb')}`);
+  assert.equal(v.caption, '05 Leuchtturm');
+  await page.goBack();
+  await waitOpen(page, false);
+  assert.equal(page.url(), url(1004, pageName(0)));
+  // An address that names no photo of the page opens nothing.
+  await page.goto(url(1004, pageName(0), '#foto-pcvb99999'));
+  assert.equal((await viewer(page)).open, false);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('on a phone a swipe moves, a pinch zooms and a swipe down closes', async () => {
+  const { page, errors } = await open('phone', url(1004, pageName(0), '#foto-pcvb00000'));
+  await waitOpen(page);
+  let v = await viewer(page);
+  assert.ok(Math.max(...v.fills) >= 0.9, `the photo covers ${v.fills} of the screen`);
+  await touch(page, [[[320, 400], [80, 410]]]);
+  v = await viewer(page);
+  assert.equal(v.hash, '#foto-pcvb00001', 'a swipe to the left shows the next photo');
+  await touch(page, [[[80, 400], [320, 390]]]);
+  assert.equal((await viewer(page)).hash, '#foto-pcvb00000');
+  await touch(page, [[[180, 400], [120, 340]], [[210, 440], [270, 500]]]);
+  const zoomed = await page.evaluate(() => getComputedStyle(document.querySelector('.pv-view-stage img')).transform);
+  assert.match(zoomed, /^matrix\((\d|\.)+, 0, 0, (\d|\.)+/, 'a pinch scales the photo');
+  assert.ok(Number(zoomed.slice(7).split(',')[0]) > 1.5, zoomed);
+  // Zoomed in, a swipe pans instead of moving on.
+  await touch(page, [[[300, 400], [100, 400]]]);
+  assert.equal((await viewer(page)).hash, '#foto-pcvb00000');
+  await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
+  await touch(page, [[[200, 300], [205, 600]]]);
+  await waitOpen(page, false);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('a desktop click zooms in on the spot and out again', async () => {
+  const { page } = await open('desktop', url(1004, pageName(0), '#foto-pcvb00000'));
+  await waitOpen(page);
+  await page.mouse.click(900, 300);
+  const t = await page.evaluate(() => new DOMMatrix(getComputedStyle(document.querySelector('.pv-view-stage img')).transform));
+  assert.equal(t.a, 2.5);
+  assert.ok(t.e < 0 && t.f > 0, 'the spot right of and above the middle comes into view');
+  assert.equal(await page.getAttribute('.pv-view-zoom', 'aria-pressed'), 'true');
+  await page.mouse.click(900, 300);
+  assert.equal(await page.evaluate(() => getComputedStyle(document.querySelector('.pv-view-stage img')).transform), 'none');
+  await page.close();
+});
+
+test('the album with slideshow opens the large photo of the slide page in place', async () => {
+  const { page, errors } = await open('desktop', url(7004, pageName(0)));
+  await page.click(`a[href="${slideName(2)}"] img`);
+  await waitOpen(page);
+  let v = await viewer(page);
+  await page.waitForFunction(() => document.querySelector('.pv-view img').complete);
+  v = await viewer(page);
+  assert.equal(v.path, `/7004/${pageName(0)}`);
+  assert.equal(v.src, `/7004/${picture(images()[2], 'pcvc')}`);
+  assert.equal(v.caption, '03 Düne');
+  assert.equal(v.hash, '#foto-pcv-sld-00002');
+  await page.keyboard.press('Escape');
+  await waitOpen(page, false);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('on the pages of one photo the viewer moves from page to page and Back closes it', async () => {
+  for (const [gallery, prefix] of [[4004, 'pcvb'], [6004, 'pcvc'], [7004, 'pcvc']]) {
+    const file = gallery === 7004 ? slideName : pageName;
+    const { page, errors } = await open('desktop', url(gallery, file(0)));
+    await page.click('.pv-stage a img');
+    await waitOpen(page);
+    let v = await viewer(page);
+    assert.equal(v.src, `/${gallery}/${picture(images()[0], prefix)}`, `${gallery}`);
+    assert.equal(v.hash, '#foto');
+    await page.keyboard.press('ArrowRight');
+    await page.waitForURL(url(gallery, file(1), '#foto'));
+    await waitOpen(page);
+    v = await viewer(page);
+    assert.equal(v.src, `/${gallery}/${picture(images()[1], prefix)}`, `${gallery}: the next page's photo`);
+    await page.goBack();
+    await waitOpen(page, false);
+    assert.equal(page.url(), url(gallery, file(1)), `${gallery}: Back stays on the photo's page`);
+    assert.deepEqual(errors, [], `${gallery}`);
+    await page.close();
+  }
+});
+
+test('the script slideshow opens its current picture and follows the viewer', async () => {
+  const { page, errors } = await open('desktop', url(5004, pageName(0)));
+  await page.click('[onclick="PicoVand_gonext()"]');
+  await page.waitForFunction(() => document.getElementById('PicoVand_Counter').textContent.startsWith('2/'));
+  await page.click('#PicoVand_Image');
+  await waitOpen(page);
+  let v = await viewer(page);
+  assert.equal(v.src, `/5004/${picture(images()[1], 'pcvb')}`);
+  assert.equal(v.caption, '02 Strand');
+  await page.keyboard.press('ArrowRight');
+  v = await viewer(page);
+  assert.equal(v.caption, '03 Düne');
+  assert.equal(await page.textContent('#PicoVand_Counter'), `2/${images().length}`, 'the show waits behind the viewer');
+  await page.keyboard.press('Escape');
+  await waitOpen(page, false);
+  await page.waitForFunction(() => document.getElementById('PicoVand_Counter').textContent.startsWith('3/'));
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('without script the thumbnails link to their photos', async () => {
+  const html = fs.readFileSync(path.join(work, 'Projekte', 'ohne', pageName(0)), 'utf8');
+  assert.doesNotMatch(html, /<script|onclick/);
+  for (const r of images().slice(0, 3)) {
+    assert.match(html, new RegExp(`<a href="${picture(r, 'pcvb')}"`));
+    assert.ok(fs.existsSync(path.join(work, 'Projekte', 'ohne', picture(r, 'pcvb'))));
+  }
+});
+
+// Pages of every new preset (start, album and photo pages) and the address
+// that opens the viewer on each.
+const checked = [[1004, pageName(0), '#foto-pcvb00000'], [1004, pageName(2), '#foto-pcvb00012'],
+  [7004, pageName(0), '#foto-pcv-sld-00000'], [7004, slideName(3), '#foto'], [4004, pageName(2), '#foto'],
+  [5004, pageName(0), '#foto-pcvb00000'], [6004, pageName(2), '#foto']];
+
+test('nothing shifts while a page loads or the viewer opens from its address', async () => {
+  const shifts = [];
+  for (const device of ['phone', 'desktop']) {
+    for (const [gallery, file, address] of checked) {
+      for (const hash of ['', address]) {
+        const page = await browsers[device].context.newPage();
+        await page.addInitScript(() => {
+          window.shift = 0;
+          new PerformanceObserver((list) => {
+            for (const e of list.getEntries()) if (!e.hadRecentInput) window.shift += e.value;
+          }).observe({ type: 'layout-shift', buffered: true });
+        });
+        await page.goto(url(gallery, file, hash), { waitUntil: 'load' });
+        await page.evaluate(() => Promise.all([...document.images].map((i) => i.decode().catch(() => {}))));
+        if (hash) await waitOpen(page);
+        await page.waitForTimeout(300);
+        const shift = await page.evaluate(() => window.shift);
+        if (shift > 0) shifts.push(`${gallery}/${file}${hash} on ${device}: ${shift.toFixed(4)}`);
+        await page.close();
+      }
+    }
+  }
+  assert.deepEqual(shifts, []);
+});
+
+test('axe-core finds no violation of any kind, with the viewer closed and open', async () => {
+  const found = [];
+  for (const device of ['phone', 'desktop']) {
+    for (const [gallery, file] of checked) {
+      const page = await browsers[device].context.newPage();
+      await page.goto(url(gallery, file), { waitUntil: 'load' });
+      await page.addScriptTag({ path: axeSource });
+      // The credit line the program adds to the first page of a build stands
+      // outside the page's landmarks; its markup is not the template's.
+      const run = () => page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] }))
+        .violations.filter((v) => v.id !== 'region' || v.nodes.some((n) => !/PicoVandCredit/.test(n.target.join(' '))))
+        .map((v) => `${v.id} (${v.impact}): ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
+      for (const v of await run()) found.push(`${gallery}/${file} on ${device}: ${v}`);
+      const opener = await page.$('a[onclick^="PicoVand_open"] img, #PicoVand_Image');
+      if (opener) {
+        await opener.click();
+        await waitOpen(page);
+        for (const v of await run()) found.push(`${gallery}/${file} on ${device}, viewer open: ${v}`);
+      }
+      await page.close();
+    }
+  }
+  assert.deepEqual(found, []);
+});
+
+test('the first view of an album page on a phone stays small', async () => {
+  const page = await browsers.phone.context.newPage();
+  let bytes = 0;
+  page.on('requestfinished', async (r) => { bytes += (await r.sizes()).responseBodySize; });
+  await page.goto(url(1004, pageName(0)), { waitUntil: 'networkidle' });
+  await page.close();
+  assert.ok(bytes <= 250 * 1024, `${Math.round(bytes / 1024)} KiB`);
+});
