@@ -127,19 +127,14 @@ QWidget* CTabOptions::makeSizeGroup() {
   stripGps_->setToolTip("Gilt für Größen mit (Orginalbild): die Kopie verliert nur ihre GPS-Daten.");
   connect(stripGps_, &QCheckBox::toggled, this, [this](bool on) { values.stripGps = on; });
   grid->addWidget(stripGps_, 7, 0, 1, 7);
-  hidpi_ = makeCheckBox(settingsField("hidpi").label, "hidpi");
-  hidpi_->setToolTip("Jede Größe zusätzlich bis zur doppelten Breite, wo das Foto die Pixel hat; "
-                     "der Browser wählt die passende Datei.");
-  connect(hidpi_, &QCheckBox::toggled, this, [this](bool on) { values.hidpi = on; });
-  grid->addWidget(hidpi_, 8, 0, 1, 7);
 
   hint_ = makeLabel(QString(), "hint");
   hint_->setWordWrap(true);
-  grid->addWidget(hint_, 9, 0, 1, 7);
+  grid->addWidget(hint_, 8, 0, 1, 7);
   illustration_ = makeLabel(QString(), "illustration");
   illustration_->setAlignment(Qt::AlignCenter);
-  grid->addWidget(illustration_, 10, 0, 1, 7);
-  grid->setRowStretch(11, 1);
+  grid->addWidget(illustration_, 9, 0, 1, 7);
+  grid->setRowStretch(10, 1);
   grid->setColumnStretch(1, 2);
   grid->setColumnStretch(6, 1);
   return makeGroup("   Bildgröße", grid);
@@ -181,6 +176,12 @@ QWidget* CTabOptions::makeFormatGroup() {
   grid->addWidget(quality_, 2, 1);
   grid->addWidget(qualityValue_, 2, 2);
   grid->addLayout(scale, 3, 1);
+  // Beside the format: what is written for each size, not how large it is.
+  hidpi_ = makeCheckBox(settingsField("hidpi").label, "hidpi");
+  hidpi_->setToolTip("Jede Größe zusätzlich bis zur doppelten Breite, wo das Foto die Pixel hat; "
+                     "der Browser wählt die passende Datei.");
+  connect(hidpi_, &QCheckBox::toggled, this, [this](bool on) { values.hidpi = on; });
+  grid->addWidget(hidpi_, 4, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return makeGroup("   Bildformat", grid);
 }
