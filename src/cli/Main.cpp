@@ -239,7 +239,8 @@ int finishSummary(const LeftOut& left, int converted, int reused, int status) {
 
 int build(const std::vector<std::string>& args) {
   nlohmann::json& out = console().summary;
-  for (const char* key : {"outputFolder", "startPage", "projectSaved", "files", "folders", "bytes"}) out[key] = nullptr;
+  for (const char* key : {"outputFolder", "startPage", "indexPage", "projectSaved", "files", "folders", "bytes"})
+    out[key] = nullptr;
   out["damaged"] = nlohmann::json::array();
   LeftOut left;
   finishSummary(left, 0, 0, kSuccess);
@@ -377,6 +378,12 @@ int build(const std::vector<std::string>& args) {
     const std::string start = startPagePath(s, cmd.outputFolder);
     pvcli::result("Startseite: " + start);
     out["startPage"] = start;
+    const std::string index = withSlash(cmd.outputFolder) + kIndexPageName;
+    if (result.foreignIndexKept)
+      warn(index + " was not written by picovand and was kept as it is; the start page is " + start +
+           " (remove that index.html to get the gallery's own)");
+    else if (s.indexPage)
+      out["indexPage"] = index;
   }
   if (status == kPartial)
     std::fprintf(stderr, "picovand-cli: %zu %s given %s not in the gallery (exit status %d)\n", left.pictures.size(),

@@ -74,8 +74,8 @@ void printPlan(const pv::UploadResult& r) {
 
 // The options of upload, for the nearest to a misspelt one.
 std::vector<std::string> uploadOptionNames() {
-  std::vector<std::string> names = {"--to", "--dry-run", "--key", "--known-hosts", "--trust-host-key", "--ca-file",
-                                    "--timeout"};
+  std::vector<std::string> names = {"--to",      "--dry-run", "--key",      "--known-hosts", "--trust-host-key",
+                                    "--ca-file", "--timeout", "--overwrite"};
   names.insert(names.end(), std::begin(kOutputOptions), std::end(kOutputOptions));
   return names;
 }
@@ -84,7 +84,7 @@ std::vector<std::string> uploadOptionNames() {
 
 std::string uploadHelpText() {
   return "  picovand-cli upload OUTPUT_DIR --to ADDRESS [--dry-run] [--key FILE] [--known-hosts FILE]\n"
-         "                     [--trust-host-key SHA256:...] [--ca-file FILE] [--timeout SECONDS]\n"
+         "                     [--trust-host-key SHA256:...] [--ca-file FILE] [--timeout SECONDS] [--overwrite]\n"
          "      sends the gallery in OUTPUT_DIR to your web server, only what changed since the last\n"
          "      upload; files on the server that an earlier upload from this computer put there and the\n"
          "      gallery no longer has are removed, nothing else there is touched. Symbolic links in the\n"
@@ -94,7 +94,9 @@ std::string uploadHelpText() {
          "      The password comes from the environment variable PICOVAND_PASSWORD or is asked for on\n"
          "      the terminal; SFTP also logs in with the SSH agent or --key. The SFTP server's host key\n"
          "      must be in ~/.ssh/known_hosts (or --known-hosts); --trust-host-key adds the one with\n"
-         "      that fingerprint. --dry-run lists what would be sent and removed. Exit status 0 only\n"
+         "      that fingerprint. --dry-run lists what would be sent and removed. An index.html on the\n"
+         "      server that no upload from PicoVand put there is never replaced: the upload stops before\n"
+         "      it sends anything, unless --overwrite is given. Exit status 0 only\n"
          "      when the server holds the gallery; Ctrl+C stops after the current file (130).\n";
 }
 
@@ -116,6 +118,8 @@ int uploadCommand(const std::vector<std::string>& args) {
     std::string timeout;
     if (a == "--dry-run") {
       options.dryRun = true;
+    } else if (a == "--overwrite") {
+      options.replaceForeignIndex = true;
     } else if (a == "--to" || a == "--key" || a == "--known-hosts" || a == "--trust-host-key" || a == "--ca-file") {
       std::string& into = a == "--to" ? address : a == "--key" ? target.keyFile : a == "--known-hosts" ? target.knownHosts
                                               : a == "--trust-host-key" ? target.trustHostKey : target.caFile;
@@ -189,6 +193,8 @@ int uploadCommand(const std::vector<std::string>& args) {
   }
   if (r.failure == pv::UploadFailure::Cancelled)
     return fail(pv::format("cancelled after %d files; run the upload again to continue", r.sent), kCancelled);
+  if (r.failure == pv::UploadFailure::ForeignIndex)
+    return fail(r.message + ": give --overwrite to replace it with the gallery's start page", kFailed);
   if (r.failure == pv::UploadFailure::HostKeyUnknown)
     return fail(r.message + "\ncompare it with the server's key (ssh-keygen -lf on the server) and give --trust-host-key " +
                     r.hostKeyFingerprint + " to trust it",

@@ -288,6 +288,29 @@ std::vector<PageEntry> pageEntries(const std::vector<const CollectionItem*>& rec
   return entries;
 }
 
+// The start page copied to index.html, unless an index.html is there that
+// the previous build did not write or that was changed since: that one is
+// somebody else's and stays (false). A link in its place counts as theirs.
+bool writeIndexPage(const ProjectSettings& s, const std::string& folder, const std::optional<BuildManifest>& previous,
+                    PageSink& sink) {
+  namespace fs = std::filesystem;
+  const std::string path = folder + kIndexPageName;
+  std::error_code ec;
+  const fs::file_status there = fs::symlink_status(path, ec);
+  if (fs::exists(there) || fs::is_symlink(there)) {
+    const bool ours = previous && previous->files.count(kIndexPageName) && fs::is_regular_file(there) &&
+                      fileMatches(folder, previous->files.at(kIndexPageName));
+    if (!ours) return false;
+  }
+  std::string page;
+  if (!readWholeFile(startPagePath(s, folder), page)) return true;  // no start page: nothing to copy
+  if (writeFileAtomically(path, page))
+    sink.written.push_back(path);
+  else
+    sink.failures.push_back(path + ": " + std::strerror(errno));
+  return true;
+}
+
 // The images whose picture could be read only in part: as this build's
 // decoding found it, or for an image not decoded again, as the import did.
 std::vector<std::string> damagedImages(const std::vector<ImageConversion>& plan) {
@@ -402,6 +425,8 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       report(BuildStep::Pages);
       if (isOwnTemplate(s.presetNumber)) copyControlSet(s, folder, sink);
       result.pagesWritten = writeProjectPages(pages, sink);
+      if (s.indexPage && result.pagesWritten && sink.failures.empty())
+        result.foreignIndexKept = !writeIndexPage(s, folder, previous, sink);
       for (const std::string& path : sink.written)
         if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
           current.files[file->path] = {*file};

@@ -85,6 +85,10 @@ struct BuildResult {
   // Images whose picture could be read only in part (a file cut short):
   // their pictures are partly grey.
   std::vector<std::string> damaged;
+  // The start page was to be written as index.html too, but the output
+  // folder holds an index.html that no build of ours wrote (or that was
+  // changed since): it stays as it was.
+  bool foreignIndexKept = false;
   // What the output folder holds when the build is done.
   OutputCount output;
 };

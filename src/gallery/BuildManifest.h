@@ -18,6 +18,9 @@ struct AppState;
 struct CollectionItem;
 
 inline constexpr const char* kManifestName = ".picovand-build.json";
+// The start page's copy that a web server shows for the gallery's own
+// address; written by a build when asked, and never over one of somebody else's.
+inline constexpr const char* kIndexPageName = "index.html";
 
 // The secret that seals this user's build records and keys their recipe
 // digests, kept in keyFolder (the program's data folder). A record sealed

@@ -242,6 +242,14 @@ void ItemCollection::renameAlbum(CollectionItem& item, const std::string& newNam
 
 void ItemCollection::setCaption(CollectionItem& item, const std::string& text) { item.caption = text; }
 
+void ItemCollection::setAlbumCover(CollectionItem& item, bool on) {
+  if (item.isAlbum || !contains(item)) return;
+  if (on)
+    for (const auto& other : list)
+      if (!other->isAlbum && other->albumPath == item.albumPath) other->albumCover = false;
+  item.albumCover = on;
+}
+
 void ItemCollection::swapItems(const CollectionItem& a, const CollectionItem& b) {
   long i = indexOf(a), j = indexOf(b);
   if (i >= 0 && j >= 0) std::swap(list[size_t(i)], list[size_t(j)]);

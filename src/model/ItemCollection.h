@@ -35,6 +35,10 @@ struct CollectionItem {
   bool flipVertical = false;
   bool sourceMissing = false;  // the file was gone when the project was opened or built
   bool damaged = false;        // readable only in part: found cut short when added
+  // The photo the user chose to stand for the album it lies in, on that
+  // album's tile. Kept on the photo, so it follows it through any
+  // reordering and an album's rename, and goes when the photo goes.
+  bool albumCover = false;
 };
 
 inline constexpr int kThumbnailWidth = 80;
@@ -91,6 +95,9 @@ class ItemCollection {
   void deleteAlbum(const CollectionItem& item);
   void renameAlbum(CollectionItem& item, const std::string& newName);
   void setCaption(CollectionItem& item, const std::string& text);
+  // Makes the image the cover of the album it lies in (the album's other
+  // images lose the mark), or with on false takes its mark away.
+  void setAlbumCover(CollectionItem& item, bool on);
   void swapItems(const CollectionItem& a, const CollectionItem& b);
   void rotateLeft(CollectionItem& item);
   void rotateRight(CollectionItem& item);

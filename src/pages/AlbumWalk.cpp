@@ -47,4 +47,30 @@ AlbumWalk walkAlbums(const std::vector<PageEntry>& entries, int columns, int row
   return std::move(walker.out);
 }
 
+std::vector<AlbumSummary> summarizeAlbums(const std::vector<PageEntry>& entries) {
+  std::unordered_map<std::string, long> first, marked;  // by album path: its own first and marked photo
+  std::unordered_map<std::string, AlbumSummary> below;  // by album path: over it and every sub-album
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const CollectionItem& r = *entries[i].record;
+    if (r.isAlbum || entries[i].pictures.empty()) continue;
+    first.try_emplace(r.albumPath, long(i));
+    if (r.albumCover) marked.try_emplace(r.albumPath, long(i));
+    for (std::string path = r.albumPath; path.size() > 1 && path[0] == '/'; path.erase(path.rfind('/'))) {
+      AlbumSummary& b = below[path];
+      if (b.cover < 0) b.cover = long(i);
+      ++b.photos;
+    }
+  }
+  std::vector<AlbumSummary> out(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const CollectionItem& r = *entries[i].record;
+    if (!r.isAlbum) continue;
+    const std::string full = albumFullPath(r);
+    if (auto b = below.find(full); b != below.end()) out[i] = b->second;
+    if (auto f = first.find(full); f != first.end()) out[i].cover = f->second;
+    if (auto m = marked.find(full); m != marked.end()) out[i].cover = m->second;
+  }
+  return out;
+}
+
 }  // namespace pv

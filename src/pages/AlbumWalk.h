@@ -35,4 +35,16 @@ struct AlbumWalk {
 // not positive. Each entry is looked at a fixed number of times.
 AlbumWalk walkAlbums(const std::vector<PageEntry>& entries, int columns, int rowsPerPage);
 
+// What an album's tile shows when albums have covers: the entry of its cover
+// photo and how many photos it holds, its sub-albums' included (what a
+// visitor finds behind the tile). The cover is the photo marked in the album
+// itself, else its first photo, else the first photo anywhere below it; -1
+// when no photo lies below it.
+struct AlbumSummary {
+  long cover = -1;
+  int photos = 0;
+};
+// Per entry, in the order of entries: an album's summary; images get an empty one.
+std::vector<AlbumSummary> summarizeAlbums(const std::vector<PageEntry>& entries);
+
 }  // namespace pv

@@ -169,8 +169,8 @@ std::string headRow(const ProjectSettings& s, const std::string& position) {
 // height of the control set's buttons, whatever set was chosen.
 constexpr const char* kNavRowStart = "<tr>\n<td colspan=\"2\">\n";
 
-void writeOwnAlbumPage(const PageInputs& in, const std::string& user, const AlbumWalk& walk, const AlbumPage& p,
-                       PageSink& sink) {
+void writeOwnAlbumPage(const PageInputs& in, const std::string& user, const AlbumWalk& walk,
+                       const std::vector<AlbumSummary>& albums, const AlbumPage& p, PageSink& sink) {
   const ProjectSettings& s = in.settings;
   std::string f = "\n<!-- begin Pico Vand -->\n" + openWinScript(" ");
   f += styleSheetLink(s);
@@ -184,7 +184,9 @@ void writeOwnAlbumPage(const PageInputs& in, const std::string& user, const Albu
     ++shown;
     if (col == 0) f += "<tr>\n";
     f += "<td class=\"PicovandNAV\"><div class=\"PicoVandCenter\">";
-    if (r.isAlbum)
+    if (r.isAlbum && s.albumCovers)
+      f += coverTile(in, albums, i, pageFileName(s, walk.firstPage[i]), shown > 2 * s.columns);
+    else if (r.isAlbum)
       f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
                   pageFileName(s, walk.firstPage[i]).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
                   escapeAttribute(r.name).c_str(), escapeAttribute(r.name).c_str());
@@ -228,7 +230,9 @@ bool writeOwnAlbum(const PageInputs& in, PageSink& sink) {
   if (columns <= 0) return true;  // no table to lay out, so no page
   writeStyleSheet(in, sink, 100 / columns, 94);
   const AlbumWalk walk = walkAlbums(in.entries, columns, in.settings.rowsPerPage);
-  for (const AlbumPage& p : walk.pages) writeOwnAlbumPage(in, *user, walk, p, sink);
+  const std::vector<AlbumSummary> albums = in.settings.albumCovers ? summarizeAlbums(in.entries)
+                                                                    : std::vector<AlbumSummary>();
+  for (const AlbumPage& p : walk.pages) writeOwnAlbumPage(in, *user, walk, albums, p, sink);
   return true;
 }
 

@@ -312,12 +312,17 @@ std::optional<PictureChoice> pictureChoice(const std::string& outputFolder, cons
 }
 
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy) {
+  return pictureTag(outputFolder, entry, k, lazy, pictureAlt(*entry.record));
+}
+
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
+                       std::string_view alt) {
   if (k >= entry.pictures.size()) return {};
   const std::string& web = entry.pictures[k];
   std::string tag = format("<img src=\"%s\"", encodeWebPath(web).c_str());
   if (const std::optional<PictureChoice> choice = pictureChoice(outputFolder, entry, k))
     tag += format(" srcset=\"%s\" sizes=\"%s\"", choice->srcset.c_str(), choice->sizes.c_str());
-  tag += format(" alt=\"%s\"", escapeAttribute(pictureAlt(*entry.record)).c_str());
+  tag += format(" alt=\"%s\"", escapeAttribute(alt).c_str());
   const PictureSize size = pictureSize(withSlash(outputFolder) + web);
   if (size.width > 0 && size.height > 0) tag += format(" width=\"%d\" height=\"%d\"", size.width, size.height);
   if (lazy) tag += " loading=\"lazy\"";

@@ -107,6 +107,10 @@ PictureSize pictureSize(const std::string& file);
 // when it nears the screen. A high-resolution picture beside it is offered
 // through srcset and sizes.
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy = false);
+// The same with the alt text given, for a picture whose link already says
+// what it shows.
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
+                       std::string_view alt);
 
 // Picture k of an entry and its high-resolution one as srcset and sizes
 // values ("a.jpg 640w, a-2x.jpg 1280w" and "(max-width: 640px) 100vw, 640px");

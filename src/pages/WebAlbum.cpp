@@ -28,11 +28,13 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
 // pictures load at once, every later one only when it nears the screen.
 bool isBelowFirstScreen(const ProjectSettings& s, int slot) { return slot >= 2 * std::max(s.columns, 2); }
 
-std::string slotText(const PageInputs& in, const AlbumWalk& walk, size_t i, int slot, const AlbumPageKind& kind) {
+std::string slotText(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums, size_t i,
+                     int slot, const AlbumPageKind& kind) {
   const ProjectSettings& s = in.settings;
   const PageEntry& e = in.entries[i];
   const CollectionItem& r = *e.record;
   const std::string link = r.isAlbum ? pageFileName(s, walk.firstPage[i]) : kind.pictureLink(s, e, i);
+  if (r.isAlbum && s.albumCovers) return coverTile(in, albums, i, link, isBelowFirstScreen(s, slot));
 
   std::string text;
   if (!link.empty())
@@ -58,8 +60,8 @@ void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
   fillExifSlot(page, nullptr, k);
 }
 
-void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage& p, std::string page,
-                    const AlbumPageKind& kind, PageSink& sink) {
+void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums,
+                    const AlbumPage& p, std::string page, const AlbumPageKind& kind, PageSink& sink) {
   const ProjectSettings& s = in.settings;
   const std::string path = in.outputFolder + pageFileName(s, p.current);
 
@@ -71,7 +73,7 @@ void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage
   for (size_t i : p.entries) {
     const CollectionItem& r = *in.entries[i].record;
     replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
-    replaceSlotToken(page, format("PCV_%03d", slot), slotText(in, walk, i, slot, kind));
+    replaceSlotToken(page, format("PCV_%03d", slot), slotText(in, walk, albums, i, slot, kind));
     fillExifSlot(page, &r, slot);
     ++slot;
   }
@@ -109,7 +111,9 @@ void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const AlbumPage
 
 void writeAlbumPages(const PageInputs& in, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink) {
   const AlbumWalk walk = walkAlbums(in.entries, in.settings.columns, in.settings.rowsPerPage);
-  for (const AlbumPage& p : walk.pages) writeAlbumPage(in, walk, p, pageTemplate, kind, sink);
+  const std::vector<AlbumSummary> albums = in.settings.albumCovers ? summarizeAlbums(in.entries)
+                                                                    : std::vector<AlbumSummary>();
+  for (const AlbumPage& p : walk.pages) writeAlbumPage(in, walk, albums, p, pageTemplate, kind, sink);
 }
 
 bool writeWebAlbum(const PageInputs& in, PageSink& sink) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "pages/Template.h"
+#include "util/Text.h"
 
 namespace pv {
 
@@ -30,6 +31,20 @@ void finishTemplatePage(const ProjectSettings& s, PageSink& sink, const std::str
   normalizePage(page);
   if (writePage(sink, path, page) && !applyColourTokens(s, path))
     sink.failures.push_back(path + ": " + std::strerror(errno));
+}
+
+std::string coverTile(const PageInputs& in, const std::vector<AlbumSummary>& albums, size_t i,
+                      const std::string& link, bool lazy) {
+  const AlbumSummary& album = albums[i];
+  // The link's text names the album, so the picture itself needs no words.
+  const std::string picture =
+      album.cover >= 0 ? pictureTag(in.outputFolder, in.entries[size_t(album.cover)], 0, lazy, "")
+                       : format("<img src=\"%s/folder.gif\" alt=\"\" border=\"0\">",
+                                encodeWebPath(templateImageFolder(in.settings)).c_str());
+  return format("<a class=\"pcv-album\" href=\"%s\">%s<br><span class=\"pcv-album-name\">%s</span> "
+                "<span class=\"pcv-count\">%d %s</span></a>",
+                link.c_str(), picture.c_str(), escapeAttribute(in.entries[i].record->name).c_str(), album.photos,
+                album.photos == 1 ? "Bild" : "Bilder");
 }
 
 }  // namespace pv

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/AlbumWalk.h"
 #include "pages/PageEngine.h"
 
 namespace pv {
@@ -24,5 +25,11 @@ std::optional<std::string> presetTemplate(const ProjectSettings& s, const char* 
 // removed when the gallery is to do without JavaScript, normalised, written,
 // then its colour and font tokens filled in the written file.
 void finishTemplatePage(const ProjectSettings& s, PageSink& sink, const std::string& path, std::string& page);
+
+// The tile of album entry i when albums have covers: its cover photo (size
+// A; the template's folder picture when no photo lies below it), its name
+// and the number of its photos, all one link to link. lazy as for pictureTag.
+std::string coverTile(const PageInputs& in, const std::vector<AlbumSummary>& albums, size_t i,
+                      const std::string& link, bool lazy);
 
 }  // namespace pv

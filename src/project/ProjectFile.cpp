@@ -75,6 +75,7 @@ void fieldsOf(RecordOf<CollectionItem> auto& item, auto&& f) {
   f("rotation", item.rotation);
   f("flipHorizontal", item.flipHorizontal);
   f("flipVertical", item.flipVertical);
+  f("albumCover", item.albumCover);
 }
 
 // The caption metadata dialog's texts and the own page's control set.

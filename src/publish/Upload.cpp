@@ -580,6 +580,7 @@ class Upload {
 
   // The remote manifest's text and the result of the first try to fetch it.
   CURLcode readRemote(RemoteState& remote, std::string text, CURLcode r);
+  bool sendsOverForeignIndex(const RemoteState& remote);
   void listRemote(const std::string& dir, int depth, std::map<std::string, std::uint64_t>& files);
   CURLcode sendFile(Session& session, const ManifestEntry& e, std::uint64_t& inFlight);
   bool sendAll(const std::vector<ManifestEntry>& files);
@@ -611,6 +612,21 @@ class Upload {
   std::vector<std::uint64_t> inFlight_;  // bytes of the file each connection is sending
   std::chrono::steady_clock::time_point checkpoint_;
 };
+
+// The plan sends an index.html where the server holds one that no upload
+// of ours put there: our record and the server's list of uploaded files
+// both lack it, and yet it is there.
+bool Upload::sendsOverForeignIndex(const RemoteState& remote) {
+  const std::vector<ManifestEntry>& send = result_.plan.send;
+  if (std::none_of(send.begin(), send.end(), [](const ManifestEntry& e) { return e.path == kIndexPageName; }) ||
+      remote.previous.count(kIndexPageName) || (remote.hasManifest && remote.manifest.count(kIndexPageName)))
+    return false;
+  if (!remote.hasManifest) return remote.listing.count(kIndexPageName) > 0;
+  std::string text;
+  if (session_.list("", text) != CURLE_OK) return false;  // no folder yet, so nothing in it
+  const std::vector<ListedEntry> entries = parseListing(text);
+  return std::any_of(entries.begin(), entries.end(), [](const ListedEntry& e) { return e.name == kIndexPageName; });
+}
 
 CURLcode Upload::readRemote(RemoteState& remote, std::string text, CURLcode r) {
   if (isConnectionLoss(r) && session_.everConnected())
@@ -829,6 +845,14 @@ UploadResult Upload::run() {
   listed_ = remote.listing;
   result_.plan = planUpload(local, remote);
   const UploadPlan& plan = result_.plan;
+  if (sendsOverForeignIndex(remote)) {
+    const std::string message = std::string("the server already holds an ") + kIndexPageName +
+                                " that no upload from PicoVand put there";
+    if (o_.dryRun)
+      result_.warnings.push_back(message + ": the upload would stop before sending anything unless told to replace it");
+    else if (!o_.replaceForeignIndex)
+      return fail(UploadFailure::ForeignIndex, message + "; it was left as it is and nothing was sent");
+  }
   if (o_.dryRun) return result_;
 
   // What the records say is there afterwards: the gallery's files as the

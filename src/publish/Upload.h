@@ -62,6 +62,9 @@ struct UploadOptions {
   // Folder of the local upload records (the program's data folder); empty:
   // no record is read or written.
   std::string recordFolder;
+  // An index.html on the server that no upload of ours put there is
+  // replaced; otherwise the upload stops before it sends anything.
+  bool replaceForeignIndex = false;
 };
 
 enum class UploadFailure {
@@ -73,6 +76,7 @@ enum class UploadFailure {
   HostKeyChanged,  // SFTP: known_hosts holds another key for this host
   Certificate,     // FTPS: the server's certificate or TLS was refused
   Transfer,        // sending, renaming or removing failed for good
+  ForeignIndex,    // the server holds an index.html of somebody else's; nothing was sent
   Cancelled,
 };
 

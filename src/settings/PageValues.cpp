@@ -246,6 +246,8 @@ void captureSettings(AppState& state, const ImagePageValues& image, const Projec
   s.crossFade = project.crossFade;
   s.slideDurationMs = project.displayTime;
   s.noJavaScript = project.noScript;
+  s.albumCovers = project.albumCovers;
+  s.indexPage = project.indexPage;
 
   s.jpegQuality = image.quality;
   s.resizeFilter = image.resizeFilter;

@@ -102,6 +102,12 @@ struct ProjectPageValues {
   bool crossFade;
   int displayTime;
   bool noScript;
+  // "Alben mit Titelbild und Bildanzahl": an album's tile shows its cover
+  // photo and how many photos it holds instead of the folder picture.
+  bool albumCovers;
+  // "Startseite auch als index.html": what a web server shows for the
+  // gallery's own address.
+  bool indexPage;
 
   bool tableSizeEnabled = false;  // columns and rows per page
   bool ownWebPageEnabled = false;  // its "Auswählen" button

@@ -35,6 +35,8 @@ struct ProjectSettings {
   bool stripGps = false;
   bool hidpi = false;
   bool noJavaScript = false;
+  bool albumCovers = false;
+  bool indexPage = false;
   std::string ownTemplatePage;
   int controlSet = 0;
   std::string programFolder;

@@ -40,6 +40,8 @@ QString failureText(const pv::UploadResult& r) {
     case pv::UploadFailure::Certificate: return "Das Zertifikat des Servers wurde nicht anerkannt.";
     case pv::UploadFailure::Transfer: return "Die Übertragung ist fehlgeschlagen. Ein neuer Upload setzt sie fort.";
     case pv::UploadFailure::Cancelled: return "Upload abgebrochen. Ein neuer Upload setzt ihn fort.";
+    case pv::UploadFailure::ForeignIndex:
+      return "Auf dem Server liegt eine index.html, die nicht von Pico Vand stammt. Es wurde nichts gesendet.";
   }
   return {};
 }
@@ -153,7 +155,7 @@ void CDirectUpload::setRunning(bool on) {
   cancel_->setEnabled(on);
 }
 
-void CDirectUpload::start(const pv::UploadTarget& target) {
+void CDirectUpload::start(const pv::UploadTarget& target, bool replaceForeignIndex) {
   if (worker_) return;
   if (target.host.empty()) {
     status_->setText("Bitte geben Sie den Server an.");
@@ -168,6 +170,7 @@ void CDirectUpload::start(const pv::UploadTarget& target) {
   pv::UploadOptions options;
   options.abort = &abort_;
   options.recordFolder = recordFolder_;
+  options.replaceForeignIndex = replaceForeignIndex;
   options.progress = [this](const pv::UploadProgress& p) {
     postToGui(this, [this, p] { showProgress(p); });
   };
@@ -209,4 +212,13 @@ void CDirectUpload::done(const pv::UploadResult& r, pv::UploadTarget target) {
     target.trustHostKey = r.hostKeyFingerprint;
     start(target);
   }
+  // Somebody else's start page is replaced only when the user says so.
+  if (r.failure == pv::UploadFailure::ForeignIndex &&
+      desktop_.askYesNoSafe(this,
+                            QString("Im Ordner auf dem Server %1 liegt bereits eine index.html, die nicht von Pico Vand "
+                                    "hochgeladen wurde. Sie ist vielleicht die Startseite Ihrer Webpräsenz.\n\n"
+                                    "Soll sie durch die Startseite der Galerie ersetzt werden?")
+                                .arg(QString::fromStdString(target.host)),
+                            "Direkt hochladen"))
+    start(target, true);
 }

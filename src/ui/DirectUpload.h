@@ -52,7 +52,9 @@ class CDirectUpload : public QGroupBox {
 
  private:
   pv::UploadTarget target() const;
-  void start(const pv::UploadTarget& target);
+  // replaceForeignIndex: the user agreed to replace an index.html on the
+  // server that no upload of ours put there.
+  void start(const pv::UploadTarget& target, bool replaceForeignIndex = false);
   void showProgress(const pv::UploadProgress& p);
   void done(const pv::UploadResult& r, pv::UploadTarget target);
   void setRunning(bool on);

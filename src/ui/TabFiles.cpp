@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
@@ -38,6 +39,15 @@ const char* const kHelpText =
     "hier festgelegten Struktur.";
 
 const char* const kNoAlbums = "Dieses Projekt enthält keine Alben";
+const char* const kCoverText = "Titelbild des Albums";
+
+// The row's description; the image chosen as its album's cover says so on
+// its first line.
+QString rowText(const pv::CollectionItem& item) {
+  QString text = toQt(pv::describeItem(item));
+  if (!item.isAlbum && item.albumCover) text.insert(text.indexOf('\n') < 0 ? text.size() : text.indexOf('\n'), " (Titelbild)");
+  return text;
+}
 
 // The thumbnail of a record as Qt draws it. FreeImage keeps its rows bottom
 // up; mirrored() turns them and copies, so the list never points into a
@@ -147,6 +157,8 @@ QWidget* CTabFiles::makeListGroup() {
   connect(list_, &CTabFilesListBox::upPressed, this, &CTabFiles::goUp);
   connect(list_, &CTabFilesListBox::deletePressed, this, &CTabFiles::removeImages);
   connect(list_, &CTabFilesListBox::pathsDropped, this, &CTabFiles::addPaths);
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, &CTabFiles::showContextMenu);
 
   // Stands where the busy animation would: what the worker has done so far.
   progressBox_ = new QWidget(this);
@@ -191,10 +203,17 @@ QWidget* CTabFiles::makeImagesGroup() {
   connect(folder, &QPushButton::clicked, this, &CTabFiles::chooseFolder);
   connect(images, &QPushButton::clicked, this, &CTabFiles::chooseImages);
   connect(remove, &QPushButton::clicked, this, &CTabFiles::removeImages);
+  cover_ = withIcon(makeButton(kCoverText, "albumCover"), QStyle::SP_DialogApplyButton);
+  cover_->setCheckable(true);
+  cover_->setToolTip("Das gewählte Bild steht auf der Kachel des Albums, wenn \"Alben mit Titelbild und "
+                     "Bildanzahl\" eingeschaltet ist. Ohne Wahl ist es das erste Bild des Albums.");
+  cover_->setEnabled(false);
+  connect(cover_, &QPushButton::clicked, this, &CTabFiles::markCover);
   auto* grid = makeGroupGrid();
   grid->addWidget(folder, 0, 0);
   grid->addWidget(images, 0, 1);
   grid->addWidget(remove, 1, 0);
+  grid->addWidget(cover_, 1, 1);
   return makeGroup("   Verwendete Bilder", grid);
 }
 
@@ -299,7 +318,7 @@ void CTabFiles::showAlbum(const std::string& path) {
     records.push_back(nullptr);
   }
   for (pv::CollectionItem* item : state_.items.itemsIn(path)) {
-    rows.push_back({toQt(pv::describeItem(*item)), item->isAlbum ? 0 : thumbnailPicture(*item)});
+    rows.push_back({rowText(*item), item->isAlbum ? 0 : thumbnailPicture(*item)});
     records.push_back(item);
   }
   list_->addEntries(rows);
@@ -340,7 +359,7 @@ pv::CollectionItem* CTabFiles::record(int row) const {
 }
 
 void CTabFiles::setRowText(int row) {
-  if (pv::CollectionItem* item = record(row)) list_->setText(row, toQt(pv::describeItem(*item)));
+  if (pv::CollectionItem* item = record(row)) list_->setText(row, rowText(*item));
 }
 
 void CTabFiles::clearFields() {
@@ -351,6 +370,7 @@ void CTabFiles::clearFields() {
 // ---- selection and moving between albums ----
 
 void CTabFiles::selectionChanged() {
+  showCoverState();
   const int row = list_->currentRow();
   if (row < 0) return;
   const pv::CollectionItem* item = record(row);
@@ -439,6 +459,37 @@ void CTabFiles::transform(void (pv::ItemCollection::*change)(pv::CollectionItem&
     list_->setImage(row, thumbnailPicture(*item));
   }
   QApplication::restoreOverrideCursor();
+}
+
+// ---- the album's cover ----
+
+// The button shows whether the selected image stands for its album; only an
+// image inside an album can, as the top level has no tile.
+void CTabFiles::showCoverState() {
+  const pv::CollectionItem* item = record(list_->currentRow());
+  const bool image = item && !item->isAlbum && item->albumPath != "/";
+  cover_->setEnabled(image);
+  cover_->setChecked(image && item->albumCover);
+}
+
+void CTabFiles::markCover(bool on) {
+  pv::CollectionItem* item = record(list_->currentRow());
+  if (!item || item->isAlbum) return;
+  state_.items.setAlbumCover(*item, on);
+  // The album's former cover, if listed, loses its mark in its row too.
+  for (int row = 0; row < list_->count(); ++row) setRowText(row);
+  showCoverState();
+}
+
+void CTabFiles::showContextMenu(const QPoint& at) {
+  const int row = list_->currentRow();
+  if (!cover_->isEnabled() || row < 0) return;
+  QMenu menu(this);
+  QAction* cover = menu.addAction(kCoverText);
+  cover->setCheckable(true);
+  cover->setChecked(cover_->isChecked());
+  connect(cover, &QAction::triggered, this, &CTabFiles::markCover);
+  menu.exec(list_->mapToGlobal(at));
 }
 
 // ---- albums ----

@@ -16,6 +16,7 @@
 
 class CTabFilesListBox;
 class QComboBox;
+class QPushButton;
 class QProgressBar;
 class QThread;
 
@@ -78,6 +79,9 @@ class CTabFiles : public CPage {
   void changeCaption();
   void move(int step);
   void transform(void (pv::ItemCollection::*change)(pv::CollectionItem&));
+  void markCover(bool on);
+  void showCoverState();
+  void showContextMenu(const QPoint& at);
   void newAlbum();
   void renameAlbum();
   void deleteAlbum();
@@ -108,6 +112,7 @@ class CTabFiles : public CPage {
   QProgressBar* progressBar_;
   QLabel* note_;
   QLineEdit* caption_;
+  QPushButton* cover_;
   QLineEdit* albumName_;
   QWidget* newAlbum_;
   QWidget* renameAlbum_;

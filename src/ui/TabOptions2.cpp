@@ -57,7 +57,7 @@ CTabOptions2::CTabOptions2(pv::AppState& state, const SharedPictures& pictures, 
   layout->setContentsMargins(10, 10, 10, 10);
   layout->setSpacing(10);
   layout->addLayout(makeColumn({makeProjectGroup(), makeCaptionGroup(), makeScriptGroup()}), 1);
-  layout->addLayout(makeColumn({makeTableGroup(), makeStyleGroup()}), 1);
+  layout->addLayout(makeColumn({makeTableGroup(), makeStyleGroup(), makeGalleryGroup()}), 1);
   showPage();
 }
 
@@ -121,6 +121,21 @@ QWidget* CTabOptions2::makeTableGroup() {
   numberRow(grid, 2, "cellSpacing");
   numberRow(grid, 3, "cellPadding");
   return makeGroup("   Tabelle", grid);
+}
+
+QWidget* CTabOptions2::makeGalleryGroup() {
+  auto* grid = makeGroupGrid();
+  albumCovers_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("albumCovers").label), "albumCovers");
+  albumCovers_->setToolTip("Die Kachel eines Albums zeigt sein erstes oder sein gewähltes Titelbild und die Zahl "
+                           "seiner Bilder.");
+  connect(albumCovers_, &QCheckBox::toggled, this, [this](bool ticked) { values.albumCovers = ticked; });
+  grid->addWidget(albumCovers_, 0, 0);
+  indexPage_ = makeCheckBox(QStringLiteral("   ") + toQt(settingsField("indexPage").label), "indexPage");
+  indexPage_->setToolTip("Ein Webserver zeigt unter der Adresse der Galerie ihre Startseite. Eine index.html, die "
+                         "nicht von Pico Vand stammt, wird nie überschrieben.");
+  connect(indexPage_, &QCheckBox::toggled, this, [this](bool ticked) { values.indexPage = ticked; });
+  grid->addWidget(indexPage_, 1, 0);
+  return makeGroup("   Galerie", grid);
 }
 
 QWidget* CTabOptions2::makeStyleGroup() {
@@ -199,6 +214,8 @@ bool CTabOptions2::readPage() {
   values.crossFade = crossFade_->isChecked();
   if (!number("displayTime")) return false;
   values.noScript = noScript_->isChecked();
+  values.albumCovers = albumCovers_->isChecked();
+  values.indexPage = indexPage_->isChecked();
   return true;
 }
 
@@ -246,6 +263,8 @@ void CTabOptions2::showPage() {
   crossFade_->setEnabled(values.slideshowEnabled);
   noScript_->setChecked(values.noScript);
   noScript_->setEnabled(values.noScriptEnabled);
+  albumCovers_->setChecked(values.albumCovers);
+  indexPage_->setChecked(values.indexPage);
 }
 
 void CTabOptions2::numberEdited(const pv::Field& field) {

@@ -37,6 +37,7 @@ class CTabOptions2 : public CPage {
   QWidget* makeScriptGroup();
   QWidget* makeTableGroup();
   QWidget* makeStyleGroup();
+  QWidget* makeGalleryGroup();
   QCheckBox* makeCheckBox(const QString& text, const char* name);
   void numberEdited(const pv::Field& field);
   void numberRow(QGridLayout* grid, int row, const char* name);
@@ -61,4 +62,6 @@ class CTabOptions2 : public CPage {
   QPushButton* chooseOwnWebPage_;
   QCheckBox* crossFade_;
   QCheckBox* noScript_;
+  QCheckBox* albumCovers_;
+  QCheckBox* indexPage_;
 };

@@ -340,6 +340,11 @@ void CTabOutput::reportOutcome(const pv::BuildResult& result, const std::string&
     parts << QString("%1 Bilder sind beschädigt, nur teilweise lesbar; in der Galerie sind sie teilweise grau: %2")
                  .arg(int(result.damaged.size()))
                  .arg(fileNames(result.damaged));
+  if (result.foreignIndexKept)
+    parts << QString("Im Ausgabeordner liegt eine index.html, die nicht von Pico Vand stammt. Sie wurde nicht "
+                     "überschrieben; die Galerie beginnt mit %1. Entfernen Sie diese index.html, wenn die Startseite "
+                     "der Galerie an ihre Stelle treten soll.")
+                 .arg(pathToQt(pv::pageFileName(state_.settings, 0)));
   if (parts.isEmpty()) return;
   desktop_.message(this, parts.join("\n\n"), result.cancelled ? "Erstellung abgebrochen" : "Projekt erstellt",
                    result.cancelled ? QMessageBox::Information : QMessageBox::Warning);

@@ -43,6 +43,8 @@ struct Scenario {
   std::string watermark;
   int watermarkPosition = 8;
   std::string ownPage;  // the user's web page of the own-page presets
+  bool albumCovers = false;
+  bool indexPage = false;
 };
 
 // The credit's link texts are picked at random for every build.
@@ -144,6 +146,8 @@ struct RebuildFixture : ::testing::Test {
     image.watermarkFile = sc.watermark;
     image.watermarkPosition = sc.watermarkPosition;
     project.ownWebPage = sc.ownPage;
+    project.albumCovers = sc.albumCovers;
+    project.indexPage = sc.indexPage;
     state.iptcCaption = "<IMAGE>";
     std::set<std::string> albums;
     for (const Photo& p : sc.photos) {
@@ -211,6 +215,14 @@ TEST_F(RebuildFixture, EachKindOfChangeGivesWhatAFullBuildGives) {
 
   scene.photos[0].rotation = 90;
   expectSameAsFullBuild("a rotation", 1);
+
+  scene.indexPage = true;
+  expectSameAsFullBuild("the start page also as index.html", 0);
+  scene.albumCovers = true;  // stays on for the presets below
+  expectSameAsFullBuild("albums with covers", 0);
+  scene.indexPage = false;
+  expectSameAsFullBuild("no index.html any more", 0);
+  EXPECT_FALSE(fileExists(gallery() + kIndexPageName));
 
   std::swap(scene.photos[0], scene.photos[1]);
   expectSameAsFullBuild("two images swapped", 2);
@@ -343,6 +355,41 @@ TEST_F(RebuildFixture, EveryKindOfPageOffersThePicturesAtTheirTrueWidths) {
     }
     EXPECT_EQ(pvtest::run("identify -format '%w\\n'" + files), expected);
   }
+
+// index.html is written as a copy of the start page, and never over one that
+// no build of ours wrote or that was changed since.
+TEST_F(RebuildFixture, TheStartPageAsIndexHtmlNeverReplacesSomebodyElses) {
+  scene.indexPage = true;
+  const std::string index = gallery() + kIndexPageName;
+  auto content = [](const std::string& path) {
+    std::string text;
+    return readWholeFile(path, text) ? text : "(none)";
+  };
+  EXPECT_FALSE(build(scene).foreignIndexKept);
+  EXPECT_EQ(content(index), content(gallery() + "pcv00000.htm"));
+  EXPECT_NE(content(index).find("href=\"pcv00001.htm\""), std::string::npos);  // the album's page, beside it
+  EXPECT_EQ(pvtest::brokenLinks(gallery()), std::vector<std::string>{});
+
+  writeWholeFile(index, "meine Seite");
+  EXPECT_TRUE(build(scene).foreignIndexKept);
+  EXPECT_EQ(content(index), "meine Seite");
+  fs::remove(index);
+  EXPECT_FALSE(build(scene).foreignIndexKept);
+  EXPECT_EQ(content(index), content(gallery() + "pcv00000.htm"));
+
+  // Somebody else's folder with its own start page, and a link in its place.
+  fs::remove_all(gallery());
+  makeDirectories(gallery());
+  dir.write("projects/Galerie/index.html", "fremd");
+  EXPECT_TRUE(build(scene).foreignIndexKept);
+  EXPECT_EQ(content(index), "fremd");
+  EXPECT_TRUE(fileExists(gallery() + "pcv00000.htm"));
+  fs::remove(index);
+  const std::string outside = dir.write("anderswo.html", "draussen");
+  fs::create_symlink(outside, index);
+  EXPECT_TRUE(build(scene).foreignIndexKept);
+  EXPECT_TRUE(fs::is_symlink(index));
+  EXPECT_EQ(content(outside), "draussen");
 }
 
 TEST_F(RebuildFixture, FilesNotOfTheBuildAreNeverTouched) {

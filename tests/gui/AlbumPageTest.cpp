@@ -218,6 +218,46 @@ class AlbumPageTest : public QObject {
     QCOMPARE(namesIn("/Sub"), (std::vector<std::string>{"1.jpg", "2.jpg", "Innen"}));
   }
 
+  // The cover of an album: one image of the album, marked by its button
+  // (or the keyboard), shown in its row, and kept when the image moves.
+  void theCoverIsMarkedAndFollowsItsImage() {
+    for (const char* name : {"c/1.jpg", "c/2.jpg"}) writePhoto(path(name));
+    QPushButton* cover = find<QPushButton>("albumCover");
+    QCOMPARE(QAccessible::queryAccessibleInterface(cover)->text(QAccessible::Name), QString("Titelbild des Albums"));
+    page->addPaths({path("c/1.jpg")});
+    waitForWorker();
+    list()->setCurrentRow(0);
+    QVERIFY(!cover->isEnabled());  // the top level has no tile
+    newAlbum("Sub");
+    doubleClick(rowOf("Album: Sub"));
+    page->addPaths({path("c/1.jpg"), path("c/2.jpg")});
+    waitForWorker();
+    auto marked = [&] {
+      std::vector<std::string> names;
+      for (const pv::CollectionItem* i : state->items.itemsIn("/Sub"))
+        if (i->albumCover) names.push_back(i->name);
+      return names;
+    };
+    list()->setCurrentRow(2);
+    QVERIFY(cover->isEnabled() && !cover->isChecked());
+    press("albumCover");
+    QCOMPARE(marked(), std::vector<std::string>{"2.jpg"});
+    QVERIFY2(list()->text(2).startsWith("Image: 2.jpg (Titelbild)\n"), qPrintable(list()->text(2)));
+    list()->setCurrentRow(1);
+    QVERIFY(!cover->isChecked());
+    press("moveDown");
+    list()->setCurrentRow(1);
+    QVERIFY(cover->isChecked());
+    QVERIFY(list()->text(1).startsWith("Image: 2.jpg (Titelbild)"));
+    // Marking the other one by keyboard takes the mark from the first.
+    list()->setCurrentRow(2);
+    cover->setFocus();
+    QTest::keyClick(cover, Qt::Key_Space);
+    QCOMPARE(marked(), std::vector<std::string>{"1.jpg"});
+    QVERIFY(!list()->text(1).contains("Titelbild"));
+    QVERIFY(list()->text(2).startsWith("Image: 1.jpg (Titelbild)"));
+  }
+
   void turnsAndMirrorsComeBackToTheFirstThumbnail() {
     writePhoto(path("t/a.jpg"));
     writePhoto(path("t/b.jpg"), 96, 160);

@@ -99,6 +99,36 @@ class DirectUploadTest : public QObject {
     QCOMPARE(scripted.questions.size(), size_t(2));
     QVERIFY(guitest::readFile(knownHosts).find("ssh-ed25519") != std::string::npos);
   }
+
+  // Somebody's index.html on the server stays unless the user agrees, and
+  // the question's default keeps it.
+  void foreignIndexIsReplacedOnlyAfterAsking() {
+    pvtest::FtpServer server;
+    if (!server.skipReason.empty()) QSKIP(server.skipReason.c_str());
+    const std::string withIndex = local.path() + "Mit Index/";
+    local.write("Mit Index/seite00000.htm", "<html>start</html>");
+    local.write("Mit Index/index.html", "<html>start</html>");
+    pv::makeDirectories(server.root + "galerie");
+    pv::writeWholeFile(server.root + "galerie/index.html", "homepage");
+    pvtest::run("chown -R " + std::string(pvtest::kTestAccount) + " '" + server.root + "galerie'");
+    guitest::ScriptedDesktop scripted;
+    CDirectUpload w(scripted.desktop, withIndex, records);
+    w.setTrustFiles("", server.caFile());
+    fill(w, 1, server.port, server.password);
+
+    scripted.answers.push_back(false);
+    QVERIFY(uploadAndWait(w));
+    QCOMPARE(scripted.safeQuestions.size(), size_t(1));
+    QVERIFY2(scripted.questions.back().contains("index.html"), qPrintable(scripted.questions.back()));
+    QVERIFY2(w.status()->text().contains("index.html"), qPrintable(w.status()->text()));
+    QCOMPARE(guitest::readFile(server.root + "galerie/index.html"), std::string("homepage"));
+    QVERIFY(!QFile::exists(QString::fromStdString(server.root + "galerie/seite00000.htm")));
+
+    scripted.answers.push_back(true);
+    QVERIFY(uploadAndWait(w));
+    QVERIFY(QTest::qWaitFor([&] { return !w.running() && w.status()->text().startsWith("Fertig"); }, 60000));
+    QCOMPARE(guitest::readFile(server.root + "galerie/index.html"), std::string("<html>start</html>"));
+  }
 };
 
 }  // namespace

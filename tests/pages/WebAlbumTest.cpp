@@ -303,3 +303,53 @@ TEST_F(WebAlbumFixture, TheSinkNamesThePagesWrittenAndTheFailures) {
   EXPECT_TRUE(again.failures[0].starts_with(out + "pcv00000.htm: ")) << again.failures[0];
   EXPECT_NE(page(1).find("PicoVandCredit"), std::string::npos);
 }
+
+// With covers on, an album's tile shows a photo and the number of photos in
+// it and below it, linked to the album; the mark follows the photo, not its place.
+TEST_F(WebAlbumFixture, AlbumCoversShowTheFirstOrMarkedPhotoAndTheCount) {
+  state.settings.albumCovers = true;
+  image("/");
+  state.items.addAlbum("/", "Rom & Paris");
+  CollectionItem& first = image("/Rom & Paris");
+  CollectionItem& second = image("/Rom & Paris");
+  CollectionItem& third = image("/Rom & Paris");
+  state.items.addAlbum("/Rom & Paris", "Nacht");
+  image("/Rom & Paris/Nacht");
+  state.items.addAlbum("/", "Leer");
+  state.items.addAlbum("/", "Nur Unteralben");
+  state.items.addAlbum("/Nur Unteralben", "Tief");
+  pictures.erase(&image("/Nur Unteralben/Tief"));  // got no picture: neither cover nor counted
+  image("/Nur Unteralben/Tief");
+
+  auto tile = [](const std::string& page, const std::string& picture, const std::string& name, const std::string& count) {
+    return "<a class=\"pcv-album\" href=\"" + page + "\"><img src=\"" + picture +
+           "\" alt=\"\" border=\"0\"><br><span class=\"pcv-album-name\">" + name +
+           "</span> <span class=\"pcv-count\">" + count + "</span></a>";
+  };
+  auto romCover = [&] {
+    sink = {};
+    EXPECT_TRUE(writeWebAlbum(inputs(), sink));
+    return field(page(0), "slot1");
+  };
+  // Pages: 0 top, 1 Rom & Paris, 2 Nacht, 3 Leer, 4 Nur Unteralben, 5 Tief.
+  EXPECT_EQ(romCover(), tile("pcv00001.htm", "images/Rom%20%26%20Paris/pcva00001.jpg", "Rom &amp; Paris", "4 Bilder"));
+  EXPECT_EQ(field(page(0), "slot2"), tile("pcv00003.htm", "images/_pcv_1001/folder.gif", "Leer", "0 Bilder"));
+  EXPECT_EQ(field(page(0), "slot3"),
+            tile("pcv00004.htm", "images/Nur%20Unteralben/Tief/pcva00006.jpg", "Nur Unteralben", "1 Bild"));
+  EXPECT_EQ(field(page(1), "slot3"), tile("pcv00002.htm", "images/Rom%20%26%20Paris/Nacht/pcva00004.jpg", "Nacht", "1 Bild"));
+
+  // Unmarked, the cover is whatever photo comes first now.
+  state.items.swapItems(first, second);
+  EXPECT_NE(romCover().find("pcva00002.jpg"), std::string::npos);
+  // A marked photo stays the cover wherever it moves, and marking another takes the mark from it.
+  state.items.setAlbumCover(third, true);
+  EXPECT_NE(romCover().find("pcva00003.jpg"), std::string::npos);
+  state.items.swapItems(third, second);
+  EXPECT_NE(romCover().find("pcva00003.jpg"), std::string::npos);
+  state.items.setAlbumCover(first, true);
+  EXPECT_FALSE(third.albumCover);
+  EXPECT_NE(romCover().find("pcva00001.jpg"), std::string::npos);
+  // The marked photo removed: the first photo again, one fewer counted.
+  state.items.removeImage(first);
+  EXPECT_EQ(romCover(), tile("pcv00001.htm", "images/Rom%20%26%20Paris/pcva00003.jpg", "Rom &amp; Paris", "3 Bilder"));
+}

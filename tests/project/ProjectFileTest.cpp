@@ -79,6 +79,8 @@ struct ProjectFixture : ::testing::Test {
     s.project.style[kBackgroundRow].value = "#102030";
     tickCaptionSource(s.project, CaptionSource::Exif, true);
     s.project.displayTime = 7000;
+    s.project.albumCovers = true;
+    s.project.indexPage = true;
     s.create.projectFolder = dir.path() + "out/";
     s.create.projectName = "Reise ans Meer";
     s.state.iptcTitle = "Titel";
@@ -102,6 +104,7 @@ struct ProjectFixture : ::testing::Test {
     items.setCaption(*items.list[3], "alt\xE4 \xFF");  // Windows-1252 bytes of old software, not UTF-8
     items.rotateRight(*items.list[4]);
     items.toggleFlipVertical(*items.list[4]);
+    items.setAlbumCover(*items.list[3], true);  // the cover of /Küste
   }
 
   // Marks the last pixel of every cached thumbnail: an opened image that
@@ -161,6 +164,11 @@ TEST_F(ProjectFixture, SavedProjectOpensWithEveryValueAndRecordInOrder) {
     }
   }
   EXPECT_EQ(opened.state.items.list[3]->caption, "alt\xE4 \xFF");
+  // The cover mark and the two switches come back on their own record and field.
+  EXPECT_TRUE(opened.project.albumCovers);
+  EXPECT_TRUE(opened.project.indexPage);
+  for (size_t i = 0; i < opened.state.items.size(); ++i)
+    EXPECT_EQ(opened.state.items.list[i]->albumCover, i == 3) << i;
 
   // An independent reader sees valid JSON with paths relative to the file
   // where they lie below it, and the watermark from elsewhere absolute.

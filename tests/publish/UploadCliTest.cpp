@@ -187,6 +187,36 @@ TEST_F(CliUpload, AGalleryBuiltFromAnAlbumWhoseNameIsNotUtf8IsSentOnce) {
   EXPECT_NE(second.output.find("0 files sent"), std::string::npos) << second.output;
 }
 
+// A gallery built with its start page as index.html meets somebody's
+// index.html on the server: refused with a message until --overwrite.
+TEST_F(CliUpload, AForeignIndexHtmlOnTheServerIsReplacedOnlyWithOverwrite) {
+  copyFileReplacing(photo("exif_nikon_d300_progressive.jpeg"), dir.path() + "photos/1.jpg");
+  CliRun built = cliRun({"build", "--preset", "1001", "--output", gallery(), "--index-html", dir.path() + "photos/1.jpg"}, "");
+  ASSERT_EQ(built.status, 0) << built.output;
+  std::string start, index;
+  ASSERT_TRUE(readWholeFile(gallery() + "/pcv00000.htm", start) && readWholeFile(gallery() + "/index.html", index));
+  EXPECT_EQ(index, start);
+
+  const std::string remote = server.root + "galerie/";
+  makeDirectories(remote);
+  writeWholeFile(remote + "index.html", "meine Homepage");
+  run("chown -R " + std::string(kTestAccount) + " '" + remote + "'");
+  const std::vector<std::string> upload = {"upload", gallery(), "--to", address()};
+  CliRun refused = cliRun(upload, server.password);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.output.find("index.html"), std::string::npos) << refused.output;
+  EXPECT_NE(refused.output.find("--overwrite"), std::string::npos) << refused.output;
+  std::string there;
+  EXPECT_TRUE(readWholeFile(remote + "index.html", there) && there == "meine Homepage");
+  EXPECT_FALSE(fileExists(remote + "pcv00000.htm"));  // nothing was sent
+
+  std::vector<std::string> overwrite = upload;
+  overwrite.push_back("--overwrite");
+  CliRun replaced = cliRun(overwrite, server.password);
+  ASSERT_EQ(replaced.status, 0) << replaced.output;
+  EXPECT_TRUE(readWholeFile(remote + "index.html", there) && there == start);
+}
+
 TEST_F(CliUpload, BadAddressOrPasswordEndsWithAMessageAndItsStatus) {
   makeDirectories(gallery());
   writeWholeFile(gallery() + "/seite00000.htm", "<html></html>");

@@ -132,6 +132,47 @@ TEST_F(FtpUpload, FirstUploadEqualsTheGalleryThenOnlyChangesGoAndForeignFilesSta
   EXPECT_EQ(record->files, int(kGalleryFiles.size()) - 1);
 }
 
+// An index.html on the server that no upload of ours put there may be
+// somebody's home page: the upload sends nothing unless told to replace it,
+// whether the server has our list of uploaded files or not.
+TEST_F(FtpUpload, AnIndexHtmlOfSomebodyElsesIsReplacedOnlyWhenAsked) {
+  makeDirectories(remote());
+  writeWholeFile(remote() + "index.html", "homepage");
+  run("chown -R " + std::string(kTestAccount) + " '" + server.root + "www'");
+  const std::map<std::string, std::string> homepageOnly = {{"index.html", sha256OfText("homepage")}};
+  local.write("Urlaub/index.html", "<html>start</html>");
+
+  UploadResult refused = uploadGallery(gallery, target, options);
+  EXPECT_EQ(refused.failure, UploadFailure::ForeignIndex) << refused.message;
+  EXPECT_NE(refused.message.find("index.html"), std::string::npos);
+  EXPECT_EQ(refused.sent, 0);
+  EXPECT_EQ(withoutManifest(checksums(remote())), homepageOnly);
+  options.dryRun = true;
+  UploadResult planned = uploadGallery(gallery, target, options);
+  options.dryRun = false;
+  EXPECT_TRUE(planned.ok()) << planned.message;
+  ASSERT_EQ(planned.warnings.size(), 1u);
+  EXPECT_NE(planned.warnings[0].find("index.html"), std::string::npos);
+
+  // Without a start page copy the gallery goes up beside it; then the
+  // server holds our list, which does not name that index.html.
+  std::filesystem::remove(gallery + "index.html");
+  ASSERT_TRUE(uploadGallery(gallery, target, options).ok());
+  EXPECT_EQ(checksums(remote())["index.html"], sha256OfText("homepage"));
+  local.write("Urlaub/index.html", "<html>start</html>");
+  EXPECT_EQ(uploadGallery(gallery, target, options).failure, UploadFailure::ForeignIndex);
+  EXPECT_EQ(checksums(remote())["index.html"], sha256OfText("homepage"));
+
+  options.replaceForeignIndex = true;
+  ASSERT_TRUE(uploadGallery(gallery, target, options).ok());
+  EXPECT_EQ(withoutManifest(checksums(remote())), checksums(gallery));
+  // Ours from now on: a changed one goes without asking.
+  options.replaceForeignIndex = false;
+  local.write("Urlaub/index.html", "<html>neu</html>");
+  ASSERT_TRUE(uploadGallery(gallery, target, options).ok());
+  EXPECT_EQ(checksums(remote())["index.html"], sha256OfText("<html>neu</html>"));
+}
+
 TEST_F(FtpUpload, WithoutManifestComparesBySizeAndRemovesOnlyWhatItSentBefore) {
   target.protocol = UploadProtocol::Ftp;
   ASSERT_TRUE(uploadGallery(gallery, target, options).ok());

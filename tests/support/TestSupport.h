@@ -82,7 +82,7 @@ inline std::vector<std::string> brokenLinks(const std::string& gallery) {
   const std::regex link("(?:src|href)=\"([^\"#:]+)\"");
   for (const pv::DirEntry& e : pv::listDirectory(gallery)) {
     std::string page;
-    if (!e.name.ends_with(".htm") || !pv::readWholeFile(gallery + e.name, page)) continue;
+    if (!(e.name.ends_with(".htm") || e.name.ends_with(".html")) || !pv::readWholeFile(gallery + e.name, page)) continue;
     for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
       if (!pv::fileExists(gallery + (*it)[1].str())) broken.push_back(e.name + " -> " + (*it)[1].str());
   }

@@ -98,9 +98,9 @@ PRESETS = [
 ]
 
 # The switches the presets for today's screens turn on, by preset section.
-# Switches that arrive later (high-resolution pictures, album covers, the
-# start page as index.html) join here as their fields get preset keys.
-TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI")]
+# Switches that arrive later join here as their fields get preset keys.
+TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI"), ("PROJECT", "COVERS"),
+         ("PROJECT", "INDEXHTML")]
 
 # A template with a free table size cannot know the user's choice: it holds
 # this many slots, the most one page shows (columns x rows up to this).
