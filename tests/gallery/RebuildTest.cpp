@@ -355,6 +355,7 @@ TEST_F(RebuildFixture, EveryKindOfPageOffersThePicturesAtTheirTrueWidths) {
     }
     EXPECT_EQ(pvtest::run("identify -format '%w\\n'" + files), expected);
   }
+}
 
 // index.html is written as a copy of the start page, and never over one that
 // no build of ours wrote or that was changed since.
