@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <jpeglib.h>
+#include <malloc.h>
 #include <tiffio.h>
 
 #include "model/BmpReader.h"
@@ -43,6 +44,12 @@ void readerMessage(FREE_IMAGE_FORMAT, const char* message) {
 }  // namespace
 
 void initialiseImageLibrary() {
+  // Pictures are decoded into buffers of several megabytes, one after the
+  // other on every core. By default the C library maps each afresh and
+  // unmaps it when freed, and the kernel zeroes its pages each time (a tenth
+  // of a build); kept in the heap, they are reused.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
   FreeImage_Initialise(FALSE);
   FreeImage_SetOutputMessage(readerMessage);
   TIFFSetWarningHandler(nullptr);
@@ -288,11 +295,30 @@ Decoded decodePlainJpeg(const std::string& data, int minLongSide) {
   return out;
 }
 
+// A JPEG's head (its segments up to the first scan), read in growing steps,
+// when the file also ends in an end-of-image marker: entropy-coded data never
+// holds 0xFF 0xD9, so such a file was not cut short within its scan, and its
+// header and metadata are all a header-only read needs. Empty otherwise
+// (trailing data behind the end, a head not found): the caller reads the
+// whole file and walks it.
+std::string wholeJpegHead(const std::string& path) {
+  std::string tail, head;
+  std::uint64_t size = fileSizeOf(path);
+  if (size < 4 || !readFilePart(path, size - 2, 2, tail, size) || tail != "\xFF\xD9") return {};
+  for (size_t step = 64 << 10;; step *= 4) {
+    if (!readFilePart(path, 0, step, head, size)) return {};
+    if (const size_t length = jpegHeadLength(head)) return head.substr(0, length);
+    if (head.size() < step || step >= kMaxFileBytes) return {};
+  }
+}
+
 // Every reader is given the file from memory, after the guards have looked
 // at it; a header claiming too many pixels, or none, is never decoded.
 Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, const DecodeSideFor& sideFor = {}) {
   std::string data;
-  if (!readWholeFile(path, data) || !headerWorthDecoding(data, fif)) return {};
+  if (fif == FIF_JPEG && (flags & FIF_LOAD_NOPIXELS)) data = wholeJpegHead(path);
+  const bool headOnly = !data.empty();
+  if ((!headOnly && !readWholeFile(path, data)) || !headerWorthDecoding(data, fif)) return {};
   if (fif == FIF_RAW) return decodeRaw(data, flags, sideFor);
   Decoded out;
   if (fif != FIF_UNKNOWN && fif == heifFormat()) {
@@ -328,7 +354,7 @@ Decoded decodeFile(const std::string& path, FREE_IMAGE_FORMAT fif, int flags, co
       tWatchingJpeg = false;
       // The reader fills what it could not decode with grey; without
       // pixels, a file cut short is all that can be told.
-      out.damaged = out.image && ((flags & FIF_LOAD_NOPIXELS) ? jpegCutShort(data) : tJpegDamaged);
+      out.damaged = out.image && ((flags & FIF_LOAD_NOPIXELS) ? !headOnly && jpegCutShort(data) : tJpegDamaged);
       break;
     default: out.image.reset(loadFromMemory(fif, data, flags));
   }

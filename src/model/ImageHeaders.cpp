@@ -435,6 +435,25 @@ bool jpegCutShort(std::string_view d) {
   return true;
 }
 
+size_t jpegHeadLength(std::string_view d) {
+  for (size_t at = 2; at + 4 <= d.size();) {
+    if (std::uint8_t(d[at]) != 0xFF || std::uint8_t(d[at + 1]) == 0xFF) {  // stray and fill bytes
+      ++at;
+      continue;
+    }
+    const std::uint8_t marker = std::uint8_t(d[at + 1]);
+    if (marker == 0xD9) return 0;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+      at += 2;
+      continue;
+    }
+    const size_t end = at + 2 + bigEndianNumber(d, at + 2, 2);
+    if (marker == 0xDA) return end <= d.size() ? end : 0;
+    at = end;
+  }
+  return 0;
+}
+
 bool headerWorthDecoding(std::string_view file, FREE_IMAGE_FORMAT fif) {
   if (fif != FIF_JPEG && fif != FIF_PNG && fif != FIF_GIF && fif != FIF_BMP && fif != FIF_TIFF && fif != FIF_PSD &&
       fif != FIF_WEBP && (fif == FIF_UNKNOWN || fif != heifFormat()))

@@ -56,6 +56,10 @@ struct TiffView {
 // zero or a restart marker. Whatever follows the end marker (the further
 // pictures of a multi-picture file, padding) does not count.
 bool jpegCutShort(std::string_view file);
+// The length of a JPEG's head: its marker segments up to the end of the
+// first scan's header, all a header-only reader looks at; 0 when the bytes
+// end before it.
+size_t jpegHeadLength(std::string_view head);
 
 // The camera's own texts and settings in a camera RAW, as a small EXIF
 // TIFF structure of the RAW's byte order: description, make, model and date

@@ -52,6 +52,30 @@ bool readWholeFile(const std::string& path, std::string& content, std::uint64_t 
   return ok;
 }
 
+bool readFilePart(const std::string& path, std::uint64_t offset, size_t length, std::string& content,
+                  std::uint64_t& fileSize) {
+  content.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok) {
+    fileSize = std::uint64_t(st.st_size);
+    content.resize(offset < fileSize ? size_t(std::min<std::uint64_t>(length, fileSize - offset)) : 0);
+    size_t got = 0;
+    while (got < content.size()) {
+      const ssize_t n = ::pread(fd, content.data() + got, content.size() - got, off_t(offset + got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      got += size_t(n);
+    }
+    content.resize(ok ? got : 0);
+  }
+  ::close(fd);
+  return ok;
+}
+
 std::string fileProblem(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);

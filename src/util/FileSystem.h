@@ -14,6 +14,10 @@ inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t(2) << 30;
 // Reads a regular file of at most maxBytes; a device, a pipe, a folder or a
 // larger file is not read (/dev/zero would never end).
 bool readWholeFile(const std::string& path, std::string& content, std::uint64_t maxBytes = kMaxFileBytes);
+// Up to length bytes of a regular file from offset on (fewer at its end),
+// and the file's size; false when it is no regular file or cannot be read.
+bool readFilePart(const std::string& path, std::uint64_t offset, size_t length, std::string& content,
+                  std::uint64_t& fileSize);
 // Why path cannot be read as a file, for a message: the system's reason
 // ("File name too long", "No such file or directory") or "is not a regular
 // file"; empty when it is a regular file.

@@ -347,3 +347,42 @@ TEST(HeaderImport, GivesTheRecordsOfTheDecodingImport) {
     EXPECT_FALSE(FreeImage_HasPixels(header.image.get())) << name;
   }
 }
+
+// A header-only read takes a JPEG's segments up to its scan and looks at its
+// last two bytes; heads longer than its first read, pictures with data behind
+// their end and pictures cut short give the records of the decoding read.
+TEST(HeaderImport, LongHeadsTrailersAndCutsGiveTheDecodedRecords) {
+  PV_REQUIRE_PHOTOS();
+  std::string whole;
+  ASSERT_TRUE(readWholeFile(pvtest::photo("exif_canon_powershot_sd300.jpg"), whole));
+  // Five application segments nobody reads, 320 KB in all, before the EXIF block.
+  std::string padding;
+  for (int i = 0; i < 5; ++i) padding += std::string("\xFF\xEF\xFF\xFD", 4) + std::string(65531, char('a' + i));
+  const std::string longHead = whole.substr(0, 2) + padding + whole.substr(2);
+  pvtest::ScratchDir dir;
+  const std::pair<std::string, std::string> variants[] = {
+      {"long_head.jpg", longHead},
+      {"long_head_trailer.jpg", longHead + "trailing bytes of another program"},
+      {"long_head_cut.jpg", longHead.substr(0, longHead.size() - 5000)},
+      {"cut_in_head.jpg", longHead.substr(0, 200000)}};
+  std::vector<ImageToAdd> files;
+  for (const auto& [name, bytes] : variants) {
+    dir.write(name, bytes);
+    files.push_back({dir.file(name), name, "/"});
+  }
+  std::atomic<bool> abort{false};
+  const CaptionSources sources{true, true, true, false};
+  const auto records = readImageRecords(files, sources, false, abort);
+  ASSERT_EQ(records.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string& name = files[i].fileName;
+    if (name == "cut_in_head.jpg") {
+      EXPECT_TRUE(!records[i] || records[i]->width == 0 || records[i]->damaged) << name;
+      continue;
+    }
+    ASSERT_TRUE(records[i]) << name;
+    EXPECT_EQ(recordText(*records[i]), recordText(decodedRecord(files[i].sourcePath, sources))) << name;
+    EXPECT_NE(records[i]->exifModel, "") << name;
+    EXPECT_EQ(records[i]->damaged, name == "long_head_cut.jpg") << name;
+  }
+}
