@@ -111,6 +111,14 @@ GRID = """\
   .pv-pic img { transition: transform .35s ease, opacity .35s ease; }
   .pv-pic a:hover img { transform: scale(1.025); }
 }
+/* An album with its cover: the photo above a band with the album's name
+   and the number of its photos. */
+.pv-pic a.pcv-album { position: absolute; inset: 0; color: var(--ink); text-decoration: none; }
+.pv-pic a.pcv-album br { display: none; }
+.pv-pic a.pcv-album img { bottom: 2.6em; max-height: calc(100% - 2 * var(--matpad) - 2.6em); }
+.pv-pic a.pcv-album span { position: absolute; bottom: 0; height: 2.6em; line-height: 2.6em; background: var(--mat); white-space: nowrap; }
+.pv-pic .pcv-album-name { left: 0; right: 0; padding: 0 6.5em 0 .8em; font-weight: 600; overflow: hidden; text-overflow: ellipsis; }
+.pv-pic .pcv-count { right: 0; padding: 0 .8em; font-size: .9em; }
 """
 
 TILE = """\
