@@ -44,7 +44,10 @@ std::string numberLinks(const ProjectSettings& s, int first, int last, int curre
   }
   std::string out;
   for (int p = start; p <= end; ++p) {
-    out += p == current ? format("[%d]\n", p - first + 1) : format(linkFormat, s.fileTag.c_str(), p, p - first + 1);
+    // The current number keeps its brackets for pages without a style of
+    // their own, and says what it is to screen readers and stylesheets.
+    out += p == current ? format("[<span aria-current=\"page\">%d</span>]\n", p - first + 1)
+                        : format(linkFormat, s.fileTag.c_str(), p, p - first + 1);
     if (p < end) out += " | ";
   }
   return out;

@@ -1,6 +1,7 @@
 #include "pages/WebAlbum.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
@@ -60,28 +61,66 @@ void fillEmptySlot(std::string& page, int k, const AlbumPageKind& kind) {
   fillExifSlot(page, nullptr, k);
 }
 
+// The caption, picture and camera data of entry i in the tokens of slot;
+// position is the entry's place on the page.
+void fillSlot(std::string& text, const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums,
+              size_t i, int slot, int position, const AlbumPageKind& kind) {
+  const CollectionItem& r = *in.entries[i].record;
+  replaceSlotToken(text, format("PCV_%03d_COMMENT", slot),
+                   r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
+  replaceSlotToken(text, format("PCV_%03d", slot), slotText(in, walk, albums, i, position, kind));
+  fillExifSlot(text, &r, slot);
+}
+
+// A template may give its slot 0 once, between these marks. The page then
+// holds one copy of it per entry it shows and no empty slot, whatever the
+// table size: a page shows its entries and nothing else.
+constexpr std::string_view kSlotBegin = "<!--PCV_SLOT-->";
+constexpr std::string_view kSlotEnd = "<!--/PCV_SLOT-->";
+
+// The marked slot filled once for each entry of the page, each copy on its
+// own, so a page of any length is filled in one pass. False, and the page
+// unchanged, when the template holds its slots itself.
+bool fillMarkedSlots(std::string& page, const PageInputs& in, const AlbumWalk& walk,
+                     const std::vector<AlbumSummary>& albums, const AlbumPage& p, const AlbumPageKind& kind) {
+  const size_t b = page.find(kSlotBegin);
+  const size_t e = b == std::string::npos ? b : page.find(kSlotEnd, b);
+  if (e == std::string::npos) return false;
+  const std::string slot = page.substr(b + kSlotBegin.size(), e - b - kSlotBegin.size());
+  std::string slots;
+  for (size_t k = 0; k < p.entries.size(); ++k) {
+    std::string copy = slot;
+    fillSlot(copy, in, walk, albums, p.entries[k], 0, int(k), kind);
+    slots += copy;
+  }
+  page.replace(b, e + kSlotEnd.size() - b, slots);
+  return true;
+}
+
 void writeAlbumPage(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums,
-                    const AlbumPage& p, std::string page, const AlbumPageKind& kind, PageSink& sink) {
+                    const AlbumPage& p, const std::string& pageTemplate, const AlbumPageKind& kind, PageSink& sink) {
   const ProjectSettings& s = in.settings;
   const std::string path = in.outputFolder + pageFileName(s, p.current);
 
+  std::string page = pageTemplate;
+  // Filled before any text of the user's goes in, so no caption can hold it.
+  replaceToken(page, "CORVANE_PICOVAND_COLUMNS", std::to_string(s.columns));
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", s.sizeBWidth != 0 ? windowOpenerScript(kind.opener) : "");
   replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   replaceToken(page, "CORVANE_PICOVAND_FOLDER", escapeAttribute(albumTitle(s, p.albumPath)));
 
-  int slot = 0;
-  for (size_t i : p.entries) {
-    const CollectionItem& r = *in.entries[i].record;
-    replaceSlotToken(page, format("PCV_%03d_COMMENT", slot), r.caption.empty() ? "<p>&nbsp;</p>" : "<p>" + escapeAttribute(r.caption) + "</p>");
-    replaceSlotToken(page, format("PCV_%03d", slot), slotText(in, walk, albums, i, slot, kind));
-    fillExifSlot(page, &r, slot);
-    ++slot;
+  if (!fillMarkedSlots(page, in, walk, albums, p, kind)) {
+    int slot = 0;
+    for (size_t i : p.entries) {
+      fillSlot(page, in, walk, albums, i, slot, slot, kind);
+      ++slot;
+    }
+    // Every further slot the page holds is emptied, also beyond columns x rows
+    // (all entries on one page, or a template with more slots than the table),
+    // so no visitor ever sees a bare slot token.
+    for (int k = slot; k < s.columns * s.rowsPerPage || page.find(format("PCV_%03d", k)) != std::string::npos; ++k)
+      fillEmptySlot(page, k, kind);
   }
-  // Every further slot the page holds is emptied, also beyond columns x rows
-  // (all entries on one page, or a template with more slots than the table),
-  // so no visitor ever sees a bare slot token.
-  for (int k = slot; k < s.columns * s.rowsPerPage || page.find(format("PCV_%03d", k)) != std::string::npos; ++k)
-    fillEmptySlot(page, k, kind);
 
   replaceToken(page, "CORVANE_PICOVAND_NAV123", pageNumberLinks(s, p.first, p.last, p.current));
 

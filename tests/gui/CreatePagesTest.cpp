@@ -12,10 +12,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QWebEnginePage>
 #include <unistd.h>
 
 #include "GuiSupport.h"
@@ -505,6 +507,35 @@ class CreatePagesTest : public QObject {
     QCOMPARE(filesBelow(theirs), files);
     QVERIFY(files.size() > 6);
     QCOMPARE(guitest::firstDifference(mine, theirs, files), QString());
+  }
+
+  // The preview runs the window's own browser engine, which knows no ":has()":
+  // the start page still shows its entries in the columns chosen, no empty
+  // slot after them and no navigation with nowhere to go.
+  void thePreviewShowsWhatABrowserShows() {
+    select(1002);
+    pv::ProjectPageValues& v = window->pages().settings->values;
+    v.columns = 4;
+    v.rowsPerPage = 5;
+    window->pages().settings->showPage();
+    for (const char* f : kThreePhotos) addImage(f);
+    newProject("Vorschau");
+    QSignalSpy loaded(outputPage()->browser(), &QWebEngineView::loadFinished);
+    pressCreate();
+    waitForBuild();
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 60000);
+    QString seen;
+    outputPage()->browser()->page()->runJavaScript(R"((() => {
+      const shown = (e) => e.getClientRects().length > 0;
+      const grid = document.querySelector('main');
+      const slots = [...grid.children].filter(shown);
+      return [slots.length, slots.filter((s) => !s.querySelector('img')).length,
+        getComputedStyle(grid).gridTemplateColumns.split(' ').length,
+        [...document.querySelectorAll('nav a')].filter(shown).length].join(' ');
+    })())",
+                                                   [&](const QVariant& r) { seen = r.toString(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 20000);
+    QCOMPARE(seen, QString("3 0 4 0"));  // three entries, none empty, four columns, no navigation
   }
 
   // Last: the window closes.

@@ -102,7 +102,7 @@ TEST_F(OwnPages, AlbumTableRowsFillersAndNavigation) {
   EXPECT_TRUE(contains(sub, "src=\"images/Rom%20%26%20Paris/pcva00003.jpg\""));
   EXPECT_TRUE(
       contains(sub, "<tr>\n" + button("home.gif", 0) + button("first.gif", -1) + button("rev.gif", -1) +
-                        "<td class=\"PicovandNAV\">\n[1]\n</td>\n" + button("for.gif", -1) +
+                        "<td class=\"PicovandNAV\">\n[<span aria-current=\"page\">1</span>]\n</td>\n" + button("for.gif", -1) +
                         button("last.gif", -1) + button("up.gif", 0) + "</tr></table>\n</div></td></tr>\n</table>\n"));
 }
 

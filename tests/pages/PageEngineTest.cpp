@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "pages/PageEngine.h"
 #include "pages/Template.h"
+#include "util/Text.h"
 
 using namespace pv;
 
@@ -53,11 +54,12 @@ TEST(PageEngine, TokensAndSlotTokens) {
 
 TEST(PageEngine, PageNumberLinks) {
   ProjectSettings s = pageSettings();
-  EXPECT_EQ(pageNumberLinks(s, 0, 0, 0), "[1]\n");
+  EXPECT_EQ(pageNumberLinks(s, 0, 0, 0), "[<span aria-current=\"page\">1</span>]\n");
   EXPECT_EQ(pageNumberLinks(s, 0, 2, 1),
-            "<a href=\"pcv00000.htm\">1</a> \n | [2]\n | <a href=\"pcv00002.htm\">3</a> \n");
+            "<a href=\"pcv00000.htm\">1</a> \n | [<span aria-current=\"page\">2</span>]\n | <a href=\"pcv00002.htm\">3</a> \n");
   auto shown = [&](int first, int last, int current) {
     std::string links = pageNumberLinks(s, first, last, current), out;
+    replaceAll(links, "[<span aria-current=\"page\">", "[");
     for (size_t i = 0; i < links.size(); ++i)
       if (links[i] == '>' || links[i] == '[') {
         size_t j = i + 1;
@@ -71,7 +73,7 @@ TEST(PageEngine, PageNumberLinks) {
   EXPECT_EQ(shown(10, 30, 25), "12 13 14 15 [16] 17 18 19 20 ");
   EXPECT_EQ(shown(10, 30, 29), "13 14 15 16 17 18 19 [20] 21 ");
   EXPECT_NE(pageNumberLinks(s, 10, 30, 25).find("href=\"pcv00021.htm\">12<"), std::string::npos);
-  EXPECT_EQ(slidePageNumberLinks(s, 0, 1, 0), "[1]\n | <a href=\"pcv-sld-00001.htm\">2</a> \n");
+  EXPECT_EQ(slidePageNumberLinks(s, 0, 1, 0), "[<span aria-current=\"page\">1</span>]\n | <a href=\"pcv-sld-00001.htm\">2</a> \n");
 }
 
 TEST(PageEngine, NamesTitlesAndStyleBlock) {

@@ -108,7 +108,7 @@ TEST_F(WebAlbumFixture, EmptyProjectGivesOneEmptyStartPage) {
     EXPECT_EQ(field(p, format("text%d", k)), "&nbsp;");
     EXPECT_EQ(field(p, format("make%d", k)), "&nbsp;");
   }
-  EXPECT_EQ(field(p, "numbers"), "[1]\n");
+  EXPECT_EQ(field(p, "numbers"), "[<span aria-current=\"page\">1</span>]\n");
   EXPECT_EQ(field(p, "back"), "#");
   EXPECT_EQ(field(p, "next"), "#");
   EXPECT_EQ(field(p, "first"), "pcv00000.htm");
@@ -132,7 +132,7 @@ TEST_F(WebAlbumFixture, ThirteenImagesOnThreePages) {
   EXPECT_EQ(field(p2, "next"), "#");
   EXPECT_EQ(field(p2, "last"), "pcv00002.htm");
   EXPECT_EQ(field(p1, "numbers"),
-            "<a href=\"pcv00000.htm\">1</a> \n| [2]\n| <a href=\"pcv00002.htm\">3</a> \n");  // normalised
+            "<a href=\"pcv00000.htm\">1</a> \n| [<span aria-current=\"page\">2</span>]\n| <a href=\"pcv00002.htm\">3</a> \n");  // normalised
 
   // Page 1 holds images 6..11; image 7's caption is in slot 1.
   EXPECT_EQ(field(p1, "slot0"),
@@ -215,7 +215,7 @@ TEST_F(WebAlbumFixture, AllEntriesOnOnePageWhenRowsAreZero) {
   EXPECT_EQ(field(sub, "slot8"), "&nbsp;<br>");
   EXPECT_EQ(field(page(0), "slot5"), "&nbsp;<br>");
   EXPECT_EQ(page(0).find("PCV_"), std::string::npos);
-  EXPECT_EQ(field(sub, "numbers"), "[1]\n");
+  EXPECT_EQ(field(sub, "numbers"), "[<span aria-current=\"page\">1</span>]\n");
 }
 
 TEST_F(WebAlbumFixture, WithoutJavaScriptOrLargeSize) {
@@ -302,6 +302,56 @@ TEST_F(WebAlbumFixture, TheSinkNamesThePagesWrittenAndTheFailures) {
   ASSERT_EQ(again.failures.size(), 1u);
   EXPECT_TRUE(again.failures[0].starts_with(out + "pcv00000.htm: ")) << again.failures[0];
   EXPECT_NE(page(1).find("PicoVandCredit"), std::string::npos);
+}
+
+// A template that gives its slot once between marks: each page holds exactly
+// the entries it shows, however large the table, and no empty slot.
+TEST_F(WebAlbumFixture, AMarkedSlotIsRepeatedForEachEntryOfThePage) {
+  useTemplate("<main style=\"--cols: CORVANE_PICOVAND_COLUMNS\">\n<!--PCV_SLOT--><figure>{PCV_000} "
+              "{PCV_000_COMMENT} make={PCV_EXIF_MAKE_0} iso={PCV_EXIF_ISO_0}</figure>\n<!--/PCV_SLOT--></main>\n"
+              "numbers={CORVANE_PICOVAND_NAV123}\n</body>\n");
+  images(13, "/");
+  for (int i = 0; i < 13; ++i) state.items.list[size_t(i)]->exifMake = format("M%d", i);
+  state.items.list[1]->caption = "Spalten: CORVANE_PICOVAND_COLUMNS";  // a caption is text, never a token
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
+  auto figures = [](const std::string& p) {
+    std::vector<std::string> out;
+    for (size_t b = p.find("<figure>"); b != std::string::npos; b = p.find("<figure>", b + 1))
+      out.push_back(p.substr(b + 8, p.find("</figure>", b) - b - 8));
+    return out;
+  };
+  const std::vector<std::string> p0 = figures(page(0)), p2 = figures(page(2));
+  ASSERT_EQ(p0.size(), 6u);
+  EXPECT_NE(p0[1].find("<p>Spalten: CORVANE_PICOVAND_COLUMNS</p>"), std::string::npos);
+  EXPECT_NE(p0[5].find("pcva00005.jpg"), std::string::npos);
+  EXPECT_NE(p0[5].find("make={M5} iso={&nbsp;}"), std::string::npos) << p0[5];
+  ASSERT_EQ(p2.size(), 1u) << "the last page holds its one entry and no empty slot";
+  EXPECT_NE(p2[0].find("pcva00012.jpg"), std::string::npos);
+  EXPECT_NE(page(0).find("--cols: 3\""), std::string::npos);
+  EXPECT_EQ(page(0).find("PCV_"), std::string::npos);
+
+  // Twelve columns of all entries on one page: more than slots ever stood in
+  // a template, each with its own camera data.
+  state.settings.columns = 12;
+  state.settings.rowsPerPage = 0;
+  images(140, "/");
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
+  const std::vector<std::string> all = figures(page(0));
+  ASSERT_EQ(all.size(), 153u);
+  EXPECT_NE(all[152].find("pcva00152.jpg"), std::string::npos);
+  EXPECT_NE(all[11].find("make={M11}"), std::string::npos);
+  EXPECT_NE(all[1].find("make={M1}"), std::string::npos);
+  // The first two rows load at once, the rest as they near the screen.
+  EXPECT_EQ(all[23].find("loading=\"lazy\""), std::string::npos);
+  EXPECT_NE(all[24].find("loading=\"lazy\""), std::string::npos);
+  EXPECT_NE(page(0).find("--cols: 12\""), std::string::npos);
+
+  // An album without entries shows an empty grid.
+  state.items.list.clear();
+  pictures.clear();
+  ASSERT_TRUE(writeWebAlbum(inputs(), sink));
+  EXPECT_TRUE(figures(page(0)).empty());
+  EXPECT_EQ(page(0).find("PCV_"), std::string::npos);
 }
 
 // With covers on, an album's tile shows a photo and the number of photos in

@@ -6,20 +6,27 @@ resources/DE. Edit the table, run the script once, commit what it wrote.
 """
 
 # Colour themes. bg: page, surface: buttons and cards, mat: the area behind a
-# picture, ink: text, line: hairlines and frames, accent: links.
+# picture, ink: text, line: hairlines and frames, accent: links, muted: quiet
+# text (4.5:1 against bg, surface and mat). A light theme's dark: the same
+# design for a visitor whose system is set to dark, used where the preset
+# leaves the colours to the design.
 THEMES = {
     "hell": dict(
         scheme="light", bg="#f6f5f2", surface="#ffffff", mat="#ebe9e4", ink="#1d1f22", line="#dedbd4",
-        accent="#2b5f9e", font="sans", radius="14px", head_weight="650"),
+        accent="#2b5f9e", muted="#5f6268", font="sans", radius="14px", head_weight="650",
+        dark=dict(bg="#16181b", surface="#202328", mat="#1d2024", ink="#e8e6e1", line="#33373e", accent="#8db3e8",
+                  muted="#a3a7ae")),
     "nacht": dict(
         scheme="dark", bg="#121317", surface="#1c1e24", mat="#1a1c21", ink="#e9e7e3", line="#2c2f37",
-        accent="#e3b661", font="sans", radius="10px", head_weight="600"),
+        accent="#e3b661", muted="#9b9da4", font="sans", radius="10px", head_weight="600"),
     "papier": dict(
         scheme="light", bg="#f3eee5", surface="#fbf8f2", mat="#fbf8f2", ink="#2c2721", line="#ddd2c0",
-        accent="#9b3d27", font="serif", radius="3px", head_weight="500"),
+        accent="#9b3d27", muted="#6e6356", font="serif", radius="3px", head_weight="500",
+        dark=dict(bg="#1d1a16", surface="#27231e", mat="#27231e", ink="#ede5d8", line="#3d362d", accent="#e59a7d",
+                  muted="#b0a492")),
     "kino": dict(
         scheme="dark", bg="#000000", surface="#17181b", mat="#000000", ink="#f1f1f1", line="#26272b",
-        accent="#ffffff", font="sans", radius="6px", head_weight="500"),
+        accent="#ffffff", muted="#9b9da4", font="sans", radius="6px", head_weight="500"),
 }
 
 FONTS = {
@@ -43,7 +50,8 @@ STYLE_KEYS = [
 # with ENABLE unset only the rows the preset gives a value.
 # grid: album layout: "mat" (whole picture on a mat), "tile" (square crop),
 # "frame" (whole picture in a passepartout frame). cols/rows: the table size;
-# free=True lets the user choose it (the template then holds SLOTS_FREE slots).
+# free=True lets the user choose it. The template gives its slot once; each
+# page repeats it for the entries it shows.
 # strip: preview thumbnails shown before and after the current one, by width.
 PRESETS = [
     # Webalbum ohne Diashow: A fixed, B free, no C.
@@ -102,10 +110,6 @@ PRESETS = [
 TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI"), ("PROJECT", "COVERS"),
          ("PROJECT", "INDEXHTML")]
 
-# A template with a free table size cannot know the user's choice: it holds
-# this many slots, the most one page shows (columns x rows up to this).
-SLOTS_FREE = 100
-
 # Icons on a 24 x 24 grid, drawn as strokes.
 ICONS = {
     "home": '<path d="M4 11.5 12 5l8 6.5"/><path d="M6.5 10v8.5h11V10"/><path d="M10 18.5v-5h4v5"/>',
@@ -121,7 +125,13 @@ ICONS = {
 }
 
 
-def icon_svg(name, color):
-    body = ICONS[name].replace("COLOR", color)
+def icon_svg(name, color, dark=None):
+    """An icon in the theme's ink; with dark, in that colour on a system set
+    to dark (a picture follows its page's colour scheme)."""
+    body = ICONS[name].replace('fill="COLOR"', f'class="fill" fill="{color}"')
+    style = ""
+    if dark:
+        style = (f"<style>@media (prefers-color-scheme: dark) {{ svg {{ stroke: {dark}; }} "
+                 f".fill {{ fill: {dark}; }} }}</style>")
     return ('<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24" fill="none" '
-            f'stroke="{color}" stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round">{body}</svg>\n')
+            f'stroke="{color}" stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round">{style}{body}</svg>\n')

@@ -10,8 +10,8 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(__file__))
-from designs import PRESETS, SLOTS_FREE, STYLE_KEYS, THEMES, TODAY, icon_svg  # noqa: E402
-from styles import family, pcv2_css, pcv_css  # noqa: E402
+from designs import PRESETS, STYLE_KEYS, THEMES, TODAY, icon_svg  # noqa: E402
+from styles import family, follows_dark, pcv2_css, pcv_css  # noqa: E402
 import texts  # noqa: E402
 from viewer import VIEWER_JS  # noqa: E402
 
@@ -37,6 +37,8 @@ def head(p, script_tail):
             '<html lang="de">\n<head>\n<meta charset="utf-8">\n'
             '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
             f"<title>CORVANE_PICOVAND_TITLE</title>\n"
+            # The project's name arrives escaped for an attribute as well.
+            '<meta name="description" content="Fotogalerie „CORVANE_PICOVAND_TITLE“">\n'
             # No icon of its own: the browser asks for none.
             '<link rel="icon" href="data:,">\n'
             f"{css}"
@@ -113,10 +115,6 @@ def exif_list(slot):
             + "</dl>\n")
 
 
-def slot_count(p):
-    return SLOTS_FREE if p.get("free") else p["cols"] * p["rows"]
-
-
 def slot(p, s):
     exif = ""
     if p.get("exif") and family(p) == 1:
@@ -126,16 +124,24 @@ def slot(p, s):
             f"<figcaption>PCV_{s:03d}_COMMENT{exif}</figcaption></figure>\n")
 
 
+# The navigation names its targets once more, so the stylesheet can leave out
+# a group with nowhere to go.
+NAV_TARGETS = ('data-home="CORVANE_PICOVAND_NAVHOME" data-up="CORVANE_PICOVAND_NAVUP" '
+               'data-back="CORVANE_PICOVAND_NAVBACK" data-next="CORVANE_PICOVAND_NAVNEXT"')
+PAGE_TARGETS = 'data-back="CORVANE_PICOVAND_NAVBACK" data-next="CORVANE_PICOVAND_NAVNEXT"'
+
+
 def webalb(p):
     nav_up = ""
     if p["albums"]:
         nav_up = f'<div class="pv-group pv-tree">\n{HOME_BUTTON}\n{UP_BUTTON}\n</div>\n'
-    slots = "".join(slot(p, s) for s in range(slot_count(p)))
+    # One slot, repeated by the program for each entry of a page.
     return (head(p, script_tail=KEYS)
             + '<body>\n<div class="pv pv-album">\n'
             + '<header class="pv-head">\n<h1>CORVANE_PICOVAND_FOLDER</h1>\n</header>\n'
-            + f'<main class="pv-grid">\n{slots}</main>\n'
-            + f'<nav class="pv-nav" aria-label="Albumseiten">\n{nav_up}{paging()}</nav>\n'
+            + '<main class="pv-grid" style="--cols: CORVANE_PICOVAND_COLUMNS">\n'
+            + f"<!--PCV_SLOT-->{slot(p, 0)}<!--/PCV_SLOT-->\n</main>\n"
+            + f'<nav class="pv-nav" aria-label="Albumseiten" {NAV_TARGETS}>\n{nav_up}{paging()}</nav>\n'
             + "</div>\n</body>\n</html>\n")
 
 
@@ -149,7 +155,7 @@ def show_page(p, stage_extra="", back_link=""):
             + '<main>\n<div class="pv-stage">CORVANE_PICOVAND_IMAGE</div>\n' + stage_extra
             + '<p class="pv-caption">CORVANE_PICOVAND_COMMENT</p>\n'
             + exif + "</main>\n"
-            + f'<nav class="pv-nav" aria-label="Bilder">\n'
+            + f'<nav class="pv-nav" aria-label="Bilder" {PAGE_TARGETS}>\n'
             + paging("Erstes Bild", "Vorheriges Bild", "Nächstes Bild", "Letztes Bild") + "</nav>\n"
             + "</div>\n</body>\n</html>\n")
 
@@ -256,8 +262,7 @@ def preset_file(p):
     project = [("IMAGEX", p.get("cols", 1)), ("IMAGEY", p.get("rows", 0)),
                ("ENABLEXY", 1 if p.get("free") else 0), ("ENABLETEMPLATE", 1 if f == 2 else 0)]
     if p.get("free"):
-        comments.append(f"Spalten und Zeilen frei wählbar; die Vorlage hat {SLOTS_FREE} Bildfelder, "
-                        f"so viele Bilder zeigt eine Seite höchstens.")
+        comments.append("Spalten und Zeilen frei wählbar.")
     table = p.get("table", [("ENABLEWIDTH", 0), ("ENABLEBORDER", 0), ("ENABLEPADDING", 0),
                             ("ENABLESPACING", 0), ("WIDTH", 0), ("BORDER", 0), ("PADDING", 0), ("SPACING", 0)])
     sections = [
@@ -321,7 +326,9 @@ def main():
         if extra:
             write(os.path.join(folder, "pcv2.css"), extra)
         for name in icons_for(p):
-            write(os.path.join(folder, f"{name}.svg"), icon_svg(name, THEMES[p["theme"]]["ink"]))
+            theme = THEMES[p["theme"]]
+            dark = theme["dark"]["ink"] if follows_dark(p) else None
+            write(os.path.join(folder, f"{name}.svg"), icon_svg(name, theme["ink"], dark))
         write(os.path.join(RES, "CONFIG", f"{p['n']}.config"), preset_file(p))
     for p in OTHER_PRESETS:
         write(os.path.join(RES, "CONFIG", f"{p['n']}.config"), preset_file(p))

@@ -65,11 +65,19 @@ body .PicoVandCredit, body .PicoVandCredit a:is(:link, :visited, :hover) { color
 .pv a.pv-btn:hover, .pv button.pv-btn:hover { border-color: var(--accent); text-decoration: none; }
 .pv-btn img { display: block; width: 22px; height: 22px; }
 .pv a[href="#"] { opacity: .28; pointer-events: none; }
-.pv-pages { font-variant-numeric: tabular-nums; text-align: center; word-spacing: .1em; }
-.pv-pages a { display: inline-block; min-width: 2.1em; padding: .2em .4em; border-radius: 6px; font-weight: 600; }
+/* The page numbers: the current one marked, the others plain links. The
+   brackets and bars between them are for pages without a style; here they
+   take no room. */
+.pv-pages { font-size: 0; font-variant-numeric: tabular-nums; text-align: center; }
+.pv-pages > a, .pv-pages > [aria-current] {
+  display: inline-block; min-width: 2.4rem; margin: .1rem; padding: .3rem .45rem;
+  border-radius: 999px; font-size: 1rem; line-height: 1.5;
+}
 .pv-pages a:hover { background: var(--surface); text-decoration: none; }
-.pv-group:not(:has(a:not([href="#"]))) { display: none; }
-.pv-paging:not(:has(.pv-pages a)) { display: none; }
+.pv-pages > [aria-current] { background: var(--accent); color: var(--bg); font-weight: 650; }
+/* The navigation carries its targets: a group with nowhere to go stays out
+   (the top album has no start page or parent; one page has no others). */
+.pv-nav[data-home="#"][data-up="#"] .pv-tree, .pv-nav[data-back="#"][data-next="#"] .pv-paging { display: none; }
 @media (max-width: 640px) {
   .pv-paging { flex-wrap: wrap; justify-content: center; row-gap: .6rem; }
   .pv-pages { order: -1; flex-basis: 100%; }
@@ -83,14 +91,14 @@ body .PicoVandCredit, body .PicoVandCredit a:is(:link, :visited, :hover) { color
 """
 
 GRID = """\
-/* Album pages: a grid of slots; a slot without a picture stays out. */
+/* Album pages: a grid of the page's entries. */
 .pv-grid {
+  --gap: clamp(1rem, 2.6vw, 2.25rem);
   display: grid; grid-template-columns: var(--grid);
-  gap: clamp(1rem, 2.6vw, 2.25rem);
+  gap: var(--gap);
   margin: 0;
 }
 .pv-slot { margin: 0; min-width: 0; }
-.pv-slot:not(:has(img)) { display: none; }
 .pv-pic { position: relative; aspect-ratio: 1 / 1; background: var(--mat); border-radius: var(--radius); overflow: hidden; }
 /* Width and height stay automatic: the picture's own width and height
    attributes only reserve its shape, and with both maxima in force a fixed
@@ -100,8 +108,9 @@ GRID = """\
 .pv-slot figcaption p { margin: 0; overflow-wrap: anywhere; }
 .pv-slot .pv-exif { display: block; margin-top: .25em; font-size: max(12px, .76em); white-space: nowrap; overflow: hidden; text-overflow: ellipsis; }
 .pv-slot .pv-exif span + span { margin-left: .7em; }
-/* An album: its folder picture with the name under it. */
-.pv-pic a:has(> img[src$="folder.gif"]) {
+/* The link fills the slot: an album shows its folder picture with the name
+   under it, a picture sits centred in it as in the slot itself. */
+.pv .pv-pic > a:not(.pcv-album) {
   position: absolute; inset: 0;
   display: flex; flex-direction: column; align-items: center; justify-content: center; gap: .7em;
   padding: 1rem; text-align: center; font-weight: 600; color: var(--ink); overflow-wrap: anywhere;
@@ -122,7 +131,7 @@ GRID = """\
 """
 
 TILE = """\
-.pv-grid { gap: clamp(.35rem, 1vw, .75rem); }
+.pv-grid { --gap: clamp(.35rem, 1vw, .75rem); }
 .pv-pic { border-radius: 4px; }
 .pv-pic img:not([src$="folder.gif"]) { width: 100%; height: 100%; max-width: none; max-height: none; object-fit: cover; }
 .pv-slot figcaption { font-size: .85em; padding-top: .5em; }
@@ -141,7 +150,7 @@ CARD = """\
 .pv-pic { border-radius: 0; aspect-ratio: 4 / 3; }
 .pv-slot figcaption { padding: .8em 1em 1em; }
 .pv-pic img[src$="folder.gif"] { width: min(55%, 160px); }
-.pv-pic a:has(> img[src$="folder.gif"]) { gap: .35em; }
+.pv .pv-pic > a { gap: .35em; }
 """
 
 FRAME = """\
@@ -159,11 +168,14 @@ SHOW = """\
   background: var(--mat); border-radius: var(--radius);
 }
 .pv-stage a { display: block; }
-.pv-stage img { display: block; max-width: 100%; max-height: min(56vh, 38rem); width: auto; height: auto; }
+/* The picture's width and height attributes give it its box before it
+   arrives, so nothing below moves; a picture taller than the room left fits
+   into that box whole. */
+.pv-stage img { display: block; max-width: 100%; max-height: min(56vh, 38rem); height: auto; object-fit: contain; }
 .pv-show .pv-head { margin-bottom: clamp(1rem, 3vw, 2rem); }
 .pv-show h1 { font-size: clamp(1.3em, 2.6vw, 1.9em); }
-.pv-stage:not(:has(img))::before { content: "Album"; color: var(--muted); letter-spacing: .12em; text-transform: uppercase; }
-.pv-stage:not(:has(img)) ~ .pv-exif { display: none; }
+.pv-stage:empty::before { content: "Album"; color: var(--muted); letter-spacing: .12em; text-transform: uppercase; }
+.pv-stage:empty ~ .pv-exif { display: none; }
 .pv-back { display: inline-flex; align-items: center; gap: .4em; font-size: .9em; }
 .pv-back img { width: 18px; height: 18px; }
 @media (max-width: 640px) {
@@ -244,29 +256,53 @@ def strip_css(p, cell_w, gap):
     return "\n".join(out) + "\n"
 
 
+# The page names the user's columns (--cols on the grid; declared there, so
+# the grid reads it and its own gap): each column gets its share of the row,
+# so that many fit; on a narrow screen, where a share would be smaller than
+# a thumbnail can be (--floor; on a phone, two at most), fewer and wider ones.
+FREE_GRID = """\
+.pv-grid {
+  --floor: 6rem;
+  --grid: repeat(auto-fill, minmax(max(var(--floor), calc((100% - (var(--cols) - 1) * var(--gap)) / var(--cols))), 1fr));
+}
+@media (max-width: 620px) { .pv-grid { --floor: 34%; --gap: .9rem; } }
+"""
+
 PHONE_GRID = """\
 @media (max-width: 960px) { .pv-grid { grid-template-columns: var(--grid-mid); } }
-@media (max-width: 620px) { .pv-grid { grid-template-columns: repeat(2, minmax(0, 1fr)); gap: .9rem; } }
+@media (max-width: 620px) { .pv-grid { grid-template-columns: repeat(2, minmax(0, 1fr)); --gap: .9rem; } }
 """
+
+
+COLOURS = ("bg", "surface", "mat", "ink", "line", "accent", "muted")
+
+
+def follows_dark(p):
+    """A light design whose colours the preset leaves to it follows a system
+    set to dark; where the user may set colours, the page stays as chosen."""
+    colours = {"BORDERCOLOR", "BACKGROUNDCOLOR", "TEXTCOLOR", "LINKCOLOR"}
+    return "dark" in THEMES[p["theme"]] and not colours & set(chosen_keys(p))
+
+
+def dark_block(p):
+    if not follows_dark(p):
+        return ""
+    d = THEMES[p["theme"]]["dark"]
+    lines = "\n".join(f"    --{k}: {d[k]};" for k in COLOURS)
+    return f"@media (prefers-color-scheme: dark) {{\n  :root {{\n    color-scheme: dark;\n{lines}\n  }}\n}}\n"
 
 
 def root_block(p):
     t = THEMES[p["theme"]]
-    # Muted text keeps 4.5:1 against the page, the buttons and the mat alike.
-    muted = "#9b9da4" if t["scheme"] == "dark" else ("#6e6356" if p["theme"] == "papier" else "#5f6268")
-    vars_ = {
-        "bg": t["bg"], "surface": t["surface"], "mat": t["mat"], "ink": t["ink"], "line": t["line"],
-        "accent": t["accent"], "muted": muted, "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
+    vars_ = {k: t[k] for k in COLOURS}
+    vars_.update({
+        "font": FONTS[t["font"]], "font-head": FONTS[t["font"]],
         "head-weight": t["head_weight"], "radius": t["radius"], "page": "1240px",
         "matpad": {"tile": "0px", "frame": "8%", "card": "0px"}.get(p.get("grid"), "10px"),
-    }
-    if "grid" in p:
-        if p.get("free"):
-            vars_["grid"] = "repeat(auto-fill, minmax(min(200px, 40vw), 1fr))"
-            vars_["grid-mid"] = vars_["grid"]
-        else:
-            vars_["grid"] = f"repeat({p['cols']}, minmax(0, 1fr))"
-            vars_["grid-mid"] = f"repeat({min(p['cols'], 3)}, minmax(0, 1fr))"
+    })
+    if "grid" in p and not p.get("free"):
+        vars_["grid"] = f"repeat({p['cols']}, minmax(0, 1fr))"
+        vars_["grid-mid"] = f"repeat({min(p['cols'], 3)}, minmax(0, 1fr))"
     if "strip" in p:
         w, _ = strip_cell(p)
         vars_["thumb-w"] = f"{w / 16:.2f}rem"
@@ -285,7 +321,7 @@ def family(p):
 
 
 def pcv_css(p):
-    parts = [f"/* Gestaltung \"{p['name']}\" */\n", root_block(p), BASE]
+    parts = [f"/* Gestaltung \"{p['name']}\" */\n", root_block(p), dark_block(p), BASE]
     f = family(p)
     if f in (1, 7):
         parts.append(GRID)
@@ -299,7 +335,7 @@ def pcv_css(p):
             parts.append(CLAMP_SLIDES)
         elif p["grid"] == "tile":
             parts.append(CLAMP)
-        parts.append(PHONE_GRID)
+        parts.append(FREE_GRID if p.get("free") else PHONE_GRID)
     if f in (4, 5, 6, 7):
         parts.append(SHOW)
     if f == 5:
