@@ -203,15 +203,15 @@ struct ExtraOption {
 
 const ExtraOption kExtraOptions[] = {
     // Caption metadata dialog.
-    {"offsetY", {"--iptc-title", "TEXT", "IPTC: Titel", "IPTC object name of every JPEG written", never,
+    {"offsetY", {"--iptc-title", "TEXT", "IPTC: Titel", "IPTC object name of every JPEG written (XMP title of WebP and AVIF)", never,
                  PAGES_APPLY(p.state.iptcTitle = trimBlanks(t); return {};)}},
-    {"offsetY", {"--iptc-caption", "TEXT", "IPTC: Kommentar", "IPTC caption; <IMAGE> writes each image's own caption",
+    {"offsetY", {"--iptc-caption", "TEXT", "IPTC: Kommentar", "IPTC caption (EXIF/XMP description of WebP and AVIF); <IMAGE> writes each image's own caption",
                  never, PAGES_APPLY(p.state.iptcCaption = trimBlanks(t); return {};)}},
-    {"offsetY", {"--iptc-author", "TEXT", "IPTC: Autor", "IPTC by-line", never,
+    {"offsetY", {"--iptc-author", "TEXT", "IPTC: Autor", "IPTC by-line (EXIF artist, XMP creator of WebP and AVIF)", never,
                  PAGES_APPLY(p.state.iptcAuthor = trimBlanks(t); return {};)}},
-    {"offsetY", {"--iptc-copyright", "TEXT", "IPTC: Coypright", "IPTC copyright notice", never,
+    {"offsetY", {"--iptc-copyright", "TEXT", "IPTC: Coypright", "IPTC copyright notice (EXIF copyright, XMP rights of WebP and AVIF)", never,
                  PAGES_APPLY(p.state.iptcCopyright = trimBlanks(t); return {};)}},
-    {"offsetY", {"--jpeg-comment", "TEXT", "JPEG: Kommentar", "JPEG comment; <IMAGE> writes each image's own caption",
+    {"offsetY", {"--jpeg-comment", "TEXT", "JPEG: Kommentar", "JPEG comment (EXIF user comment of WebP and AVIF); <IMAGE> writes each image's own caption",
                  never, PAGES_APPLY(p.state.jpegComment = trimBlanks(t); return {};)}},
     {"crossFade", {"--no-cross-fade", "", "Überblendeffekt benutzen", "slideshow images change without fading",
                    PAGES_LOCK(!p.project.slideshowEnabled),
@@ -399,7 +399,8 @@ std::string helpText() {
   h += "\nSettings:\n"
        "  Like the window, picovand-cli reads the defaults the window keeps in config.ini, in\n"
        "  $XDG_CONFIG_HOME/Corvane/Pico Vand/ (else ~/.config/Corvane/Pico Vand/config.ini): the IPTC\n"
-       "  title, caption, author and copyright and the JPEG comment go into every JPEG written unless\n"
+       "  title, caption, author and copyright and the JPEG comment go into every JPEG, WebP and AVIF\n"
+       "  written (as EXIF and XMP in the latter two) unless\n"
        "  the options of \"IPTC/JPEG Bildbeschreibung bearbeiten\" replace them; the project folder\n"
        "  chosen in the window is the default one. --no-config leaves them out. Options, a --project\n"
        "  FILE and the preset decide everything else.\n";

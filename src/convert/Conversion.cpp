@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <atomic>
 #include <climits>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "state/AppState.h"
 #include "convert/GpsData.h"
 #include "convert/Resample.h"
+#include "convert/WebFormats.h"
 #include "model/Encoding.h"
 #include "model/Image.h"
 #include "util/FileSystem.h"
@@ -46,9 +48,11 @@ BoxSize fitQuotients(int sourceWidth, int sourceHeight, int boxWidth, int boxHei
   return size;
 }
 
+// FreeImage's format of each output format; AVIF is encoded by libheif.
 FREE_IMAGE_FORMAT outputFormat(int imageFormat) {
-  static constexpr FREE_IMAGE_FORMAT kFormats[] = {FIF_JPEG, FIF_PNG, FIF_BMP, FIF_TIFF, FIF_GIF};
-  return imageFormat >= 0 && imageFormat < 5 ? kFormats[imageFormat] : FIF_JPEG;
+  static constexpr FREE_IMAGE_FORMAT kFormats[] = {FIF_JPEG, FIF_PNG, FIF_BMP, FIF_TIFF, FIF_GIF, FIF_WEBP, FIF_UNKNOWN};
+  static_assert(std::size(kFormats) == kImageFormatCount);
+  return imageFormat >= 0 && imageFormat < kImageFormatCount ? kFormats[imageFormat] : FIF_JPEG;
 }
 
 FREE_IMAGE_FILTER scalingFilter(int resizeFilter) {
@@ -162,9 +166,10 @@ struct Point {
   int x, y;
 };
 
-// The top-left corner of a w x h watermark on a W x H image.
-Point watermarkCorner(const AppState& state, int W, int H, int w, int h) {
-  const int dx = state.watermarkOffsetX, dy = state.watermarkOffsetY;
+// The top-left corner of a w x h watermark on a W x H image; a
+// high-resolution output (density 2) keeps its distances at twice the size.
+Point watermarkCorner(const AppState& state, int W, int H, int w, int h, int density) {
+  const int dx = state.watermarkOffsetX * density, dy = state.watermarkOffsetY * density;
   switch (state.watermarkPosition) {
     case 0: return {(W - w) / 2, (H - h) / 2};
     case 1: return {dx, dy};
@@ -179,22 +184,26 @@ Point watermarkCorner(const AppState& state, int W, int H, int w, int h) {
   }
 }
 
-// The watermark prepared for this box: the last size whose box it is.
-FIBITMAP* watermarkFor(const AppState& state, int boxWidth, int boxHeight) {
+// The watermark prepared for this box: the last size whose box it is; for a
+// high-resolution output (density 2) its twice as large twin.
+FIBITMAP* watermarkFor(const AppState& state, int boxWidth, int boxHeight, int density) {
   FIBITMAP* mark = nullptr;
   for (int i = 0; i < 3; ++i)
     if (state.watermarkBoxes[2 * i] == boxWidth && state.watermarkBoxes[2 * i + 1] == boxHeight)
-      mark = state.watermarkScaled[i].get();
+      mark = density == 2 ? state.watermarkTwins[i].get() : state.watermarkScaled[i].get();
   return mark;
 }
 
-// FreeImage refuses a paste that does not fit; the image then stays without.
-void pasteWatermark(const AppState& state, ImagePtr& image, int boxWidth, int boxHeight) {
+// The watermark of a size's box (boxWidth x boxHeight), on the output of
+// that size or, at density 2, on its high-resolution output. FreeImage
+// refuses a paste that does not fit; the image then stays without.
+void pasteWatermark(const AppState& state, ImagePtr& image, int boxWidth, int boxHeight, int density) {
   if (state.watermarkFile.empty()) return;
-  FIBITMAP* mark = watermarkFor(state, boxWidth, boxHeight);
+  FIBITMAP* mark = watermarkFor(state, boxWidth, boxHeight, density);
   if (!mark) return;
   const int W = int(FreeImage_GetWidth(image.get())), H = int(FreeImage_GetHeight(image.get()));
-  const Point at = watermarkCorner(state, W, H, int(FreeImage_GetWidth(mark)), int(FreeImage_GetHeight(mark)));
+  const Point at =
+      watermarkCorner(state, W, H, int(FreeImage_GetWidth(mark)), int(FreeImage_GetHeight(mark)), density);
   // prepareWatermarks keeps a watermark with transparency at 32 bits only.
   if (FreeImage_GetBPP(mark) != 32) {
     FreeImage_Paste(image.get(), mark, at.x, at.y, state.watermarkTransparency);
@@ -213,15 +222,55 @@ void clearMetadata(FIBITMAP* image) {
     FreeImage_SetMetadata(FREE_IMAGE_MDMODEL(model), image, nullptr, nullptr);
 }
 
+// The program that wrote a picture, as its metadata names it.
+std::string programText() { return std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"; }
+
+// The texts a WebP or AVIF output carries: those of a JPEG, without IPTC's
+// Windows-1252 (EXIF and XMP hold UTF-8 here).
+CaptionTexts captionTexts(const AppState& state, const std::string& caption) {
+  auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? caption : setting; };
+  return {orCaption(state.jpegComment), orCaption(state.iptcCaption), state.iptcTitle, state.iptcAuthor,
+          state.iptcCopyright, programText()};
+}
+
+// A text or a whole metadata block as FreeImage's writers take it: one tag of
+// the model. The length given is the value alone: FreeImage stores what it
+// is given, and a counted terminating zero would end up in the file.
+void attachBlock(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, FREE_IMAGE_MDTYPE type,
+                 const std::string& block) {
+  if (block.empty()) return;
+  FITAG* tag = FreeImage_CreateTag();
+  if (!tag) return;
+  FreeImage_SetTagKey(tag, key);
+  FreeImage_SetTagType(tag, type);
+  FreeImage_SetTagCount(tag, DWORD(block.size()));
+  FreeImage_SetTagLength(tag, DWORD(block.size()));
+  if (FreeImage_SetTagValue(tag, block.data())) FreeImage_SetMetadata(model, image, key, tag);
+  FreeImage_DeleteTag(tag);
+}
+
 // 0 when saved, else the system's reason. The image is encoded in memory
 // and written by us: FreeImage does not check its file's close, so a full
 // disk would pass as a short file.
 int saveImage(const AppState& state, FIBITMAP* image, const std::string& destination, const std::string& caption) {
-  const FREE_IMAGE_FORMAT fif = outputFormat(state.settings.imageFormat);
+  const int imageFormat = state.settings.imageFormat;
+  const FREE_IMAGE_FORMAT fif = outputFormat(imageFormat);
   clearMetadata(image);
+  if (imageFormat == kAvif) {
+    const CaptionTexts texts = captionTexts(state, caption);
+    const std::string file = encodeAvif(image, state.settings.jpegQuality, captionExif(texts), captionXmp(texts));
+    if (file.empty()) return EIO;
+    return writeFileAtomically(destination, file) ? 0 : errno;
+  }
   int flags = 0;
   if (fif == FIF_JPEG) {
     writeImageMetadata(state, image, caption);
+    flags = state.settings.jpegQuality;
+  }
+  if (fif == FIF_WEBP) {
+    const CaptionTexts texts = captionTexts(state, caption);
+    attachBlock(image, FIMD_XMP, "XMLPacket", FIDT_ASCII, captionXmp(texts));
+    attachBlock(image, FIMD_EXIF_RAW, "ExifRaw", FIDT_BYTE, captionExif(texts));
     flags = state.settings.jpegQuality;
   }
   ImagePtr quantised;
@@ -260,20 +309,6 @@ std::string iptcText(const std::string& utf8) {
   return legacy ? *legacy : text;
 }
 
-// The length given to FreeImage is the text alone: it stores what it is
-// given, and a counted terminating zero would end up in the file.
-void attachText(FIBITMAP* image, FREE_IMAGE_MDMODEL model, const char* key, const std::string& value) {
-  if (value.empty()) return;
-  FITAG* tag = FreeImage_CreateTag();
-  if (!tag) return;
-  FreeImage_SetTagKey(tag, key);
-  FreeImage_SetTagType(tag, FIDT_ASCII);
-  FreeImage_SetTagCount(tag, DWORD(value.size()));
-  FreeImage_SetTagLength(tag, DWORD(value.size()));
-  if (FreeImage_SetTagValue(tag, value.data())) FreeImage_SetMetadata(model, image, key, tag);
-  FreeImage_DeleteTag(tag);
-}
-
 }  // namespace
 
 BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge) {
@@ -289,15 +324,21 @@ BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeigh
   return size;
 }
 
+BoxSize twinSize(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge) {
+  const BoxSize single = fitIntoBox(sourceWidth, sourceHeight, boxWidth, boxHeight, enlarge);
+  const BoxSize twin = fitIntoBox(sourceWidth, sourceHeight, 2 * boxWidth, 2 * boxHeight, false);
+  if (2 * (long long)twin.width < 3 * (long long)single.width) return {};
+  return twin;
+}
+
 void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption) {
   auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? caption : setting; };
-  attachText(image, FIMD_COMMENTS, "Comment", cutText(orCaption(state.jpegComment), kCommentLimit));
-  attachText(image, FIMD_IPTC, "Caption-Abstract", iptcText(orCaption(state.iptcCaption)));
-  attachText(image, FIMD_IPTC, "ObjectName", iptcText(state.iptcTitle));
-  attachText(image, FIMD_IPTC, "By-line", iptcText(state.iptcAuthor));
-  attachText(image, FIMD_IPTC, "CopyrightNotice", iptcText(state.iptcCopyright));
-  attachText(image, FIMD_IPTC, "OriginatingProgram",
-             iptcText(std::string(kProductName) + " " + kProductVersion + " (" + kMakerAddress + ")"));
+  attachBlock(image, FIMD_COMMENTS, "Comment", FIDT_ASCII, cutText(orCaption(state.jpegComment), kCommentLimit));
+  attachBlock(image, FIMD_IPTC, "Caption-Abstract", FIDT_ASCII, iptcText(orCaption(state.iptcCaption)));
+  attachBlock(image, FIMD_IPTC, "ObjectName", FIDT_ASCII, iptcText(state.iptcTitle));
+  attachBlock(image, FIMD_IPTC, "By-line", FIDT_ASCII, iptcText(state.iptcAuthor));
+  attachBlock(image, FIMD_IPTC, "CopyrightNotice", FIDT_ASCII, iptcText(state.iptcCopyright));
+  attachBlock(image, FIMD_IPTC, "OriginatingProgram", FIDT_ASCII, iptcText(programText()));
 }
 
 bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
@@ -341,10 +382,18 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   // one instead of from the whole decode. The order depends on the boxes
   // alone, so every output is the same whatever thread makes it.
   std::vector<std::pair<BoxSize, SizeOutput*>> sized;
+  const bool enlarge = !state.settings.noEnlarge;
   for (SizeOutput* o : scaled) {
-    const BoxSize size = copyBox(*o) ? BoxSize{source.fullWidth, source.fullHeight}
-                                     : fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight,
-                                                  !state.settings.noEnlarge);
+    BoxSize size;
+    if (copyBox(*o)) {
+      size = {source.fullWidth, source.fullHeight};
+    } else if (o->twinOf >= 0) {
+      const SizeOutput& single = outputs[size_t(o->twinOf)];
+      size = twinSize(source.fullWidth, source.fullHeight, single.boxWidth, single.boxHeight, enlarge);
+      o->skipped = size.width == 0;
+    } else {
+      size = fitIntoBox(source.fullWidth, source.fullHeight, o->boxWidth, o->boxHeight, enlarge);
+    }
     if (size.width > 0 && size.height > 0) sized.emplace_back(size, o);
   }
   std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
@@ -361,12 +410,33 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
     if (i + 1 < sized.size())
       if (ImagePtr copy{FreeImage_Clone(image.get())}) made.push_back(std::move(copy));
     if (output->keep) continue;
-    pasteWatermark(state, image, output->boxWidth, output->boxHeight);
+    if (output->twinOf >= 0) {
+      const SizeOutput& single = outputs[size_t(output->twinOf)];
+      pasteWatermark(state, image, single.boxWidth, single.boxHeight, 2);
+    } else {
+      pasteWatermark(state, image, output->boxWidth, output->boxHeight, 1);
+    }
     output->error = saveImage(state, image.get(), output->destination, caption);
     output->written = output->error == 0;
   }
   return true;
 }
+
+namespace {
+
+// The watermark fitted into the box, at its size in percent.
+ImagePtr watermarkForBox(const AppState& state, FIBITMAP* mark, int bw, int bh) {
+  const BoxSize fitted =
+      fitQuotients(int(FreeImage_GetWidth(mark)), int(FreeImage_GetHeight(mark)), bw, bh, false);
+  const int w = fitted.width * state.watermarkSizePercent / 100, h = fitted.height * state.watermarkSizePercent / 100;
+  ImagePtr scaled(w > 0 && h > 0 ? FreeImage_Rescale(mark, w, h, FILTER_BILINEAR) : nullptr);
+  if (!scaled) return scaled;
+  // FreeImage pastes only between equal depths: 32 bits for the canvas of
+  // the transparent path, 24 bits for the output image itself.
+  return FreeImage_IsTransparent(scaled.get()) ? to32Bits(std::move(scaled)) : to24Bits(std::move(scaled));
+}
+
+}  // namespace
 
 bool prepareWatermarks(AppState& state) {
   releaseWatermarks(state);
@@ -375,7 +445,6 @@ bool prepareWatermarks(AppState& state) {
   if (fif == FIF_UNKNOWN) return false;
   ImagePtr mark = loadUpright(state.watermarkFile, fif).image;
   if (!mark) return false;
-  const int W = int(FreeImage_GetWidth(mark.get())), H = int(FreeImage_GetHeight(mark.get()));
   const ProjectSettings& s = state.settings;
   const int boxes[3][2] = {{s.sizeAWidth, s.sizeAHeight}, {s.sizeBWidth, s.sizeBHeight}, {s.sizeCWidth, s.sizeCHeight}};
   for (int i = 0; i < 3; ++i) {
@@ -383,19 +452,16 @@ bool prepareWatermarks(AppState& state) {
     if (bw == 0 || (i > 0 && bw == kCopyBoxSide && bh == kCopyBoxSide)) continue;
     state.watermarkBoxes[2 * i] = bw;
     state.watermarkBoxes[2 * i + 1] = bh;
-    const BoxSize fitted = fitQuotients(W, H, bw, bh, false);
-    const int w = fitted.width * state.watermarkSizePercent / 100, h = fitted.height * state.watermarkSizePercent / 100;
-    ImagePtr scaled(w > 0 && h > 0 ? FreeImage_Rescale(mark.get(), w, h, FILTER_BILINEAR) : nullptr);
-    if (!scaled) continue;
-    // FreeImage pastes only between equal depths: 32 bits for the canvas of
-    // the transparent path, 24 bits for the output image itself.
-    state.watermarkScaled[i] = FreeImage_IsTransparent(scaled.get()) ? to32Bits(std::move(scaled)) : to24Bits(std::move(scaled));
+    state.watermarkScaled[i] = watermarkForBox(state, mark.get(), bw, bh);
+    if (s.hidpi && !(bw == kCopyBoxSide && bh == kCopyBoxSide))
+      state.watermarkTwins[i] = watermarkForBox(state, mark.get(), 2 * bw, 2 * bh);
   }
   return true;
 }
 
 void releaseWatermarks(AppState& state) {
   for (ImagePtr& slot : state.watermarkScaled) slot.reset();
+  for (ImagePtr& slot : state.watermarkTwins) slot.reset();
   std::fill(std::begin(state.watermarkBoxes), std::end(state.watermarkBoxes), 0);
 }
 

@@ -23,6 +23,11 @@ struct BoxSize {
 // is less than 1 pixel.
 BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge = true);
 
+// The high-resolution picture of a source for a size's box: fitted into
+// twice the box and never enlarged; 0 x 0 where that gives less than half as
+// much width again as the size's own picture (not worth its bytes).
+BoxSize twinSize(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge);
+
 bool prepareWatermarks(AppState& state);
 // False only when the source type is unknown; every other outcome is true.
 bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
@@ -40,6 +45,14 @@ struct SizeOutput {
   bool written = false;  // set by the conversion when the file was saved
   int error = 0;         // the system's reason (errno) when saving it failed
   bool damaged = false;  // set by the conversion: the source decoded only in part
+  // A high-resolution output: the index, among the outputs of the same call,
+  // of the output whose box it doubles. Never enlarged, and written only
+  // where the source gives at least half as much width again as that output
+  // has; its watermark is the one of that box, at twice the size and offsets.
+  int twinOf = -1;
+  // Set by the conversion (or by a build that knows it from the last one):
+  // the source is too small for this high-resolution output, so it has no file.
+  bool skipped = false;
 };
 // Every output of one image from a single decode: the source is decoded at
 // the scale the largest output needs, and each smaller output is resampled

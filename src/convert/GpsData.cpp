@@ -122,11 +122,15 @@ bool stripWithLibrary(const std::string& path) {
 
 }  // namespace
 
-bool stripGpsData(const std::string& path) {
-  // The XMP toolkit's start-up is not thread-safe, and copies are written on
-  // several threads; the few copies this touches go one at a time.
+std::mutex& metadataToolkitLock() {
   static std::mutex lock;
-  std::lock_guard<std::mutex> guard(lock);
+  return lock;
+}
+
+bool stripGpsData(const std::string& path) {
+  // Copies are written on several threads; the few copies this touches go
+  // one at a time.
+  std::lock_guard<std::mutex> guard(metadataToolkitLock());
   try {
     std::string in;
     if (!readWholeFile(path, in)) return false;

@@ -1,6 +1,7 @@
 #pragma once
 // Location data in image files: taken out of the unchanged copies of a size
 // "original" when the user asks for it.
+#include <mutex>
 #include <string>
 
 namespace pv {
@@ -11,5 +12,9 @@ namespace pv {
 // also when it never held any; false when GPS data was found and could not
 // be removed.
 bool stripGpsData(const std::string& path);
+
+// The metadata library's XMP toolkit starts up and works unsafely on several
+// threads at once: every use of it holds this lock.
+std::mutex& metadataToolkitLock();
 
 }  // namespace pv

@@ -159,16 +159,23 @@ std::string linkInTheWay(const ProjectSettings& s, const std::string& folder, co
 }
 
 // The recipe digest of every output of every image, in the order of the plan.
+// Every scaled box of an image counts, the high-resolution ones too: one
+// decode serves them all.
 std::vector<std::vector<std::string>> imageRecipes(const AppState& state, const std::vector<ImageConversion>& plan,
-                                                   const std::vector<OutputSizeBox>& sizes, const std::string& secret) {
-  std::vector<std::pair<int, int>> scaledBoxes;
-  for (const OutputSizeBox& size : sizes)
-    if (size.width != kCopyBoxSide || size.height != kCopyBoxSide) scaledBoxes.emplace_back(size.width, size.height);
+                                                   const std::string& secret) {
   std::vector<std::vector<std::string>> recipes(plan.size());
-  for (size_t i = 0; i < plan.size(); ++i)
+  for (size_t i = 0; i < plan.size(); ++i) {
+    std::vector<std::pair<int, int>> scaledBoxes;
     for (const SizeOutput& output : plan[i].outputs)
-      recipes[i].push_back(
-          recipeDigest(imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes), secret));
+      if (output.boxWidth != kCopyBoxSide || output.boxHeight != kCopyBoxSide)
+        scaledBoxes.emplace_back(output.boxWidth, output.boxHeight);
+    for (const SizeOutput& output : plan[i].outputs) {
+      nlohmann::json recipe = imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes);
+      // Whether it is written at all depends on the size it doubles.
+      if (output.twinOf >= 0) recipe["twinOf"] = scaledBoxes[size_t(output.twinOf)];
+      recipes[i].push_back(recipeDigest(recipe, secret));
+    }
+  }
   return recipes;
 }
 
@@ -183,6 +190,13 @@ bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recip
     SizeOutput& output = image.outputs[j];
     const std::string path = relativeTo(folder, output.destination);
     output.keep = reusable(previous, folder, path, recipes[j]);
+    // A high-resolution picture the source was too small for stays unwritten
+    // while the picture it doubles is unchanged.
+    if (!output.keep && output.twinOf >= 0 && image.outputs[size_t(output.twinOf)].keep &&
+        previous->files.at(relativeTo(folder, image.outputs[size_t(output.twinOf)].destination)).withoutTwin) {
+      output.keep = output.skipped = true;
+      continue;
+    }
     // A file about to be replaced keeps its old entry in the intent record:
     // what a dying build leaves there is ours only if it is the old file.
     if (output.keep)
@@ -206,6 +220,9 @@ void recordConverted(const std::vector<ImageConversion>& plan, const std::vector
       const std::string path = relativeTo(folder, output.destination);
       if (output.written) {
         if (std::optional<FileRecord> file = describeFile(folder, path)) current.files[path] = {*file, recipes[i][j]};
+      } else if (output.skipped && !output.keep) {
+        const std::string single = relativeTo(folder, plan[i].outputs[size_t(output.twinOf)].destination);
+        if (current.files.count(single)) current.files[single].withoutTwin = true;
       } else if (!output.keep && previous && previous->files.count(path) && fileExists(output.destination)) {
         current.files[path] = previous->files.at(path);
       }
@@ -253,10 +270,20 @@ std::vector<PageEntry> pageEntries(const std::vector<const CollectionItem*>& rec
       continue;
     }
     const ImageConversion& image = plan[k++];
-    if (image.pictures.empty() || !fileExists(folder + image.pictures[0]))
+    if (image.pictures.empty() || !fileExists(folder + image.pictures[0])) {
       without.push_back(record->sourcePath);
-    else
-      entries.push_back({record, image.pictures});
+      continue;
+    }
+    PageEntry& entry = entries.emplace_back(PageEntry{record, image.pictures});
+    // One the source was too small for this time may still be there from an
+    // earlier build, until the leftovers go.
+    std::vector<bool> skipped(image.twinPictures.size());
+    for (const SizeOutput& output : image.outputs)
+      if (output.twinOf >= 0) skipped[size_t(output.twinOf)] = output.skipped;
+    for (size_t i = 0; i < image.twinPictures.size(); ++i) {
+      const std::string& twin = image.twinPictures[i];
+      entry.twins.push_back(!twin.empty() && !skipped[i] && fileExists(folder + twin) ? twin : std::string());
+    }
   }
   return entries;
 }
@@ -340,7 +367,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       state.abortRequested = false;
       return result;
     }
-    std::vector<std::vector<std::string>> recipes = imageRecipes(state, plan, sizes, secret);
+    std::vector<std::vector<std::string>> recipes = imageRecipes(state, plan, secret);
     BuildManifest current{kProductVersion, {}};
     // What this build is about to write, with the previous record: a build
     // that dies half-way still leaves every file it may have written named.
@@ -377,7 +404,7 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       for (const SizeOutput& output : image->outputs) {
         if (!output.keep && !output.written && output.error != 0)
           result.failedWrites.push_back(output.destination + ": " + std::strerror(output.error));
-        all = all && (output.keep || output.written);
+        all = all && (output.keep || output.written || output.skipped);
       }
       result.imagesConverted += all ? 1 : 0;
     }
@@ -436,8 +463,7 @@ std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& 
   ProjectSettings& s = state.settings;
   captureSizesAndNames(s, image, true);
 
-  const char* const outputFormat =
-      s.imageFormat >= 0 && s.imageFormat < 5 ? kImageFormatNames[s.imageFormat] : kImageFormatNames[0];
+  const char* const outputFormat = imageFormatName(s.imageFormat);
   const BoxSize boxes[3] = {{s.sizeAWidth, s.sizeAHeight}, {s.sizeBWidth, s.sizeBHeight}, {s.sizeCWidth, s.sizeCHeight}};
   const std::string* const prefixes[3] = {&s.prefixA, &s.prefixB, &s.prefixC};
   std::vector<PreviewRow> rows;
@@ -453,11 +479,19 @@ std::vector<PreviewRow> previewListRows(AppState& state, const ImagePageValues& 
       row.outputFile = format("%s%05d", prefixes[i]->c_str(), number);
       if (i > 0 && (box.width == 9999 || box.height == 9999)) {
         row.outputFormat = outputFormat;
-      } else {
-        BoxSize fitted = fitIntoBox(item->width, item->height, box.width, box.height, !s.noEnlarge);
-        row.outputFormat = format("%s (%d*%d)", outputFormat, fitted.width, fitted.height);
+        row.folder = item->albumPath;
+        rows.push_back(std::move(row));
+        continue;
       }
+      const BoxSize fitted = fitIntoBox(item->width, item->height, box.width, box.height, !s.noEnlarge);
+      row.outputFormat = format("%s (%d*%d)", outputFormat, fitted.width, fitted.height);
       row.folder = item->albumPath;
+      rows.push_back(row);
+      // The high-resolution picture, where the photo is large enough for it.
+      const BoxSize twin = twinSize(item->width, item->height, box.width, box.height, !s.noEnlarge);
+      if (!s.hidpi || (box.width == kCopyBoxSide && box.height == kCopyBoxSide) || twin.width == 0) continue;
+      row.outputFile += "-2x";
+      row.outputFormat = format("%s (%d*%d)", outputFormat, twin.width, twin.height);
       rows.push_back(std::move(row));
     }
     ++number;

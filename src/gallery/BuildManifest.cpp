@@ -87,7 +87,8 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder, const
       std::optional<FileRecord> file = fileRecordFromJson(f);
       if (!file) return std::nullopt;
       const std::string path = file->path;
-      manifest.files[path] = {std::move(*file), f.contains("recipe") ? f.at("recipe").get<std::string>() : ""};
+      manifest.files[path] = {std::move(*file), f.contains("recipe") ? f.at("recipe").get<std::string>() : "",
+                              f.contains("withoutTwin") && f.at("withoutTwin").get<bool>()};
     }
     return manifest;
   } catch (const nlohmann::json::exception&) {
@@ -101,6 +102,7 @@ bool writeManifest(const std::string& outputFolder, const BuildManifest& manifes
   for (const auto& [path, entry] : manifest.files) {
     nlohmann::json f = fileRecordJson({path, entry.size, entry.sha256});
     if (!entry.recipe.empty()) f["recipe"] = entry.recipe;
+    if (entry.withoutTwin) f["withoutTwin"] = true;
     files.push_back(std::move(f));
   }
   nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};
@@ -133,7 +135,8 @@ nlohmann::json imageRecipe(const AppState& state, const CollectionItem& item, in
                            {"sizePercent", state.watermarkSizePercent},
                            {"position", state.watermarkPosition},
                            {"offset", {state.watermarkOffsetX, state.watermarkOffsetY}}};
-  if (s.imageFormat == 0) {
+  // The formats that carry the caption texts, and have a quality.
+  if (s.imageFormat == kJpeg || s.imageFormat == kWebp || s.imageFormat == kAvif) {
     auto orCaption = [&](const std::string& setting) { return setting == "<IMAGE>" ? item.caption : setting; };
     recipe["quality"] = s.jpegQuality;
     recipe["texts"] = {{"comment", byteTextJson(orCaption(state.jpegComment))},

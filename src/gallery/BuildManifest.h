@@ -45,6 +45,9 @@ struct ManifestFile : FileRecord {
   // served folder names no source path, caption or user; empty for every
   // other file.
   std::string recipe;
+  // A converted image whose source was too small for its high-resolution
+  // picture, so that picture has no file.
+  bool withoutTwin = false;
 };
 
 struct BuildManifest {

@@ -44,11 +44,23 @@ std::vector<ImageConversion> planConversions(const ProjectSettings& s, const std
     ImageConversion& conversion = work.emplace_back();
     conversion.item = record;
     conversion.number = k++;
+    const std::string folder = record->albumPath.size() >= 2 ? albumFolder(record->albumPath) + "/" : "";
     for (const OutputSizeBox& size : sizes) {
-      std::string name = format("%s%05d.%s", size.prefix.c_str(), conversion.number, extension);
-      if (record->albumPath.size() >= 2) name = albumFolder(record->albumPath) + "/" + name;
+      const std::string name = folder + format("%s%05d.%s", size.prefix.c_str(), conversion.number, extension);
       conversion.pictures.push_back(s.imageFolderName + "/" + name);
       conversion.outputs.push_back({size.width, size.height, imageFolder + name});
+    }
+    if (!s.hidpi) continue;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+      const OutputSizeBox& size = sizes[i];
+      if (size.width == kCopyBoxSide && size.height == kCopyBoxSide) {
+        conversion.twinPictures.emplace_back();
+        continue;
+      }
+      const std::string name = folder + format("%s%05d-2x.%s", size.prefix.c_str(), conversion.number, extension);
+      conversion.twinPictures.push_back(s.imageFolderName + "/" + name);
+      SizeOutput& twin = conversion.outputs.emplace_back(SizeOutput{2 * size.width, 2 * size.height, imageFolder + name});
+      twin.twinOf = int(i);
     }
   }
   return work;

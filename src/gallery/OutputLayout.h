@@ -24,10 +24,15 @@ struct OutputSizeBox {
 };
 // One image of the build: its number in the file names, its pictures
 // (below the output folder) and their conversions, in the order of the sizes.
+// With high-resolution pictures, each scaled size also has one beside it
+// ("pcva00012-2x.jpg": no name of a size ends in a letter before its
+// extension); twinPictures names them in the order of the sizes, empty for a
+// copied size, and their conversions follow those of the sizes.
 struct ImageConversion {
   const CollectionItem* item = nullptr;
   int number = 0;
   std::vector<std::string> pictures;
+  std::vector<std::string> twinPictures;
   std::vector<SizeOutput> outputs;
 };
 

@@ -280,7 +280,7 @@ bool writeOwnSlideshow(const PageInputs& in, PageSink& sink) {
   f += styleSheetLink(s);
   f += kGalleryTable;
   f += headRow(s, format("<p><span id=\"PicoVand_Counter\">%d/%zu</span><p>\n", 1, n));
-  f += kImageRowStart + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt) + "</div></td></tr>\n";
+  f += kImageRowStart + slideshowImageTag(script.noLink, script.firstImage, script.firstAlt, script.firstChoice) + "</div></td></tr>\n";
   f += "<tr>\n<td colspan=\"2\">\n<div class=\"PicoVandCenter\"><p><span id=\"PicoVand_Comment\">" +
        escapeAttribute(script.firstCaption) + "</span></p>\n</div></td></tr>\n";
   f += kNavRowStart;

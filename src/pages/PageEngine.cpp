@@ -304,6 +304,16 @@ PictureSize pictureSize(const std::string& file) {
   return size;
 }
 
+std::optional<PictureChoice> pictureChoice(const std::string& outputFolder, const PageEntry& entry, size_t k) {
+  if (k >= entry.pictures.size() || k >= entry.twins.size() || entry.twins[k].empty()) return std::nullopt;
+  const PictureSize single = pictureSize(withSlash(outputFolder) + entry.pictures[k]);
+  const PictureSize twin = pictureSize(withSlash(outputFolder) + entry.twins[k]);
+  if (single.width <= 0 || twin.width <= 0) return std::nullopt;
+  return PictureChoice{format("%s %dw, %s %dw", encodeWebPath(entry.pictures[k]).c_str(), single.width,
+                              encodeWebPath(entry.twins[k]).c_str(), twin.width),
+                       format("(max-width: %dpx) 100vw, %dpx", single.width, single.width)};
+}
+
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy) {
   return pictureTag(outputFolder, entry, k, lazy, pictureAlt(*entry.record));
 }
@@ -312,8 +322,10 @@ std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, 
                        std::string_view alt) {
   if (k >= entry.pictures.size()) return {};
   const std::string& web = entry.pictures[k];
-  std::string tag = format("<img src=\"%s\" alt=\"%s\"", encodeWebPath(web).c_str(),
-                           escapeAttribute(alt).c_str());
+  std::string tag = format("<img src=\"%s\"", encodeWebPath(web).c_str());
+  if (const std::optional<PictureChoice> choice = pictureChoice(outputFolder, entry, k))
+    tag += format(" srcset=\"%s\" sizes=\"%s\"", choice->srcset.c_str(), choice->sizes.c_str());
+  tag += format(" alt=\"%s\"", escapeAttribute(alt).c_str());
   const PictureSize size = pictureSize(withSlash(outputFolder) + web);
   if (size.width > 0 && size.height > 0) tag += format(" width=\"%d\" height=\"%d\"", size.width, size.height);
   if (lazy) tag += " loading=\"lazy\"";

@@ -3,6 +3,7 @@
 // gallery style rules, the window-opener script, folder titles, EXIF slots, the
 // finishing steps (scripts removed, text normalised, credit placed, colours
 // filled in) and the escapes that keep user texts from breaking a page.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ namespace pv {
 struct PageEntry {
   const CollectionItem* record = nullptr;
   std::vector<std::string> pictures;  // below the output folder, in the order of the sizes; none for an album
+  // The high-resolution picture beside each of pictures, empty where there is none.
+  std::vector<std::string> twins = {};
 };
 
 // What the page writers read: the settings and the entries in list order,
@@ -101,11 +104,21 @@ PictureSize pictureSize(const std::string& file);
 // The image element of picture k of an entry, with its alt text and, when
 // the file in outputFolder can be read, its width and height, so the page
 // keeps its layout while pictures arrive. lazy lets the browser fetch it only
-// when it nears the screen.
+// when it nears the screen. A high-resolution picture beside it is offered
+// through srcset and sizes.
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy = false);
 // The same with the alt text given, for a picture whose link already says
 // what it shows.
 std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
                        std::string_view alt);
+
+// Picture k of an entry and its high-resolution one as srcset and sizes
+// values ("a.jpg 640w, a-2x.jpg 1280w" and "(max-width: 640px) 100vw, 640px");
+// nothing when it has none or a size cannot be read.
+struct PictureChoice {
+  std::string srcset;
+  std::string sizes;
+};
+std::optional<PictureChoice> pictureChoice(const std::string& outputFolder, const PageEntry& entry, size_t k);
 
 }  // namespace pv

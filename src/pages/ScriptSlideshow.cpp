@@ -15,6 +15,14 @@ SlideshowScript slideshowScript(const PageInputs& in) {
   const auto slides = imageEntries(in);
   SlideshowScript out;
   std::string& p = out.program;
+  // Slides with high-resolution pictures name them for the browser to choose;
+  // without any, the program stays as it always was.
+  std::vector<std::optional<PictureChoice>> choices;
+  bool anyChoice = false;
+  for (const PageEntry* e : slides) {
+    choices.push_back(pictureChoice(in.outputFolder, *e, 0));
+    anyChoice = anyChoice || choices.back();
+  }
   p += format("var PicoVand_speed=%d;\nvar PicoVand_pic = 0;\nvar PicoVand_playing=0;\n", s.slideDurationMs);
   p += "PicoVand_imgarray = new Array();\nPicoVand_comarray = new Array();\nPicoVand_lnkarray = new Array();\n"
        "PicoVand_altarray = new Array();\n";
@@ -23,7 +31,12 @@ SlideshowScript slideshowScript(const PageInputs& in) {
   for (size_t i = 0; i < slides.size(); ++i) {
     const PageEntry& e = *slides[i];
     const CollectionItem& r = *e.record;
-    p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s');\n", i, escapeJsString(webPath(e, 0)).c_str());
+    if (anyChoice)
+      p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s', '%s', '%s');\n", i,
+                  escapeJsString(webPath(e, 0)).c_str(), choices[i] ? escapeJsString(choices[i]->srcset).c_str() : "",
+                  choices[i] ? escapeJsString(choices[i]->sizes).c_str() : "");
+    else
+      p += format("PicoVand_imgarray[%zu]=new PicoVand_img('%s');\n", i, escapeJsString(webPath(e, 0)).c_str());
     if (e.pictures.size() >= 2) {
       p += format("PicoVand_lnkarray[%zu]=\"%s\";\n", i, escapeJsString(webPath(e, 1)).c_str());
       out.noLink = false;
@@ -37,6 +50,7 @@ SlideshowScript slideshowScript(const PageInputs& in) {
     out.firstImage = slides[0]->pictures.empty() ? std::string() : slides[0]->pictures[0];
     out.firstCaption = slides[0]->record->caption;
     out.firstAlt = pictureAlt(*slides[0]->record);
+    out.firstChoice = choices[0];
   }
   p += "var PicoVand_nopic = PicoVand_imgarray.length;\n";
   if (s.sizeBWidth != 0)
@@ -49,20 +63,31 @@ SlideshowScript slideshowScript(const PageInputs& in) {
   // next one is in the cache before the show (or its cross-fade) needs it.
   // Every element whose id begins with the slideshow's ids is updated: a
   // page may show the slideshow more than once.
-  p += "function PicoVand_img(image_location)\n"
-       "{this.location = image_location; this.image_item = null;}\n"
-       "function PicoVand_load(i)\n"
+  if (anyChoice)
+    p += "function PicoVand_img(image_location, image_srcset, image_sizes)\n"
+         "{this.location = image_location; this.srcset = image_srcset; this.sizes = image_sizes;"
+         " this.image_item = null;}\n";
+  else
+    p += "function PicoVand_img(image_location)\n"
+         "{this.location = image_location; this.image_item = null;}\n";
+  // The candidates go in before the address, so that the browser fetches
+  // only the one it chooses.
+  p += "function PicoVand_load(i)\n"
        "{if (PicoVand_nopic == 0) return; var o = PicoVand_imgarray[(i + PicoVand_nopic) % PicoVand_nopic];\n"
-       "if (!o.image_item) {o.image_item = new Image(); o.image_item.src = o.location;}}\n"
+       "if (!o.image_item) {o.image_item = new Image(); ";
+  if (anyChoice) p += "o.image_item.sizes = o.sizes; o.image_item.srcset = o.srcset; ";
+  p += "o.image_item.src = o.location;}}\n"
        "function PicoVand_getimg(imageObj) \n"
        "{return(imageObj.location)}\n"
        "function PicoVand_each(id, f)\n"
        "{var e = document.querySelectorAll('[id^=\"' + id + '\"]'); for (var k = 0; k < e.length; k++) f(e[k]);}\n"
        "function PicoVand_show()\n"
-       "{PicoVand_each('PicoVand_Image', function (e) {e.src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
+       "{PicoVand_each('PicoVand_Image', function (e) {";
+  if (anyChoice) p += "e.sizes = PicoVand_imgarray[PicoVand_pic].sizes; e.srcset = PicoVand_imgarray[PicoVand_pic].srcset;\n";
+  p += "e.src = PicoVand_getimg(PicoVand_imgarray[PicoVand_pic]);\n"
        "e.alt = PicoVand_altarray[PicoVand_pic];});\n"
-       "PicoVand_load(PicoVand_pic + 1); PicoVand_load(PicoVand_pic - 1);}\n"
-       "window.addEventListener('load', function () {PicoVand_load(1); PicoVand_load(-1);});\n"
+       "PicoVand_load(PicoVand_pic + 1); PicoVand_load(PicoVand_pic - 1);}\n";
+  p += "window.addEventListener('load', function () {PicoVand_load(1); PicoVand_load(-1);});\n"
        "function PicoVand_changetext(src, txt)\n"
        "{PicoVand_each(src, function (e) {e.textContent = txt;});}\n"
        "function PicoVand_update() \n";
@@ -124,10 +149,14 @@ std::string gestureScript(const char* back, const char* next) {
       back, next, back, next);
 }
 
-std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt) {
+std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt,
+                              const std::optional<PictureChoice>& firstChoice) {
+  const std::string choice =
+      firstChoice ? format(" srcset=\"%s\" sizes=\"%s\"", firstChoice->srcset.c_str(), firstChoice->sizes.c_str())
+                  : std::string();
   const std::string img =
-      format("<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"%s\" alt=\"%s\" border=\"0\">",
-             encodeWebPath(firstImage).c_str(), escapeAttribute(firstAlt).c_str());
+      format("<img name=\"PicoVand_Image\" id=\"PicoVand_Image\" src=\"%s\"%s alt=\"%s\" border=\"0\">",
+             encodeWebPath(firstImage).c_str(), choice.c_str(), escapeAttribute(firstAlt).c_str());
   return noLink ? img + "\n" : "<a href=\"javascript:PicoVand_openimg()\">" + img + "</a>\n";
 }
 
@@ -140,7 +169,7 @@ bool writeScriptSlideshow(const PageInputs& in, PageSink& sink) {
   replaceToken(page, "CORVANE_PICOVAND_JAVA_CODE", script.program);
   replaceToken(page, "CORVANE_PICOVAND_CURRENTIMAGE", format("1/%zu", imageEntries(in).size()));
   replaceToken(page, "CORVANE_PICOVAND_COMMENT", escapeAttribute(script.firstCaption));
-  replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage, script.firstAlt));
+  replaceToken(page, "CORVANE_PICOVAND_IMAGE", slideshowImageTag(script.noLink, script.firstImage, script.firstAlt, script.firstChoice));
   replaceToken(page, "CORVANE_PICOVAND_TITLE", escapeAttribute(s.projectName));
   // Scripts stay whatever noJavaScript says: without them this page shows nothing.
   normalizePage(page);

@@ -2,6 +2,7 @@
 // The slideshow that runs in the browser on a single page: every image and
 // caption in script arrays, first/back/next/last, play and stop, an optional
 // cross-fade. The own-page slideshow embeds the same program.
+#include <optional>
 #include <string>
 
 #include "pages/PageEngine.h"
@@ -13,6 +14,7 @@ struct SlideshowScript {
   std::string firstImage;    // web path of the first slide, empty without slides
   std::string firstCaption;  // as typed, empty without slides
   std::string firstAlt;      // the first picture's alt text
+  std::optional<PictureChoice> firstChoice;  // the first picture with its high-resolution one
   bool noLink = true;        // no slide opens a larger image
 };
 
@@ -20,8 +22,10 @@ struct SlideshowScript {
 // are left out), from slideDurationMs, crossFade and sizeBWidth.
 SlideshowScript slideshowScript(const PageInputs& in);
 // The slide's image element, wrapped in the link that opens the larger
-// image unless noLink.
-std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt);
+// image unless noLink; with srcset and sizes where the first picture has a
+// high-resolution one.
+std::string slideshowImageTag(bool noLink, const std::string& firstImage, const std::string& firstAlt,
+                              const std::optional<PictureChoice>& firstChoice = std::nullopt);
 // Script that turns the arrow keys and a left or right swipe into back and
 // next, where back and next are script statements. It registers itself once
 // per page, however often it is included.

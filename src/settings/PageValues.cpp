@@ -8,9 +8,10 @@
 
 namespace pv {
 
-const char* const kFormatChoices[5] = {"JPEG Image Format (*.jpg)", "Portable Network Graphics (*.png)",
-                                       "Windows Bitmap (*.bmp)", "Tagged Image File Format (*.tif)",
-                                       "Graphics Interchange Format (*.gif)"};
+const char* const kFormatChoices[kImageFormatCount] = {
+    "JPEG Image Format (*.jpg)",        "Portable Network Graphics (*.png)",   "Windows Bitmap (*.bmp)",
+    "Tagged Image File Format (*.tif)", "Graphics Interchange Format (*.gif)", "WebP Image Format (*.webp)",
+    "AV1 Image File Format (*.avif)"};
 const char* const kWatermarkPositions[9] = {"Zentriert", "Oben-Links",  "Oben-Mitte",  "Oben-Rechts", "Links",
                                             "Rechts",    "Unten-Links", "Unten-Mitte", "Unten-Rechts"};
 const char* const kResizeFilters[4] = {"Box (wenig Glättung, sehr schnell)", "Bi-Cubic (sehr gute Ergebnisse)",
@@ -252,6 +253,7 @@ void captureSettings(AppState& state, const ImagePageValues& image, const Projec
   s.resizeFilter = image.resizeFilter;
   s.noEnlarge = image.noEnlarge;
   s.stripGps = image.stripGps;
+  s.hidpi = image.hidpi;
   s.imageFolderName = cleanOutputName(image.imageFolder);
   // A name of dots only would put the images at or above the output folder.
   if (s.imageFolderName.find_first_not_of('.') == std::string::npos) s.imageFolderName = "images";

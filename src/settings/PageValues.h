@@ -53,6 +53,9 @@ struct ImagePageValues {
   // "Standortdaten entfernen": the unchanged copies (box 9999 x 9999) lose
   // their GPS data.
   bool stripGps;
+  // "Bilder für hochauflösende Bildschirme": each scaled size also at twice
+  // its box, where the source has the pixels.
+  bool hidpi;
   std::string hintText;
   Illustration illustration = Illustration::ChooseProject;
   ImagePageValues();
@@ -66,7 +69,7 @@ inline constexpr const char* kOriginalSize = "(Orginalbild)";
 // The user picked entry index of row's size choice.
 void chooseSize(ImagePageValues& v, int row, int index);
 
-extern const char* const kFormatChoices[5];
+extern const char* const kFormatChoices[kImageFormatCount];
 extern const char* const kWatermarkPositions[9];
 extern const char* const kResizeFilters[4];
 extern const char* const kChooseProjectHint;

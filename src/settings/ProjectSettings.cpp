@@ -22,7 +22,11 @@ ProjectFamily familyOf(int n) {
 }
 
 const char* imageExtension(int imageFormat) {
-  return imageFormat >= 0 && imageFormat < 5 ? kImageExtensions[imageFormat] : kImageExtensions[0];
+  return imageFormat >= 0 && imageFormat < kImageFormatCount ? kImageExtensions[imageFormat] : kImageExtensions[0];
+}
+
+const char* imageFormatName(int imageFormat) {
+  return imageFormat >= 0 && imageFormat < kImageFormatCount ? kImageFormatNames[imageFormat] : kImageFormatNames[0];
 }
 
 }  // namespace pv

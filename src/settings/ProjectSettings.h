@@ -33,6 +33,7 @@ struct ProjectSettings {
   int resizeFilter = 0;
   bool noEnlarge = false;
   bool stripGps = false;
+  bool hidpi = false;
   bool noJavaScript = false;
   bool albumCovers = false;
   bool indexPage = false;
@@ -83,9 +84,12 @@ inline constexpr FamilyNode kFamilyNodes[] = {
 };
 
 // Output formats by imageFormat index.
-inline constexpr const char* kImageExtensions[] = {"jpg", "png", "bmp", "tif", "gif"};
-inline constexpr const char* kImageFormatNames[] = {"JPEG Image Format", "Portable Network Graphics", "Windows Bitmap",
-                                                    "Tagged Image File Format", "Graphics Interchange Format"};
+enum ImageFormat { kJpeg, kPng, kBmp, kTiff, kGif, kWebp, kAvif, kImageFormatCount };
+inline constexpr const char* kImageExtensions[kImageFormatCount] = {"jpg", "png", "bmp", "tif", "gif", "webp", "avif"};
+inline constexpr const char* kImageFormatNames[kImageFormatCount] = {
+    "JPEG Image Format", "Portable Network Graphics", "Windows Bitmap", "Tagged Image File Format",
+    "Graphics Interchange Format", "WebP Image Format", "AV1 Image File Format"};
 const char* imageExtension(int imageFormat);  // "jpg" for an index out of range
+const char* imageFormatName(int imageFormat);  // JPEG's for an index out of range
 
 }  // namespace pv

@@ -58,6 +58,8 @@ struct AppState {
   std::string jpegComment;
   std::string watermarkFile;
   ImagePtr watermarkScaled[3];
+  // The same watermarks for the high-resolution outputs, at twice the box.
+  ImagePtr watermarkTwins[3];
   int watermarkTransparency = 150;
   int watermarkSizePercent = 50;
   int watermarkPosition = 0;

@@ -176,6 +176,12 @@ QWidget* CTabOptions::makeFormatGroup() {
   grid->addWidget(quality_, 2, 1);
   grid->addWidget(qualityValue_, 2, 2);
   grid->addLayout(scale, 3, 1);
+  // Beside the format: what is written for each size, not how large it is.
+  hidpi_ = makeCheckBox(settingsField("hidpi").label, "hidpi");
+  hidpi_->setToolTip("Jede Größe zusätzlich bis zur doppelten Breite, wo das Foto die Pixel hat; "
+                     "der Browser wählt die passende Datei.");
+  connect(hidpi_, &QCheckBox::toggled, this, [this](bool on) { values.hidpi = on; });
+  grid->addWidget(hidpi_, 4, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return makeGroup("   Bildformat", grid);
 }
@@ -231,6 +237,7 @@ bool CTabOptions::readPage() {
     if (!number(numbers_[i])) return false;
   values.resizeFilter = filter_->currentIndex();
   values.noEnlarge = noEnlarge_->isChecked();
+  values.hidpi = hidpi_->isChecked();
   values.stripGps = stripGps_->isChecked();
   return true;
 }
@@ -255,6 +262,7 @@ void CTabOptions::showPage() {
   imageFolder_->setText(toQt(values.imageFolder));
   filter_->setCurrentIndex(values.resizeFilter);
   noEnlarge_->setChecked(values.noEnlarge);
+  hidpi_->setChecked(values.hidpi);
   stripGps_->setChecked(values.stripGps);
   hint_->setText(toQt(values.hintText));
   if (shownIllustration_ != int(values.illustration)) {

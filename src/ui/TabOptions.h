@@ -52,6 +52,7 @@ class CTabOptions : public CPage {
   QLineEdit* imageFolder_;
   QComboBox* filter_;
   QCheckBox* noEnlarge_;
+  QCheckBox* hidpi_;
   QCheckBox* stripGps_;
   QLabel* hint_;
   QLabel* illustration_;

@@ -83,7 +83,7 @@ export function localFile(url) {
   }
 }
 
-const imageFile = /\.(jpe?g|png|gif|bmp|svg|webp|tiff?)$/i;
+const imageFile = /\.(jpe?g|png|gif|bmp|svg|webp|avif|tiff?)$/i;
 
 // Loads one page and waits for every picture. Returns the problems found and
 // what the page shows: its pictures, its links (in document order) and its HTML.

@@ -11,6 +11,7 @@
 #include <thread>
 #include <functional>
 #include <map>
+#include <regex>
 #include <set>
 
 #include "TestSupport.h"
@@ -37,6 +38,8 @@ struct Scenario {
   std::vector<Photo> photos;
   int sizes[3][2] = {{160, 120}, {480, 360}, {0, 0}};
   int quality = 80;
+  int format = kJpeg;
+  bool hidpi = false;
   std::string watermark;
   int watermarkPosition = 8;
   std::string ownPage;  // the user's web page of the own-page presets
@@ -138,6 +141,8 @@ struct RebuildFixture : ::testing::Test {
     selectProjectType(state, sc.preset, image, project);
     for (int i = 0; i < 3; ++i) image.sizes[i].width = sc.sizes[i][0], image.sizes[i].height = sc.sizes[i][1];
     image.quality = sc.quality;
+    image.format = sc.format;
+    image.hidpi = sc.hidpi;
     image.watermarkFile = sc.watermark;
     image.watermarkPosition = sc.watermarkPosition;
     project.ownWebPage = sc.ownPage;
@@ -255,6 +260,101 @@ TEST_F(RebuildFixture, EachKindOfChangeGivesWhatAFullBuildGives) {
   expectSameAsFullBuild("an own web page", -1);
   EXPECT_TRUE(fileExists(gallery() + "images/_pcv_2001/gallery.css"));
   EXPECT_EQ(pvtest::brokenLinks(gallery()), std::vector<std::string>{});
+}
+
+// The files below the gallery's image folder whose name holds text.
+std::vector<std::string> picturesNamed(const std::string& gallery, const std::string& text) {
+  std::vector<std::string> found;
+  for (const auto& e : fs::recursive_directory_iterator(gallery + "images"))
+    if (e.path().filename().string().find(text) != std::string::npos) found.push_back(e.path().filename().string());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+TEST_F(RebuildFixture, HighResolutionPicturesAndFormatsGiveWhatAFullBuildGives) {
+  const int n = int(scene.photos.size());
+  build(scene);
+  scene.hidpi = true;
+  expectSameAsFullBuild("high-resolution pictures on", n);
+  // Sizes 160 x 120 and 480 x 360: the two large photos give both, the
+  // 640 x 480 one only the small size's, the small bitmap none.
+  EXPECT_EQ(picturesNamed(gallery(), "-2x"),
+            (std::vector<std::string>{"pcva00000-2x.jpg", "pcva00001-2x.jpg", "pcva00002-2x.jpg", "pcva00003-2x.jpg",
+                                      "pcvb00000-2x.jpg", "pcvb00001-2x.jpg", "pcvb00002-2x.jpg"}));
+  // What the sources were too small for is remembered, not made again.
+  expectSameAsFullBuild("nothing changed", 0);
+
+  scene.watermark = pvtest::photo("watermark_rgba.png");
+  expectSameAsFullBuild("a watermark", n);
+  scene.format = kWebp;
+  expectSameAsFullBuild("WebP", n);
+  EXPECT_EQ(picturesNamed(gallery(), ".jpg"), std::vector<std::string>{});
+  scene.quality = 50;
+  expectSameAsFullBuild("the quality of WebP", n);
+  scene.format = kAvif;
+  expectSameAsFullBuild("AVIF", n);
+  expectSameAsFullBuild("nothing changed in AVIF", 0);
+
+  // A source replaced by a smaller one loses its high-resolution pictures.
+  fs::copy_file(pvtest::photo("exif_nikon_d300_progressive.jpeg"), dir.file("src/p1.jpg"),
+                fs::copy_options::overwrite_existing);
+  expectSameAsFullBuild("a source too small now", 1);
+  EXPECT_FALSE(fileExists(gallery() + "images/pcvb00001-2x.avif"));
+
+  scene.hidpi = false;
+  expectSameAsFullBuild("high-resolution pictures off", n);
+  EXPECT_EQ(picturesNamed(gallery(), "-2x"), std::vector<std::string>{});
+}
+
+// Every page of every kind of project offers each picture with its
+// high-resolution one, and each candidate is a file of the width it states
+// as ImageMagick reads it.
+TEST_F(RebuildFixture, EveryKindOfPageOffersThePicturesAtTheirTrueWidths) {
+  scene.hidpi = true;
+  scene.sizes[2][0] = 64, scene.sizes[2][1] = 48;
+  scene.ownPage = dir.write("seite.htm", "<!DOCTYPE html>\n<body>\n##PICOVAND##\n</body>\n");
+  const std::regex tag("<img ([^>]*)>"), attribute("(\\w+)=\"([^\"]*)\"");
+  const std::regex script("new PicoVand_img\\('([^']*)', '([^']*)', '([^']*)'\\)");
+  const std::regex candidates("^(\\S+) (\\d+)w, (\\S+) (\\d+)w$");
+  for (int preset : {1001, 7001, 4001, 5001, 6001, 2001, 2002, 2003}) {
+    SCOPED_TRACE(preset);
+    scene.preset = preset;
+    fs::remove_all(gallery());
+    build(scene);
+    std::map<std::string, int> stated;  // picture -> width its page states
+    auto check = [&](const std::string& src, const std::string& srcset, const std::string& sizes, int width) {
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(srcset, m, candidates)) << srcset;
+      EXPECT_EQ(m[1].str(), src);
+      const int single = std::stoi(m[2].str()), twin = std::stoi(m[4].str());
+      EXPECT_TRUE(width == 0 || width == single) << srcset;
+      EXPECT_EQ(sizes, format("(max-width: %dpx) 100vw, %dpx", single, single));
+      EXPECT_TRUE(endsWith(m[3].str(), "-2x.jpg")) << srcset;
+      EXPECT_GE(2 * twin, 3 * single) << srcset;
+      stated[m[1].str()] = single;
+      stated[m[3].str()] = twin;
+    };
+    for (const DirEntry& e : listDirectory(gallery())) {
+      std::string page;
+      if (!endsWith(e.name, ".htm") || !readWholeFile(gallery() + e.name, page)) continue;
+      for (std::sregex_iterator it(page.begin(), page.end(), tag), end; it != end; ++it) {
+        std::map<std::string, std::string> a;
+        const std::string attributes = (*it)[1].str();
+        for (std::sregex_iterator at(attributes.begin(), attributes.end(), attribute); at != end; ++at)
+          a[(*at)[1].str()] = (*at)[2].str();
+        if (a.count("srcset")) check(a["src"], a["srcset"], a["sizes"], a.count("width") ? std::stoi(a["width"]) : 0);
+      }
+      for (std::sregex_iterator it(page.begin(), page.end(), script), end; it != end; ++it)
+        if (!(*it)[2].str().empty()) check((*it)[1].str(), (*it)[2].str(), (*it)[3].str(), 0);
+    }
+    EXPECT_GE(stated.size(), 6u);
+    std::string files, expected;
+    for (const auto& [picture, width] : stated) {
+      files += " '" + gallery() + picture + "'";
+      expected += format("%d\n", width);
+    }
+    EXPECT_EQ(pvtest::run("identify -format '%w\\n'" + files), expected);
+  }
 }
 
 // index.html is written as a copy of the start page, and never over one that

@@ -283,6 +283,12 @@ class AccessibleRoadTest : public QObject {
     QVERIFY(act(element(window.get(), QAccessible::TreeItem, "Helle Kacheln (4x3)"), QAccessibleActionInterface::toggleAction()));
     QCOMPARE(state->settings.presetNumber, 1001);
 
+    QVERIFY(press(tab("Bild - Einstellungen")));
+    QAccessibleInterface* sharp = element(window.get(), QAccessible::CheckBox, "Bilder für hochauflösende Bildschirme");
+    QVERIFY(sharp && !sharp->state().checked);
+    QVERIFY(press(sharp) || act(sharp, QAccessibleActionInterface::toggleAction()));
+    QTRY_VERIFY(sharp->state().checked);
+
     QVERIFY(press(tab("Bild- und Albumauswahl")));
     QVERIFY(tabSelected("Bild- und Albumauswahl"));
     bool imported = false;
@@ -313,12 +319,13 @@ class AccessibleRoadTest : public QObject {
     QDir().mkpath(path("cli"));
     QProcess cli;
     cli.start(PICOVAND_BIN_DIR "/picovand-cli",
-              {"build", "--preset", "1001", "--output", theirs, "--import", photos, "--recursive", "--albums"});
+              {"build", "--preset", "1001", "--output", theirs, "--import", photos, "--recursive", "--albums", "--hidpi"});
     QVERIFY(cli.waitForFinished(180000));
     QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
     const QStringList files = filesBelow(mine);
     QCOMPARE(filesBelow(theirs), files);
     QVERIFY(files.filter(QRegularExpression("^images/(Berlin|Hamburg)/")).size() >= 3);
+    QVERIFY(files.filter(QRegularExpression("-2x\\.jpg$")).size() >= 4);
     QCOMPARE(guitest::firstDifference(mine, theirs, files), QString());
   }
 

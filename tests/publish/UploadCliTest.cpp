@@ -122,6 +122,51 @@ TEST_F(CliUpload, RebuildAfterOneChangedPhotoSendsOnlyItsImagesAndPages) {
   EXPECT_EQ(remoteSum.substr(0, 64), after.at(*changed.begin()).sha256);
 }
 
+// The files below folder, relative to it, but the records.
+std::set<std::string> filesBelow(const std::string& folder) {
+  std::set<std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string name = e.path().filename().string();
+    if (e.is_regular_file() && name != ".picovand-build.json" && name != ".picovand-upload.json")
+      files.insert(std::filesystem::relative(e.path(), folder).string());
+  }
+  return files;
+}
+
+TEST_F(CliUpload, HighResolutionWebpPicturesReplaceTheJpegsOnTheServer) {
+  copyFileReplacing(photo("exif_canon_g9_imagedescription.jpg"), dir.path() + "photos/1.jpg");
+  copyFileReplacing(photo("portrait_nikon_d70s.jpg"), dir.path() + "photos/2.jpg");
+  copyFileReplacing(photo("exif_nikon_d300_progressive.jpeg"), dir.path() + "photos/3.jpg");
+  ASSERT_EQ(build().status, 0);
+  const std::vector<std::string> upload = {"upload", gallery(), "--to", address()};
+  ASSERT_EQ(cliRun(upload, server.password).status, 0);
+
+  CliRun rebuilt = cliRun({"build", "--preset", "1001", "--force", "--hidpi", "--format", "webp", "--output",
+                           gallery(), dir.path() + "photos/1.jpg", dir.path() + "photos/2.jpg",
+                           dir.path() + "photos/3.jpg"},
+                          "");
+  ASSERT_EQ(rebuilt.status, 0) << rebuilt.output;
+  std::set<std::string> pictures, twins;
+  for (const std::string& path : filesBelow(gallery())) {
+    if (endsWith(path, ".webp")) pictures.insert(path);
+    if (endsWith(path, "-2x.webp")) twins.insert(path);
+  }
+  EXPECT_EQ(twins.size(), 4u);  // both sizes of the two large photos
+
+  std::vector<std::string> dry = upload;
+  dry.push_back("--dry-run");
+  const CliRun plan = cliRun(dry, server.password);
+  ASSERT_EQ(plan.status, 0) << plan.output;
+  for (const std::string& path : pictures) EXPECT_NE(plan.output.find("send    " + path + " ("), std::string::npos) << path;
+  EXPECT_NE(plan.output.find("remove  images/pcvb00002.jpg"), std::string::npos) << plan.output;
+
+  const CliRun sent = cliRun(upload, server.password);
+  ASSERT_EQ(sent.status, 0) << sent.output;
+  EXPECT_EQ(filesBelow(server.root + "galerie"), filesBelow(gallery()));
+  const std::string twin = *twins.begin();
+  EXPECT_EQ(run("cmp '" + server.root + "galerie/" + twin + "' '" + gallery() + "/" + twin + "' && echo same"), "same\n");
+}
+
 TEST_F(CliUpload, AGalleryBuiltFromAnAlbumWhoseNameIsNotUtf8IsSentOnce) {
   const std::string album = dir.path() + "photos/Gr\xE4\xDF" "e/";  // Windows-1252, from another system
   makeDirectories(album);

@@ -106,9 +106,9 @@ PRESETS = [
 ]
 
 # The switches the presets for today's screens turn on, by preset section.
-# Switches that arrive later (high-resolution pictures) join here as their
-# fields get preset keys.
-TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("PROJECT", "COVERS"), ("PROJECT", "INDEXHTML")]
+# Switches that arrive later join here as their fields get preset keys.
+TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI"), ("PROJECT", "COVERS"),
+         ("PROJECT", "INDEXHTML")]
 
 # Icons on a 24 x 24 grid, drawn as strokes.
 ICONS = {
