@@ -520,22 +520,26 @@ class CreatePagesTest : public QObject {
     window->pages().settings->showPage();
     for (const char* f : kThreePhotos) addImage(f);
     newProject("Vorschau");
-    QSignalSpy loaded(outputPage()->browser(), &QWebEngineView::loadFinished);
     pressCreate();
     waitForBuild();
-    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 60000);
-    QString seen;
-    outputPage()->browser()->page()->runJavaScript(R"((() => {
-      const shown = (e) => e.getClientRects().length > 0;
-      const grid = document.querySelector('main');
-      const slots = [...grid.children].filter(shown);
-      return [slots.length, slots.filter((s) => !s.querySelector('img')).length,
-        getComputedStyle(grid).gridTemplateColumns.split(' ').length,
-        [...document.querySelectorAll('nav a')].filter(shown).length].join(' ');
-    })())",
-                                                   [&](const QVariant& r) { seen = r.toString(); });
-    QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), 20000);
-    QCOMPARE(seen, QString("3 0 4 0"));  // three entries, none empty, four columns, no navigation
+    // Asked again until the preview shows the new gallery's start page: an
+    // earlier page may still be loading when the build ends.
+    auto seen = std::make_shared<QString>();
+    auto ask = [&] {
+      outputPage()->browser()->page()->runJavaScript(R"((() => {
+        const shown = (e) => e.getClientRects().length > 0;
+        const grid = document.querySelector('main');
+        if (!decodeURIComponent(location.pathname).includes('/Vorschau') || !grid) return '';
+        const slots = [...grid.children].filter(shown);
+        return [slots.length, slots.filter((s) => !s.querySelector('img')).length,
+          getComputedStyle(grid).gridTemplateColumns.split(' ').length,
+          [...document.querySelectorAll('nav a')].filter(shown).length].join(' ');
+      })())",
+                                                     [seen](const QVariant& r) { *seen = r.toString(); });
+      return !seen->isEmpty();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ask(), 60000);
+    QCOMPARE(*seen, QString("3 0 4 0"));  // three entries, none empty, four columns, no navigation
   }
 
   // Last: the window closes.
