@@ -31,7 +31,9 @@ bool readWholeFile(const std::string& path, std::string& content, std::uint64_t 
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= maxBytes;
   if (ok) {
-    content.resize(size_t(st.st_size));
+    // One byte more than the file holds, so that reading to its end takes no
+    // second allocation and copy of the whole content.
+    content.resize(size_t(std::min<std::uint64_t>(maxBytes, std::uint64_t(st.st_size) + 1)));
     size_t got = 0;
     // The file may grow or shrink while it is read: take what is there, up to the cap.
     for (;;) {
@@ -170,6 +172,13 @@ std::uint64_t fileSizeOf(const std::string& path) {
   std::error_code ec;
   auto n = fs::file_size(path, ec);
   return ec ? 0 : std::uint64_t(n);
+}
+
+FileStamp fileStampOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return {std::uint64_t(st.st_ino), ns(st.st_mtim), ns(st.st_ctim)};
 }
 
 bool staysBelow(const std::string& folder, const std::string& relative) {
