@@ -91,13 +91,14 @@ namespace {
 
 std::string relativeTo(const std::string& folder, const std::string& path) { return path.substr(folder.size()); }
 
-// The output of the previous build that this one may keep: named by the
-// record with the same recipe, and still holding the recorded bytes.
-bool reusable(const BuildManifest* previous, const std::string& folder, const std::string& path,
-              const std::string& recipe) {
-  if (!previous) return false;
+// The entry of an output of the previous build that this one may keep:
+// named by the record with the same recipe, and still holding the recorded bytes.
+std::optional<ManifestFile> reusable(const BuildManifest* previous, const std::string& folder, const std::string& path,
+                                     const std::string& recipe) {
+  if (!previous) return std::nullopt;
   auto it = previous->files.find(path);
-  return it != previous->files.end() && it->second.recipe == recipe && stillAsRecorded(folder, *previous, it->second);
+  if (it == previous->files.end() || it->second.recipe != recipe) return std::nullopt;
+  return stillAsRecorded(folder, *previous, it->second);
 }
 
 // The temporary files a build that died left beside the files of its
@@ -189,7 +190,8 @@ bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recip
   for (size_t j = 0; j < image.outputs.size(); ++j) {
     SizeOutput& output = image.outputs[j];
     const std::string path = relativeTo(folder, output.destination);
-    output.keep = reusable(previous, folder, path, recipes[j]);
+    const std::optional<ManifestFile> kept = reusable(previous, folder, path, recipes[j]);
+    output.keep = kept.has_value();
     // A high-resolution picture the source was too small for stays unwritten
     // while the picture it doubles is unchanged.
     if (!output.keep && output.twinOf >= 0 && image.outputs[size_t(output.twinOf)].keep &&
@@ -199,8 +201,8 @@ bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recip
     }
     // A file about to be replaced keeps its old entry in the intent record:
     // what a dying build leaves there is ours only if it is the old file.
-    if (output.keep)
-      current.files[path] = previous->files.at(path);
+    if (kept)
+      current.files[path] = *kept;
     else if (!intent.files.count(path))
       intent.files[path] = {{path}};
     all = all && output.keep;

@@ -78,14 +78,19 @@ std::optional<ManifestFile> describeOutput(const std::string& folder, const std:
   return ManifestFile{std::move(*file), recipe, false, fileStampOf(full) == before ? before : FileStamp{}};
 }
 
-bool stillAsRecorded(const std::string& folder, const BuildManifest& record, const ManifestFile& file) {
+std::optional<ManifestFile> stillAsRecorded(const std::string& folder, const BuildManifest& record,
+                                            const ManifestFile& file) {
+  const std::string full = withSlash(folder) + file.path;
+  const FileStamp now = fileStampOf(full);
+  if (file.sha256.empty() || now.inode == 0 || fileSizeOf(full) != file.size) return std::nullopt;
   // Timestamps move in clock ticks: a change within the tick the record was
   // written in could leave a stamp as it was, so such a file is hashed.
-  const std::string full = withSlash(folder) + file.path;
-  const bool stampHolds = file.stamp.inode != 0 && fileStampOf(full) == file.stamp &&
-                          file.stamp.changedNs < record.writtenNs && file.stamp.modifiedNs < record.writtenNs;
-  if (stampHolds) return !file.sha256.empty() && fileSizeOf(full) == file.size;
-  return fileMatches(folder, file);
+  const bool stampHolds =
+      now == file.stamp && file.stamp.changedNs < record.writtenNs && file.stamp.modifiedNs < record.writtenNs;
+  if (!stampHolds && (sha256OfFile(full) != file.sha256 || fileStampOf(full) != now)) return std::nullopt;
+  ManifestFile kept = file;
+  kept.stamp = now;
+  return kept;
 }
 
 std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret) {

@@ -67,10 +67,13 @@ inline constexpr std::uint64_t kMaxManifestBytes = std::uint64_t(256) << 20;
 // nothing when it cannot be read.
 std::optional<ManifestFile> describeOutput(const std::string& folder, const std::string& path,
                                            const std::string& recipe = {});
-// The file at folder + file.path still holds what record says it holds.
-// Where its stamp is still the recorded one, the bytes are not read again:
-// a gallery of many thousand files is checked in moments.
-bool stillAsRecorded(const std::string& folder, const BuildManifest& record, const ManifestFile& file);
+// The entry of record for folder + file.path, with the file's stamp as it is
+// now, when the file is a regular file that still holds what the entry
+// says; nothing otherwise. Where the stamp is still the recorded one, the
+// bytes are not read again: a gallery of many thousand files is checked in
+// moments.
+std::optional<ManifestFile> stillAsRecorded(const std::string& folder, const BuildManifest& record,
+                                            const ManifestFile& file);
 
 // The manifest of outputFolder; nothing when it is missing, cannot be read,
 // is damaged, larger or deeper than a record of ours can be, names a path

@@ -2,7 +2,8 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
+#include <openssl/core_names.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -280,10 +281,19 @@ std::string sha256OfText(const std::string& text) {
 }
 
 std::string hmacSha256Hex(std::string_view key, std::string_view text) {
+  // Looked up once: a build keys a digest for every output, and finding the
+  // algorithm by name costs more than a short digest.
+  static EVP_MAC* const hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+  std::unique_ptr<EVP_MAC_CTX, void (*)(EVP_MAC_CTX*)> context(hmac ? EVP_MAC_CTX_new(hmac) : nullptr,
+                                                                EVP_MAC_CTX_free);
+  char sha256[] = "SHA256";
+  const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string("digest", sha256, 0), OSSL_PARAM_construct_end()};
   unsigned char out[EVP_MAX_MD_SIZE];
-  unsigned int n = 0;
-  if (!HMAC(EVP_sha256(), key.data(), int(key.size()), reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-            out, &n))
+  size_t n = 0;
+  if (!context ||
+      !EVP_MAC_init(context.get(), reinterpret_cast<const unsigned char*>(key.data()), key.size(), parameters) ||
+      !EVP_MAC_update(context.get(), reinterpret_cast<const unsigned char*>(text.data()), text.size()) ||
+      !EVP_MAC_final(context.get(), out, &n, sizeof out))
     return {};
   return hexOf(out, n);
 }

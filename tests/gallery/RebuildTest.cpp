@@ -441,13 +441,25 @@ TEST(BuildRecordStamp, AStampSparesTheHashOnlyWhenOlderThanTheRecord) {
   EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
   file->sha256 = rightHash;
   EXPECT_TRUE(stillAsRecorded(dir.path(), record, *file));
-  // Replaced by a file of the same bytes: another inode, hashed and found equal.
+  // Replaced by a file of the same bytes: another inode, hashed and found
+  // equal, and the entry kept takes the new stamp, as does one of a record
+  // written before there were stamps.
   dir.write("b.jpg", "picture bytes");
   fs::rename(dir.file("b.jpg"), dir.file("a.jpg"));
   record.writtenNs += 1000000000;
   EXPECT_NE(fileStampOf(dir.file("a.jpg")), file->stamp);
-  EXPECT_TRUE(stillAsRecorded(dir.path(), record, *file));
+  for (const FileStamp recorded : {file->stamp, FileStamp{}}) {
+    file->stamp = recorded;
+    const std::optional<ManifestFile> kept = stillAsRecorded(dir.path(), record, *file);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->stamp, fileStampOf(dir.file("a.jpg")));
+  }
   file->sha256 = std::string(64, '0');
+  EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
+  // A link in the file's place holds nothing of ours, whatever it leads to.
+  file->sha256 = rightHash;
+  fs::rename(dir.file("a.jpg"), dir.file("elsewhere.jpg"));
+  fs::create_symlink(dir.file("elsewhere.jpg"), dir.file("a.jpg"));
   EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
 }
 
