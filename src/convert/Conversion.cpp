@@ -349,7 +349,8 @@ bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool
 }
 
 bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
-                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption) {
+                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption,
+                       int threads) {
   std::vector<SizeOutput*> scaled;
   const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
   // A source no browser is sure to show keeps its full size in the chosen
@@ -404,7 +405,7 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   for (size_t i = 0; i < sized.size(); ++i) {
     const auto& [size, output] = sized[i];
     FIBITMAP* from = resamplingSource(made, size.width, size.height);
-    ImagePtr image = resampled(from, size.width, size.height, scalingFilter(state.settings.resizeFilter));
+    ImagePtr image = resampled(from, size.width, size.height, scalingFilter(state.settings.resizeFilter), threads);
     if (!image) continue;
     // The smaller sizes still to come may start from this one, before its
     // watermark; without a watermark, from the very picture saved.
