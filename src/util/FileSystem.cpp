@@ -287,7 +287,8 @@ std::string hmacSha256Hex(std::string_view key, std::string_view text) {
   std::unique_ptr<EVP_MAC_CTX, void (*)(EVP_MAC_CTX*)> context(hmac ? EVP_MAC_CTX_new(hmac) : nullptr,
                                                                 EVP_MAC_CTX_free);
   char sha256[] = "SHA256";
-  const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string("digest", sha256, 0), OSSL_PARAM_construct_end()};
+  const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, sha256, 0),
+                                   OSSL_PARAM_construct_end()};
   unsigned char out[EVP_MAX_MD_SIZE];
   size_t n = 0;
   if (!context ||
