@@ -349,7 +349,8 @@ bool convertImage(const AppState& state, int rotation, bool flipHorizontal, bool
 }
 
 bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
-                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption) {
+                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption,
+                       int threads) {
   std::vector<SizeOutput*> scaled;
   const FREE_IMAGE_FORMAT fif = formatFromFileName(sourcePath);
   // A source no browser is sure to show keeps its full size in the chosen
@@ -404,20 +405,25 @@ bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal,
   for (size_t i = 0; i < sized.size(); ++i) {
     const auto& [size, output] = sized[i];
     FIBITMAP* from = resamplingSource(made, size.width, size.height);
-    ImagePtr image = resampled(from, size.width, size.height, scalingFilter(state.settings.resizeFilter));
+    ImagePtr image = resampled(from, size.width, size.height, scalingFilter(state.settings.resizeFilter), threads);
     if (!image) continue;
-    // The smaller sizes still to come may start from this one, before its watermark.
-    if (i + 1 < sized.size())
+    // The smaller sizes still to come may start from this one, before its
+    // watermark; without a watermark, from the very picture saved.
+    const bool marked = !output->keep && !state.watermarkFile.empty();
+    const bool source = i + 1 < sized.size();
+    if (marked && source)
       if (ImagePtr copy{FreeImage_Clone(image.get())}) made.push_back(std::move(copy));
-    if (output->keep) continue;
-    if (output->twinOf >= 0) {
-      const SizeOutput& single = outputs[size_t(output->twinOf)];
-      pasteWatermark(state, image, single.boxWidth, single.boxHeight, 2);
-    } else {
-      pasteWatermark(state, image, output->boxWidth, output->boxHeight, 1);
+    if (!output->keep) {
+      if (output->twinOf >= 0) {
+        const SizeOutput& single = outputs[size_t(output->twinOf)];
+        pasteWatermark(state, image, single.boxWidth, single.boxHeight, 2);
+      } else {
+        pasteWatermark(state, image, output->boxWidth, output->boxHeight, 1);
+      }
+      output->error = saveImage(state, image.get(), output->destination, caption);
+      output->written = output->error == 0;
     }
-    output->error = saveImage(state, image.get(), output->destination, caption);
-    output->written = output->error == 0;
+    if (!marked && source) made.push_back(std::move(image));
   }
   return true;
 }

@@ -58,9 +58,12 @@ struct SizeOutput {
 // the scale the largest output needs, and each smaller output is resampled
 // from the smallest image already made that still has the detail it needs.
 // An output's pixels therefore depend on the other boxes of the same call.
-// False only when the source type is unknown.
+// False only when the source type is unknown. threads: the cores this
+// conversion may use for its resizing (more than one where fewer images
+// than cores are converted).
 bool convertImageSizes(const AppState& state, int rotation, bool flipHorizontal, bool flipVertical,
-                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption);
+                       const std::string& sourcePath, std::vector<SizeOutput>& outputs, const std::string& caption,
+                       int threads = 1);
 void writeImageMetadata(const AppState& state, FIBITMAP* image, const std::string& caption);
 void releaseWatermarks(AppState& state);
 

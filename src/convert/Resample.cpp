@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace pv {
@@ -112,13 +115,13 @@ inline BYTE clampedByte(std::int32_t sum) {
   return BYTE(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
-// Rows of the target from rows of the source, each a weighted sum of whole
-// source rows: long runs of bytes, which the compiler vectorises.
-void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
-  const int rows = int(FreeImage_GetHeight(target)), sourceRows = int(FreeImage_GetHeight(source));
+// Rows from..to of the target from rows of the source, each a weighted sum
+// of whole source rows: long runs of bytes, which the compiler vectorises.
+void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from, int to) {
+  const int sourceRows = int(FreeImage_GetHeight(source));
   const size_t bytes = size_t(FreeImage_GetWidth(target)) * (FreeImage_GetBPP(target) / 8);
   std::vector<std::int32_t> sum(bytes);
-  for (int y = 0; y < rows; ++y) {
+  for (int y = from; y < to; ++y) {
     const std::int16_t* weight = &w.weight[size_t(y) * size_t(w.window)];
     const int first = w.first[size_t(y)], taps = std::min(w.window, sourceRows - first);
     // Two source rows at a time, so the sums are read and written half as often.
@@ -134,13 +137,13 @@ void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
   }
 }
 
-// Columns of the target from columns of the source, pixel by pixel.
+// Columns of rows from..to of the target from columns of the source, pixel by pixel.
 template <int Channels>
-void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
-  const int rows = int(FreeImage_GetHeight(target)), columns = int(FreeImage_GetWidth(target));
+void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from, int to) {
+  const int columns = int(FreeImage_GetWidth(target));
   const int sourceColumns = int(FreeImage_GetWidth(source));
   const int window = std::min(w.window, sourceColumns);
-  for (int y = 0; y < rows; ++y) {
+  for (int y = from; y < to; ++y) {
     const BYTE* in = FreeImage_GetScanLine(source, y);
     BYTE* out = FreeImage_GetScanLine(target, y);
     for (int x = 0; x < columns; ++x) {
@@ -154,6 +157,22 @@ void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w) {
   }
 }
 
+// band(from, to) over rows 0..rows in as many bands as threads, each on a
+// thread of its own but the first; bands of fewer than 32 rows are not worth one.
+void inBands(int rows, int threads, const std::function<void(int, int)>& band) {
+  const int bands = std::clamp(std::min(threads, rows / 32), 1, 64);
+  std::vector<std::thread> helpers;
+  for (int b = 1; b < bands; ++b) {
+    try {
+      helpers.emplace_back(band, rows * b / bands, rows * (b + 1) / bands);
+    } catch (const std::system_error&) {
+      band(rows * b / bands, rows * (b + 1) / bands);  // no thread to be had: this one does it
+    }
+  }
+  band(0, rows / bands);
+  for (std::thread& t : helpers) t.join();
+}
+
 ImagePtr allocateLike(FIBITMAP* model, int width, int height) {
   const unsigned bpp = FreeImage_GetBPP(model);
   return ImagePtr(FreeImage_Allocate(width, height, int(bpp), FreeImage_GetRedMask(model),
@@ -162,17 +181,25 @@ ImagePtr allocateLike(FIBITMAP* model, int width, int height) {
 
 }  // namespace
 
-ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER filter) {
+ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER filter, int threads) {
   const unsigned bpp = source ? FreeImage_GetBPP(source) : 0;
   if (FreeImage_GetImageType(source) != FIT_BITMAP || (bpp != 24 && bpp != 32) || width < 1 || height < 1)
     return nullptr;
   const int sourceWidth = int(FreeImage_GetWidth(source)), sourceHeight = int(FreeImage_GetHeight(source));
-  auto columns = [&](FIBITMAP* from, FIBITMAP* to) {
-    const Weights w = weightsFor(filter, sourceWidth, width);
-    if (bpp == 24) resampleColumns<3>(from, to, w);
-    else resampleColumns<4>(from, to, w);
+  const Weights horizontal = weightsFor(filter, sourceWidth, width);
+  const Weights vertical = weightsFor(filter, sourceHeight, height);
+  // Each pass makes each target row from source rows alone, so bands of
+  // target rows may be made side by side.
+  auto columns = [&](FIBITMAP* from, FIBITMAP* to, int first, int last) {
+    if (bpp == 24) resampleColumns<3>(from, to, horizontal, first, last);
+    else resampleColumns<4>(from, to, horizontal, first, last);
   };
-  auto rows = [&](FIBITMAP* from, FIBITMAP* to) { resampleRows(from, to, weightsFor(filter, sourceHeight, height)); };
+  auto rows = [&](FIBITMAP* from, FIBITMAP* to, int first, int last) {
+    resampleRows(from, to, vertical, first, last);
+  };
+  auto allRows = [&](FIBITMAP* to, const std::function<void(int, int)>& band) {
+    inBands(int(FreeImage_GetHeight(to)), threads, band);
+  };
   // A side that keeps its size is not filtered at all (the smoothing filters
   // would blur it). The pass over whole rows is the cheap one: when
   // shrinking it goes first, so that the pixel-by-pixel pass has fewer rows
@@ -180,20 +207,26 @@ ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER fi
   if (width == sourceWidth && height == sourceHeight) return ImagePtr(FreeImage_Clone(source));
   ImagePtr out = allocateLike(source, width, height);
   if (!out) return nullptr;
+  FIBITMAP* target = out.get();
   if (width == sourceWidth || height == sourceHeight) {
-    if (width != sourceWidth) columns(source, out.get());
-    else rows(source, out.get());
+    allRows(target, [&](int first, int last) {
+      if (width != sourceWidth) columns(source, target, first, last);
+      else rows(source, target, first, last);
+    });
     return out;
   }
   const bool rowsFirst = height <= sourceHeight;
   ImagePtr between = rowsFirst ? allocateLike(source, sourceWidth, height) : allocateLike(source, width, sourceHeight);
   if (!between) return nullptr;
+  FIBITMAP* middle = between.get();
   if (rowsFirst) {
-    rows(source, between.get());
-    columns(between.get(), out.get());
+    allRows(target, [&](int first, int last) {
+      rows(source, middle, first, last);
+      columns(middle, target, first, last);
+    });
   } else {
-    columns(source, between.get());
-    rows(between.get(), out.get());
+    allRows(middle, [&](int first, int last) { columns(source, middle, first, last); });
+    allRows(target, [&](int first, int last) { rows(middle, target, first, last); });
   }
   return out;
 }

@@ -9,7 +9,9 @@
 
 namespace pv {
 
-// The image scaled to width x height; null for other pixel types or sizes below 1.
-ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER filter);
+// The image scaled to width x height; null for other pixel types or sizes
+// below 1. With threads above 1 bands of rows are made side by side, the
+// same pixels sooner where cores are idle.
+ImagePtr resampled(FIBITMAP* source, int width, int height, FREE_IMAGE_FILTER filter, int threads = 1);
 
 }  // namespace pv

@@ -1,13 +1,13 @@
 #include "convert/WebFormats.h"
 
 #include <exiv2/exiv2.hpp>
-#include <libheif/heif.h>
 
 #include <cstring>
 #include <memory>
 #include <mutex>
 
 #include "convert/GpsData.h"
+#include "model/HeifLibrary.h"
 #include "model/Image.h"
 
 namespace pv {
@@ -15,10 +15,10 @@ namespace pv {
 namespace {
 
 struct HeifDeleter {
-  void operator()(heif_context* c) const { heif_context_free(c); }
-  void operator()(heif_encoder* e) const { heif_encoder_release(e); }
-  void operator()(heif_image* i) const { heif_image_release(i); }
-  void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+  void operator()(heif_context* c) const { heif().context_free(c); }
+  void operator()(heif_encoder* e) const { heif().encoder_release(e); }
+  void operator()(heif_image* i) const { heif().image_release(i); }
+  void operator()(heif_image_handle* h) const { heif().image_handle_release(h); }
 };
 template <typename T>
 using HeifPtr = std::unique_ptr<T, HeifDeleter>;
@@ -73,25 +73,23 @@ std::string captionXmp(const CaptionTexts& t) {
 }
 
 std::string encodeAvif(FIBITMAP* source, int quality, const std::string& exif, const std::string& xmp) {
-  // Counted by the library: one more start-up beside the reader's is harmless.
-  static std::once_flag started;
-  std::call_once(started, [] { heif_init(nullptr); });
+  if (!heifLibrary()) return {};
   ImagePtr rgb(FreeImage_ConvertTo24Bits(source));
   if (!rgb) return {};
   const int w = int(FreeImage_GetWidth(rgb.get())), h = int(FreeImage_GetHeight(rgb.get()));
-  HeifPtr<heif_context> context(heif_context_alloc());
+  HeifPtr<heif_context> context(heif().context_alloc());
   heif_encoder* rawEncoder = nullptr;
-  if (!context || heif_context_get_encoder_for_format(context.get(), heif_compression_AV1, &rawEncoder).code)
+  if (!context || heif().context_get_encoder_for_format(context.get(), heif_compression_AV1, &rawEncoder).code)
     return {};
   HeifPtr<heif_encoder> encoder(rawEncoder);
-  heif_encoder_set_lossy_quality(encoder.get(), quality);
-  heif_encoder_set_parameter_integer(encoder.get(), "speed", kAvifSpeed);
+  heif().encoder_set_lossy_quality(encoder.get(), quality);
+  heif().encoder_set_parameter_integer(encoder.get(), "speed", kAvifSpeed);
   heif_image* rawImage = nullptr;
-  if (heif_image_create(w, h, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage).code) return {};
+  if (heif().image_create(w, h, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &rawImage).code) return {};
   HeifPtr<heif_image> image(rawImage);
-  if (heif_image_add_plane(image.get(), heif_channel_interleaved, w, h, 8).code) return {};
+  if (heif().image_add_plane(image.get(), heif_channel_interleaved, w, h, 8).code) return {};
   int stride = 0;
-  uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
+  uint8_t* plane = heif().image_get_plane(image.get(), heif_channel_interleaved, &stride);
   if (!plane) return {};
   // FreeImage keeps its rows bottom up, in blue-green-red order.
   for (int y = 0; y < h; ++y) {
@@ -104,15 +102,15 @@ std::string encodeAvif(FIBITMAP* source, int quality, const std::string& exif, c
     }
   }
   heif_image_handle* rawHandle = nullptr;
-  if (heif_context_encode_image(context.get(), image.get(), encoder.get(), nullptr, &rawHandle).code) return {};
+  if (heif().context_encode_image(context.get(), image.get(), encoder.get(), nullptr, &rawHandle).code) return {};
   HeifPtr<heif_image_handle> handle(rawHandle);
-  if (!exif.empty() && heif_context_add_exif_metadata(context.get(), handle.get(), exif.data(), int(exif.size())).code)
+  if (!exif.empty() && heif().context_add_exif_metadata(context.get(), handle.get(), exif.data(), int(exif.size())).code)
     return {};
-  if (!xmp.empty() && heif_context_add_XMP_metadata(context.get(), handle.get(), xmp.data(), int(xmp.size())).code)
+  if (!xmp.empty() && heif().context_add_XMP_metadata(context.get(), handle.get(), xmp.data(), int(xmp.size())).code)
     return {};
   std::string out;
   heif_writer writer{1, appendTo};
-  if (heif_context_write(context.get(), &writer, &out).code) return {};
+  if (heif().context_write(context.get(), &writer, &out).code) return {};
   return out;
 }
 

@@ -91,13 +91,14 @@ namespace {
 
 std::string relativeTo(const std::string& folder, const std::string& path) { return path.substr(folder.size()); }
 
-// The output of the previous build that this one may keep: named by the
-// record with the same recipe, and still holding the recorded bytes.
-bool reusable(const BuildManifest* previous, const std::string& folder, const std::string& path,
-              const std::string& recipe) {
-  if (!previous) return false;
+// The entry of an output of the previous build that this one may keep:
+// named by the record with the same recipe, and still holding the recorded bytes.
+std::optional<ManifestFile> reusable(const BuildManifest* previous, const std::string& folder, const std::string& path,
+                                     const std::string& recipe) {
+  if (!previous) return std::nullopt;
   auto it = previous->files.find(path);
-  return it != previous->files.end() && it->second.recipe == recipe && fileMatches(folder, it->second);
+  if (it == previous->files.end() || it->second.recipe != recipe) return std::nullopt;
+  return stillAsRecorded(folder, *previous, it->second);
 }
 
 // The temporary files a build that died left beside the files of its
@@ -133,7 +134,7 @@ void removeLeftovers(const std::string& folder, const BuildManifest& previous, c
     if (current.files.count(path)) continue;
     // An entry without hash names a file a build that died was about to
     // write; what the file holds now is unknown, so it stays.
-    if (entry.sha256.empty() || !staysBelow(folder, path) || !fileMatches(folder, entry)) continue;
+    if (entry.sha256.empty() || !staysBelow(folder, path) || !stillAsRecorded(folder, previous, entry)) continue;
     std::error_code ec;
     fs::remove(folder + path, ec);
     for (std::string dir = path; dir.rfind('/') != std::string::npos;) {
@@ -189,7 +190,8 @@ bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recip
   for (size_t j = 0; j < image.outputs.size(); ++j) {
     SizeOutput& output = image.outputs[j];
     const std::string path = relativeTo(folder, output.destination);
-    output.keep = reusable(previous, folder, path, recipes[j]);
+    const std::optional<ManifestFile> kept = reusable(previous, folder, path, recipes[j]);
+    output.keep = kept.has_value();
     // A high-resolution picture the source was too small for stays unwritten
     // while the picture it doubles is unchanged.
     if (!output.keep && output.twinOf >= 0 && image.outputs[size_t(output.twinOf)].keep &&
@@ -199,8 +201,8 @@ bool keepUnchanged(ImageConversion& image, const std::vector<std::string>& recip
     }
     // A file about to be replaced keeps its old entry in the intent record:
     // what a dying build leaves there is ours only if it is the old file.
-    if (output.keep)
-      current.files[path] = previous->files.at(path);
+    if (kept)
+      current.files[path] = *kept;
     else if (!intent.files.count(path))
       intent.files[path] = {{path}};
     all = all && output.keep;
@@ -219,7 +221,7 @@ void recordConverted(const std::vector<ImageConversion>& plan, const std::vector
       const SizeOutput& output = plan[i].outputs[j];
       const std::string path = relativeTo(folder, output.destination);
       if (output.written) {
-        if (std::optional<FileRecord> file = describeFile(folder, path)) current.files[path] = {*file, recipes[i][j]};
+        if (std::optional<ManifestFile> file = describeOutput(folder, path, recipes[i][j])) current.files[path] = *file;
       } else if (output.skipped && !output.keep) {
         const std::string single = relativeTo(folder, plan[i].outputs[size_t(output.twinOf)].destination);
         if (current.files.count(single)) current.files[single].withoutTwin = true;
@@ -299,7 +301,7 @@ bool writeIndexPage(const ProjectSettings& s, const std::string& folder, const s
   const fs::file_status there = fs::symlink_status(path, ec);
   if (fs::exists(there) || fs::is_symlink(there)) {
     const bool ours = previous && previous->files.count(kIndexPageName) && fs::is_regular_file(there) &&
-                      fileMatches(folder, previous->files.at(kIndexPageName));
+                      stillAsRecorded(folder, *previous, previous->files.at(kIndexPageName));
     if (!ours) return false;
   }
   std::string page;
@@ -428,8 +430,8 @@ BuildResult buildProject(AppState& state, const std::string& outputFolder, const
       if (s.indexPage && result.pagesWritten && sink.failures.empty())
         result.foreignIndexKept = !writeIndexPage(s, folder, previous, sink);
       for (const std::string& path : sink.written)
-        if (std::optional<FileRecord> file = describeFile(folder, relativeTo(folder, path)))
-          current.files[file->path] = {*file};
+        if (std::optional<ManifestFile> file = describeOutput(folder, relativeTo(folder, path)))
+          current.files[file->path] = *file;
     }
     result.failedWrites.insert(result.failedWrites.end(), sink.failures.begin(), sink.failures.end());
 

@@ -68,6 +68,31 @@ std::vector<std::string> foreignStartPages(const std::string& folder, const std:
   return found;
 }
 
+std::optional<ManifestFile> describeOutput(const std::string& folder, const std::string& path,
+                                           const std::string& recipe) {
+  const std::string full = withSlash(folder) + path;
+  const FileStamp before = fileStampOf(full);
+  std::optional<FileRecord> file = describeFile(folder, path);
+  if (!file) return std::nullopt;
+  // A file changed while it was hashed keeps no stamp, so it is hashed again next time.
+  return ManifestFile{std::move(*file), recipe, false, fileStampOf(full) == before ? before : FileStamp{}};
+}
+
+std::optional<ManifestFile> stillAsRecorded(const std::string& folder, const BuildManifest& record,
+                                            const ManifestFile& file) {
+  const std::string full = withSlash(folder) + file.path;
+  const FileStamp now = fileStampOf(full);
+  if (file.sha256.empty() || now.inode == 0 || fileSizeOf(full) != file.size) return std::nullopt;
+  // Timestamps move in clock ticks: a change within the tick the record was
+  // written in could leave a stamp as it was, so such a file is hashed.
+  const bool stampHolds =
+      now == file.stamp && file.stamp.changedNs < record.writtenNs && file.stamp.modifiedNs < record.writtenNs;
+  if (!stampHolds && (sha256OfFile(full) != file.sha256 || fileStampOf(full) != now)) return std::nullopt;
+  ManifestFile kept = file;
+  kept.stamp = now;
+  return kept;
+}
+
 std::optional<BuildManifest> readManifest(const std::string& outputFolder, const std::string& secret) {
   if (secret.empty()) return std::nullopt;
   const std::string path = withSlash(outputFolder) + kManifestName;
@@ -87,9 +112,14 @@ std::optional<BuildManifest> readManifest(const std::string& outputFolder, const
       std::optional<FileRecord> file = fileRecordFromJson(f);
       if (!file) return std::nullopt;
       const std::string path = file->path;
+      FileStamp stamp;
+      if (f.contains("stamp"))
+        stamp = {f.at("stamp").at(0).get<std::uint64_t>(), f.at("stamp").at(1).get<std::int64_t>(),
+                 f.at("stamp").at(2).get<std::int64_t>()};
       manifest.files[path] = {std::move(*file), f.contains("recipe") ? f.at("recipe").get<std::string>() : "",
-                              f.contains("withoutTwin") && f.at("withoutTwin").get<bool>()};
+                              f.contains("withoutTwin") && f.at("withoutTwin").get<bool>(), stamp};
     }
+    manifest.writtenNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return manifest;
   } catch (const nlohmann::json::exception&) {
     return std::nullopt;
@@ -103,6 +133,7 @@ bool writeManifest(const std::string& outputFolder, const BuildManifest& manifes
     nlohmann::json f = fileRecordJson({path, entry.size, entry.sha256});
     if (!entry.recipe.empty()) f["recipe"] = entry.recipe;
     if (entry.withoutTwin) f["withoutTwin"] = true;
+    if (entry.stamp.inode != 0) f["stamp"] = {entry.stamp.inode, entry.stamp.modifiedNs, entry.stamp.changedNs};
     files.push_back(std::move(f));
   }
   nlohmann::json doc = {{"format", kManifestFormat}, {"program", manifest.programVersion}, {"files", files}};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/FileRecord.h"
+#include "util/FileSystem.h"
 
 namespace pv {
 
@@ -48,15 +49,31 @@ struct ManifestFile : FileRecord {
   // A converted image whose source was too small for its high-resolution
   // picture, so that picture has no file.
   bool withoutTwin = false;
+  // The file's stamp when its hash was taken; zero: not known.
+  FileStamp stamp;
 };
 
 struct BuildManifest {
   std::string programVersion;
   std::map<std::string, ManifestFile> files;  // by path relative to the output folder, with "/"
+  // When the record itself was written (read back from its file, not kept in it).
+  std::int64_t writtenNs = 0;
 };
 
 // The most a record may hold; a larger one is not believed.
 inline constexpr std::uint64_t kMaxManifestBytes = std::uint64_t(256) << 20;
+
+// The record's entry for folder + path as the file is now, with its stamp;
+// nothing when it cannot be read.
+std::optional<ManifestFile> describeOutput(const std::string& folder, const std::string& path,
+                                           const std::string& recipe = {});
+// The entry of record for folder + file.path, with the file's stamp as it is
+// now, when the file is a regular file that still holds what the entry
+// says; nothing otherwise. Where the stamp is still the recorded one, the
+// bytes are not read again: a gallery of many thousand files is checked in
+// moments.
+std::optional<ManifestFile> stillAsRecorded(const std::string& folder, const BuildManifest& record,
+                                            const ManifestFile& file);
 
 // The manifest of outputFolder; nothing when it is missing, cannot be read,
 // is damaged, larger or deeper than a record of ours can be, names a path

@@ -77,13 +77,19 @@ void convertPlanned(const AppState& state, std::vector<ImageConversion*> work, c
   std::condition_variable changed;
   int done = 0, running = 0;  // guarded by lock
 
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const unsigned workers = std::min(cores, unsigned(work.size()));
+  // A few photos (one edited photo in a large gallery) leave cores to spare:
+  // their resizing uses them.
+  const int threadsEach = int(cores / workers);
+
   auto worker = [&] {
     while (!state.abortRequested) {
       const size_t i = next++;
       if (i >= work.size()) break;
       const CollectionItem& item = *work[i]->item;
       convertImageSizes(state, item.rotation, item.flipHorizontal, item.flipVertical, item.sourcePath,
-                        work[i]->outputs, item.caption);
+                        work[i]->outputs, item.caption, threadsEach);
       std::lock_guard<std::mutex> guard(lock);
       ++done;
       changed.notify_one();
@@ -93,7 +99,6 @@ void convertPlanned(const AppState& state, std::vector<ImageConversion*> work, c
     changed.notify_one();
   };
 
-  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(work.size()));
   std::vector<std::thread> pool;
   pool.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) {

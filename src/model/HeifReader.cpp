@@ -1,14 +1,15 @@
 #include "model/HeifReader.h"
 
-#include <libheif/heif.h>
 
 #include <algorithm>
+#include <cstring>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "model/HeifLibrary.h"
 #include "model/ImageHeaders.h"
 #include "model/ReaderGuards.h"
 
@@ -25,13 +26,13 @@ namespace {
 std::atomic<int> registeredFormat{FIF_UNKNOWN};
 
 struct ContextFree {
-  void operator()(heif_context* c) const { heif_context_free(c); }
+  void operator()(heif_context* c) const { heif().context_free(c); }
 };
 struct HandleRelease {
-  void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+  void operator()(heif_image_handle* h) const { heif().image_handle_release(h); }
 };
 struct ImageRelease {
-  void operator()(heif_image* i) const { heif_image_release(i); }
+  void operator()(heif_image* i) const { heif().image_release(i); }
 };
 
 // A JPEG segment holds at most this many bytes after its length field.
@@ -39,10 +40,10 @@ constexpr size_t kSegmentLimit = 65533;
 const std::string kExifHeader("Exif\0\0", 6);
 
 std::string metadataBlock(const heif_image_handle* handle, heif_item_id id) {
-  const size_t size = heif_image_handle_get_metadata_size(handle, id);
+  const size_t size = heif().image_handle_get_metadata_size(handle, id);
   if (size == 0 || size > kSegmentLimit) return {};
   std::string block(size, '\0');
-  if (heif_image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok) return {};
+  if (heif().image_handle_get_metadata(handle, id, block.data()).code != heif_error_Ok) return {};
   return block;
 }
 
@@ -58,14 +59,14 @@ std::string exifTiff(const std::string& block) {
 
 // The EXIF and XMP blocks of the image attached to dib.
 void attachMetadata(const heif_image_handle* handle, FIBITMAP* dib) {
-  const int count = heif_image_handle_get_number_of_metadata_blocks(handle, nullptr);
+  const int count = heif().image_handle_get_number_of_metadata_blocks(handle, nullptr);
   if (count <= 0) return;
   std::vector<heif_item_id> ids(static_cast<size_t>(count));
-  heif_image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
+  heif().image_handle_get_list_of_metadata_block_IDs(handle, nullptr, ids.data(), count);
   MetadataBlocks blocks;
   for (heif_item_id id : ids) {
-    const std::string type = heif_image_handle_get_metadata_type(handle, id);
-    const std::string content = heif_image_handle_get_metadata_content_type(handle, id);
+    const std::string type = heif().image_handle_get_metadata_type(handle, id);
+    const std::string content = heif().image_handle_get_metadata_content_type(handle, id);
     if (type == "Exif") blocks.exif.push_back(exifTiff(metadataBlock(handle, id)));
     else if (type == "mime" && content == "application/rdf+xml") blocks.xmp.push_back(metadataBlock(handle, id));
   }
@@ -81,12 +82,12 @@ BYTE eightBitsOfDeep(const std::uint8_t* at, unsigned maximum) {
 }
 
 ImagePtr pixelsOf(const heif_image* image, bool alpha, bool deep) {
-  const int w = heif_image_get_width(image, heif_channel_interleaved);
-  const int h = heif_image_get_height(image, heif_channel_interleaved);
+  const int w = heif().image_get_width(image, heif_channel_interleaved);
+  const int h = heif().image_get_height(image, heif_channel_interleaved);
   int stride = 0;
-  const std::uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+  const std::uint8_t* plane = heif().image_get_plane_readonly(image, heif_channel_interleaved, &stride);
   if (!plane || w <= 0 || h <= 0) return {};
-  const int range = heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved);
+  const int range = heif().image_get_bits_per_pixel_range(image, heif_channel_interleaved);
   const unsigned maximum = deep ? (1u << std::clamp(range, 9, 16)) - 1 : 255;
   const unsigned channels = alpha ? 4 : 3, sampleBytes = deep ? 2 : 1;
   ImagePtr dib(FreeImage_Allocate(w, h, int(8 * channels)));
@@ -122,7 +123,10 @@ FIBITMAP* DLL_CALLCONV load(FreeImageIO* io, fi_handle handle, int, int flags, v
 BOOL DLL_CALLCONV validate(FreeImageIO* io, fi_handle handle) {
   std::uint8_t head[32] = {};
   const unsigned got = io->read_proc(head, 1, sizeof head, handle);
-  const heif_filetype_result r = heif_check_filetype(head, int(got));
+  // Every HEIF and AVIF file opens with an "ftyp" box; the library is not
+  // loaded to turn away whatever else is probed.
+  if (got < 12 || std::memcmp(head + 4, "ftyp", 4) != 0 || !heifLibrary()) return FALSE;
+  const heif_filetype_result r = heif().check_filetype(head, int(got));
   return r == heif_filetype_yes_supported || r == heif_filetype_maybe;
 }
 
@@ -145,7 +149,6 @@ void DLL_CALLCONV initialise(Plugin* plugin, int formatId) {
 void registerHeifReader() {
   static std::once_flag once;
   std::call_once(once, [] {
-    heif_init(nullptr);
     FreeImage_RegisterLocalPlugin(initialise);
   });
 }
@@ -153,20 +156,21 @@ void registerHeifReader() {
 FREE_IMAGE_FORMAT heifFormat() { return FREE_IMAGE_FORMAT(registeredFormat.load()); }
 
 ImagePtr decodeHeif(std::string_view file, bool pixels) {
-  std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+  if (!heifLibrary()) return {};
+  std::unique_ptr<heif_context, ContextFree> context(heif().context_alloc());
   if (!context || file.empty() ||
-      heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr).code !=
+      heif().context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr).code !=
           heif_error_Ok)
     return {};
   heif_image_handle* primary = nullptr;
-  if (heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok) return {};
+  if (heif().context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok) return {};
   std::unique_ptr<heif_image_handle, HandleRelease> handle(primary);
   // The size after the file's transforms, known before anything is decoded.
-  const std::uint64_t w = std::uint64_t(std::max(0, heif_image_handle_get_width(primary)));
-  const std::uint64_t h = std::uint64_t(std::max(0, heif_image_handle_get_height(primary)));
+  const std::uint64_t w = std::uint64_t(std::max(0, heif().image_handle_get_width(primary)));
+  const std::uint64_t h = std::uint64_t(std::max(0, heif().image_handle_get_height(primary)));
   if (w == 0 || h == 0 || w * h > kMaxImagePixels) return {};
-  const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
-  const bool deep = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
+  const bool alpha = heif().image_handle_has_alpha_channel(primary) != 0;
+  const bool deep = heif().image_handle_get_luma_bits_per_pixel(primary) > 8;
   if (!pixels) {
     ImagePtr header(FreeImage_AllocateHeader(TRUE, int(w), int(h), alpha ? 32 : 24, FI_RGBA_RED_MASK,
                                              FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
@@ -177,7 +181,7 @@ ImagePtr decodeHeif(std::string_view file, bool pixels) {
   const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
                                   : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
   heif_image* decoded = nullptr;
-  const heif_error error = heif_decode_image(primary, &decoded, heif_colorspace_RGB, chroma, nullptr);
+  const heif_error error = heif().decode_image(primary, &decoded, heif_colorspace_RGB, chroma, nullptr);
   std::unique_ptr<heif_image, ImageRelease> image(decoded);
   if (error.code != heif_error_Ok || !decoded) return {};
   ImagePtr dib = pixelsOf(decoded, alpha, deep);

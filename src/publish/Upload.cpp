@@ -1,6 +1,5 @@
 #include "publish/Upload.h"
 
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -18,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "publish/CurlLibrary.h"
 #include "util/FileSystem.h"
 #include "util/Json.h"
 #include "util/Text.h"
@@ -32,19 +32,19 @@ constexpr auto kCheckpointInterval = std::chrono::seconds(5);
 constexpr size_t kConnections = 3;
 
 struct CurlDeleter {
-  void operator()(CURL* c) const { curl_easy_cleanup(c); }
+  void operator()(CURL* c) const { curl().easy_cleanup(c); }
 };
 struct MultiDeleter {
-  void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+  void operator()(CURLM* m) const { curl().multi_cleanup(m); }
 };
 struct SlistDeleter {
-  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+  void operator()(curl_slist* l) const { curl().slist_free_all(l); }
 };
 using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
 
 Slist makeList(const std::vector<std::string>& lines) {
   curl_slist* l = nullptr;
-  for (const std::string& s : lines) l = curl_slist_append(l, s.c_str());
+  for (const std::string& s : lines) l = curl().slist_append(l, s.c_str());
   return Slist(l);
 }
 
@@ -76,9 +76,9 @@ std::string escapePath(const std::string& path) {
     if (end == std::string::npos) end = path.size();
     if (start > 0) out += '/';
     if (end > start) {  // a length of 0 would make curl escape the whole rest
-      char* e = curl_easy_escape(nullptr, path.data() + start, int(end - start));
+      char* e = curl().easy_escape(nullptr, path.data() + start, int(end - start));
       if (e) out += e;
-      curl_free(e);
+      curl().free(e);
     }
     start = end + 1;
   }
@@ -185,8 +185,7 @@ bool isConnectionLoss(CURLcode c) {
 class Session {
  public:
   Session(const UploadTarget& target, const UploadOptions& options) : t_(target), o_(options) {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    curl_.reset(curl_easy_init());
+    curl_.reset(curl().easy_init());
     const int port = t_.port ? t_.port : defaultPort(t_.protocol);
     const std::string host = t_.host.find(':') != std::string::npos ? "[" + t_.host + "]" : t_.host;
     root_ = (t_.protocol == UploadProtocol::Sftp ? "sftp://" : "ftp://") + host + ":" + std::to_string(port) + "/";
@@ -229,8 +228,8 @@ class Session {
   CURLcode get(const std::string& rel, std::string& out) {
     out.clear();
     start(url(rel));
-    curl_easy_setopt(curl_.get(), CURLOPT_WRITEFUNCTION, &Session::collect);
-    curl_easy_setopt(curl_.get(), CURLOPT_WRITEDATA, &out);
+    curl().easy_setopt(curl_.get(), CURLOPT_WRITEFUNCTION, &Session::collect);
+    curl().easy_setopt(curl_.get(), CURLOPT_WRITEDATA, &out);
     return run();
   }
 
@@ -240,8 +239,8 @@ class Session {
     std::string address = url(rel);
     if (!endsWith(address, "/")) address += '/';
     start(address);
-    curl_easy_setopt(curl_.get(), CURLOPT_WRITEFUNCTION, &Session::collect);
-    curl_easy_setopt(curl_.get(), CURLOPT_WRITEDATA, &out);
+    curl().easy_setopt(curl_.get(), CURLOPT_WRITEFUNCTION, &Session::collect);
+    curl().easy_setopt(curl_.get(), CURLOPT_WRITEDATA, &out);
     return run();
   }
 
@@ -261,12 +260,12 @@ class Session {
     Slist post = makeList(commands);
     start(url(temp));
     CURL* c = curl_.get();
-    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, read);
-    curl_easy_setopt(c, CURLOPT_READDATA, readData);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-    curl_easy_setopt(c, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
-    curl_easy_setopt(c, CURLOPT_POSTQUOTE, post.get());
+    curl().easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl().easy_setopt(c, CURLOPT_READFUNCTION, read);
+    curl().easy_setopt(c, CURLOPT_READDATA, readData);
+    curl().easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+    curl().easy_setopt(c, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+    curl().easy_setopt(c, CURLOPT_POSTQUOTE, post.get());
     sentBytes_ = std::move(sentBytes);
     const CURLcode r = run();
     sentBytes_ = nullptr;
@@ -277,15 +276,15 @@ class Session {
   CURLcode command(const std::vector<std::string>& commands) {
     Slist list = makeList(commands);
     start(root_);
-    curl_easy_setopt(curl_.get(), CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl_.get(), CURLOPT_QUOTE, list.get());
+    curl().easy_setopt(curl_.get(), CURLOPT_NOBODY, 1L);
+    curl().easy_setopt(curl_.get(), CURLOPT_QUOTE, list.get());
     return run();
   }
 
   // Whether rel is there: OK when it is, REMOTE_FILE_NOT_FOUND when not.
   CURLcode probe(const std::string& rel) {
     start(url(rel));
-    curl_easy_setopt(curl_.get(), CURLOPT_NOBODY, 1L);
+    curl().easy_setopt(curl_.get(), CURLOPT_NOBODY, 1L);
     return run();
   }
 
@@ -328,33 +327,33 @@ class Session {
   // Resets the handle (the connection stays open) and sets what every request shares.
   void start(const std::string& address) {
     CURL* c = curl_.get();
-    curl_easy_reset(c);
+    curl().easy_reset(c);
     errors_[0] = '\0';
-    curl_easy_setopt(c, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errors_);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_USERNAME, t_.user.c_str());
-    curl_easy_setopt(c, CURLOPT_PASSWORD, t_.password.c_str());
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, long(t_.connectTimeoutSeconds));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(t_.stallTimeoutSeconds));
-    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(t_.stallTimeoutSeconds));
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Session::onProgress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
+    curl().easy_setopt(c, CURLOPT_URL, address.c_str());
+    curl().easy_setopt(c, CURLOPT_ERRORBUFFER, errors_);
+    curl().easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl().easy_setopt(c, CURLOPT_USERNAME, t_.user.c_str());
+    curl().easy_setopt(c, CURLOPT_PASSWORD, t_.password.c_str());
+    curl().easy_setopt(c, CURLOPT_CONNECTTIMEOUT, long(t_.connectTimeoutSeconds));
+    curl().easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl().easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(t_.stallTimeoutSeconds));
+    curl().easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(t_.stallTimeoutSeconds));
+    curl().easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl().easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Session::onProgress);
+    curl().easy_setopt(c, CURLOPT_XFERINFODATA, this);
     if (t_.protocol == UploadProtocol::Ftps) {
-      curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
-      if (!t_.caFile.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, t_.caFile.c_str());
+      curl().easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+      if (!t_.caFile.empty()) curl().easy_setopt(c, CURLOPT_CAINFO, t_.caFile.c_str());
     }
     if (sftp()) {
-      curl_easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_AGENT |
+      curl().easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_AGENT |
                                                       CURLSSH_AUTH_KEYBOARD));
-      curl_easy_setopt(c, CURLOPT_SSH_KNOWNHOSTS, knownHosts_.c_str());
-      curl_easy_setopt(c, CURLOPT_SSH_KEYFUNCTION, &Session::onHostKey);
-      curl_easy_setopt(c, CURLOPT_SSH_KEYDATA, this);
+      curl().easy_setopt(c, CURLOPT_SSH_KNOWNHOSTS, knownHosts_.c_str());
+      curl().easy_setopt(c, CURLOPT_SSH_KEYFUNCTION, &Session::onHostKey);
+      curl().easy_setopt(c, CURLOPT_SSH_KEYDATA, this);
       if (!t_.keyFile.empty()) {
-        curl_easy_setopt(c, CURLOPT_SSH_PRIVATE_KEYFILE, t_.keyFile.c_str());
-        curl_easy_setopt(c, CURLOPT_KEYPASSWD, t_.password.c_str());
+        curl().easy_setopt(c, CURLOPT_SSH_PRIVATE_KEYFILE, t_.keyFile.c_str());
+        curl().easy_setopt(c, CURLOPT_KEYPASSWD, t_.password.c_str());
       }
     }
   }
@@ -364,17 +363,17 @@ class Session {
   // milliseconds instead, which halves the time of a gallery of small files.
   CURLcode perform() {
     CURLM* multi = multi_.get();
-    curl_multi_add_handle(multi, curl_.get());
+    curl().multi_add_handle(multi, curl_.get());
     int running = 1;
     while (running) {
-      if (curl_multi_perform(multi, &running) != CURLM_OK) break;
-      if (running) curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+      if (curl().multi_perform(multi, &running) != CURLM_OK) break;
+      if (running) curl().multi_poll(multi, nullptr, 0, 10, nullptr);
     }
     CURLcode result = CURLE_FAILED_INIT;
     int queued = 0;
-    while (CURLMsg* m = curl_multi_info_read(multi, &queued))
+    while (CURLMsg* m = curl().multi_info_read(multi, &queued))
       if (m->msg == CURLMSG_DONE && m->easy_handle == curl_.get()) result = m->data.result;
-    curl_multi_remove_handle(multi, curl_.get());
+    curl().multi_remove_handle(multi, curl_.get());
     return result;
   }
 
@@ -385,14 +384,14 @@ class Session {
       everConnected_ = true;
     if (entryPath_.empty()) {
       char* entry = nullptr;
-      if (curl_easy_getinfo(curl_.get(), CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry) entryPath_ = entry;
+      if (curl().easy_getinfo(curl_.get(), CURLINFO_FTP_ENTRY_PATH, &entry) == CURLE_OK && entry) entryPath_ = entry;
     }
     return r;
   }
 
   const UploadTarget& t_;
   const UploadOptions& o_;
-  std::unique_ptr<CURLM, MultiDeleter> multi_{curl_multi_init()};  // holds the open connection
+  std::unique_ptr<CURLM, MultiDeleter> multi_{curl().multi_init()};  // holds the open connection
   std::unique_ptr<CURL, CurlDeleter> curl_;
   std::string root_;
   std::string knownHosts_;
@@ -548,7 +547,7 @@ class Upload {
   UploadResult failWith(CURLcode r, const std::string& doing) { return failWith(session_, r, doing); }
   UploadResult failWith(const Session& session, CURLcode r, const std::string& doing) {
     const std::string where = t_.host + ":" + std::to_string(t_.port ? t_.port : defaultPort(t_.protocol));
-    const std::string detail = session.lastError() ? session.lastError() : curl_easy_strerror(r);
+    const std::string detail = session.lastError() ? session.lastError() : curl().easy_strerror(r);
     result_.hostKeyFingerprint = session.fingerprint();
     if (r == CURLE_ABORTED_BY_CALLBACK && cancelled()) return fail(UploadFailure::Cancelled, "the upload was cancelled");
     if (session.hostKeyUnknown())
@@ -993,6 +992,12 @@ std::string uploadAddress(const UploadTarget& t) {
 }
 
 UploadResult uploadGallery(const std::string& outputFolder, const UploadTarget& target, const UploadOptions& options) {
+  if (!curlLibrary()) {
+    UploadResult missing;
+    missing.failure = UploadFailure::Connect;
+    missing.message = "libcurl.so.4, which the upload needs, cannot be loaded";
+    return missing;
+  }
   BrokenPipeGuard guard;
   return Upload(outputFolder, target, options).run();
 }

@@ -2,7 +2,8 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
-#include <openssl/hmac.h>
+#include <openssl/core_names.h>
+#include <openssl/params.h>
 #include <openssl/rand.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,7 +32,9 @@ bool readWholeFile(const std::string& path, std::string& content, std::uint64_t 
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= maxBytes;
   if (ok) {
-    content.resize(size_t(st.st_size));
+    // One byte more than the file holds, so that reading to its end takes no
+    // second allocation and copy of the whole content.
+    content.resize(size_t(std::min<std::uint64_t>(maxBytes, std::uint64_t(st.st_size) + 1)));
     size_t got = 0;
     // The file may grow or shrink while it is read: take what is there, up to the cap.
     for (;;) {
@@ -172,6 +175,13 @@ std::uint64_t fileSizeOf(const std::string& path) {
   return ec ? 0 : std::uint64_t(n);
 }
 
+FileStamp fileStampOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return {std::uint64_t(st.st_ino), ns(st.st_mtim), ns(st.st_ctim)};
+}
+
 bool staysBelow(const std::string& folder, const std::string& relative) {
   if (!isSafeRelativePath(relative)) return false;
   std::string path = withSlash(folder);
@@ -271,10 +281,20 @@ std::string sha256OfText(const std::string& text) {
 }
 
 std::string hmacSha256Hex(std::string_view key, std::string_view text) {
+  // Looked up once: a build keys a digest for every output, and finding the
+  // algorithm by name costs more than a short digest.
+  static EVP_MAC* const hmac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
+  std::unique_ptr<EVP_MAC_CTX, void (*)(EVP_MAC_CTX*)> context(hmac ? EVP_MAC_CTX_new(hmac) : nullptr,
+                                                                EVP_MAC_CTX_free);
+  char sha256[] = "SHA256";
+  const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, sha256, 0),
+                                   OSSL_PARAM_construct_end()};
   unsigned char out[EVP_MAX_MD_SIZE];
-  unsigned int n = 0;
-  if (!HMAC(EVP_sha256(), key.data(), int(key.size()), reinterpret_cast<const unsigned char*>(text.data()), text.size(),
-            out, &n))
+  size_t n = 0;
+  if (!context ||
+      !EVP_MAC_init(context.get(), reinterpret_cast<const unsigned char*>(key.data()), key.size(), parameters) ||
+      !EVP_MAC_update(context.get(), reinterpret_cast<const unsigned char*>(text.data()), text.size()) ||
+      !EVP_MAC_final(context.get(), out, &n, sizeof out))
     return {};
   return hexOf(out, n);
 }

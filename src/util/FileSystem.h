@@ -37,6 +37,16 @@ bool makeDirectory(const std::string& path);    // one level; an existing folder
 bool makeDirectories(const std::string& path);  // with every missing parent
 bool copyFileReplacing(const std::string& from, const std::string& to);
 std::uint64_t fileSizeOf(const std::string& path);  // 0 when unreadable
+// What changes whenever a file is written or replaced: its inode and its
+// modification and status-change times (nanoseconds since 1970). All zero
+// when path is no regular file; a link counts as none.
+struct FileStamp {
+  std::uint64_t inode = 0;
+  std::int64_t modifiedNs = 0;
+  std::int64_t changedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStampOf(const std::string& path);
 
 // relative (a path a record may name, isSafeRelativePath) names a place below folder
 // that passes through no symbolic link: every part that exists is a real

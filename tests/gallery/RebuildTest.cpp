@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -405,6 +407,60 @@ TEST_F(RebuildFixture, FilesNotOfTheBuildAreNeverTouched) {
   EXPECT_TRUE(readWholeFile(mine, content) && content == "meine Notizen");
   EXPECT_TRUE(readWholeFile(changed, content) && content == "mein Bild");
   EXPECT_FALSE(fileExists(gallery() + "images/pcva00004.jpg"));
+}
+
+TEST_F(RebuildFixture, AnOutputChangedInPlaceIsMadeAgainWhateverItsTimes) {
+  build(scene);
+  // Other bytes of the same size, the modification time set back: only the
+  // file's status-change time tells.
+  const std::string out = gallery() + "images/pcvb00002.jpg";
+  struct stat before {};
+  ASSERT_EQ(::lstat(out.c_str(), &before), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const int fd = ::open(out.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "\x42\x42\x42\x42", 4, before.st_size / 2), 4);
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  expectSameAsFullBuild("an output changed in place", 1);
+}
+
+TEST(BuildRecordStamp, AStampSparesTheHashOnlyWhenOlderThanTheRecord) {
+  pvtest::ScratchDir dir;
+  dir.write("a.jpg", "picture bytes");
+  std::optional<ManifestFile> file = describeOutput(dir.path(), "a.jpg");
+  ASSERT_TRUE(file && file->stamp.inode != 0);
+  const std::string rightHash = file->sha256;
+  BuildManifest record;
+  // A wrong hash shows whether the bytes were read.
+  file->sha256 = std::string(64, '0');
+  record.writtenNs = std::max(file->stamp.changedNs, file->stamp.modifiedNs) + 1;
+  EXPECT_TRUE(stillAsRecorded(dir.path(), record, *file));
+  record.writtenNs -= 1;  // written within the file's clock tick
+  EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
+  file->sha256 = rightHash;
+  EXPECT_TRUE(stillAsRecorded(dir.path(), record, *file));
+  // Replaced by a file of the same bytes: another inode, hashed and found
+  // equal, and the entry kept takes the new stamp, as does one of a record
+  // written before there were stamps.
+  dir.write("b.jpg", "picture bytes");
+  fs::rename(dir.file("b.jpg"), dir.file("a.jpg"));
+  record.writtenNs += 1000000000;
+  EXPECT_NE(fileStampOf(dir.file("a.jpg")), file->stamp);
+  for (const FileStamp recorded : {file->stamp, FileStamp{}}) {
+    file->stamp = recorded;
+    const std::optional<ManifestFile> kept = stillAsRecorded(dir.path(), record, *file);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->stamp, fileStampOf(dir.file("a.jpg")));
+  }
+  file->sha256 = std::string(64, '0');
+  EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
+  // A link in the file's place holds nothing of ours, whatever it leads to.
+  file->sha256 = rightHash;
+  fs::rename(dir.file("a.jpg"), dir.file("elsewhere.jpg"));
+  fs::create_symlink(dir.file("elsewhere.jpg"), dir.file("a.jpg"));
+  EXPECT_FALSE(stillAsRecorded(dir.path(), record, *file));
 }
 
 TEST_F(RebuildFixture, ARecordThatCannotBeTrustedMeansAFullBuild) {

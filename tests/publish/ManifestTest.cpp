@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "publish/Upload.h"
+#include "util/FileSystem.h"
 #include "util/Json.h"
 
 using namespace pv;
@@ -42,6 +43,17 @@ TEST(Manifest, ChecksumsAgreeWithSha256sumAndTheJsonRoundTrips) {
   ASSERT_EQ(back->size(), 2u);
   EXPECT_EQ(back->at("a b/Grüße.jpg").sha256, sum);
   EXPECT_FALSE(scanGallery(dir.path() + "missing").error.empty());
+}
+
+TEST(Manifest, KeyedDigestsAgreeWithOpenssl) {
+  // The digests that seal the build record and key its recipes.
+  const std::string text = "The quick brown fox jumps over the lazy dog";
+  for (const std::string& key : {std::string("key"), std::string(64, 'f')}) {
+    const std::string tool =
+        pvtest::run("printf '%s' '" + text + "' | openssl dgst -sha256 -hmac '" + key + "' | sed 's/.*= //'");
+    EXPECT_EQ(hmacSha256Hex(key, text) + "\n", tool) << key;
+  }
+  EXPECT_EQ(hmacSha256Hex("key", text), "f7bc83f430538424b13298e6aa6fb143ef4d59a14946175997479dbc2d1a3cd8");
 }
 
 TEST(Manifest, ARemoteManifestThatCouldReachOutsideTheGalleryOrCommandTheServerIsRefused) {
