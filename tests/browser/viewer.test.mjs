@@ -94,6 +94,8 @@ async function open(device, address) {
 const viewer = (page) => page.evaluate(async () => {
   const dlg = document.querySelector('dialog.pv-view');
   const img = dlg?.querySelector('img');
+  // The page's picture stands in until the sharp photo has come.
+  for (let t = 0; dlg?.open && dlg.querySelector('[aria-busy]') && t < 100; t++) await new Promise((r) => setTimeout(r, 50));
   if (dlg?.open && img.getAttribute('src')) await img.decode().catch(() => {});
   const box = img?.getBoundingClientRect();
   const scale = img && img.naturalWidth ? Math.min(box.width / img.naturalWidth, box.height / img.naturalHeight) : 0;
@@ -209,6 +211,61 @@ test('on a phone a swipe moves, a pinch zooms and a swipe down closes', async ()
   await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
   await touch(page, [[[200, 300], [205, 600]]]);
   await waitOpen(page, false);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test("opened by its address, the page's picture stands in at once and the sharp photo follows before its neighbours", async () => {
+  // A photo of the first album page whose thumbnail has a sharp twin: a 3x phone shows the twin.
+  const html = fs.readFileSync(path.join(work, 'Projekte', '1004', pageName(0)), 'utf8');
+  const [, big, twin] = html.match(/<a href="(images\/pcvb\d+\.jpg)"[^>]*><img src="images\/pcva\d+\.jpg" srcset="[^"]*(images\/pcva\d+-2x\.jpg) /);
+  const file = (u) => decodeURI(new URL(u).pathname).split('/').pop();
+  const page = await browsers.phone.context.newPage();
+  const errors = [];
+  page.on('pageerror', (e) => errors.push(e.message));
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Network.enable');
+  const names = {};
+  const seen = [];
+  cdp.on('Network.requestWillBeSent', (e) => {
+    names[e.requestId] = file(e.request.url);
+    seen.push(`start ${names[e.requestId]} ${e.request.initialPriority}`);
+  });
+  cdp.on('Network.loadingFinished', (e) => seen.push(`end ${names[e.requestId]}`));
+  // The sharp photo comes only when let through.
+  let letThrough;
+  const gate = new Promise((resolve) => { letThrough = resolve; setTimeout(resolve, 10000); });
+  await page.route(`**/${big}`, async (route) => { await gate; await route.continue(); });
+  // The page's load waits for the photo, which waits here: its first view is checked before.
+  await page.goto(url(1004, pageName(0), `#foto-${path.basename(big, '.jpg')}`), { waitUntil: 'domcontentloaded' });
+  await waitOpen(page);
+  const early = await page.evaluate(async () => {
+    const img = document.querySelector('.pv-view img');
+    await img.decode();
+    const box = img.getBoundingClientRect();
+    const scale = Math.min(box.width / img.naturalWidth, box.height / img.naturalHeight);
+    return { src: decodeURI(new URL(img.currentSrc).pathname), busy: img.parentNode.getAttribute('aria-busy'),
+      fills: Math.max(img.naturalWidth * scale / innerWidth, img.naturalHeight * scale / innerHeight),
+      under: getComputedStyle(document.querySelector('.pv')).display };
+  });
+  assert.equal(early.src, `/1004/${twin}`, 'the thumbnail the page chose for this screen stands in');
+  assert.equal(early.busy, 'true');
+  assert.ok(early.fills >= 0.9, `the stand-in covers ${early.fills} of the screen`);
+  assert.equal(early.under, 'none', 'the page under the viewer waits unseen');
+  for (let t = 0; t < 100 && !seen.some((s) => s.startsWith(`start ${path.basename(big)}`)); t++) await page.waitForTimeout(50);
+  assert.ok(seen.includes(`start ${path.basename(big)} High`), `the photo is fetched first: ${seen.join(', ')}`);
+  assert.ok(!seen.some((s) => /^start pcvb/.test(s) && !s.includes(path.basename(big))), `the neighbours wait: ${seen.join(', ')}`);
+  letThrough();
+  const v = await viewer(page);
+  assert.equal(v.src, `/1004/${big}`, 'the sharp photo replaces the stand-in');
+  assert.ok(Math.max(...v.fills) >= 0.9, `the photo covers ${v.fills} of the screen`);
+  await page.waitForFunction(() => performance.getEntriesByType('resource').filter((r) => /pcvb/.test(r.name)).length >= 3);
+  const ended = seen.indexOf(`end ${path.basename(big)}`);
+  const neighbours = seen.filter((s, i) => /^start pcvb/.test(s) && !s.includes(path.basename(big)) && i > ended);
+  assert.ok(ended >= 0 && neighbours.length === 2, `the neighbours follow the photo: ${seen.join(', ')}`);
+  await page.keyboard.press('Escape');
+  await waitOpen(page, false);
+  assert.notEqual(await page.evaluate(() => getComputedStyle(document.querySelector('.pv')).display), 'none');
   assert.deepEqual(errors, []);
   await page.close();
 });
@@ -341,7 +398,9 @@ test('nothing shifts while a page loads or the viewer opens from its address', a
           }).observe({ type: 'layout-shift', buffered: true });
         });
         await page.goto(url(gallery, file, hash), { waitUntil: 'load' });
-        await page.evaluate(() => Promise.all([...document.images].map((i) => i.decode().catch(() => {}))));
+        // Under a viewer opened by its address the page waits unseen, its lazy pictures unfetched.
+        await page.evaluate(() => Promise.all([...document.images].filter((i) => i.checkVisibility())
+          .map((i) => i.decode().catch(() => {}))));
         if (hash) await waitOpen(page);
         await page.waitForTimeout(300);
         const shift = await page.evaluate(() => window.shift);

@@ -13,8 +13,12 @@ the script-free option removes with the rest.
 
 VIEWER_JS = r"""(function () {
 var d = document, items = null, at = 0, dlg, stage, pic, cap, count, zoomBtn, prevBtn, nextBtn;
-var zoom = 1, px = 0, py = 0, touch = null, pages = {};
+var zoom = 1, px = 0, py = 0, touch = null, pages = {}, seen = {};
 var TAG = '#foto';
+// Opened by its address, the viewer covers the page from the start: the page
+// stays unseen meanwhile, so its pictures do not take the photo's bandwidth.
+if (location.hash.indexOf(TAG) === 0) d.documentElement.classList.add('pv-under');
+function unveil() { d.documentElement.classList.remove('pv-under'); }
 function key(url) { var f = new URL(url, location.href).pathname.split('/').pop(); return decodeURIComponent(f).replace(/\.[^.]*$/, '').replace(/[^\w-]+/g, '_'); }
 function collect() {
   items = [];
@@ -158,7 +162,7 @@ function setZoom(z) {
   zoom = Math.max(1, Math.min(4, z));
   // Zoomed in, the large photo shows its detail.
   var it = items[at];
-  if (zoom > 1 && it.src && pic.getAttribute('src') && pic.getAttribute('src') !== it.src) pic.src = it.src;
+  if (zoom > 1 && it.src && pic.getAttribute('src') && pic.getAttribute('src') !== it.src) photo(it.src);
   pan(zoom === 1 ? 0 : px, zoom === 1 ? 0 : py);
   dlg.classList.toggle('pv-zoomed', zoom > 1);
   zoomBtn.setAttribute('aria-pressed', String(zoom > 1));
@@ -173,27 +177,72 @@ function neighbour(rel) {
   var a = d.querySelector('a[rel="' + rel + '"]');
   return a && a.getAttribute('href') !== '#' ? a.href : null;
 }
+// The viewer's picture is one photo file, or the page's own picture of it,
+// chosen from the same candidates as the page chose, so it is at hand or
+// small and stands in at once until the sharp photo has come.
+function photo(src) {
+  pic.removeAttribute('srcset');
+  pic.removeAttribute('sizes');
+  if (src) pic.src = src;
+  else pic.removeAttribute('src');
+}
+function stand(it) {
+  var img = it.el && it.el.querySelector('img');
+  photo(img ? img.getAttribute('src') : it.probe || it.src);
+  if (img && img.srcset) {
+    pic.sizes = img.sizes;
+    pic.srcset = img.srcset;
+  }
+}
+function load(src, high, done) {
+  var im = new Image();
+  if (high) im.fetchPriority = 'high';
+  im.src = src;
+  im.decode().then(function () { seen[src] = 1; done(true); }, function () { done(false); });
+}
+// Shows the sharp photo once it is decoded, unless the visitor has moved on
+// or zoomed meanwhile; then fetches the neighbours, so they take none of its
+// bandwidth. A photo that fails to come leaves the page's picture in place.
+function sharpen(it, then) {
+  var want = pick(it), was = pic.getAttribute('src');
+  function done(ok) {
+    if (items[at] !== it) return;
+    if (ok && pic.getAttribute('src') === was) photo(want);
+    stage.removeAttribute('aria-busy');
+    then();
+  }
+  if (want === (pic.currentSrc || pic.src) || seen[want]) return done(true);
+  // The sharp photo is fetched once the page's picture is on the screen.
+  (was ? pic.decode() : Promise.resolve()).catch(function () {}).then(function () {
+    requestAnimationFrame(function () {
+      requestAnimationFrame(function () { if (items[at] === it) load(want, true, done); });
+    });
+  });
+}
 function show(i, push) {
   if (!dlg) build();
   at = (i + items.length) % items.length;
   var it = items[at], many = items.length > 1;
   setZoom(1);
-  pic.removeAttribute('src');
+  stage.setAttribute('aria-busy', 'true');
+  stand(it);
+  pic.alt = it.alt || it.caption || '';
   cap.textContent = it.caption || '';
   count.textContent = many ? (at + 1) + ' / ' + items.length : '';
   cap.parentNode.hidden = !it.caption && !many;
   prevBtn.hidden = !many && !(single() && neighbour('prev'));
   nextBtn.hidden = !many && !(single() && neighbour('next'));
+  var near = many ? [items[(at + items.length - 1) % items.length], items[(at + 1) % items.length]]
+    : ['prev', 'next'].map(neighbour).filter(Boolean).map(function (h) { return {href: h, page: true}; });
   resolve(it, function () {
     if (items[at] !== it) return;
-    pic.src = pick(it);
     pic.alt = it.alt || it.caption || '';
     cap.textContent = it.caption || '';
     cap.parentNode.hidden = !it.caption && !many;
+    sharpen(it, function () {
+      near.forEach(function (o) { resolve(o, function () { load(pick(o), false, function () {}); }, true); });
+    });
   });
-  var near = many ? [items[(at + items.length - 1) % items.length], items[(at + 1) % items.length]]
-    : ['prev', 'next'].map(neighbour).filter(Boolean).map(function (h) { return {href: h, page: true}; });
-  near.forEach(function (o) { resolve(o, function () { new Image().src = pick(o); }, true); });
   if (!dlg.open) {
     if (window.PicoVand_stop) PicoVand_stop();
     dlg.showModal();
@@ -211,6 +260,7 @@ function close() {
   else hide();
 }
 function hide() {
+  unveil();
   if (!dlg || !dlg.open) return;
   dlg.close();
   var it = items[at];
@@ -226,6 +276,7 @@ function fromAddress(push) {
       if (push) history.replaceState(null, '', location.pathname + location.search);
       return show(i, push);
     }
+  unveil();
 }
 window.PicoVand_openimg = window.PicoVand_opensld = function (href) {
   if (!items) collect();
@@ -247,6 +298,7 @@ VIEWER_CSS = """\
   background: #000; color: #f4f4f4; font-family: system-ui, sans-serif;
 }
 .pv-view::backdrop { background: #000; }
+.pv-under body > :not(.pv-view) { display: none; }
 .pv-view figure { position: absolute; inset: 0; margin: 0; }
 .pv-view-stage { position: absolute; inset: 0; overflow: hidden; touch-action: none; }
 .pv-view-stage img {
