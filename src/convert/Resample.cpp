@@ -1,8 +1,12 @@
 #include "convert/Resample.h"
 
+#include <emmintrin.h>
+#include <tmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <system_error>
 #include <thread>
@@ -115,8 +119,35 @@ inline BYTE clampedByte(std::int32_t sum) {
   return BYTE(v < 0 ? 0 : v > 255 ? 255 : v);
 }
 
+// Two 16-bit weights side by side in every 32-bit lane, for the multiply-adds.
+__m128i weightPair(std::int16_t a, std::int16_t b) {
+  return _mm_set1_epi32(int(std::uint32_t(std::uint16_t(a)) | std::uint32_t(std::uint16_t(b)) << 16));
+}
+
+// sum[i] += wa * a[i] + wb * b[i] for the bytes of two source rows: the
+// bytes of both side by side in 16-bit lanes, so that one multiply-add
+// gives four sums, where the compiler's own vectors take several multiplies.
+void addRowPair(std::int32_t* sum, const BYTE* a, const BYTE* b, std::int16_t wa, std::int16_t wb, size_t bytes) {
+  const __m128i weights = weightPair(wa, wb);
+  const __m128i zero = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + 16 <= bytes; i += 16) {
+    const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i pairs[2] = {_mm_unpacklo_epi8(va, vb), _mm_unpackhi_epi8(va, vb)};
+    for (int half = 0; half < 2; ++half) {
+      __m128i* s = reinterpret_cast<__m128i*>(sum + i + 8 * size_t(half));
+      const __m128i low = _mm_madd_epi16(_mm_unpacklo_epi8(pairs[half], zero), weights);
+      const __m128i high = _mm_madd_epi16(_mm_unpackhi_epi8(pairs[half], zero), weights);
+      _mm_storeu_si128(s, _mm_add_epi32(_mm_loadu_si128(s), low));
+      _mm_storeu_si128(s + 1, _mm_add_epi32(_mm_loadu_si128(s + 1), high));
+    }
+  }
+  for (; i < bytes; ++i) sum[i] += wa * std::int16_t(a[i]) + wb * std::int16_t(b[i]);
+}
+
 // Rows from..to of the target from rows of the source, each a weighted sum
-// of whole source rows: long runs of bytes, which the compiler vectorises.
+// of whole source rows.
 void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from, int to) {
   const int sourceRows = int(FreeImage_GetHeight(source));
   const size_t bytes = size_t(FreeImage_GetWidth(target)) * (FreeImage_GetBPP(target) / 8);
@@ -129,30 +160,70 @@ void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from
     for (int k = 0; k < taps; k += 2) {
       const BYTE* a = FreeImage_GetScanLine(source, first + k);
       const BYTE* b = FreeImage_GetScanLine(source, first + std::min(k + 1, taps - 1));
-      const std::int16_t wa = weight[k], wb = k + 1 < taps ? weight[k + 1] : 0;
-      for (size_t i = 0; i < bytes; ++i) sum[i] += wa * std::int16_t(a[i]) + wb * std::int16_t(b[i]);
+      addRowPair(sum.data(), a, b, weight[k], k + 1 < taps ? weight[k + 1] : 0, bytes);
     }
     BYTE* out = FreeImage_GetScanLine(target, y);
     for (size_t i = 0; i < bytes; ++i) out[i] = clampedByte(sum[i]);
   }
 }
 
-// Columns of rows from..to of the target from columns of the source, pixel by pixel.
+// Pixel x of a target row from its window of the source row.
 template <int Channels>
-void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from, int to) {
+void resamplePixel(const BYTE* in, BYTE* out, const Weights& w, int window, int x) {
+  const BYTE* pixels = in + size_t(w.first[size_t(x)]) * Channels;
+  const std::int16_t* weight = &w.weight[size_t(x) * size_t(w.window)];
+  std::int32_t sum[Channels] = {};
+  for (int k = 0; k < window; ++k)
+    for (int c = 0; c < Channels; ++c) sum[c] += weight[k] * pixels[k * Channels + c];
+  for (int c = 0; c < Channels; ++c) out[x * Channels + c] = clampedByte(sum[c]);
+}
+
+// The same for a whole row, two taps of all channels of a pixel in one
+// multiply-add of 16-bit lanes (the channels of pixels k and k + 1 side by
+// side): the very same sums, about twice as fast as the plain loop.
+template <int Channels>
+__attribute__((target("ssse3"))) void resampleRowOfColumnsSsse3(const BYTE* in, int sourceColumns, BYTE* out,
+                                                                int columns, const Weights& w, int window) {
+  const __m128i pairs = Channels == 3 ? _mm_setr_epi8(0, -1, 3, -1, 1, -1, 4, -1, 2, -1, 5, -1, -1, -1, -1, -1)
+                                      : _mm_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+  const __m128i half = _mm_set1_epi32(kOne / 2);
+  for (int x = 0; x < columns; ++x) {
+    const int first = w.first[size_t(x)];
+    // Each load takes 8 bytes from pixel k on: a window that ends within the
+    // last two pixels of the row takes the plain loop, so no load passes the row's end.
+    if (first + window + 2 > sourceColumns) {
+      resamplePixel<Channels>(in, out, w, window, x);
+      continue;
+    }
+    const std::int16_t* weight = &w.weight[size_t(x) * size_t(w.window)];
+    __m128i sum = _mm_setzero_si128();
+    for (int k = 0; k < window; k += 2) {
+      const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + size_t(first + k) * Channels));
+      const __m128i weights = weightPair(weight[k], k + 1 < window ? weight[k + 1] : 0);
+      sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_shuffle_epi8(bytes, pairs), weights));
+    }
+    // Rounded, shifted and clamped to 0..255 as clampedByte does.
+    const __m128i value = _mm_srai_epi32(_mm_add_epi32(sum, half), kWeightBits);
+    const __m128i bytesOut = _mm_packus_epi16(_mm_packs_epi32(value, value), value);
+    const std::uint32_t pixel = std::uint32_t(_mm_cvtsi128_si32(bytesOut));
+    std::memcpy(out + size_t(x) * Channels, &pixel, Channels);
+  }
+}
+
+// Columns of rows first..last of the target from columns of the source, pixel by pixel.
+template <int Channels>
+void resampleColumns(FIBITMAP* source, FIBITMAP* target, const Weights& w, int first, int last) {
+  static const bool ssse3 = __builtin_cpu_supports("ssse3");
   const int columns = int(FreeImage_GetWidth(target));
   const int sourceColumns = int(FreeImage_GetWidth(source));
   const int window = std::min(w.window, sourceColumns);
-  for (int y = from; y < to; ++y) {
+  for (int y = first; y < last; ++y) {
     const BYTE* in = FreeImage_GetScanLine(source, y);
     BYTE* out = FreeImage_GetScanLine(target, y);
-    for (int x = 0; x < columns; ++x) {
-      const BYTE* from = in + size_t(w.first[size_t(x)]) * Channels;
-      const std::int16_t* weight = &w.weight[size_t(x) * size_t(w.window)];
-      std::int32_t sum[Channels] = {};
-      for (int k = 0; k < window; ++k)
-        for (int c = 0; c < Channels; ++c) sum[c] += weight[k] * from[k * Channels + c];
-      for (int c = 0; c < Channels; ++c) out[x * Channels + c] = clampedByte(sum[c]);
+    if (ssse3) {
+      resampleRowOfColumnsSsse3<Channels>(in, sourceColumns, out, columns, w, window);
+    } else {
+      for (int x = 0; x < columns; ++x) resamplePixel<Channels>(in, out, w, window, x);
     }
   }
 }
