@@ -124,26 +124,36 @@ __m128i weightPair(std::int16_t a, std::int16_t b) {
   return _mm_set1_epi32(int(std::uint32_t(std::uint16_t(a)) | std::uint32_t(std::uint16_t(b)) << 16));
 }
 
-// sum[i] += wa * a[i] + wb * b[i] for the bytes of two source rows: the
-// bytes of both side by side in 16-bit lanes, so that one multiply-add
-// gives four sums, where the compiler's own vectors take several multiplies.
-void addRowPair(std::int32_t* sum, const BYTE* a, const BYTE* b, std::int16_t wa, std::int16_t wb, size_t bytes) {
-  const __m128i weights = weightPair(wa, wb);
-  const __m128i zero = _mm_setzero_si128();
+// One target row from the taps' source rows, 16 bytes at a time: the bytes
+// of two rows side by side in 16-bit lanes, so that one multiply-add gives
+// four sums of two taps, kept in registers over all taps, then rounded,
+// shifted and clamped as clampedByte does.
+void resampleRow(const std::vector<const BYTE*>& rows, const std::int16_t* weight, BYTE* out, size_t bytes) {
+  const int taps = int(rows.size());
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi32(kOne / 2);
   size_t i = 0;
   for (; i + 16 <= bytes; i += 16) {
-    const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-    const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-    const __m128i pairs[2] = {_mm_unpacklo_epi8(va, vb), _mm_unpackhi_epi8(va, vb)};
-    for (int half = 0; half < 2; ++half) {
-      __m128i* s = reinterpret_cast<__m128i*>(sum + i + 8 * size_t(half));
-      const __m128i low = _mm_madd_epi16(_mm_unpacklo_epi8(pairs[half], zero), weights);
-      const __m128i high = _mm_madd_epi16(_mm_unpackhi_epi8(pairs[half], zero), weights);
-      _mm_storeu_si128(s, _mm_add_epi32(_mm_loadu_si128(s), low));
-      _mm_storeu_si128(s + 1, _mm_add_epi32(_mm_loadu_si128(s + 1), high));
+    __m128i sum[4] = {zero, zero, zero, zero};
+    for (int k = 0; k < taps; k += 2) {
+      const bool pair = k + 1 < taps;
+      const __m128i weights = weightPair(weight[k], pair ? weight[k + 1] : 0);
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[size_t(k)] + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[size_t(pair ? k + 1 : k)] + i));
+      const __m128i low = _mm_unpacklo_epi8(a, b), high = _mm_unpackhi_epi8(a, b);
+      sum[0] = _mm_add_epi32(sum[0], _mm_madd_epi16(_mm_unpacklo_epi8(low, zero), weights));
+      sum[1] = _mm_add_epi32(sum[1], _mm_madd_epi16(_mm_unpackhi_epi8(low, zero), weights));
+      sum[2] = _mm_add_epi32(sum[2], _mm_madd_epi16(_mm_unpacklo_epi8(high, zero), weights));
+      sum[3] = _mm_add_epi32(sum[3], _mm_madd_epi16(_mm_unpackhi_epi8(high, zero), weights));
     }
+    for (__m128i& s : sum) s = _mm_srai_epi32(_mm_add_epi32(s, half), kWeightBits);
+    const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(sum[0], sum[1]), _mm_packs_epi32(sum[2], sum[3]));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
   }
-  for (; i < bytes; ++i) sum[i] += wa * std::int16_t(a[i]) + wb * std::int16_t(b[i]);
+  for (; i < bytes; ++i) {
+    std::int32_t sum = 0;
+    for (int k = 0; k < taps; ++k) sum += weight[k] * rows[size_t(k)][i];
+    out[i] = clampedByte(sum);
+  }
 }
 
 // Rows from..to of the target from rows of the source, each a weighted sum
@@ -151,19 +161,12 @@ void addRowPair(std::int32_t* sum, const BYTE* a, const BYTE* b, std::int16_t wa
 void resampleRows(FIBITMAP* source, FIBITMAP* target, const Weights& w, int from, int to) {
   const int sourceRows = int(FreeImage_GetHeight(source));
   const size_t bytes = size_t(FreeImage_GetWidth(target)) * (FreeImage_GetBPP(target) / 8);
-  std::vector<std::int32_t> sum(bytes);
+  std::vector<const BYTE*> rows;
   for (int y = from; y < to; ++y) {
-    const std::int16_t* weight = &w.weight[size_t(y) * size_t(w.window)];
     const int first = w.first[size_t(y)], taps = std::min(w.window, sourceRows - first);
-    // Two source rows at a time, so the sums are read and written half as often.
-    std::fill(sum.begin(), sum.end(), 0);
-    for (int k = 0; k < taps; k += 2) {
-      const BYTE* a = FreeImage_GetScanLine(source, first + k);
-      const BYTE* b = FreeImage_GetScanLine(source, first + std::min(k + 1, taps - 1));
-      addRowPair(sum.data(), a, b, weight[k], k + 1 < taps ? weight[k + 1] : 0, bytes);
-    }
-    BYTE* out = FreeImage_GetScanLine(target, y);
-    for (size_t i = 0; i < bytes; ++i) out[i] = clampedByte(sum[i]);
+    rows.clear();
+    for (int k = 0; k < taps; ++k) rows.push_back(FreeImage_GetScanLine(source, first + k));
+    resampleRow(rows, &w.weight[size_t(y) * size_t(w.window)], FreeImage_GetScanLine(target, y), bytes);
   }
 }
 
