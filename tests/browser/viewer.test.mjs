@@ -113,7 +113,7 @@ const viewer = (page) => page.evaluate(async () => {
 });
 
 const waitOpen = (page, open = true) => page.waitForFunction(
-  (o) => Boolean(document.querySelector('dialog.pv-view')?.open) === o, open, { timeout: 5000 });
+  (o) => Boolean(document.querySelector('dialog.pv-view')?.open) === o, open, { timeout: 20000 });
 
 // A swipe or a pinch with real touch input; points are [from, to] pairs.
 async function touch(page, fingers) {
