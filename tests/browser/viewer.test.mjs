@@ -189,6 +189,12 @@ test('the address of a photo opens it directly, and Back returns to its page', a
   assert.equal((await viewer(page)).open, false);
   assert.deepEqual(errors, []);
   await page.close();
+  // Nor does one that does not decode, loaded afresh: the page shows.
+  const broken = await open('desktop', url(1004, pageName(0), '#foto-%E0%A4'));
+  assert.equal(await broken.page.evaluate(() => Boolean(document.querySelector('dialog.pv-view')?.open)), false);
+  assert.ok(await broken.page.locator('a[href$=".jpg"] img').first().isVisible(), 'the page is not left hidden');
+  assert.deepEqual(broken.errors, []);
+  await broken.page.close();
 });
 
 test('on a phone a swipe moves, a pinch zooms and a swipe down closes', async () => {

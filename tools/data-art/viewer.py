@@ -268,7 +268,10 @@ function hide() {
   if (it.el) it.el.focus();
 }
 function fromAddress(push) {
-  var h = decodeURIComponent(location.hash);
+  // An address cut or typed wrongly may not decode; it names no photo, and
+  // the page under the viewer must still come back.
+  var h;
+  try { h = decodeURIComponent(location.hash); } catch (e) { h = location.hash; }
   if (h.indexOf(TAG) !== 0) return hide();
   if (!items) collect();
   for (var i = 0; i < items.length; i++)
