@@ -111,8 +111,9 @@ function build() {
   nextBtn.onclick = function () { step(1); };
   zoomBtn.onclick = function () { setZoom(zoom > 1 ? 1 : 2.5); };
   dlg.addEventListener('cancel', function (e) { e.preventDefault(); close(); });
-  // Escape may close the dialog itself; the history follows.
-  dlg.addEventListener('close', function () { if (history.state && history.state.pvView) history.back(); });
+  // Escape may close the dialog itself; the history follows. The event comes
+  // a task late: by then Forward may have opened the viewer again.
+  dlg.addEventListener('close', function () { if (!dlg.open && history.state && history.state.pvView) history.back(); });
   // The page's own keys and swipes rest while the viewer is open.
   ['touchstart', 'touchmove', 'touchend'].forEach(function (t) {
     dlg.addEventListener(t, function (e) { e.stopPropagation(); }, {passive: true});
