@@ -27,6 +27,10 @@ BoxSize fitIntoBox(int sourceWidth, int sourceHeight, int boxWidth, int boxHeigh
 // twice the box and never enlarged; 0 x 0 where that gives less than half as
 // much width again as the size's own picture (not worth its bytes).
 BoxSize twinSize(int sourceWidth, int sourceHeight, int boxWidth, int boxHeight, bool enlarge);
+// The quality a high-resolution picture is written at: a screen shows it at
+// half its pixels' size or less, where compression shows far less, and it is
+// what phones fetch; three fifths of the chosen quality look the same there.
+int twinQuality(int quality);
 
 bool prepareWatermarks(AppState& state);
 // False only when the source type is unknown; every other outcome is true.

@@ -173,7 +173,10 @@ std::vector<std::vector<std::string>> imageRecipes(const AppState& state, const 
     for (const SizeOutput& output : plan[i].outputs) {
       nlohmann::json recipe = imageRecipe(state, *plan[i].item, output.boxWidth, output.boxHeight, scaledBoxes);
       // Whether it is written at all depends on the size it doubles.
-      if (output.twinOf >= 0) recipe["twinOf"] = scaledBoxes[size_t(output.twinOf)];
+      if (output.twinOf >= 0) {
+        recipe["twinOf"] = scaledBoxes[size_t(output.twinOf)];
+        if (recipe.contains("quality")) recipe["quality"] = twinQuality(state.settings.jpegQuality);
+      }
       recipes[i].push_back(recipeDigest(recipe, secret));
     }
   }

@@ -113,6 +113,25 @@ TEST(WebFormats, QualityDecidesTheBytes) {
   }
 }
 
+// A phone fetches the twins; they are written at a lower quality than the
+// sizes themselves, which keep the chosen one (ImageMagick estimates it from
+// the quantisation tables).
+TEST(HighResolution, TwinsAreWrittenAtThreeFifthsOfTheQuality) {
+  Converter c(kJpeg);
+  c.state.settings.hidpi = true;
+  const std::string source = pvtest::photo("exif_canon_powershot_sd300.jpg");
+  for (int quality : {75, 90}) {
+    SCOPED_TRACE(quality);
+    c.state.settings.jpegQuality = quality;
+    std::vector<SizeOutput> outputs{{400, 300, c.dir.file("a.jpg")}, {800, 600, c.dir.file("a-2x.jpg")}};
+    outputs[1].twinOf = 0;
+    ASSERT_TRUE(convertImageSizes(c.state, 0, false, false, source, outputs, ""));
+    EXPECT_EQ(pvtest::run("identify -format '%w %Q' " + outputs[0].destination), "400 " + std::to_string(quality));
+    EXPECT_EQ(pvtest::run("identify -format '%w %Q' " + outputs[1].destination),
+              "800 " + std::to_string(quality * 3 / 5));
+  }
+}
+
 TEST(HighResolution, TwiceTheBoxWhereTheSourceHasThePixelsNeverEnlarged) {
   Converter c(kPng);
   ProjectSettings& s = c.state.settings;
