@@ -80,8 +80,8 @@ const Field kFields[] = {
      .preset = "IMAGE/STRIPGPS", .value = IMAGE(stripGps)},
     {.name = "hidpi", .page = kImage, .stored = "/hidpi", .kind = K::Switch, .group = nullptr,
      .label = "Bilder für hochauflösende Bildschirme", .option = "--hidpi",
-     .help = "each scaled size also at up to twice its box where the source has the pixels, offered to "
-             "sharp screens through srcset",
+     .help = "each scaled size also at up to twice its box where the source has the pixels, at three "
+             "fifths of the quality, offered to sharp screens through srcset",
      .preset = "IMAGE/HIDPI", .value = IMAGE(hidpi)},
     {.name = "quality", .page = kImage, .stored = "/quality", .kind = K::Number, .group = nullptr,
      .label = "Bildqualität", .lo = 25, .hi = 100, .start = 75, .option = "--quality", .argument = "Q",

@@ -28,6 +28,11 @@ try {
 const phone = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const desktop = { viewport: { width: 1280, height: 800 } };
 
+const cameraPhotos = ['exif_canon_g9_imagedescription.jpg', 'exif_canon_powershot_sd300.jpg', 'exif_casio_exm2.jpg',
+  'exif_kodak_dc210_comment.jpg', 'exif_nikon_d300_progressive.jpeg', 'exif_nokia_n70_iptc_keywords.jpg',
+  'iptc_caption_nikon_d1x_reagan.jpg', 'large_9mp_nokia_8_3.jpg', 'orientation6_canon_sx60.jpg',
+  'portrait_nikon_d70s.jpg', 'comment_iptc_description_all_different.jpg', 'tiff_rgba8_exif_iptc_reagan.tiff'];
+
 let work;
 let server;
 let base;
@@ -64,6 +69,10 @@ before(async () => {
   fs.symlinkSync(path.join(photos, 'large_9mp_nokia_8_3.jpg'), path.join(work, 'Breit', 'weit.jpg'));
   for (const n of [4004, 5004])
     buildGallery(cli, work, path.join(projects, `breit${n}`), ['--preset', String(n), '--import', path.join(work, 'Breit')]);
+  // Twelve photos from cameras and phones, for the bytes of a first view.
+  fs.mkdirSync(path.join(work, 'Echt'));
+  for (const f of cameraPhotos) fs.symlinkSync(path.join(photos, f), path.join(work, 'Echt', f));
+  buildGallery(cli, work, path.join(projects, 'echt'), ['--preset', '1004', '--import', path.join(work, 'Echt')]);
   buildGallery(cli, work, path.join(projects, 'ohne'), ['--preset', '1004', '--import', path.join(work, 'Fotos'),
     '--captions', 'filename', '--no-javascript']);
   ({ child: server, url: base } = await serve(projects));
@@ -463,11 +472,16 @@ test('axe-core finds no violation of any kind, with the viewer closed and open',
   assert.deepEqual(found, []);
 });
 
-test('the first view of an album page on a phone stays small', async () => {
+test('the first view of an album page of twelve camera photos on a phone stays within 250 KiB', async () => {
   const page = await browsers.phone.context.newPage();
   let bytes = 0;
-  page.on('requestfinished', async (r) => { bytes += (await r.sizes()).responseBodySize; });
-  await page.goto(url(1004, pageName(0)), { waitUntil: 'networkidle' });
+  let twins = 0;
+  page.on('requestfinished', async (r) => {
+    bytes += (await r.sizes()).responseBodySize;
+    if (/-2x\.jpg$/.test(r.url())) twins++;
+  });
+  await page.goto(url('echt', pageName(0)), { waitUntil: 'networkidle' });
   await page.close();
+  assert.equal(twins, 8, 'the phone fetches the sharp pictures of the photos that have them');
   assert.ok(bytes <= 250 * 1024, `${Math.round(bytes / 1024)} KiB`);
 });
