@@ -305,6 +305,40 @@ test("opened by its address, the page's picture stands in at once and the sharp 
   await page.close();
 });
 
+// A thumbnail's rounded size gives it a shape a hair off its photo's (the
+// wide camera photo: 360 x 154 for 1920 x 823); the sharp photo must not grow
+// the box the stand-in painted (a visible jump, and a later largest paint for
+// the browser).
+test('the sharp photo fills the very box its stand-in had', async () => {
+  const { page, errors } = await open('desktop', url('echt', pageName(0)));
+  let letThrough;
+  const gate = new Promise((resolve) => { letThrough = resolve; setTimeout(resolve, 10000); });
+  await page.route('**/pcvb00008.jpg', async (route) => { await gate; await route.continue(); });
+  // Where the picture paints: its box, or the part a contained picture covers.
+  const painted = () => page.evaluate(async () => {
+    const img = document.querySelector('dialog.pv-view img');
+    await img.decode().catch(() => {});
+    const r = img.getBoundingClientRect();
+    let [x, y, w, h] = [r.x, r.y, r.width, r.height];
+    if (getComputedStyle(img).objectFit === 'contain') {
+      const k = Math.min(w / img.naturalWidth, h / img.naturalHeight);
+      [x, y, w, h] = [x + (w - img.naturalWidth * k) / 2, y + (h - img.naturalHeight * k) / 2,
+        img.naturalWidth * k, img.naturalHeight * k];
+    }
+    return { box: [x, y, w, h].map((n) => Math.round(n * 4) / 4), file: img.currentSrc.split('/').pop() };
+  });
+  await page.click('a[href="images/pcvb00008.jpg"] img');
+  await waitOpen(page);
+  const standIn = await painted();
+  assert.equal(standIn.file, 'pcva00008.jpg');
+  letThrough();
+  assert.equal((await viewer(page)).src, '/echt/images/pcvb00008.jpg');
+  const sharp = await painted();
+  assert.deepEqual(sharp.box, standIn.box);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
 test('a desktop click zooms in on the spot and out again', async () => {
   const { page } = await open('desktop', url(1004, pageName(0), '#foto-pcvb00000'));
   await waitOpen(page);

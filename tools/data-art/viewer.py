@@ -189,6 +189,11 @@ function photo(src) {
 }
 function stand(it) {
   var img = it.el && it.el.querySelector('img');
+  // The page's picture gives the photo's box its shape from the start; the
+  // sharp file then fills the same box, not one a rounding pixel larger.
+  var w = img && +img.getAttribute('width'), h = img && +img.getAttribute('height');
+  if (w && h) pic.style.setProperty('--shape', w / h);
+  else pic.style.removeProperty('--shape');
   photo(img ? img.getAttribute('src') : it.probe || it.src);
   if (img && img.srcset) {
     pic.sizes = img.sizes;
@@ -310,6 +315,13 @@ VIEWER_CSS = """\
   cursor: zoom-in; user-select: none; -webkit-user-select: none;
 }
 .pv-zoomed .pv-view-stage img { cursor: zoom-out; }
+@supports (width: 1cqw) {
+  .pv-view-stage { container-type: size; }
+  .pv-view-stage img[style*="--shape"] {
+    position: absolute; inset: 0; margin: auto; width: min(100cqw, 100cqh * var(--shape)); height: auto;
+    aspect-ratio: var(--shape); object-fit: fill;
+  }
+}
 .pv-view figcaption {
   position: absolute; left: 0; right: 0; bottom: 0; padding: 2.5rem 4rem max(1rem, env(safe-area-inset-bottom));
   background: linear-gradient(rgb(0 0 0 / 0), rgb(0 0 0 / .72)); text-align: center; line-height: 1.4;
