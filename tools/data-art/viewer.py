@@ -190,7 +190,7 @@ function photo(src) {
 function stand(it) {
   var img = it.el && it.el.querySelector('img');
   // The page's picture gives the photo's box its shape from the start; the
-  // sharp file then fills the same box, not one a rounding pixel larger.
+  // sharp file then paints within the same box, never a rounding pixel beyond.
   var w = img && +img.getAttribute('width'), h = img && +img.getAttribute('height');
   if (w && h) pic.style.setProperty('--shape', w / h);
   else pic.style.removeProperty('--shape');
@@ -319,7 +319,7 @@ VIEWER_CSS = """\
   .pv-view-stage { container-type: size; }
   .pv-view-stage img[style*="--shape"] {
     position: absolute; inset: 0; margin: auto; width: min(100cqw, 100cqh * var(--shape)); height: auto;
-    aspect-ratio: var(--shape); object-fit: fill;
+    aspect-ratio: var(--shape);
   }
 }
 .pv-view figcaption {
