@@ -1,5 +1,5 @@
 # Everyday entry points; scripts/setup installs what is missing and builds.
-.PHONY: all setup build run test test-asan bench demo install package
+.PHONY: all setup build run test test-asan bench bench-pages demo install package
 
 all: build
 
@@ -41,6 +41,12 @@ bench:
 	build/bin/bench_album
 	build/bin/bench_upload
 	build/bin/bench_project
+
+# Lighthouse's scores of the pages of the presets for today's screens, served
+# by nginx as a web host serves them; about 20 minutes.
+bench-pages:
+	scripts/setup --bench
+	node bench/page-scores.mjs
 
 # A web album with albums and sub-albums from the demo photos, built into a
 # new folder build/demo/Fotoreise-N; prints its start page.
