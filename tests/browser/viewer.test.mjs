@@ -7,6 +7,7 @@
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
@@ -36,6 +37,7 @@ const cameraPhotos = ['exif_canon_g9_imagedescription.jpg', 'exif_canon_powersho
 let work;
 let server;
 let base;
+let projects;
 let records;   // twelve pictures and an album of two, in list order
 const browsers = {};
 
@@ -59,7 +61,7 @@ function serve(folder) {
 before(async () => {
   work = fs.mkdtempSync(path.join(os.tmpdir(), 'picovand-viewer-'));
   records = sourceFolder(photos, path.join(work, 'Fotos'), true);
-  const projects = path.join(work, 'Projekte');
+  projects = path.join(work, 'Projekte');
   fs.mkdirSync(projects);
   for (const [n, more] of [[1004, ['--albums']], [7004, ['--albums']], [4004, []], [5004, []], [6004, []]])
     buildGallery(cli, work, path.join(projects, String(n)), ['--preset', String(n), '--import',
@@ -482,6 +484,67 @@ test('nothing shifts while a page loads or the viewer opens from its address', a
     }
   }
   assert.deepEqual(shifts, []);
+});
+
+// Serves folder as a slow connection delivers a page larger than its first
+// flight of packets: the page's first split bytes (?split=N), a pause, then
+// the rest. Everything else comes at once.
+function serveInPieces(folder) {
+  const types = { '.htm': 'text/html; charset=utf-8', '.html': 'text/html; charset=utf-8', '.css': 'text/css',
+    '.svg': 'image/svg+xml', '.jpg': 'image/jpeg' };
+  const server = http.createServer((req, res) => {
+    const address = new URL(req.url, 'http://127.0.0.1');
+    const file = path.join(folder, decodeURIComponent(address.pathname));
+    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file)) {
+      res.writeHead(404);
+      res.end();
+      return;
+    }
+    const body = fs.readFileSync(file);
+    res.writeHead(200, { 'content-type': types[path.extname(file)] ?? 'application/octet-stream' });
+    const split = Number(address.searchParams.get('split'));
+    if (!split) {
+      res.end(body);
+      return;
+    }
+    res.write(body.subarray(0, split));
+    setTimeout(() => res.end(body.subarray(split)), 150);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Rows centred on the page (the pager, the slideshow's buttons, the preview
+// strip) would move sideways as their later members arrive, were the page
+// painted before it is whole.
+test('a page that arrives in two pieces paints nothing that moves later', async () => {
+  const pieces = await serveInPieces(projects);
+  const at = `http://127.0.0.1:${pieces.address().port}/`;
+  const moved = [];
+  try {
+    for (const device of ['phone', 'desktop']) {
+      for (const [gallery, file] of [[1004, pageName(0)], [7004, slideName(3)], [4004, pageName(2)],
+        [5004, pageName(0)], [6004, pageName(2)]]) {
+        const text = fs.readFileSync(path.join(projects, String(gallery), file), 'utf8');
+        for (let split = text.indexOf('<body'); split < text.length; split += 600) {
+          const page = await browsers[device].context.newPage();
+          await page.addInitScript(() => {
+            window.shift = 0;
+            new PerformanceObserver((list) => {
+              for (const e of list.getEntries()) window.shift += e.value;
+            }).observe({ type: 'layout-shift', buffered: true });
+          });
+          await page.goto(`${at}${gallery}/${file}?split=${split}`, { waitUntil: 'load' });
+          await page.waitForTimeout(100);
+          const shift = await page.evaluate(() => window.shift);
+          if (shift > 0) moved.push(`${gallery}/${file} cut at ${split} on ${device}: ${shift.toFixed(4)}`);
+          await page.close();
+        }
+      }
+    }
+  } finally {
+    pieces.close();
+  }
+  assert.deepEqual(moved, []);
 });
 
 test('axe-core finds no violation of any kind, with the viewer closed and open', async () => {

@@ -18,5 +18,8 @@ sed -e "s|##DRAFT##|Helle Kacheln|g" -e "s|##IMAGE##|$res/IMAGES/1001.jpg|g" \
 mapfile -t files < <(find "$res/DRAFTS" "$res/DE" -name '*.html' ! -name draft.html | sort)
 files+=("$scratch/temp.html")
 echo "checking ${#files[@]} pages"
-java -jar "$jar" --errors-only --format gnu "${files[@]}"
+# The checker does not know yet that a page may wait for one of its own
+# elements before it paints (<link rel="expect" blocking="render">).
+java -jar "$jar" --errors-only --format gnu \
+  --filterpattern '.*“blocking” attribute must have a “rel” attribute whose value is “stylesheet”.*' "${files[@]}"
 echo "all ${#files[@]} pages valid"

@@ -28,11 +28,15 @@ def write(path, text):
 # ---------------------------------------------------------------- templates
 
 def head(p, script_tail):
+    links = ""
     if p.get("today"):
         script_tail += VIEWER_JS
-    css = '<link rel="stylesheet" href="pcv_image_folder/pcv.css">\n'
+        # A page that arrives in pieces would paint its centred rows half
+        # filled and move them as the rest comes; it paints once it is whole.
+        links = '<link rel="expect" href="#pv-end" blocking="render">\n'
+    links += '<link rel="stylesheet" href="pcv_image_folder/pcv.css">\n'
     if pcv2_css(p):
-        css += '<link rel="stylesheet" href="pcv_image_folder/pcv2.css">\n'
+        links += '<link rel="stylesheet" href="pcv_image_folder/pcv2.css">\n'
     return ("<!DOCTYPE html>\n"
             '<html lang="de">\n<head>\n<meta charset="utf-8">\n'
             '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
@@ -41,9 +45,14 @@ def head(p, script_tail):
             '<meta name="description" content="Fotogalerie „CORVANE_PICOVAND_TITLE“">\n'
             # No icon of its own: the browser asks for none.
             '<link rel="icon" href="data:,">\n'
-            f"{css}"
+            f"{links}"
             '<script type="text/javascript">\nCORVANE_PICOVAND_JAVA_CODE\n' + script_tail + "</script>\n"
             "</head>\n")
+
+
+def page_end(p):
+    end = '<div id="pv-end" hidden></div>\n' if p.get("today") else ""
+    return end + "</body>\n</html>\n"
 
 
 # Arrow keys and a left or right swipe follow the links marked rel="prev" and
@@ -142,7 +151,7 @@ def webalb(p):
             + '<main class="pv-grid" style="--cols: CORVANE_PICOVAND_COLUMNS">\n'
             + f"<!--PCV_SLOT-->{slot(p, 0)}<!--/PCV_SLOT-->\n</main>\n"
             + f'<nav class="pv-nav" aria-label="Albumseiten" {NAV_TARGETS}>\n{nav_up}{paging()}</nav>\n'
-            + "</div>\n</body>\n</html>\n")
+            + "</div>\n" + page_end(p))
 
 
 def show_page(p, stage_extra="", back_link=""):
@@ -157,7 +166,7 @@ def show_page(p, stage_extra="", back_link=""):
             + exif + "</main>\n"
             + f'<nav class="pv-nav" aria-label="Bilder" {PAGE_TARGETS}>\n'
             + paging("Erstes Bild", "Vorheriges Bild", "Nächstes Bild", "Letztes Bild") + "</nav>\n"
-            + "</div>\n</body>\n</html>\n")
+            + "</div>\n" + page_end(p))
 
 
 def htmlsld(p):
@@ -195,7 +204,7 @@ def javasld(p):
             + '<p class="pv-caption" id="PicoVand_Comment">CORVANE_PICOVAND_COMMENT</p>\n'
             + controls
             + '<p class="pv-count"><span id="PicoVand_Counter">CORVANE_PICOVAND_CURRENTIMAGE</span></p>\n'
-            + "</main>\n</div>\n</body>\n</html>\n")
+            + "</main>\n</div>\n" + page_end(p))
 
 
 def templates(p):
