@@ -17,7 +17,7 @@ import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 
-import { sourceFolder } from '../tests/browser/families.mjs';
+import { cameraPhotos, sourceFolder } from '../tests/browser/families.mjs';
 import { buildGallery } from '../tests/browser/harness.mjs';
 
 const root = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..');
@@ -40,10 +40,6 @@ for (const [what, file] of [['picovand-cli', cli], ['Lighthouse', lighthouse], [
   }
 }
 
-const cameraPhotos = ['exif_canon_g9_imagedescription.jpg', 'exif_canon_powershot_sd300.jpg', 'exif_casio_exm2.jpg',
-  'exif_kodak_dc210_comment.jpg', 'exif_nikon_d300_progressive.jpeg', 'exif_nokia_n70_iptc_keywords.jpg',
-  'iptc_caption_nikon_d1x_reagan.jpg', 'large_9mp_nokia_8_3.jpg', 'orientation6_canon_sx60.jpg',
-  'portrait_nikon_d70s.jpg', 'comment_iptc_description_all_different.jpg', 'tiff_rgba8_exif_iptc_reagan.tiff'];
 
 // The pages scored per preset: the start page, an album or slide page, and a
 // photo opened in the viewer by its address. n is the photo shown; the test
@@ -72,7 +68,7 @@ process.on('SIGINT', () => process.exit(130));
 // The galleries: <set>/g<preset>, built as a user builds them.
 const sets = [
   // The photo shown on its own: a small picture of the test set, and a
-  // detailed 1600 x 1200 camera photo (the heaviest kind a page shows).
+  // detailed 1600 x 1200 camera photo.
   { name: 'test pictures', dir: 'tests', photo: 4, album: true,
     fill: (folder) => sourceFolder(photos, folder, true) },
   { name: 'camera photos', dir: 'camera', photo: 3, album: false,

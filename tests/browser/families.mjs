@@ -20,6 +20,12 @@ const topNames = ['01 Hafen', '02 Strand', '03 Düne', '04 Möwe', '05 Leuchttur
 export const albumName = 'Rom & Paris';
 const albumNames = ['r1 Forum', 'r2 Seine'];
 
+// Twelve photos from cameras and phones, from 167 to 4608 pixels wide.
+export const cameraPhotos = ['exif_canon_g9_imagedescription.jpg', 'exif_canon_powershot_sd300.jpg', 'exif_casio_exm2.jpg',
+  'exif_kodak_dc210_comment.jpg', 'exif_nikon_d300_progressive.jpeg', 'exif_nokia_n70_iptc_keywords.jpg',
+  'iptc_caption_nikon_d1x_reagan.jpg', 'large_9mp_nokia_8_3.jpg', 'orientation6_canon_sx60.jpg',
+  'portrait_nikon_d70s.jpg', 'comment_iptc_description_all_different.jpg', 'tiff_rgba8_exif_iptc_reagan.tiff'];
+
 // Writes the source folder: twelve pictures and, with album, a sub-folder
 // of two more (it sorts after the pictures). Returns the records the folder
 // import makes of it, in list order, with image numbers and captions.

@@ -13,7 +13,7 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
 
-import { pageName, picture, slideName, sourceFolder } from './families.mjs';
+import { cameraPhotos, pageName, picture, slideName, sourceFolder } from './families.mjs';
 import { buildEnvironment, buildGallery, finish, openBrowser, requireBrowser } from './harness.mjs';
 
 const { cli, photos } = buildEnvironment();
@@ -29,10 +29,6 @@ try {
 const phone = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 const desktop = { viewport: { width: 1280, height: 800 } };
 
-const cameraPhotos = ['exif_canon_g9_imagedescription.jpg', 'exif_canon_powershot_sd300.jpg', 'exif_casio_exm2.jpg',
-  'exif_kodak_dc210_comment.jpg', 'exif_nikon_d300_progressive.jpeg', 'exif_nokia_n70_iptc_keywords.jpg',
-  'iptc_caption_nikon_d1x_reagan.jpg', 'large_9mp_nokia_8_3.jpg', 'orientation6_canon_sx60.jpg',
-  'portrait_nikon_d70s.jpg', 'comment_iptc_description_all_different.jpg', 'tiff_rgba8_exif_iptc_reagan.tiff'];
 
 let work;
 let server;
