@@ -64,6 +64,7 @@ const cleanUp = () => {
 };
 process.on('exit', cleanUp);
 process.on('SIGINT', () => process.exit(130));
+process.on('SIGTERM', () => process.exit(143));
 
 // The galleries: <set>/g<preset>, built as a user builds them.
 const sets = [
@@ -121,6 +122,8 @@ http {
 }
 `);
 server = spawn('/usr/sbin/nginx', ['-c', conf, '-p', work], { stdio: 'ignore' });
+// The bench ends when its pages are scored; nginx is stopped on the way out.
+server.unref();
 const base = `${plain ? 'http' : 'https'}://127.0.0.1:${port}`;
 for (let i = 0; ; i++) {
   const up = await new Promise((resolve) => {
