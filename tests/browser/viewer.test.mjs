@@ -1,6 +1,7 @@
 // The photo viewer of the presets for today's screens, as a visitor uses it:
 // galleries built by picovand-cli, served by Python's web server on
-// 127.0.0.1 and opened in headless Chromium at a phone's and a desktop's size.
+// 127.0.0.1 (and by a small server of our own where a page must arrive in two
+// pieces) and opened in headless Chromium at a phone's and a desktop's size.
 // A thumbnail opens its photo over the same page, with its own address;
 // keys, a swipe, Escape and Back work; nothing shifts; axe-core finds
 // nothing; the first view of an album page stays small.
