@@ -50,8 +50,8 @@ export function sourceFolder(photos, folder, album) {
 }
 
 // The web path of an image's output in one size (prefix pcva, pcvb or pcvc).
-export const picture = (r, prefix) =>
-  `images${r.albumPath === '/' ? '' : r.albumPath}/${prefix}${String(r.number).padStart(5, '0')}.jpg`;
+export const picture = (r, prefix, extension = 'jpg') =>
+  `images${r.albumPath === '/' ? '' : r.albumPath}/${prefix}${String(r.number).padStart(5, '0')}.${extension}`;
 
 export const pageName = (n) => `pcv${String(n).padStart(5, '0')}.htm`;
 export const slideName = (n) => `pcv-sld-${String(n).padStart(5, '0')}.htm`;

@@ -15,7 +15,11 @@ import { createRequire } from 'node:module';
 import { after, before, test } from 'node:test';
 
 import { cameraPhotos, pageName, picture, slideName, sourceFolder } from './families.mjs';
+
 import { buildEnvironment, buildGallery, finish, openBrowser, requireBrowser } from './harness.mjs';
+
+// The presets for today's screens write WebP.
+const photo = (r, prefix) => picture(r, prefix, 'webp');
 
 const { cli, photos } = buildEnvironment();
 const playwright = await requireBrowser();
@@ -138,11 +142,11 @@ test('an album thumbnail opens its photo over the page; keys, Escape and Back', 
   const { page, errors } = await open('desktop', url(1004, pageName(0)));
   const pictures = images().filter((r) => r.albumPath === '/');
   const start = await viewer(page);
-  await page.click(`a[href="${picture(pictures[1], 'pcvb')}"] img`);
+  await page.click(`a[href="${photo(pictures[1], 'pcvb')}"] img`);
   await waitOpen(page);
   let v = await viewer(page);
   assert.equal(v.path, start.path, 'the page stays');
-  assert.equal(v.src, `/1004/${picture(pictures[1], 'pcvb')}`);
+  assert.equal(v.src, `/1004/${photo(pictures[1], 'pcvb')}`);
   assert.equal(v.caption, '02 Strand');
   assert.equal(v.counter, `2 / ${pictures.length}`);
   assert.equal(v.hash, '#foto-pcvb00001');
@@ -151,23 +155,23 @@ test('an album thumbnail opens its photo over the page; keys, Escape and Back', 
 
   await page.keyboard.press('ArrowRight');
   v = await viewer(page);
-  assert.equal(v.src, `/1004/${picture(pictures[2], 'pcvb')}`);
+  assert.equal(v.src, `/1004/${photo(pictures[2], 'pcvb')}`);
   assert.equal(v.hash, '#foto-pcvb00002');
   await page.keyboard.press('ArrowLeft');
   await page.keyboard.press('ArrowLeft');
   await page.keyboard.press('ArrowLeft');
   v = await viewer(page);
-  assert.equal(v.src, `/1004/${picture(pictures.at(-1), 'pcvb')}`, 'it wraps around');
+  assert.equal(v.src, `/1004/${photo(pictures.at(-1), 'pcvb')}`, 'it wraps around');
 
   await page.keyboard.press('Escape');
   await waitOpen(page, false);
   v = await viewer(page);
   assert.equal(v.hash, '', 'Escape takes the address back');
-  assert.equal(v.focused, picture(pictures.at(-1), 'pcvb'), 'focus returns to the thumbnail');
+  assert.equal(v.focused, photo(pictures.at(-1), 'pcvb'), 'focus returns to the thumbnail');
   assert.equal(page.url(), url(1004, pageName(0)));
 
   // Back closes it and leaves the visitor on the album page.
-  await page.click(`a[href="${picture(pictures[3], 'pcvb')}"] img`);
+  await page.click(`a[href="${photo(pictures[3], 'pcvb')}"] img`);
   await waitOpen(page);
   await page.goBack();
   await waitOpen(page, false);
@@ -195,7 +199,7 @@ test('an album thumbnail opens its photo over the page; keys, Escape and Back', 
   // The close button closes it. The click goes to the button's place without
   // waiting for the photo to settle: on a busy machine the picture arriving
   // late kept the button "unstable" for long.
-  await page.click(`a[href="${picture(pictures[3], 'pcvb')}"] img`);
+  await page.click(`a[href="${photo(pictures[3], 'pcvb')}"] img`);
   await waitOpen(page);
   await page.getByRole('button', { name: 'Schließen' }).click({ force: true });
   await waitOpen(page, false);
@@ -207,7 +211,7 @@ test('the address of a photo opens it directly, and Back returns to its page', a
   const { page, errors } = await open('desktop', url(1004, pageName(0), '#foto-pcvb00004'));
   await waitOpen(page);
   const v = await viewer(page);
-  assert.equal(v.src, `/1004/${picture(images()[4], 'pcvb')}`);
+  assert.equal(v.src, `/1004/${photo(images()[4], 'pcvb')}`);
   assert.equal(v.caption, '05 Leuchtturm');
   await page.goBack();
   await waitOpen(page, false);
@@ -220,7 +224,7 @@ test('the address of a photo opens it directly, and Back returns to its page', a
   // Nor does one that does not decode, loaded afresh: the page shows.
   const broken = await open('desktop', url(1004, pageName(0), '#foto-%E0%A4'));
   assert.equal(await broken.page.evaluate(() => Boolean(document.querySelector('dialog.pv-view')?.open)), false);
-  assert.ok(await broken.page.locator('a[href$=".jpg"] img').first().isVisible(), 'the page is not left hidden');
+  assert.ok(await broken.page.locator('a[href$=".webp"] img').first().isVisible(), 'the page is not left hidden');
   assert.deepEqual(broken.errors, []);
   await broken.page.close();
 });
@@ -252,7 +256,7 @@ test('on a phone a swipe moves, a pinch zooms and a swipe down closes', async ()
 test("opened by its address, the page's picture stands in at once and the sharp photo follows before its neighbours", async () => {
   // A photo of the first album page whose thumbnail has a sharp twin: a 3x phone shows the twin.
   const html = fs.readFileSync(path.join(work, 'Projekte', '1004', pageName(0)), 'utf8');
-  const [, big, twin] = html.match(/<a href="(images\/pcvb\d+\.jpg)"[^>]*><img src="images\/pcva\d+\.jpg" srcset="[^"]*(images\/pcva\d+-2x\.jpg) /);
+  const [, big, twin] = html.match(/<a href="(images\/pcvb\d+\.webp)"[^>]*><img src="images\/pcva\d+\.webp" srcset="[^"]*(images\/pcva\d+-2x\.webp) /);
   const file = (u) => decodeURI(new URL(u).pathname).split('/').pop();
   const page = await browsers.phone.context.newPage();
   const errors = [];
@@ -271,7 +275,7 @@ test("opened by its address, the page's picture stands in at once and the sharp 
   const gate = new Promise((resolve) => { letThrough = resolve; setTimeout(resolve, 10000); });
   await page.route(`**/${big}`, async (route) => { await gate; await route.continue(); });
   // The page's load waits for the photo, which waits here: its first view is checked before.
-  await page.goto(url(1004, pageName(0), `#foto-${path.basename(big, '.jpg')}`), { waitUntil: 'domcontentloaded' });
+  await page.goto(url(1004, pageName(0), `#foto-${path.basename(big, '.webp')}`), { waitUntil: 'domcontentloaded' });
   await waitOpen(page);
   const early = await page.evaluate(async () => {
     const img = document.querySelector('.pv-view img');
@@ -312,7 +316,7 @@ test('the sharp photo paints within the box its stand-in had', async () => {
   const { page, errors } = await open('desktop', url('echt', pageName(0)));
   let letThrough;
   const gate = new Promise((resolve) => { letThrough = resolve; setTimeout(resolve, 10000); });
-  await page.route('**/pcvb00008.jpg', async (route) => { await gate; await route.continue(); });
+  await page.route('**/pcvb00008.webp', async (route) => { await gate; await route.continue(); });
   // Where the picture paints: its box, or the part a contained picture covers.
   const painted = () => page.evaluate(async () => {
     const img = document.querySelector('dialog.pv-view img');
@@ -326,12 +330,12 @@ test('the sharp photo paints within the box its stand-in had', async () => {
     }
     return { box: [x, y, w, h].map((n) => Math.round(n * 4) / 4), file: img.currentSrc.split('/').pop() };
   });
-  await page.click('a[href="images/pcvb00008.jpg"] img');
+  await page.click('a[href="images/pcvb00008.webp"] img');
   await waitOpen(page);
   const standIn = await painted();
-  assert.equal(standIn.file, 'pcva00008.jpg');
+  assert.equal(standIn.file, 'pcva00008.webp');
   letThrough();
-  assert.equal((await viewer(page)).src, '/echt/images/pcvb00008.jpg');
+  assert.equal((await viewer(page)).src, '/echt/images/pcvb00008.webp');
   const sharp = await painted();
   const [x, y, w, h] = standIn.box;
   const [sx, sy, sw, sh] = sharp.box;
@@ -364,9 +368,9 @@ test('the viewer shows the picture of the page where it is sharp enough and the 
     for (const device of ['phone', 'desktop']) {
       const { page, errors } = await open(device, url(gallery, pageName(0), hash));
       await waitOpen(page);
-      assert.equal(await shows(page), `/${gallery}/images/pcva00000.jpg`, `${gallery} on ${device}: 1280 pixels fill it`);
+      assert.equal(await shows(page), `/${gallery}/images/pcva00000.webp`, `${gallery} on ${device}: 1280 pixels fill it`);
       await page.evaluate(() => document.querySelector('.pv-view-zoom').click());
-      assert.equal(await shows(page), `/${gallery}/images/pcvb00000.jpg`, `${gallery} on ${device}: zoomed in`);
+      assert.equal(await shows(page), `/${gallery}/images/pcvb00000.webp`, `${gallery} on ${device}: zoomed in`);
       assert.deepEqual(errors, []);
       await page.close();
     }
@@ -376,7 +380,7 @@ test('the viewer shows the picture of the page where it is sharp enough and the 
     await page.setViewportSize({ width: 1920, height: 1080 });
     await page.goto(url(gallery, pageName(0), hash));
     await waitOpen(page);
-    assert.match(await shows(page), new RegExp(`^/${gallery}/images/(pcvb00000|pcva00000-2x)\\.jpg$`), gallery);
+    assert.match(await shows(page), new RegExp(`^/${gallery}/images/(pcvb00000|pcva00000-2x)\\.webp$`), gallery);
     assert.ok(await page.evaluate(() => document.querySelector('.pv-view img').naturalWidth >= 1920), gallery);
     await page.close();
   }
@@ -390,7 +394,7 @@ test('the album with slideshow opens the large photo of the slide page in place'
   await page.waitForFunction(() => document.querySelector('.pv-view img').getAttribute('src'));
   v = await viewer(page);
   assert.equal(v.path, `/7004/${pageName(0)}`);
-  assert.equal(v.src, `/7004/${picture(images()[2], 'pcvc')}`);
+  assert.equal(v.src, `/7004/${photo(images()[2], 'pcvc')}`);
   assert.equal(v.caption, '03 Düne');
   assert.equal(v.hash, '#foto-pcv-sld-00002');
   await page.keyboard.press('Escape');
@@ -406,13 +410,13 @@ test('on the pages of one photo the viewer moves from page to page and Back clos
     await page.click('.pv-stage a img');
     await waitOpen(page);
     let v = await viewer(page);
-    assert.equal(v.src, `/${gallery}/${picture(images()[0], prefix)}`, `${gallery}`);
+    assert.equal(v.src, `/${gallery}/${photo(images()[0], prefix)}`, `${gallery}`);
     assert.equal(v.hash, '#foto');
     await page.keyboard.press('ArrowRight');
     await page.waitForURL(url(gallery, file(1), '#foto'));
     await waitOpen(page);
     v = await viewer(page);
-    assert.equal(v.src, `/${gallery}/${picture(images()[1], prefix)}`, `${gallery}: the next page's photo`);
+    assert.equal(v.src, `/${gallery}/${photo(images()[1], prefix)}`, `${gallery}: the next page's photo`);
     await page.goBack();
     await waitOpen(page, false);
     assert.equal(page.url(), url(gallery, file(1)), `${gallery}: Back stays on the photo's page`);
@@ -428,7 +432,7 @@ test('the script slideshow opens its current picture and follows the viewer', as
   await page.click('#PicoVand_Image');
   await waitOpen(page);
   let v = await viewer(page);
-  assert.equal(v.src, `/5004/${picture(images()[1], 'pcvb')}`);
+  assert.equal(v.src, `/5004/${photo(images()[1], 'pcvb')}`);
   assert.equal(v.caption, '02 Strand');
   await page.keyboard.press('ArrowRight');
   v = await viewer(page);
@@ -445,8 +449,8 @@ test('without script the thumbnails link to their photos', async () => {
   const html = fs.readFileSync(path.join(work, 'Projekte', 'ohne', pageName(0)), 'utf8');
   assert.doesNotMatch(html, /<script|onclick/);
   for (const r of images().slice(0, 3)) {
-    assert.match(html, new RegExp(`<a href="${picture(r, 'pcvb')}"`));
-    assert.ok(fs.existsSync(path.join(work, 'Projekte', 'ohne', picture(r, 'pcvb'))));
+    assert.match(html, new RegExp(`<a href="${photo(r, 'pcvb')}"`));
+    assert.ok(fs.existsSync(path.join(work, 'Projekte', 'ohne', photo(r, 'pcvb'))));
   }
 });
 
@@ -488,7 +492,7 @@ test('nothing shifts while a page loads or the viewer opens from its address', a
 // the rest. Everything else comes at once.
 function serveInPieces(folder) {
   const types = { '.htm': 'text/html; charset=utf-8', '.html': 'text/html; charset=utf-8', '.css': 'text/css',
-    '.svg': 'image/svg+xml', '.jpg': 'image/jpeg' };
+    '.svg': 'image/svg+xml', '.jpg': 'image/jpeg', '.webp': 'image/webp' };
   const server = http.createServer((req, res) => {
     const address = new URL(req.url, 'http://127.0.0.1');
     const file = path.join(folder, decodeURIComponent(address.pathname));
@@ -574,7 +578,7 @@ test('the first view of an album page of twelve camera photos on a phone stays w
   const sizes = [];
   let twins = 0;
   page.on('requestfinished', (r) => {
-    if (/-2x\.jpg$/.test(r.url())) twins++;
+    if (/-2x\.webp$/.test(r.url())) twins++;
     sizes.push(r.sizes());
   });
   await page.goto(url('echt', pageName(0)), { waitUntil: 'networkidle' });

@@ -225,7 +225,7 @@ TEST(DataPresets, AlbumTemplatesGiveOneSlotForAnyTableSize) {
   }
 }
 
-TEST(DataPresets, PresetsForTodaysScreensFillThemAndSwitchEveryPresetOptionOn) {
+TEST(DataPresets, PresetsForTodaysScreensFillThemWriteWebPAndSwitchEveryPresetOptionOn) {
   for (int n : {1004, 7004, 4004, 5004, 6004}) {
     SCOPED_TRACE(n);
     Loaded l(n);
@@ -235,6 +235,9 @@ TEST(DataPresets, PresetsForTodaysScreensFillThemAndSwitchEveryPresetOptionOn) {
     int widest = 0;
     for (const SizeRow& r : l.image.sizes) widest = std::max(widest, r.width);
     EXPECT_GE(widest, 1920);
+    // WebP, and the format stays open for whoever wants JPEG.
+    EXPECT_EQ(l.image.format, kWebp);
+    EXPECT_TRUE(l.image.formatEnabled);
     const std::string page = pvdata::readText(resources() + "DRAFTS/" + std::to_string(n) + "/" +
                                               pvdata::templateNames(n).back());
     EXPECT_NE(page.find("window.PicoVand_openimg = "), std::string::npos) << "the viewer takes over the opener";

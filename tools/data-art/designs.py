@@ -109,6 +109,8 @@ PRESETS = [
 # Switches that arrive later join here as their fields get preset keys.
 TODAY = [("IMAGE", "NOENLARGE"), ("IMAGE", "STRIPGPS"), ("IMAGE", "HIDPI"), ("PROJECT", "COVERS"),
          ("PROJECT", "INDEXHTML")]
+# Their image format, as the format choice numbers it: WebP.
+TODAY_FORMAT = 5
 
 # Icons on a 24 x 24 grid, drawn as strokes.
 ICONS = {
