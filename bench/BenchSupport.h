@@ -247,11 +247,13 @@ inline std::vector<Command> splitOver(const std::vector<std::string>& files, uns
 
 // vipsthumbnail making the two sizes of the web album benchmarks (160 x 120
 // and 1024 x 768 at quality 85) of the files into folder, on every core.
-inline Usage vipsTwoSizes(const std::vector<std::string>& files, const std::string& folder) {
+inline Usage vipsTwoSizes(const std::vector<std::string>& files, const std::string& folder,
+                          const std::string& type = "jpg") {
   Usage pass;
   for (const char* box : {"160x120", "1024x768"}) {
     const Usage u = runCommands(
-        splitOver(files, cores(), {"vipsthumbnail", "--size", box, "-o", folder + "%s_" + box + ".jpg[Q=85]"}), cores());
+        splitOver(files, cores(), {"vipsthumbnail", "--size", box, "-o", folder + "%s_" + box + "." + type + "[Q=85]"}),
+        cores());
     pass.wallSeconds += u.wallSeconds, pass.cpuSeconds += u.cpuSeconds;
     pass.peakKiB = std::max(pass.peakKiB, u.peakKiB);
   }

@@ -260,9 +260,10 @@ int saveImage(const AppState& state, FIBITMAP* image, const std::string& destina
   const int imageFormat = state.settings.imageFormat;
   const FREE_IMAGE_FORMAT fif = outputFormat(imageFormat);
   clearMetadata(image);
-  if (imageFormat == kAvif) {
+  if (imageFormat == kAvif || imageFormat == kWebp) {
     const CaptionTexts texts = captionTexts(state, caption);
-    const std::string file = encodeAvif(image, quality, captionExif(texts), captionXmp(texts));
+    const auto encode = imageFormat == kAvif ? encodeAvif : encodeWebp;
+    const std::string file = encode(image, quality, captionExif(texts), captionXmp(texts));
     if (file.empty()) return EIO;
     return writeFileAtomically(destination, file) ? 0 : errno;
   }
@@ -270,12 +271,6 @@ int saveImage(const AppState& state, FIBITMAP* image, const std::string& destina
   if (fif == FIF_JPEG) {
     writeImageMetadata(state, image, caption);
     flags = quality | (twin ? JPEG_OPTIMIZE : 0);
-  }
-  if (fif == FIF_WEBP) {
-    const CaptionTexts texts = captionTexts(state, caption);
-    attachBlock(image, FIMD_XMP, "XMLPacket", FIDT_ASCII, captionXmp(texts));
-    attachBlock(image, FIMD_EXIF_RAW, "ExifRaw", FIDT_BYTE, captionExif(texts));
-    flags = quality;
   }
   ImagePtr quantised;
   if (fif == FIF_GIF) {

@@ -1,6 +1,8 @@
 #include "convert/WebFormats.h"
 
 #include <exiv2/exiv2.hpp>
+#include <webp/encode.h>
+#include <webp/mux.h>
 
 #include <cstring>
 #include <memory>
@@ -34,6 +36,10 @@ std::string defaultLanguage(const std::string& text) { return "lang=\"x-default\
 // The encoder's speed: 6 of 0 (slowest) to 9 gives nearly the smallest files
 // at a fraction of the default's time.
 constexpr int kAvifSpeed = 6;
+
+// The encoder's effort: 4 of 0 to 6, libwebp's own default, takes a third
+// less time than FreeImage's 6 for files 3 % larger.
+constexpr int kWebpMethod = 4;
 
 }  // namespace
 
@@ -112,6 +118,48 @@ std::string encodeAvif(FIBITMAP* source, int quality, const std::string& exif, c
   heif_writer writer{1, appendTo};
   if (heif().context_write(context.get(), &writer, &out).code) return {};
   return out;
+}
+
+std::string encodeWebp(FIBITMAP* source, int quality, const std::string& exif, const std::string& xmp) {
+  ImagePtr rgb(FreeImage_ConvertTo24Bits(source));
+  if (!rgb) return {};
+  WebPConfig config;
+  if (!WebPConfigPreset(&config, WEBP_PRESET_DEFAULT, float(quality))) return {};
+  config.method = kWebpMethod;
+  WebPPicture picture;
+  if (!WebPPictureInit(&picture)) return {};
+  picture.width = int(FreeImage_GetWidth(rgb.get()));
+  picture.height = int(FreeImage_GetHeight(rgb.get()));
+  // FreeImage keeps its rows bottom up (the last row first, stepping back),
+  // in blue-green-red order on little-endian machines.
+  const BYTE* top = FreeImage_GetScanLine(rgb.get(), picture.height - 1);
+  const auto importRows = FI_RGBA_RED == 0 ? WebPPictureImportRGB : WebPPictureImportBGR;
+  const int imported = importRows(&picture, top, -int(FreeImage_GetPitch(rgb.get())));
+  WebPMemoryWriter memory;
+  WebPMemoryWriterInit(&memory);
+  picture.writer = WebPMemoryWrite;
+  picture.custom_ptr = &memory;
+  const bool encoded = imported && WebPEncode(&config, &picture);
+  WebPPictureFree(&picture);
+  std::string out;
+  if (encoded) out.assign(reinterpret_cast<const char*>(memory.mem), memory.size);
+  WebPMemoryWriterClear(&memory);
+  if (out.empty() || (exif.empty() && xmp.empty())) return out;
+
+  std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxNew(), WebPMuxDelete);
+  const auto data = [](const std::string& s) { return WebPData{reinterpret_cast<const uint8_t*>(s.data()), s.size()}; };
+  const WebPData bitstream = data(out);
+  if (!mux || WebPMuxSetImage(mux.get(), &bitstream, 1) != WEBP_MUX_OK) return {};
+  for (const auto& [chunk, block] : {std::pair{"EXIF", &exif}, std::pair{"XMP ", &xmp}}) {
+    const WebPData blockData = data(*block);
+    if (!block->empty() && WebPMuxSetChunk(mux.get(), chunk, &blockData, 1) != WEBP_MUX_OK) return {};
+  }
+  WebPData assembled;
+  WebPDataInit(&assembled);
+  if (WebPMuxAssemble(mux.get(), &assembled) != WEBP_MUX_OK) return {};
+  std::string file(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
+  WebPDataClear(&assembled);
+  return file;
 }
 
 }  // namespace pv

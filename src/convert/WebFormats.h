@@ -1,6 +1,7 @@
 #pragma once
 // The caption texts of WebP and AVIF output, which carry EXIF and XMP but no
-// IPTC, and the AVIF encoding (FreeImage writes no AVIF).
+// IPTC, and their encoding (FreeImage writes no AVIF, and WebP only at its
+// slowest effort).
 #include <FreeImage.h>
 
 #include <string>
@@ -30,5 +31,7 @@ std::string captionXmp(const CaptionTexts& texts);
 // quality 1..100 with the two blocks where they are not empty; empty when it
 // could not be encoded.
 std::string encodeAvif(FIBITMAP* image, int quality, const std::string& exif, const std::string& xmp);
+// The same as a WebP file.
+std::string encodeWebp(FIBITMAP* image, int quality, const std::string& exif, const std::string& xmp);
 
 }  // namespace pv

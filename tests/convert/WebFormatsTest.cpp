@@ -113,6 +113,21 @@ TEST(WebFormats, QualityDecidesTheBytes) {
   }
 }
 
+// Rows top to bottom and the colours in their channels, as ImageMagick reads
+// them.
+TEST(WebFormats, WebPKeepsRowsAndColoursInPlace) {
+  Converter c(kWebp);
+  c.state.settings.jpegQuality = 95;
+  const std::string gradient = c.dir.file("gradient.png"), out = c.dir.file("out.webp");
+  ASSERT_TRUE(pvtest::writeTestImage(gradient, 64, 48));
+  ASSERT_TRUE(convertImage(c.state, 0, false, false, gradient, 64, 48, out, ""));
+  // Red rises to the right, green to the top, blue is 40 throughout.
+  EXPECT_EQ(pvtest::run("convert '" + out + "' -format '%[fx:round(p{2,2}.r*10)] %[fx:round(p{2,2}.g*10)] "
+                        "%[fx:round(p{61,45}.r*10)] %[fx:round(p{61,45}.g*10)] %[fx:round(p{30,20}.b*255/20)]' "
+                        "info: 2>/dev/null"),
+            "0 10 10 0 2");
+}
+
 // A phone fetches the twins; they are written at a lower quality than the
 // sizes themselves, which keep the chosen one (ImageMagick estimates it from
 // the quantisation tables).
