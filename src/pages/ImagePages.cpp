@@ -41,10 +41,16 @@ void fillNavigation(std::string& page, const std::string& numberLinks, int i, in
   replaceToken(page, "CORVANE_PICOVAND_NAVLAST", name(n - 1));
 }
 
+// With pictures for sharp screens the strip's pictures come after the page's
+// photo, so a phone on a slow network shows the photo sooner; without, the
+// pages stay as they were.
+Fetch stripFetch(const ProjectSettings& s) { return s.hidpi ? Fetch::Last : Fetch::WithPage; }
+
 std::string stripEntry(const ProjectSettings& s, const std::string& folder,
                        const std::vector<const PageEntry*>& images, int j) {
   if (j < 0 || j >= int(images.size())) return "&nbsp;";
-  return format("<a href=\"%s\">", pageFileName(s, j).c_str()) + pictureTag(folder, *images[j], 0) + "</a>";
+  return format("<a href=\"%s\">", pageFileName(s, j).c_str()) + pictureTag(folder, *images[j], 0, stripFetch(s)) +
+         "</a>";
 }
 
 using PageFiller = std::function<void(std::string& page, int i, int n, const PageEntry& e)>;
@@ -88,7 +94,7 @@ bool writePreviewPages(const PageInputs& in, PageSink& sink) {
         fillExifSlot(page, e.record, 0);
         replaceToken(page, "CORVANE_PICOVAND_IMAGE", linkedImage(folder, e, 1, 2));
         fillNavigation(page, pageNumberLinks(s, 0, n - 1, i), i, n, name);
-        replaceToken(page, "PCV_PREV_C", pictureTag(folder, e, 0));
+        replaceToken(page, "PCV_PREV_C", pictureTag(folder, e, 0, stripFetch(s)));
         for (int k = 1; k <= 9; ++k) {
           replaceToken(page, format("PCV_PREV_R%d", k), stripEntry(s, folder, images, i - k));
           replaceToken(page, format("PCV_PREV_F%d", k), stripEntry(s, folder, images, i + k));

@@ -129,8 +129,8 @@ std::string buttonCell(const ProjectSettings& s, const char* graphic, const char
   return "<td>" + button + "</td>\n";
 }
 
-std::string linkedPicture(const std::string& folder, const PageEntry& e, bool lazy = false) {
-  const std::string img = pictureTag(folder, e, 0, lazy);
+std::string linkedPicture(const std::string& folder, const PageEntry& e, Fetch fetch = Fetch::WithPage) {
+  const std::string img = pictureTag(folder, e, 0, fetch);
   if (e.pictures.size() < 2) return img;
   return format("<a href=\"%s\"%s>", webPath(e, 1).c_str(), kOpenWinCall) + img + "</a>";
 }
@@ -182,16 +182,17 @@ void writeOwnAlbumPage(const PageInputs& in, const std::string& user, const Albu
   for (size_t i : p.entries) {
     const CollectionItem& r = *in.entries[i].record;
     ++shown;
+    const Fetch fetch = shown > 2 * s.columns ? Fetch::WhenNear : Fetch::WithPage;
     if (col == 0) f += "<tr>\n";
     f += "<td class=\"PicovandNAV\"><div class=\"PicoVandCenter\">";
     if (r.isAlbum && s.albumCovers)
-      f += coverTile(in, albums, i, pageFileName(s, walk.firstPage[i]), shown > 2 * s.columns);
+      f += coverTile(in, albums, i, pageFileName(s, walk.firstPage[i]), fetch);
     else if (r.isAlbum)
       f += format("<a href=\"%s\"><img src=\"%s/folder.gif\" alt=\"%s\" border=\"0\"><br>%s</a>",
                   pageFileName(s, walk.firstPage[i]).c_str(), encodeWebPath(templateImageFolder(s)).c_str(),
                   escapeAttribute(r.name).c_str(), escapeAttribute(r.name).c_str());
     else
-      f += linkedPicture(in.outputFolder, in.entries[i], shown > 2 * s.columns);
+      f += linkedPicture(in.outputFolder, in.entries[i], fetch);
     f += "</div></td>\n";
     if (col + 1 == s.columns) {
       f += "</tr>\n";

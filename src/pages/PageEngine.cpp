@@ -314,11 +314,11 @@ std::optional<PictureChoice> pictureChoice(const std::string& outputFolder, cons
                        format("(max-width: %dpx) 100vw, %dpx", single.width, single.width)};
 }
 
-std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy) {
-  return pictureTag(outputFolder, entry, k, lazy, pictureAlt(*entry.record));
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, Fetch fetch) {
+  return pictureTag(outputFolder, entry, k, fetch, pictureAlt(*entry.record));
 }
 
-std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, Fetch fetch,
                        std::string_view alt) {
   if (k >= entry.pictures.size()) return {};
   const std::string& web = entry.pictures[k];
@@ -328,7 +328,8 @@ std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, 
   tag += format(" alt=\"%s\"", escapeAttribute(alt).c_str());
   const PictureSize size = pictureSize(withSlash(outputFolder) + web);
   if (size.width > 0 && size.height > 0) tag += format(" width=\"%d\" height=\"%d\"", size.width, size.height);
-  if (lazy) tag += " loading=\"lazy\"";
+  if (fetch == Fetch::WhenNear) tag += " loading=\"lazy\"";
+  if (fetch == Fetch::Last) tag += " fetchpriority=\"low\"";
   return tag + " border=\"0\">";
 }
 

@@ -101,15 +101,20 @@ struct PictureSize {
 };
 PictureSize pictureSize(const std::string& file);
 
+// When the browser fetches a picture: with the page, only as it nears the
+// screen (loading="lazy"), or after the page's other pictures
+// (fetchpriority="low").
+enum class Fetch { WithPage, WhenNear, Last };
+
 // The image element of picture k of an entry, with its alt text and, when
 // the file in outputFolder can be read, its width and height, so the page
-// keeps its layout while pictures arrive. lazy lets the browser fetch it only
-// when it nears the screen. A high-resolution picture beside it is offered
-// through srcset and sizes.
-std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy = false);
+// keeps its layout while pictures arrive. A high-resolution picture beside it
+// is offered through srcset and sizes.
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k,
+                       Fetch fetch = Fetch::WithPage);
 // The same with the alt text given, for a picture whose link already says
 // what it shows.
-std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, bool lazy,
+std::string pictureTag(const std::string& outputFolder, const PageEntry& entry, size_t k, Fetch fetch,
                        std::string_view alt);
 
 // Picture k of an entry and its high-resolution one as srcset and sizes

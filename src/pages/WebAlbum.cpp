@@ -23,19 +23,21 @@ std::string presetFragment(const ProjectSettings& s, const std::string& fragment
   return f;
 }
 
-// Thumbnail or folder icon of one entry, linked to where the kind's pictures
-// lead or to the album's first page.
 // The slots of the first two rows are on screen when the page opens: their
 // pictures load at once, every later one only when it nears the screen.
-bool isBelowFirstScreen(const ProjectSettings& s, int slot) { return slot >= 2 * std::max(s.columns, 2); }
+Fetch fetchOfSlot(const ProjectSettings& s, int slot) {
+  return slot >= 2 * std::max(s.columns, 2) ? Fetch::WhenNear : Fetch::WithPage;
+}
 
+// Thumbnail or folder icon of one entry, linked to where the kind's pictures
+// lead or to the album's first page.
 std::string slotText(const PageInputs& in, const AlbumWalk& walk, const std::vector<AlbumSummary>& albums, size_t i,
                      int slot, const AlbumPageKind& kind) {
   const ProjectSettings& s = in.settings;
   const PageEntry& e = in.entries[i];
   const CollectionItem& r = *e.record;
   const std::string link = r.isAlbum ? pageFileName(s, walk.firstPage[i]) : kind.pictureLink(s, e, i);
-  if (r.isAlbum && s.albumCovers) return coverTile(in, albums, i, link, isBelowFirstScreen(s, slot));
+  if (r.isAlbum && s.albumCovers) return coverTile(in, albums, i, link, fetchOfSlot(s, slot));
 
   std::string text;
   if (!link.empty())
@@ -47,7 +49,7 @@ std::string slotText(const PageInputs& in, const AlbumWalk& walk, const std::vec
                    escapeAttribute(r.name).c_str()) +
             escapeAttribute(r.name);
   else
-    text += pictureTag(in.outputFolder, e, 0, isBelowFirstScreen(s, slot));
+    text += pictureTag(in.outputFolder, e, 0, fetchOfSlot(s, slot));
   if (!link.empty()) text += "</a>";
   return text;
 }

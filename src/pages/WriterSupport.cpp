@@ -34,11 +34,11 @@ void finishTemplatePage(const ProjectSettings& s, PageSink& sink, const std::str
 }
 
 std::string coverTile(const PageInputs& in, const std::vector<AlbumSummary>& albums, size_t i,
-                      const std::string& link, bool lazy) {
+                      const std::string& link, Fetch fetch) {
   const AlbumSummary& album = albums[i];
   // The link's text names the album, so the picture itself needs no words.
   const std::string picture =
-      album.cover >= 0 ? pictureTag(in.outputFolder, in.entries[size_t(album.cover)], 0, lazy, "")
+      album.cover >= 0 ? pictureTag(in.outputFolder, in.entries[size_t(album.cover)], 0, fetch, "")
                        : format("<img src=\"%s/folder.gif\" alt=\"\" border=\"0\">",
                                 encodeWebPath(templateImageFolder(in.settings)).c_str());
   return format("<a class=\"pcv-album\" href=\"%s\">%s<br><span class=\"pcv-album-name\">%s</span> "

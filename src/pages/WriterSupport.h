@@ -28,8 +28,9 @@ void finishTemplatePage(const ProjectSettings& s, PageSink& sink, const std::str
 
 // The tile of album entry i when albums have covers: its cover photo (size
 // A; the template's folder picture when no photo lies below it), its name
-// and the number of its photos, all one link to link. lazy as for pictureTag.
+// and the number of its photos, all one link to link; its picture fetched
+// as fetch says.
 std::string coverTile(const PageInputs& in, const std::vector<AlbumSummary>& albums, size_t i,
-                      const std::string& link, bool lazy);
+                      const std::string& link, Fetch fetch);
 
 }  // namespace pv

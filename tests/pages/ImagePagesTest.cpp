@@ -130,6 +130,16 @@ TEST_F(ImagePages, PreviewStripLinksTheNeighbours) {
   EXPECT_TRUE(contains(field(p, "F4"), "pcv00004.htm"));
   EXPECT_EQ(field(page("pcv00003.htm"), "I"), "<img src=\"images/pcvb00003.jpg\" alt=\"img3\" border=\"0\">");  // no size C
 
+  // With pictures for sharp screens the strip waits for the page's photo.
+  s.hidpi = true;
+  ASSERT_TRUE(writePreviewPages(inputs(), sink));
+  p = page("pcv00002.htm");
+  EXPECT_EQ(field(p, "R1"), "<a href=\"pcv00001.htm\"><img src=\"images/pcva00001.jpg\" alt=\"img1\" "
+                            "fetchpriority=\"low\" border=\"0\"></a>");
+  EXPECT_EQ(field(p, "P"), "<img src=\"images/pcva00002.jpg\" alt=\"img2\" fetchpriority=\"low\" border=\"0\">");
+  EXPECT_FALSE(contains(field(p, "I"), "fetchpriority"));
+  s.hidpi = false;
+
   s.sizeCWidth = 0;
   ASSERT_TRUE(writePreviewPages(inputs(), sink));
   EXPECT_TRUE(contains(page("pcv00000.htm"), "<script type=\"text/javascript\"></script>"));
