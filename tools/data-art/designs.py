@@ -101,7 +101,7 @@ PRESETS = [
          colfonts=(0, {})),
     dict(n=5004, name="Großbild mit Überblendung", theme="kino", a=(1280, 960), b=(1920, 1440), java=True,
          today=True, colfonts=(0, {})),
-    dict(n=6004, name="Großbild mit Vorschauleiste", theme="hell", a=(100, 75), b=(1280, 960),
+    dict(n=6004, name="Großbild mit Vorschauleiste", theme="hell", a=(120, 90), b=(1280, 960),
          c=(1920, 1440), strip="wide", today=True, colfonts=(0, {})),
 ]
 
