@@ -4,9 +4,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "GuiSupport.h"
 #include "controls/StaticControls.h"
+#include "settings/Presets.h"
+#include "util/FileSystem.h"
 #include "ui/TabOptions.h"
 #include "ui/TabOptions2.h"
 
@@ -234,6 +237,24 @@ class SettingsPagesTest : public QObject {
     child<QPushButton>(image.get(), "clearWatermark")->click();
     QCOMPARE(file->text(), QString());
     QCOMPARE(image->values.watermarkFile, std::string());
+  }
+
+  // The presets for today's screens choose WebP and leave the choice open;
+  // the older ones keep the format locked.
+  void presetsForTodaysScreensOfferWebPAndTheChoice() {
+    QComboBox* format = child<QComboBox>(image.get(), "format");
+    for (const auto& [number, text, open] : {std::tuple{4004, "WebP Image Format (*.webp)", true},
+                                             std::tuple{4001, "JPEG Image Format (*.jpg)", false}}) {
+      std::string preset;
+      QVERIFY(pv::readWholeFile(PICOVAND_SOURCE_DIR "/resources/CONFIG/" + std::to_string(number) + ".config", preset));
+      program.preset(number, preset);
+      pv::loadPreset(*state, number, image->values, project->values);
+      image->showPage();
+      QCOMPARE(format->currentText(), QString(text));
+      QCOMPARE(format->isEnabled(), open);
+    }
+    choose(format, 0);
+    QCOMPARE(image->values.format, 0);
   }
 };
 
